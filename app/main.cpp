@@ -1,0 +1,51 @@
+#include <QApplication>
+#include <QLocale>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/CommandLine.h"
+#include "app/ui/MainDialog.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+
+namespace {
+
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const ProgramOptions options = ParseProgramArguments(arguments);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!options.error.isEmpty()) {
+        err << "vimbrelcastor: " << options.error << "\nTry 'vimbrelcastor --help'.\n";
+        return 2;
+    }
+    if (options.help) {
+        out << UsageText();
+        return 0;
+    }
+    if (options.version) {
+        out << Messages::Load(msg::WindowTitle) << '\n';
+        return 0;
+    }
+    Messages::SetLanguage(
+        options.language.value_or(Messages::LanguageForLocale(QLocale::system())));
+
+    if (!HasDisplay()) {
+        err << "vimbrelcastor: no display to open the window on (DISPLAY is not set)\n";
+        return 1;
+    }
+    QApplication application(argc, argv);
+    MainDialog window;
+    window.show();
+    return application.exec();
+}

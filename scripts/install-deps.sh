@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build, the program and the tests need: only what is
+# missing, quietly. As root it runs apt-get (one update first); otherwise it prints the
+# command to run and fails.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config make clang-format
+    qt6-base-dev libvips-dev libexif-dev libgtest-dev
+    # the program's Japanese texts
+    fonts-noto-cjk
+    # tests: an Exif reader we did not write
+    libimage-exiftool-perl
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: missing packages; run:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+log=$(mktemp)
+export DEBIAN_FRONTEND=noninteractive
+if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+        >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "install-deps: apt-get failed" >&2
+    exit 1
+fi
+rm -f "$log"

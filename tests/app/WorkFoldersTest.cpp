@@ -1,0 +1,208 @@
+#include "app/WorkFolders.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+#include "app/AppSettings.h"
+#include "skin/MessageIds.h"
+#include "tests/support/ScriptedPrompter.h"
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+void Touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write("x");
+}
+
+mode_t ModeOf(const QString& path) {
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+TEST(WorkSpace, ThresholdIsExactly64MiB) {
+    QTemporaryDir temp;
+    struct Case {
+        const char* name;
+        quint64 freeBytes;
+        bool ok;
+    } const cases[] = {
+        {"exactly_64_MiB", 67108864, true},
+        {"one_byte_below", 67108863, false},
+        {"plenty", 10ull << 30, true},
+        {"unknown_counts_as_zero", 0, false},
+    };
+    for (const Case& c : cases) {
+        ScriptedPrompter prompter;
+        const WorkSpace space(temp.path(), [&] { return c.freeBytes; });
+        EXPECT_EQ(space.CheckWorkSpace(prompter), c.ok) << c.name;
+        if (c.ok) {
+            EXPECT_TRUE(prompter.records.isEmpty()) << c.name;
+        } else {
+            ASSERT_EQ(prompter.Ids(), QList<int>{msg::NotEnoughSpace}) << c.name;
+            // The mount point of the temporary folder stands in for the drive letter.
+            EXPECT_EQ(prompter.records[0].argument, QStorageInfo(temp.path()).rootPath());
+        }
+    }
+}
+
+TEST(WorkSpace, RealFigureComesFromTheFileSystem) {
+    QTemporaryDir temp;
+    const WorkSpace space(temp.path());
+    EXPECT_GT(space.FreeBytesOfTempDrive(), 0u);
+    EXPECT_EQ(WorkSpace("/no/such/folder").FreeBytesOfTempDrive(), 0u);
+}
+
+TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"}) {
+        Touch(dir.filePath(name));
+    }
+    ASSERT_TRUE(dir.mkdir("sub.jpg"));
+    Touch(dir.filePath("sub.jpg/inner.jpg"));
+
+    QStringList jpgs;
+    EXPECT_TRUE(ListFolderFiles(temp.path(), "jpg", jpgs));
+    EXPECT_EQ(jpgs, (QStringList{dir.filePath("a.jpg"), dir.filePath("b.JPG")}));
+
+    QStringList all{"kept"};
+    ListFolderFiles(temp.path(), "*", all);
+    EXPECT_EQ(all, (QStringList{"kept", dir.filePath("a.jpg"), dir.filePath("b.JPG"),
+                                dir.filePath("c.png"), dir.filePath("noext")}));
+
+    QStringList none;
+    EXPECT_TRUE(ListFolderFiles(dir.filePath("missing"), "*", none));
+    ASSERT_TRUE(dir.mkdir(".dotfolder"));
+    Touch(dir.filePath(".dotfolder/x.jpg"));
+    EXPECT_TRUE(ListFolderFiles(dir.filePath(".dotfolder"), "*", none));
+    EXPECT_TRUE(none.isEmpty());
+}
+
+TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
+    QTemporaryDir temp;
+    // Blanks and Japanese in the temporary path must not matter.
+    const QString tempPath = QDir(temp.path()).filePath("作業 フォルダ");
+    ASSERT_TRUE(QDir().mkpath(tempPath));
+    AppSettings settings;
+    const WorkPaths paths = ChooseWorkPaths(tempPath);
+    settings.workFolder = paths.workFolder;
+    settings.autoExportFolder = paths.autoExportFolder;
+    ASSERT_TRUE(EnsurePrivateFolder(settings.workFolder));
+    ASSERT_TRUE(EnsurePrivateFolder(settings.autoExportFolder));
+    const QDir work(settings.workFolder);
+    const QDir exported(settings.autoExportFolder);
+    Touch(work.filePath("TMPa1b2c3"));
+    Touch(work.filePath("写真 1.jpg"));
+    Touch(work.filePath(".keep"));
+    ASSERT_TRUE(work.mkdir("sub"));
+    Touch(work.filePath("sub/inside"));
+    Touch(exported.filePath("talk0001.bmp"));
+
+    CleanWorkFolders(settings);
+
+    EXPECT_EQ(work.entryList(QDir::Files | QDir::Hidden), QStringList{".keep"});
+    EXPECT_TRUE(exported.entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QFile::exists(work.filePath("sub/inside")));
+    EXPECT_TRUE(work.exists());
+    EXPECT_TRUE(exported.exists());
+}
+
+TEST(CleanWorkFolders, NeverFollowsALinkInPlaceOfTheWorkFolder) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    ASSERT_TRUE(dir.mkdir("users-pictures"));
+    Touch(dir.filePath("users-pictures/holiday.jpg"));
+    ASSERT_TRUE(QFile::link(dir.filePath("users-pictures"), dir.filePath("vimbrelcastorWork")));
+    AppSettings settings;
+    settings.workFolder = dir.filePath("vimbrelcastorWork");
+    settings.autoExportFolder = settings.workFolder + "/autoexport";
+
+    CleanWorkFolders(settings);
+
+    EXPECT_TRUE(QFile::exists(dir.filePath("users-pictures/holiday.jpg")));
+}
+
+TEST(EnsurePrivateFolder, CreatesOrTightensOwnFoldersAndRefusesOthers) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+
+    const QString fresh = dir.filePath("fresh");
+    EXPECT_TRUE(EnsurePrivateFolder(fresh));
+    EXPECT_EQ(ModeOf(fresh), 0700u);
+
+    const QString open = dir.filePath("open");
+    ASSERT_TRUE(dir.mkdir("open"));
+    ::chmod(QFile::encodeName(open).constData(), 0777);
+    EXPECT_TRUE(EnsurePrivateFolder(open));
+    EXPECT_EQ(ModeOf(open), 0700u);
+
+    const QString link = dir.filePath("link");
+    ASSERT_TRUE(QFile::link(fresh, link));
+    QString why;
+    EXPECT_FALSE(EnsurePrivateFolder(link, &why));
+    EXPECT_FALSE(why.isEmpty());
+
+    const QString file = dir.filePath("file");
+    Touch(file);
+    EXPECT_FALSE(EnsurePrivateFolder(file));
+
+    EXPECT_FALSE(EnsurePrivateFolder(dir.filePath("missing/parent")));
+}
+
+TEST(EnsurePrivateFolder, RefusesAForeignOwnedFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
+    QTemporaryDir temp;
+    const QString foreign = QDir(temp.path()).filePath("foreign");
+    ASSERT_TRUE(QDir().mkdir(foreign));
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), kNobody, kNobody), 0);
+    QString why;
+    EXPECT_FALSE(EnsurePrivateFolder(foreign, &why));
+    EXPECT_EQ(why, "owned by another user");
+}
+
+TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    const QString usual = dir.filePath("vimbrelcastorWork");
+    const QString perUser = usual + "-" + QString::number(::geteuid());
+
+    WorkPaths paths = ChooseWorkPaths(temp.path());
+    EXPECT_EQ(paths.workFolder, usual);
+    EXPECT_EQ(paths.autoExportFolder, usual + "/autoexport");
+    EXPECT_FALSE(QFile::exists(usual)) << "nothing is created before the first work copy";
+
+    // Someone planted a link under the usual name.
+    ASSERT_TRUE(dir.mkdir("elsewhere"));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), usual));
+    paths = ChooseWorkPaths(temp.path());
+    EXPECT_EQ(paths.workFolder, perUser);
+
+    // The per-user name is taken by a file too: a fresh private folder is made.
+    Touch(perUser);
+    paths = ChooseWorkPaths(temp.path());
+    EXPECT_TRUE(paths.workFolder.startsWith(usual + "-"));
+    EXPECT_NE(paths.workFolder, perUser);
+    EXPECT_TRUE(IsPrivateFolder(paths.workFolder));
+    EXPECT_EQ(ModeOf(paths.workFolder), 0700u);
+}
+
+TEST(ChooseWorkPaths, SkipsAForeignOwnedFolder) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
+    QTemporaryDir temp;
+    const QString usual = QDir(temp.path()).filePath("vimbrelcastorWork");
+    ASSERT_TRUE(QDir().mkdir(usual));
+    ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), kNobody, kNobody), 0);
+    EXPECT_EQ(ChooseWorkPaths(temp.path()).workFolder, usual + "-" + QString::number(::geteuid()));
+}
+
+}  // namespace
