@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+#include <vips/vips8>
+
+// Raised by every CLead operation that fails: unreadable or damaged file, unsupported
+// operation, write error, out of memory. Callers guard a sequence of calls and map a failure
+// to one message.
+class LeadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The image an imaging instance holds. Moving it between instances moves the image; the
+// pixels are shared and immutable, so copies are cheap and safe across threads.
+class LeadImage {
+public:
+    bool isNull() const { return image_.is_null(); }
+
+private:
+    friend class CLead;
+
+    vips::VImage image_;   // 8 bits per sample, one band (grey) or three (sRGB)
+    bool oneBit_ = false;  // bilevel: values 0 and 255 only
+    // While the image is still exactly its file's content: the file, its format and how it
+    // is stored, so that a downscale can decode at a reduced size straight from the file.
+    QString file_;
+    int fileFormat_ = 0;
+    int storedWidth_ = 0;
+    int storedHeight_ = 0;
+    int orientation_ = 1;
+};
+
+// One imaging instance: examines files, holds at most one image and transforms, composes and
+// encodes it, over libvips. Names, argument orders and units follow the imaging interface
+// the rest of the program is written against (sizes in pixels as floats, format codes of
+// ImagingConstants.h, the compression factor as JPEG quality). Images are shown and written
+// upright: an Exif orientation is applied when a file is loaded. One thread at a time may
+// use an instance; instances on different threads are independent.
+class CLead {
+public:
+    CLead();
+
+    // Examines a file without decoding its pixels; fills the Info values.
+    void ReadFileInfo(const QString& file, int page = 0, int flags = 1);
+    float InfoWidth() const { return float(infoWidth_); }
+    float InfoHeight() const { return float(infoHeight_); }
+    int InfoBits() const { return infoBits_; }
+    int InfoFormat() const { return infoFormat_; }
+
+    // Reads a file into the held image (bits 0: as stored; 24: three samples).
+    void LoadImage(const QString& file, int bits = 0, int page = 0, int pages = -1);
+    float ImageWidth() const;
+    float ImageHeight() const;
+    int ImageBits() const;
+
+    LeadImage ImageHandle() const { return held_; }
+    void SetImageHandle(LeadImage image) { held_ = std::move(image); }
+    void ReleaseImage() { held_ = LeadImage(); }
+
+    // A new blank image (bits 8: grey, 24: colour); its content is black until filled.
+    void CreateImage(float width, float height, int bits);
+    // colour as 0x00BBGGRR.
+    void FillImage(quint32 colour);
+    // Resamples to the size (rounded to whole pixels); flags 2 asks for Lanczos 3.
+    void ResizeImage(float width, float height, int flags);
+    // Pastes source (from sourceX, sourceY, width by height) into the held image at x, y,
+    // rounded to whole pixels.
+    void CombineImage(float x, float y, float width, float height, const LeadImage& source,
+                      float sourceX, float sourceY, int flags);
+    // A bilevel image becomes 8-bit grey.
+    void ConvertToGray(int bits);
+    // Back to bilevel (bits 1): every sample becomes 0 or 255, without dithering.
+    void ReduceColours(int bits, int paletteMode, int ditherMode, int option);
+
+    void SetResolutionX(int dpi) { resolutionX_ = dpi; }
+    void SetResolutionY(int dpi) { resolutionY_ = dpi; }
+    // Metadata slots (0 to 178) that become Exif fields of a JPEG written with code 98.
+    void SetComment(int slot, const QString& text);
+    QString Comment(int slot) const;
+
+    // Encodes the held image (format 23, 98, 75 or 6; quality is the compression factor for
+    // JPEG) and writes it to file. A failed write leaves no file behind.
+    void SaveImage(const QString& file, int format, int bits, int quality, int option = 0);
+    // As SaveImage, with an embedded thumbnail of thumbnailWidth x thumbnailHeight made from
+    // the held pixels (letterboxed on black when the aspect differs).
+    void SaveImageWithThumbnail(const QString& file, int format, int bits, int quality,
+                                float thumbnailWidth, float thumbnailHeight, int thumbnailBits);
+    QByteArray SaveImageToMemory(int format, int bits, int quality);
+    QByteArray SaveImageWithThumbnailToMemory(int format, int bits, int quality,
+                                              float thumbnailWidth, float thumbnailHeight);
+
+    // The held pixels for drawing.
+    QImage ToQImage() const;
+
+private:
+    const vips::VImage& Held() const;
+    QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
+
+    int infoWidth_ = 0;
+    int infoHeight_ = 0;
+    int infoBits_ = 0;
+    int infoFormat_ = 0;
+    LeadImage held_;
+    int resolutionX_ = 72;
+    int resolutionY_ = 72;
+    QStringList comments_;
+};

@@ -1,0 +1,63 @@
+#include "imaging/ConvertSteps.h"
+
+#include "imaging/CLead.h"
+#include "imaging/ImagingConstants.h"
+
+using namespace imaging;
+
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex) {
+    const OutputSize size = kSizeTable.at(sizeIndex);
+    try {
+        const float W = float(size.width);
+        const float H = float(size.height);
+        const float w = work.ImageWidth();
+        const float h = work.ImageHeight();
+        const float rx = w / W;
+        const float ry = h / H;
+        const bool oneBit = work.ImageBits() == 1;
+        if (oneBit) work.ConvertToGray(8);
+        if (rx == ry) {
+            work.ResizeImage(W, H, kResizeQuality);
+            return true;  // a bilevel image stays 8-bit grey here
+        }
+        scratch.CreateImage(W, H, work.ImageBits());
+        scratch.FillImage(0);
+        const float s = std::max(rx, ry);
+        work.ResizeImage(w / s, h / s, kResizeQuality);
+        const float x = (W - w / s) * 0.5f;
+        const float y = (H - h / s) * 0.5f;
+        scratch.CombineImage(x, y, w / s, h / s, work.ImageHandle(), 0, 0, 800);
+        work.SetImageHandle(scratch.ImageHandle());
+        scratch.ReleaseImage();
+        if (oneBit) work.ReduceColours(1, 1, 0, 0);
+        return true;
+    } catch (const LeadError&) {
+        return false;
+    }
+}
+
+int ChooseFormatAutomatically(CLead& scratch, const QString& workFile) {
+    int chosen = kFormatJpeg;
+    try {
+        scratch.LoadImage(workFile, 0, 0, -1);
+        scratch.ResizeImage(scratch.ImageWidth() / 4, scratch.ImageHeight() / 4, kResizeFast);
+        const qsizetype png = scratch.SaveImageToMemory(kFormatPng, 0, 0).size();
+        const qsizetype jpeg = scratch.SaveImageToMemory(kFormatJpeg, 0, 2).size();
+        if (jpeg > png) chosen = kFormatPng;
+    } catch (const LeadError&) {
+        chosen = kFormatJpeg;
+    }
+    scratch.ReleaseImage();
+    return chosen;
+}
+
+void FillExifSlots(CLead& work, const QDateTime& now) {
+    work.SetComment(kSlotFlashpixVersion, QStringLiteral("0100"));
+    work.SetComment(kSlotInteropIndex, QStringLiteral("R98"));
+    work.SetComment(kSlotInteropVersion, QStringLiteral("0100"));
+    const QString stamp = now.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+    work.SetComment(kSlotDateTime, stamp);
+    work.SetComment(kSlotDateTimeDigitized, stamp);
+    work.SetComment(kSlotMake, QStringLiteral("Kestrovia"));
+    work.SetComment(kSlotModel, QStringLiteral("VIMBRELCASTOR"));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class CLead;
+
+// The steps that turn one work copy into an output image, over two imaging instances: the
+// work instance, which holds the image to be saved, and a scratch instance for the canvas and
+// the format trial. Any thread, one image per pair of instances.
+
+// Scales the work instance's image to the output size of sizeIndex. Equal aspect ratios are
+// resized straight to W x H; otherwise the picture, scaled by s = max(w / W, h / H), is
+// centred on a black W x H canvas at ((W - w/s) / 2, (H - h/s) / 2). A bilevel image is
+// scaled as grey; after letterboxing it is made bilevel again. False when the imaging
+// library failed (no message).
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex);
+
+// The automatic choice: PNG when a quarter-size trial encodes strictly smaller as PNG than as
+// JPEG at the best quality, otherwise JPEG (also when the trial fails). Returns a format code.
+int ChooseFormatAutomatically(CLead& scratch, const QString& workFile);
+
+// The metadata slots of the Exif block: versions, interoperability texts, the time of saving
+// (local, "%Y:%m:%d %H:%M:%S") in both date slots, maker and model.
+void FillExifSlots(CLead& work, const QDateTime& now);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <vips/vips8>
+
+// Encoders over 8-bit images of one band (grey) or three (sRGB). They raise vips::VError
+// (CLead turns it into LeadError). Any thread.
+
+// Baseline JPEG, three components (YCbCr) with 4:2:0 chroma subsampling whatever the input,
+// standard tables at the given IJG quality, no metadata.
+QByteArray EncodeJpeg(const vips::VImage& image, int quality);
+
+// PNG, 8 bits per sample, no metadata.
+QByteArray EncodePng(const vips::VImage& image);
+
+// A 24-bit Windows bitmap (BITMAPINFOHEADER, bottom-up rows).
+QByteArray EncodeBmp24(const vips::VImage& image, int dpi);
+
+// The embedded thumbnail: image fitted into width x height on black, as a baseline JPEG.
+QByteArray EncodeThumbnail(const vips::VImage& image, int width, int height);
+
+// Three bands from one, for encoders that always write colour.
+vips::VImage ToThreeBands(const vips::VImage& image);

@@ -1,0 +1,82 @@
+#include "imaging/ImageLoader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "app/WorkFolders.h"
+#include "imaging/ImagingConstants.h"
+#include "skin/MessageIds.h"
+#include "skin/Prompter.h"
+#include "thumbs/WorkingList.h"
+
+namespace {
+
+constexpr qint64 kCopyChunk = 1024 * 1024;
+
+}  // namespace
+
+ImageLoader::ImageLoader(WorkingList& list, Prompter& prompter, QString workFolder)
+    : list_(list), prompter_(prompter), workFolder_(std::move(workFolder)) {}
+
+int ImageLoader::AddImage(const QString& path, int originFlagA, int originFlagB) {
+    if (list_.count() >= WorkingList::kMaxEntries) {
+        prompter_.Info(msg::TooManyImages);
+        list_.setListFull(true);
+        return 0;
+    }
+    // Only regular files: a pipe or a device would block the examination forever.
+    if (!QFileInfo(path).isFile()) {
+        prompter_.Info(msg::WrongImageFile, path);
+        return 0;
+    }
+    try {
+        examiner_.ReadFileInfo(path, 0, 1);
+    } catch (const LeadError&) {
+        prompter_.Info(msg::WrongImageFile, path);
+        return 0;
+    }
+    if (!imaging::IsSupportedFormat(examiner_.InfoFormat())) {
+        prompter_.Info(msg::UnsupportedFormat, path);
+        return 0;
+    }
+    if (examiner_.InfoWidth() > imaging::kMaxImageSide ||
+        examiner_.InfoHeight() > imaging::kMaxImageSide) {
+        prompter_.Info(msg::ImageTooLarge, path);
+        return 0;
+    }
+
+    // An entry without its copy would fail later in every preview and save, so a copy that
+    // cannot be made refuses the image.
+    const QString workPath = MakeWorkCopy(path);
+    if (workPath.isEmpty()) {
+        prompter_.Info(msg::WrongImageFile, path);
+        return 0;
+    }
+
+    ImageEntry entry;
+    entry.originFlagA = originFlagA;
+    entry.originFlagB = originFlagB;
+    entry.sourcePath = path;
+    entry.workPath = workPath;
+    list_.Append(std::move(entry));
+    return 1;
+}
+
+QString ImageLoader::MakeWorkCopy(const QString& source) {
+    if (!EnsurePrivateFolder(workFolder_)) return QString();
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) return QString();
+    QTemporaryFile out(workFolder_ + QLatin1String("/TMPXXXXXX"));
+    if (!out.open()) return QString();
+    QByteArray chunk;
+    do {
+        chunk = in.read(kCopyChunk);
+        if (in.error() != QFileDevice::NoError || out.write(chunk) != chunk.size()) {
+            return QString();  // the temporary file removes itself
+        }
+    } while (chunk.size() == kCopyChunk);
+    if (!out.flush()) return QString();
+    out.setAutoRemove(false);
+    return out.fileName();
+}

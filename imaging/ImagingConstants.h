@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+
+// Numbers of the image pipeline that the behaviour fixes: file-format codes, output sizes,
+// quality factors, limits. One place, so that each is found once.
+namespace imaging {
+
+// File-format codes, as the loader, the convert run and the slide import pass them.
+enum FormatCode : int {
+    kFormatUnknown = 0,  // readable, but not one of ours (PDF, SVG, HEIF, ...)
+    kFormatGif = 2,
+    kFormatTiff = 3,
+    kFormatBmp = 6,
+    kFormatJpeg = 23,  // plain JPEG
+    kFormatPng = 75,
+    kFormatJpegExif = 98,  // JPEG with the Exif block
+    kFormatWebp = 200,
+};
+
+// Formats that enter the working list; everything else readable is refused with 114.
+inline constexpr std::array kSupportedFormats{kFormatGif, kFormatTiff,     kFormatBmp, kFormatJpeg,
+                                              kFormatPng, kFormatJpegExif, kFormatWebp};
+
+inline constexpr bool IsSupportedFormat(int code) {
+    for (int supported : kSupportedFormats) {
+        if (supported == code) return true;
+    }
+    return false;
+}
+
+// Width and height may each be at most this many pixels (the limit itself is accepted).
+inline constexpr int kMaxImageSide = 10000;
+
+struct OutputSize {
+    int width;
+    int height;
+    const char* label;  // the size list's text
+};
+
+// Indexed by AppSettings::sizeIndex.
+inline constexpr std::array<OutputSize, 3> kSizeTable{{
+    {1024, 768, "XGA   ( 1024 x 768 )"},
+    {800, 600, "SVGA (  800 x 600 )"},
+    {1280, 1024, "SXGA ( 1280 x 1024 )"},
+}};
+
+// AppSettings::formatIndex.
+enum FormatChoice : int { kChooseAutomatically = 0, kChooseJpeg = 1, kChoosePng = 2 };
+
+// The encoder's compression factor for quality positions 1 (Low) to 5 (High): 40, 32, 24,
+// 16, 2. A smaller factor is better; the JPEG quality is 100 - factor.
+inline constexpr int QualityFactor(int position) {
+    const int d = 6 - position;
+    return d == 1 ? 2 : 8 * d;
+}
+inline constexpr int JpegQuality(int factor) {
+    return 100 - factor;
+}
+
+// The thumbnail embedded in the Exif block.
+inline constexpr int kThumbnailWidth = 160;
+inline constexpr int kThumbnailHeight = 120;
+inline constexpr int kThumbnailQuality = 90;
+
+// Resolution written into every output file.
+inline constexpr int kOutputDpi = 72;
+
+// Resize flags: 2 asks for the high-quality resampler, 0 for a fast one.
+inline constexpr int kResizeQuality = 2;
+inline constexpr int kResizeFast = 0;
+
+// Metadata slots that become Exif fields when a JPEG is written with code 98.
+enum CommentSlot : int {
+    kSlotMake = 5,
+    kSlotModel = 6,
+    kSlotDateTimeDigitized = 22,
+    kSlotDateTime = 23,  // DateTime and DateTimeOriginal
+    kSlotFlashpixVersion = 31,
+    kSlotInteropIndex = 49,
+    kSlotInteropVersion = 59,
+    kCommentSlotCount = 179,
+};
+
+}  // namespace imaging

@@ -1,0 +1,20 @@
+#include "imaging/ImagingSetup.h"
+
+#include <vips/vips.h>
+#include <mutex>
+
+bool StartImaging(const char* programName) {
+    static std::once_flag once;
+    static bool started = false;
+    std::call_once(once, [programName] {
+        started = VIPS_INIT(programName ? programName : "vimbrelcastor") == 0;
+        if (!started) return;
+        // Every image is read once and written once: a cache of operations would only hold
+        // decoded pixels and open files for nothing.
+        vips_cache_set_max(0);
+        // The program runs its own workers, one image each; threads inside one image would
+        // only compete with them.
+        vips_concurrency_set(1);
+    });
+    return started;
+}

@@ -1,0 +1,181 @@
+#include "imaging/CLead.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "imaging/ImagingConstants.h"
+#include "tests/support/TestImages.h"
+
+using namespace imaging;
+using namespace testimages;
+using vips::VImage;
+
+namespace {
+
+struct InputKind {
+    const char* name;
+    std::function<void(const QString&)> write;
+    int format;
+    int bits;  // InfoBits
+    QColor centre;
+    int tolerance = 12;
+};
+
+QImage QtHalves() {
+    QImage image(64, 48, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 32; ++x) image.setPixelColor(x, y, Qt::black);
+    }
+    return image;
+}
+
+TEST(CLead, EverySupportedInputKindLoads) {
+    const VImage orange = Solid(64, 48, QColor(250, 120, 20));
+    const VImage grey = orange.colourspace(VIPS_INTERPRETATION_B_W);
+    const VImage alpha =
+        VImage::bandjoin({orange, orange.extract_band(0).new_from_image(0.0)})
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const VImage cmyk = orange.colourspace(VIPS_INTERPRETATION_CMYK);
+    const InputKind kinds[] = {
+        {"jpeg_baseline", [&](auto p) { WriteJpeg(orange, p); }, kFormatJpeg, 24, {250, 120, 20}},
+        {"jpeg_progressive",
+         [&](auto p) { WriteJpeg(orange, p, 90, true); },
+         kFormatJpeg,
+         24,
+         {250, 120, 20}},
+        {"jpeg_grey", [&](auto p) { WriteJpeg(grey, p); }, kFormatJpeg, 8, PixelAt(grey, 1, 1)},
+        // Through a CMYK profile and back a saturated colour moves a little.
+        {"jpeg_cmyk",
+         [&](auto p) { cmyk.jpegsave(QFile::encodeName(p)); },
+         kFormatJpeg,
+         32,
+         {250, 120, 20},
+         32},
+        {"png_8", [&](auto p) { WritePng(orange, p); }, kFormatPng, 24, {250, 120, 20}},
+        {"png_16", [&](auto p) { WritePng(orange, p, 16); }, kFormatPng, 48, {250, 120, 20}},
+        {"png_palette",
+         [&](auto p) { WritePng(orange, p, 8, true); },
+         kFormatPng,
+         24,
+         {250, 120, 20}},
+        {"png_alpha_on_black", [&](auto p) { WritePng(alpha, p); }, kFormatPng, 32, {0, 0, 0}},
+        {"tiff_8", [&](auto p) { WriteTiff(orange, p); }, kFormatTiff, 24, {250, 120, 20}},
+        {"tiff_1bit",
+         [&](auto p) { WriteTiff(Checkerboard(64, 48) > 0, p, 1); },
+         kFormatTiff,
+         1,
+         {}},
+        {"bmp_1",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Bits1); },
+         kFormatBmp,
+         1,
+         {255, 255, 255}},
+        {"bmp_4",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Bits4); },
+         kFormatBmp,
+         24,
+         {255, 255, 255}},
+        {"bmp_8",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Bits8); },
+         kFormatBmp,
+         24,
+         {255, 255, 255}},
+        {"bmp_24",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Bits24); },
+         kFormatBmp,
+         24,
+         {255, 255, 255}},
+        {"bmp_32",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Bits32); },
+         kFormatBmp,
+         24,
+         {255, 255, 255}},
+        {"bmp_rle8",
+         [&](auto p) { WriteBmp(QtHalves(), p, BmpKind::Rle8); },
+         kFormatBmp,
+         24,
+         {255, 255, 255}},
+        {"gif", [&](auto p) { WriteGif(orange, p); }, kFormatGif, 32, {250, 120, 20}},
+        {"webp", [&](auto p) { WriteWebp(orange, p); }, kFormatWebp, 24, {250, 120, 20}},
+    };
+    QTemporaryDir temp;
+    for (const InputKind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        // Recognised by the bytes: every file gets a misleading name.
+        const QString path = QDir(temp.path()).filePath(QString(kind.name) + ".txt");
+        kind.write(path);
+        CLead lead;
+        ASSERT_NO_THROW(lead.ReadFileInfo(path, 0, 1));
+        EXPECT_EQ(lead.InfoFormat(), kind.format);
+        EXPECT_EQ(lead.InfoWidth(), 64);
+        EXPECT_EQ(lead.InfoHeight(), 48);
+        if (kind.bits == 1) {
+            EXPECT_EQ(lead.InfoBits(), 1);
+        }
+        ASSERT_NO_THROW(lead.LoadImage(path));
+        EXPECT_EQ(lead.ImageWidth(), 64);
+        EXPECT_EQ(lead.ImageHeight(), 48);
+        const QImage pixels = lead.ToQImage();
+        ASSERT_EQ(pixels.size(), QSize(64, 48));
+        if (kind.centre.isValid()) {
+            const QColor c = pixels.pixelColor(48, 24);
+            EXPECT_NEAR(c.red(), kind.centre.red(), kind.tolerance);
+            EXPECT_NEAR(c.green(), kind.centre.green(), kind.tolerance);
+            EXPECT_NEAR(c.blue(), kind.centre.blue(), kind.tolerance);
+        }
+    }
+}
+
+TEST(CLead, UnreadableAndForeignFiles) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    WriteBytes(dir.filePath("notes.jpg"), "just some text, not an image\n");
+    WriteBytes(dir.filePath("damaged.jpg"), QByteArray("\xFF\xD8\xFF\xE0garbage", 11));
+    WriteBytes(dir.filePath("empty.jpg"), QByteArray());
+    WriteBytes(dir.filePath("drawing.svg"),
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
+               "<rect width=\"10\" height=\"10\"/></svg>\n");
+    WriteBytes(dir.filePath("paper.pdf"),
+               "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+               "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+               "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 72]>>endobj\n"
+               "trailer<</Root 1 0 R>>\n%%EOF\n");
+    for (const char* name : {"notes.jpg", "damaged.jpg", "empty.jpg", "missing.jpg"}) {
+        CLead lead;
+        EXPECT_THROW(lead.ReadFileInfo(dir.filePath(name)), LeadError) << name;
+        EXPECT_THROW(lead.LoadImage(dir.filePath(name)), LeadError) << name;
+    }
+    for (const char* name : {"drawing.svg", "paper.pdf"}) {
+        CLead lead;
+        ASSERT_NO_THROW(lead.ReadFileInfo(dir.filePath(name))) << name;
+        EXPECT_FALSE(IsSupportedFormat(lead.InfoFormat())) << name;
+    }
+}
+
+TEST(CLead, BracketsInAFileNameAreNotLoadOptions) {
+    QTemporaryDir temp;
+    const QString path = QDir(temp.path()).filePath("holiday [shrink=8] 写真.jpg");
+    WriteJpeg(Solid(64, 48, Qt::blue), path);
+    CLead lead;
+    lead.ReadFileInfo(path);
+    EXPECT_EQ(lead.InfoWidth(), 64);
+    lead.LoadImage(path);
+    EXPECT_EQ(lead.ImageWidth(), 64);
+}
+
+TEST(CLead, HeldImageMovesBetweenInstances) {
+    CLead a;
+    CLead b;
+    a.CreateImage(30, 20, 24);
+    a.FillImage(0x0000FF);  // 0x00BBGGRR: red
+    b.SetImageHandle(a.ImageHandle());
+    a.ReleaseImage();
+    EXPECT_THROW(a.ImageWidth(), LeadError);
+    EXPECT_EQ(b.ImageWidth(), 30);
+    EXPECT_EQ(b.ToQImage().pixelColor(5, 5), QColor(255, 0, 0));
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "imaging/ConvertSteps.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "imaging/CLead.h"
+#include "imaging/ImagingConstants.h"
+#include "tests/support/TestImages.h"
+
+using namespace imaging;
+using namespace testimages;
+
+namespace {
+
+bool IsBlack(QColor c) {
+    return c.red() < 16 && c.green() < 16 && c.blue() < 16;
+}
+bool IsRed(QColor c) {
+    return c.red() > 230 && c.green() < 30 && c.blue() < 30;
+}
+bool IsBlue(QColor c) {
+    return c.blue() > 225 && c.red() < 30 && c.green() < 30;
+}
+
+QImage Fit(const QString& path, int sizeIndex) {
+    CLead work;
+    CLead scratch;
+    work.LoadImage(path);
+    EXPECT_TRUE(FitToOutputSize(work, scratch, sizeIndex));
+    return work.ToQImage();
+}
+
+TEST(FitToOutputSize, LetterboxGeometry) {
+    struct Case {
+        const char* name;
+        int width, height, sizeIndex;
+        QRect picture;  // where the red picture lands; the rest is black
+    } const cases[] = {
+        {"1600x1200_svga_no_bars", 1600, 1200, 1, {0, 0, 800, 600}},
+        {"1000x1000_svga_600_at_x100", 1000, 1000, 1, {100, 0, 600, 600}},
+        {"400x100_xga_enlarged_at_y256", 400, 100, 0, {0, 256, 1024, 256}},
+        {"3000x4000_svga_portrait", 3000, 4000, 1, {175, 0, 450, 600}},
+        {"4000x3000_sxga_at_y32", 4000, 3000, 2, {0, 32, 1280, 960}},
+        {"1280x1024_sxga_straight", 1280, 1024, 2, {0, 0, 1280, 1024}},
+        {"80x60_svga_enlarged_straight", 80, 60, 1, {0, 0, 800, 600}},
+    };
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QDir(temp.path()).filePath(QString(c.name) + ".jpg");
+        WriteJpeg(Solid(c.width, c.height, Qt::red), path, 95);
+        const QImage out = Fit(path, c.sizeIndex);
+        const OutputSize size = kSizeTable[c.sizeIndex];
+        ASSERT_EQ(out.size(), QSize(size.width, size.height));
+        const QRect& p = c.picture;
+        const int midX = p.center().x();
+        const int midY = p.center().y();
+        // The picture's edges, and the bar just outside each edge.
+        EXPECT_TRUE(IsRed(out.pixelColor(p.left(), midY)));
+        EXPECT_TRUE(IsRed(out.pixelColor(p.right(), midY)));
+        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.top())));
+        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.bottom())));
+        const QPoint outside[] = {{p.left() - 1, midY},
+                                  {p.right() + 1, midY},
+                                  {midX, p.top() - 1},
+                                  {midX, p.bottom() + 1}};
+        for (const QPoint& point : outside) {
+            if (out.rect().contains(point)) {
+                EXPECT_TRUE(IsBlack(out.pixelColor(point))) << point.x() << "," << point.y();
+            }
+        }
+    }
+}
+
+TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
+    // Stored landscape, red left and blue right. Orientation 6 turns it clockwise: red on top.
+    // 8 turns it the other way: red at the bottom. 3 turns it half round: red on the right.
+    struct Case {
+        int storedWidth, storedHeight, orientation;
+        QPoint red, blue, black;
+    } const cases[] = {
+        {300, 200, 6, {400, 100}, {400, 500}, {100, 300}},
+        {3000, 2000, 6, {400, 100}, {400, 500}, {100, 300}},  // decoded at 1/4 first
+        {3000, 2000, 8, {400, 500}, {400, 100}, {700, 300}},
+        {1600, 1200, 3, {600, 300}, {200, 300}, {-1, -1}},
+    };
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString("%1x%2 orientation %3")
+                         .arg(c.storedWidth)
+                         .arg(c.storedHeight)
+                         .arg(c.orientation)
+                         .toStdString());
+        const QString path = QDir(temp.path()).filePath("rotated.jpg");
+        WriteJpeg(Halves(c.storedWidth, c.storedHeight, Qt::red, Qt::blue), path, 95, false,
+                  c.orientation);
+        const QImage out = Fit(path, 1);
+        ASSERT_EQ(out.size(), QSize(800, 600));
+        EXPECT_TRUE(IsRed(out.pixelColor(c.red)));
+        EXPECT_TRUE(IsBlue(out.pixelColor(c.blue)));
+        if (c.black.x() >= 0) {
+            EXPECT_TRUE(IsBlack(out.pixelColor(c.black)));
+        }
+    }
+}
+
+TEST(FitToOutputSize, BilevelImagesStayGreyOrBecomeBilevelAgain) {
+    QTemporaryDir temp;
+    const auto levels = [](const QImage& image) {
+        QSet<int> seen;
+        for (int y = 0; y < image.height(); y += 3) {
+            for (int x = 0; x < image.width(); x += 3) seen.insert(qGray(image.pixel(x, y)));
+        }
+        return seen;
+    };
+    // Same aspect: scaled as grey and kept grey.
+    const QString same = QDir(temp.path()).filePath("same.tif");
+    WriteTiff(Checkerboard(400, 300) > 0, same, 1);
+    CLead work;
+    CLead scratch;
+    work.LoadImage(same);
+    ASSERT_EQ(work.ImageBits(), 1);
+    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
+    EXPECT_EQ(work.ImageBits(), 8);
+    EXPECT_GT(levels(work.ToQImage()).size(), 2);
+
+    // Another aspect: letterboxed as grey, then made bilevel again.
+    const QString other = QDir(temp.path()).filePath("other.tif");
+    WriteTiff(Checkerboard(500, 300) > 0, other, 1);
+    work.LoadImage(other);
+    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
+    EXPECT_EQ(work.ImageBits(), 1);
+    EXPECT_EQ(levels(work.ToQImage()), (QSet<int>{0, 255}));
+}
+
+TEST(ChooseFormatAutomatically, PngOnlyWhenStrictlySmaller) {
+    QTemporaryDir temp;
+    const QString screenshot = QDir(temp.path()).filePath("screen.png");
+    WritePng(Halves(1920, 1080, QColor(240, 240, 240), QColor(30, 60, 90)), screenshot);
+    const QString photo = QDir(temp.path()).filePath("photo.jpg");
+    WriteJpeg(PhotoLike(1600, 1200), photo);
+    CLead scratch;
+    EXPECT_EQ(ChooseFormatAutomatically(scratch, screenshot), kFormatPng);
+    EXPECT_EQ(ChooseFormatAutomatically(scratch, photo), kFormatJpeg);
+    EXPECT_EQ(ChooseFormatAutomatically(scratch, QDir(temp.path()).filePath("gone.png")),
+              kFormatJpeg);
+}
+
+TEST(FillExifSlots, OneTimeInBothDateSlots) {
+    CLead work;
+    FillExifSlots(work, QDateTime(QDate(2007, 3, 2), QTime(9, 5, 3)));
+    EXPECT_EQ(work.Comment(kSlotDateTime), "2007:03:02 09:05:03");
+    EXPECT_EQ(work.Comment(kSlotDateTimeDigitized), "2007:03:02 09:05:03");
+    EXPECT_EQ(work.Comment(kSlotMake), "Kestrovia");
+    EXPECT_EQ(work.Comment(kSlotModel), "VIMBRELCASTOR");
+    EXPECT_EQ(work.Comment(kSlotInteropIndex), "R98");
+}
+
+}  // namespace

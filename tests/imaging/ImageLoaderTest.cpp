@@ -1,0 +1,185 @@
+#include "imaging/ImageLoader.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "skin/MessageIds.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+#include "thumbs/WorkingList.h"
+
+using namespace testimages;
+
+namespace {
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
+class ImageLoaderTest : public ::testing::Test {
+protected:
+    ImageLoaderTest()
+        : work(QDir(temp.path()).filePath("vimbrelcastorWork")), loader(list, prompter, work) {}
+
+    QString Source(const QString& name) const { return QDir(temp.path()).filePath(name); }
+
+    QTemporaryDir temp;
+    QString work;
+    WorkingList list;
+    QAbstractItemModelTester tester{&list};
+    ScriptedPrompter prompter;
+    ImageLoader loader;
+};
+
+TEST_F(ImageLoaderTest, RefusalsTellWhyAndLeaveNothingBehind) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+        int message;
+    } const cases[] = {
+        {"text named jpg", [](auto p) { WriteBytes(p, "plain text\n"); }, msg::WrongImageFile},
+        {"damaged jpeg", [](auto p) { WriteBytes(p, "\xFF\xD8\xFF\xDB\x00"); },
+         msg::WrongImageFile},
+        {"pdf",
+         [](auto p) {
+             WriteBytes(p,
+                        "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+                        "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+                        "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 72]>>endobj\n"
+                        "trailer<</Root 1 0 R>>\n%%EOF\n");
+         },
+         msg::UnsupportedFormat},
+        {"svg",
+         [](auto p) {
+             WriteBytes(p, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"/>");
+         },
+         msg::UnsupportedFormat},
+        // Only the header is read: the pixel data of these files is never decoded.
+        {"10001 x 50", [](auto p) { WriteBlankPng(p, 10001, 50); }, msg::ImageTooLarge},
+        {"50 x 10001 header only",
+         [](auto p) {
+             WriteBlankPng(p, 50, 10001);
+             QFile::resize(p, 60);  // IHDR survives, the pixels are gone
+         },
+         msg::ImageTooLarge},
+        {"missing file", [](auto) {}, msg::WrongImageFile},
+        {"a folder", [](auto p) { QDir().mkdir(p); }, msg::WrongImageFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Source(QString(c.name) + ".jpg");
+        c.make(path);
+        prompter.records.clear();
+        EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
+        ASSERT_EQ(prompter.Ids(), QList<int>{c.message});
+        EXPECT_EQ(prompter.records[0].argument, path);
+        EXPECT_EQ(list.count(), 0);
+        EXPECT_TRUE(FilesIn(work).isEmpty());
+    }
+}
+
+TEST_F(ImageLoaderTest, TenThousandPixelsAreAcceptedAndCopiedByteForByte) {
+    const QString path = Source("big 写真.png");
+    WriteBlankPng(path, 10000, 10000);
+    EXPECT_EQ(loader.AddImage(path, 0, 0), 1);
+    EXPECT_TRUE(prompter.records.isEmpty());
+    ASSERT_EQ(list.count(), 1);
+    const ImageEntry& entry = list.at(0);
+    EXPECT_EQ(entry.sourcePath, path);
+    EXPECT_EQ(entry.index, 0u);
+    EXPECT_FALSE(entry.selected || entry.saved || entry.rendered || entry.positioned);
+    EXPECT_EQ(QFileInfo(entry.workPath).path(), work);
+    EXPECT_TRUE(QFileInfo(entry.workPath).fileName().startsWith("TMP"));
+    EXPECT_EQ(ReadBytes(entry.workPath), ReadBytes(path));
+    EXPECT_EQ(QFileInfo(work).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+        << "the work folder is private";
+}
+
+TEST_F(ImageLoaderTest, TwoLoadsOfOneFileGiveTwoCopiesAndOriginFlagsAreKept) {
+    const QString path = Source("a.jpg");
+    WriteJpeg(PhotoLike(300, 200), path);
+    // 3 MiB and a little: several chunks of the copy.
+    const QString large = Source("large.bmp");
+    WriteBmp(QImage(1100, 1000, QImage::Format_RGB888), large, BmpKind::Bits24);
+    EXPECT_EQ(loader.AddImage(path, 0, 0), 1);
+    EXPECT_EQ(loader.AddImage(path, 1, 1), 1);
+    EXPECT_EQ(loader.AddImage(large, 0, 0), 1);
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_NE(list.at(0).workPath, list.at(1).workPath);
+    EXPECT_NE(list.at(0).id, list.at(1).id);
+    EXPECT_EQ(list.at(1).index, 1u);
+    EXPECT_EQ(list.at(1).originFlagA, 1);
+    EXPECT_EQ(list.at(1).originFlagB, 1);
+    EXPECT_EQ(list.at(0).originFlagA, 0);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(ReadBytes(list.at(row).workPath), ReadBytes(list.at(row).sourcePath)) << row;
+    }
+    EXPECT_EQ(FilesIn(work).size(), 3);
+}
+
+TEST_F(ImageLoaderTest, TheListHoldsAtMost9999) {
+    // A list of its own: the model tester would re-check all rows on every append.
+    WorkingList full;
+    ImageLoader fullLoader(full, prompter, work);
+    for (int i = 0; i < WorkingList::kMaxEntries - 1; ++i) {
+        ImageEntry entry;
+        entry.sourcePath = QString("/x/%1.jpg").arg(i);
+        full.Append(entry);
+    }
+    const QString path = Source("a.jpg");
+    WriteJpeg(Solid(40, 30, Qt::red), path);
+    EXPECT_EQ(fullLoader.AddImage(path, 0, 0), 1);  // the 9,999th
+    EXPECT_FALSE(full.listFull());
+    EXPECT_EQ(fullLoader.AddImage(path, 0, 0), 0);
+    EXPECT_EQ(prompter.Ids(), QList<int>{msg::TooManyImages});
+    EXPECT_TRUE(full.listFull());
+    EXPECT_EQ(full.count(), 9999);
+    EXPECT_EQ(full.at(9998).index, 9998u);
+    EXPECT_EQ(FilesIn(work).size(), 1);
+}
+
+TEST_F(ImageLoaderTest, AWorkCopyThatCannotBeMadeRefusesTheImage) {
+    const QString path = Source("a.jpg");
+    WriteJpeg(Solid(40, 30, Qt::red), path);
+    // The work folder's place is taken by a file.
+    WriteBytes(work, "in the way");
+    EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
+    EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST_F(ImageLoaderTest, AnUnreadableSourceIsRefused) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const QString path = Source("locked.jpg");
+    WriteJpeg(Solid(40, 30, Qt::red), path);
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
+    EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
+    EXPECT_TRUE(FilesIn(work).isEmpty());
+}
+
+TEST_F(ImageLoaderTest, AFullWorkDriveLeavesNoPartialCopy) {
+    const QString mountPoint = Source("small-drive");
+    QDir().mkdir(mountPoint);
+    if (::geteuid() != 0 ||
+        ::mount("tmpfs", QFile::encodeName(mountPoint), "tmpfs", 0, "size=256k") != 0) {
+        GTEST_SKIP() << "needs root and tmpfs to fill a drive";
+    }
+    const QString smallWork = QDir(mountPoint).filePath("vimbrelcastorWork");
+    ImageLoader smallLoader(list, prompter, smallWork);
+    const QString path = Source("large.bmp");
+    WriteBmp(QImage(400, 400, QImage::Format_RGB888), path, BmpKind::Bits24);  // 480 KB
+    EXPECT_EQ(smallLoader.AddImage(path, 0, 0), 0);
+    EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_TRUE(FilesIn(smallWork).isEmpty());
+    ::umount(QFile::encodeName(mountPoint));
+}
+
+}  // namespace

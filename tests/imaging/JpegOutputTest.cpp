@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include "imaging/CLead.h"
+#include "imaging/ConvertSteps.h"
+#include "imaging/ImagingConstants.h"
+#include "tests/support/TestImages.h"
+
+using namespace imaging;
+using namespace testimages;
+
+namespace {
+
+// The standard luminance table of the JPEG specification, in zig-zag order, which IJG
+// scales by quality.
+constexpr int kBaseLuminance[64] = {16,  11, 12, 14,  12,  10,  16,  14,  13, 14,  18,  17,  16,
+                                    19,  24, 40, 26,  24,  22,  22,  24,  49, 35,  37,  29,  40,
+                                    58,  51, 61, 60,  57,  51,  56,  55,  64, 72,  92,  78,  64,
+                                    68,  87, 69, 55,  56,  80,  109, 81,  87, 95,  98,  103, 104,
+                                    103, 62, 77, 113, 121, 112, 100, 120, 92, 101, 103, 99};
+
+int IjgEntry(int base, int quality) {
+    const int scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
+    return std::clamp((base * scale + 50) / 100, 1, 255);
+}
+
+struct Segment {
+    uchar marker;
+    qsizetype offset;  // of the marker
+    QByteArray body;   // after the length bytes
+};
+
+// The marker segments up to the start of scan.
+QList<Segment> Segments(const QByteArray& jpeg) {
+    QList<Segment> segments;
+    const auto* p = reinterpret_cast<const uchar*>(jpeg.constData());
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && p[at] == 0xFF && p[at + 1] != 0xDA) {
+        const int length = (p[at + 2] << 8) | p[at + 3];
+        segments.append({p[at + 1], at, jpeg.mid(at + 4, length - 2)});
+        at += 2 + length;
+    }
+    return segments;
+}
+
+QString SaveConverted(const QString& folder, const vips::VImage& source, int sizeIndex, int factor,
+                      bool thumbnail, int format = kFormatJpegExif) {
+    const QString input = QDir(folder).filePath("in.png");
+    WritePng(source, input);
+    CLead work;
+    CLead scratch;
+    work.LoadImage(input);
+    if (format == kFormatJpegExif)
+        FillExifSlots(work, QDateTime(QDate(2007, 3, 2), QTime(9, 5, 3)));
+    EXPECT_TRUE(FitToOutputSize(work, scratch, sizeIndex));
+    work.SetResolutionX(72);
+    work.SetResolutionY(72);
+    const QString output = QDir(folder).filePath("DUVU0001.JPG");
+    if (thumbnail) {
+        work.SaveImageWithThumbnail(output, format, 0, factor, 160, 120, 24);
+    } else {
+        work.SaveImage(output, format, 0, factor, 0);
+    }
+    return output;
+}
+
+TEST(JpegOutput, ExifBlockLaysOutAsTheCardExpects) {
+    QTemporaryDir temp;
+    const QString path = SaveConverted(temp.path(), PhotoLike(1600, 1200), 1, 2, true);
+    const QByteArray file = ReadBytes(path);
+    ASSERT_GT(file.size(), 100);
+    EXPECT_EQ(file.left(2), QByteArray("\xFF\xD8"));
+    EXPECT_EQ(file.mid(2, 2), QByteArray("\xFF\xE1"));  // APP1 right after SOI
+    EXPECT_EQ(file.mid(6, 6), QByteArray("Exif\0\0", 6));
+    EXPECT_EQ(file.mid(12, 8), QByteArray("II\x2A\0\x08\0\0\0", 8));  // little-endian, IFD0 at 8
+    const int ifd0Entries = qFromLittleEndian<quint16>(file.constData() + 20);
+    EXPECT_GE(ifd0Entries, 9);
+    for (const Segment& segment : Segments(file)) {
+        EXPECT_NE(segment.marker, 0xE0) << "no JFIF APP0 anywhere";
+        EXPECT_NE(segment.marker, 0xC2) << "never progressive";
+    }
+}
+
+TEST(JpegOutput, ExiftoolReadsTheDcfFields) {
+    QTemporaryDir temp;
+    const QString path = SaveConverted(temp.path(), PhotoLike(1600, 1200), 1, 2, true);
+    const QString tags = RunTool("exiftool", {"-s", "-a", "-G1", "-n", path});
+    const auto has = [&](const QString& line) {
+        EXPECT_TRUE(tags.contains(QRegularExpression(line))) << line.toStdString() << "\n"
+                                                             << tags.toStdString();
+    };
+    has(R"(\[IFD0\]\s+Make\s+: Kestrovia\n)");
+    has(R"(\[IFD0\]\s+Model\s+: VIMBRELCASTOR\n)");
+    has(R"(\[IFD0\]\s+XResolution\s+: 72\n)");
+    has(R"(\[IFD0\]\s+ResolutionUnit\s+: 2\n)");
+    has(R"(\[IFD0\]\s+ModifyDate\s+: 2007:03:02 09:05:03\n)");
+    has(R"(\[ExifIFD\]\s+ExifVersion\s+: 0210\n)");
+    has(R"(\[ExifIFD\]\s+DateTimeOriginal\s+: 2007:03:02 09:05:03\n)");
+    has(R"(\[ExifIFD\]\s+CreateDate\s+: 2007:03:02 09:05:03\n)");
+    has(R"(\[ExifIFD\]\s+FlashpixVersion\s+: 0100\n)");
+    has(R"(\[ExifIFD\]\s+ColorSpace\s+: 1\n)");
+    has(R"(\[ExifIFD\]\s+ExifImageWidth\s+: 800\n)");
+    has(R"(\[ExifIFD\]\s+ExifImageHeight\s+: 600\n)");
+    has(R"(\[InteropIFD\]\s+InteropIndex\s+: R98\n)");
+    has(R"(\[InteropIFD\]\s+InteropVersion\s+: 0100\n)");
+    has(R"(\[IFD1\]\s+Compression\s+: 6\n)");
+    EXPECT_FALSE(tags.contains("GPS")) << tags.toStdString();
+
+    const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
+    QProcess extract;
+    extract.setStandardOutputFile(thumbnail);
+    extract.start("exiftool", {"-b", "-ThumbnailImage", path});
+    ASSERT_TRUE(extract.waitForFinished());
+    const vips::VImage thumb = vips::VImage::new_from_file(QFile::encodeName(thumbnail));
+    EXPECT_EQ(thumb.width(), 160);
+    EXPECT_EQ(thumb.height(), 120);
+
+    const QString warnings = RunTool("exiftool", {"-validate", "-warning", "-a", path});
+    for (const QString& line : warnings.split('\n', Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(line.contains("SamplesPerPixel") || line.contains("Validate"))
+            << line.toStdString();
+    }
+}
+
+TEST(JpegOutput, BaselineWith420SamplingAtTheQualityOfTheTable) {
+    QTemporaryDir temp;
+    for (int position = 1; position <= 5; ++position) {
+        const int factor = QualityFactor(position);
+        const QString path = SaveConverted(temp.path(), Checkerboard(400, 300), 1, factor, false);
+        const QByteArray file = ReadBytes(path);
+        bool sawSof = false;
+        for (const Segment& segment : Segments(file)) {
+            if (segment.marker == 0xC0) {
+                sawSof = true;
+                const auto* s = reinterpret_cast<const uchar*>(segment.body.constData());
+                EXPECT_EQ(s[5], 3) << "three components even for a grey input";
+                EXPECT_EQ(s[7], 0x22) << "Y sampled 2x2";
+                EXPECT_EQ(s[10], 0x11);
+                EXPECT_EQ(s[13], 0x11);
+            }
+            EXPECT_NE(segment.marker, 0xC2);
+            if (segment.marker == 0xDB && segment.body[0] == 0) {  // 8-bit table 0: luminance
+                for (int i = 0; i < 64; ++i) {
+                    ASSERT_EQ(uchar(segment.body[1 + i]),
+                              IjgEntry(kBaseLuminance[i], JpegQuality(factor)))
+                        << "position " << position << " entry " << i;
+                }
+            }
+        }
+        EXPECT_TRUE(sawSof) << "position " << position;
+    }
+}
+
+TEST(JpegOutput, QualityFactorsOfThePositions) {
+    const int expected[] = {0, 40, 32, 24, 16, 2};
+    for (int position = 1; position <= 5; ++position) {
+        EXPECT_EQ(QualityFactor(position), expected[position]);
+    }
+    EXPECT_EQ(JpegQuality(2), 98);
+    EXPECT_EQ(JpegQuality(16), 84);
+    EXPECT_EQ(JpegQuality(24), 76);
+    EXPECT_EQ(JpegQuality(32), 68);
+    EXPECT_EQ(JpegQuality(40), 60);
+}
+
+TEST(JpegOutput, ThumbnailIsLetterboxedForSxga) {
+    QTemporaryDir temp;
+    const QString path = SaveConverted(temp.path(), Solid(1280, 1024, Qt::white), 2, 2, true);
+    const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
+    QProcess extract;
+    extract.setStandardOutputFile(thumbnail);
+    extract.start("exiftool", {"-b", "-ThumbnailImage", path});
+    ASSERT_TRUE(extract.waitForFinished());
+    // 1280 x 1024 fits 160 x 120 as 150 x 120: five black columns on each side.
+    EXPECT_LT(PixelAt(thumbnail, 1, 60).lightness(), 30);
+    EXPECT_GT(PixelAt(thumbnail, 80, 60).lightness(), 225);
+    EXPECT_LT(PixelAt(thumbnail, 158, 60).lightness(), 30);
+}
+
+TEST(JpegOutput, PlainJpegHasNoApplicationSegments) {
+    QTemporaryDir temp;
+    const QString path = SaveConverted(temp.path(), PhotoLike(800, 600), 1, 2, false, kFormatJpeg);
+    for (const Segment& segment : Segments(ReadBytes(path))) {
+        EXPECT_FALSE(segment.marker >= 0xE0 && segment.marker <= 0xEF) << int(segment.marker);
+    }
+}
+
+TEST(JpegOutput, PngIsEightBitWithoutMetadata) {
+    QTemporaryDir temp;
+    const QString input = QDir(temp.path()).filePath("in.png");
+    WritePng(Solid(400, 300, Qt::red), input, 16);
+    CLead work;
+    work.LoadImage(input);
+    const QString output = QDir(temp.path()).filePath("DUVU0001.PNG");
+    work.SaveImage(output, kFormatPng, 0, 0, 0);
+    const QByteArray png = ReadBytes(output);
+    ASSERT_GT(png.size(), 33);
+    EXPECT_EQ(int(png[24]), 8) << "8 bits per sample";
+    QStringList chunks;
+    for (qsizetype at = 8; at + 8 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        chunks << QString::fromLatin1(png.mid(at + 4, 4));
+        at += 12 + length;
+    }
+    for (const QString& chunk : chunks) {
+        EXPECT_TRUE(chunk == "IHDR" || chunk == "IDAT" || chunk == "IEND" || chunk == "pHYs")
+            << chunk.toStdString();
+    }
+}
+
+}  // namespace

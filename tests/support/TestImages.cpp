@@ -1,0 +1,257 @@
+#include "tests/support/TestImages.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QtEndian>
+
+#include "imaging/ImagingSetup.h"
+
+using vips::VImage;
+
+namespace testimages {
+namespace {
+
+VImage Srgb(const VImage& image) {
+    return image.cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", image.bands() == 1
+                                                          ? VIPS_INTERPRETATION_B_W
+                                                          : VIPS_INTERPRETATION_sRGB));
+}
+
+void Put32(QByteArray& bytes, int at, quint32 value) {
+    qToLittleEndian<quint32>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
+}
+
+void Put16(QByteArray& bytes, int at, quint16 value) {
+    qToLittleEndian<quint16>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
+}
+
+QByteArray PngChunk(const char* type, const QByteArray& data) {
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
+    const QByteArray body = QByteArray(type, 4) + data;
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        reinterpret_cast<uchar*>(crc.data()));
+    return chunk + crc;
+}
+
+}  // namespace
+
+VImage Solid(int width, int height, QColor colour) {
+    StartImaging();
+    return Srgb(
+        VImage::black(width, height, VImage::option()->set("bands", 3))
+            .new_from_image({double(colour.red()), double(colour.green()), double(colour.blue())}));
+}
+
+VImage Halves(int width, int height, QColor left, QColor right) {
+    const VImage a = Solid(width / 2, height, left);
+    const VImage b = Solid(width - width / 2, height, right);
+    return Srgb(a.join(b, VIPS_DIRECTION_HORIZONTAL));
+}
+
+VImage PhotoLike(int width, int height, int seed) {
+    StartImaging();
+    const VImage xy = VImage::xyz(width, height);
+    const VImage x = xy.extract_band(0);
+    const VImage y = xy.extract_band(1);
+    const VImage r = x * (200.0 / width) + 20 + seed;
+    const VImage g = y * (180.0 / height) + 30;
+    const VImage b = (x + y) * (120.0 / (width + height)) + 60;
+    const VImage noise =
+        VImage::gaussnoise(width, height, VImage::option()->set("sigma", 12)->set("seed", seed));
+    return Srgb(VImage::bandjoin({r, g, b}) + VImage::bandjoin({noise, noise, noise}));
+}
+
+VImage Checkerboard(int width, int height) {
+    StartImaging();
+    const VImage xy = VImage::xyz(width, height);
+    const VImage sum = xy.extract_band(0) + xy.extract_band(1);
+    return Srgb(((sum % 2) == 0).cast(VIPS_FORMAT_UCHAR));
+}
+
+void WriteJpeg(const VImage& image, const QString& path, int quality, bool progressive,
+               int orientation) {
+    VImage out = image.copy();
+    if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);
+    out.jpegsave(QFile::encodeName(path).constData(), VImage::option()
+                                                          ->set("Q", quality)
+                                                          ->set("interlace", progressive)
+                                                          ->set("strip", orientation == 1));
+}
+
+void WritePng(const VImage& image, const QString& path, int bitDepth, bool palette) {
+    VImage out = image;
+    if (bitDepth == 16) {
+        out = (image.cast(VIPS_FORMAT_USHORT) * 257)
+                  .cast(VIPS_FORMAT_USHORT)
+                  .copy(VImage::option()->set("interpretation", image.bands() >= 3
+                                                                    ? VIPS_INTERPRETATION_RGB16
+                                                                    : VIPS_INTERPRETATION_GREY16));
+    }
+    auto* options = VImage::option()->set("palette", palette);
+    if (bitDepth < 8) options->set("bitdepth", bitDepth);
+    out.pngsave(QFile::encodeName(path).constData(), options);
+}
+
+void WriteTiff(const VImage& image, const QString& path, int bitDepth) {
+    auto* options = VImage::option();
+    if (bitDepth < 8) options->set("bitdepth", bitDepth);
+    image.tiffsave(QFile::encodeName(path).constData(), options);
+}
+
+void WriteGif(const VImage& image, const QString& path) {
+    image.gifsave(QFile::encodeName(path).constData());
+}
+
+void WriteWebp(const VImage& image, const QString& path) {
+    image.webpsave(QFile::encodeName(path).constData());
+}
+
+void WriteBmp(const QImage& source, const QString& path, BmpKind kind) {
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    const int width = rgb.width();
+    const int height = rgb.height();
+    int bits = 24;
+    int paletteSize = 0;
+    switch (kind) {
+        case BmpKind::Bits1:
+            bits = 1;
+            paletteSize = 2;
+            break;
+        case BmpKind::Bits4:
+            bits = 4;
+            paletteSize = 16;
+            break;
+        case BmpKind::Bits8:
+        case BmpKind::Rle8:
+            bits = 8;
+            paletteSize = 256;
+            break;
+        case BmpKind::Bits24:
+            bits = 24;
+            break;
+        case BmpKind::Bits32:
+            bits = 32;
+            break;
+    }
+    // A grey palette: index = grey level scaled to the palette.
+    auto indexOf = [&](int x, int y) {
+        const QRgb c = rgb.pixel(x, y);
+        return qGray(c) * (paletteSize - 1) / 255;
+    };
+    QByteArray pixels;
+    for (int y = height - 1; y >= 0; --y) {  // bottom-up
+        QByteArray row;
+        if (kind == BmpKind::Rle8) {
+            for (int x = 0; x < width; ++x) {
+                int run = 1;
+                while (x + run < width && run < 255 && indexOf(x + run, y) == indexOf(x, y)) ++run;
+                row.append(char(run));
+                row.append(char(indexOf(x, y)));
+                x += run - 1;
+            }
+            row.append('\0');
+            row.append(y == 0 ? '\1' : '\0');  // end of line, end of bitmap
+            pixels += row;
+            continue;
+        }
+        if (bits >= 24) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = rgb.pixel(x, y);
+                row.append(char(qBlue(c)));
+                row.append(char(qGreen(c)));
+                row.append(char(qRed(c)));
+                if (bits == 32) row.append('\0');
+            }
+        } else {
+            const int perByte = 8 / bits;
+            for (int x = 0; x < width; x += perByte) {
+                uchar byte = 0;
+                for (int k = 0; k < perByte; ++k) {
+                    const int index = x + k < width ? indexOf(x + k, y) : 0;
+                    byte |= uchar(index << (8 - bits * (k + 1)));
+                }
+                row.append(char(byte));
+            }
+        }
+        while (row.size() % 4) row.append('\0');
+        pixels += row;
+    }
+    const int headerSize = 14 + 40 + paletteSize * 4;
+    QByteArray file(headerSize, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    Put32(file, 2, quint32(headerSize + pixels.size()));
+    Put32(file, 10, quint32(headerSize));
+    Put32(file, 14, 40);
+    Put32(file, 18, quint32(width));
+    Put32(file, 22, quint32(height));
+    Put16(file, 26, 1);
+    Put16(file, 28, quint16(bits));
+    Put32(file, 30, kind == BmpKind::Rle8 ? 1 : 0);
+    Put32(file, 34, quint32(pixels.size()));
+    Put32(file, 46, quint32(paletteSize));
+    for (int i = 0; i < paletteSize; ++i) {
+        const char level = char(i * 255 / (paletteSize - 1));
+        file[54 + 4 * i] = level;
+        file[54 + 4 * i + 1] = level;
+        file[54 + 4 * i + 2] = level;
+    }
+    WriteBytes(path, file + pixels);
+}
+
+void WriteBlankPng(const QString& path, int width, int height) {
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(quint32(width), reinterpret_cast<uchar*>(header.data()));
+    qToBigEndian<quint32>(quint32(height), reinterpret_cast<uchar*>(header.data()) + 4);
+    header[8] = 1;  // bit depth
+    header[9] = 0;  // grey
+    const QByteArray raw(qsizetype(height) * ((width + 7) / 8 + 1), '\0');
+    QByteArray compressed = qCompress(raw, 1).mid(4);  // a zlib stream after Qt's length
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + PngChunk("IHDR", header) +
+                           PngChunk("IDAT", compressed) + PngChunk("IEND", QByteArray());
+    WriteBytes(path, png);
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    return file.readAll();
+}
+
+QColor PixelAt(const VImage& image, int x, int y) {
+    std::vector<double> p = image.getpoint(x, y);
+    if (p.size() == 1) return QColor(int(p[0]), int(p[0]), int(p[0]));
+    return QColor(int(p[0]), int(p[1]), int(p[2]));
+}
+
+QColor PixelAt(const QString& path, int x, int y) {
+    StartImaging();
+    return PixelAt(VImage::new_from_file(QFile::encodeName(path).constData()), x, y);
+}
+
+QString RunTool(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        ADD_FAILURE() << program.toStdString() << " did not run";
+        return QString();
+    }
+    if (exitCode) *exitCode = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+}  // namespace testimages

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <vips/vips8>
+
+// Images made at test time: nothing is downloaded or committed.
+namespace testimages {
+
+// A solid sRGB image.
+vips::VImage Solid(int width, int height, QColor colour);
+// Left half one colour, right half another.
+vips::VImage Halves(int width, int height, QColor left, QColor right);
+// A photo-like sRGB image: smooth gradients with fine noise (compresses like a photograph).
+vips::VImage PhotoLike(int width, int height, int seed = 1);
+// A 1-pixel black and white checkerboard, one band.
+vips::VImage Checkerboard(int width, int height);
+
+void WriteJpeg(const vips::VImage& image, const QString& path, int quality = 90,
+               bool progressive = false, int orientation = 1);
+void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8,
+              bool palette = false);
+void WriteTiff(const vips::VImage& image, const QString& path, int bitDepth = 8);
+void WriteGif(const vips::VImage& image, const QString& path);
+void WriteWebp(const vips::VImage& image, const QString& path);
+
+// Windows bitmaps written byte by byte: 1, 4 and 8 bits with a grey palette, 24 and 32 bits,
+// and 8 bits run-length encoded.
+enum class BmpKind { Bits1, Bits4, Bits8, Bits24, Bits32, Rle8 };
+void WriteBmp(const QImage& image, const QString& path, BmpKind kind);
+
+// A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
+// 100 megapixels).
+void WriteBlankPng(const QString& path, int width, int height);
+
+void WriteBytes(const QString& path, const QByteArray& bytes);
+QByteArray ReadBytes(const QString& path);
+
+// The pixel at x, y of an encoded image (decoded by libvips, as sRGB).
+QColor PixelAt(const QString& path, int x, int y);
+QColor PixelAt(const vips::VImage& image, int x, int y);
+
+// Runs a tool and returns its standard output; fails the test when it cannot run.
+QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+
+}  // namespace testimages

@@ -1,0 +1,73 @@
+#include "thumbs/WorkingList.h"
+
+#include <QFileInfo>
+
+int WorkingList::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant WorkingList::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return QVariant();
+    }
+    const ImageEntry& entry = entries_.at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+            return QFileInfo(entry.sourcePath).fileName();
+        case IdRole:
+            return QVariant::fromValue(entry.id);
+        case SourcePathRole:
+            return entry.sourcePath;
+        case WorkPathRole:
+            return entry.workPath;
+        case SelectedRole:
+            return entry.selected;
+        case SavedRole:
+            return entry.saved;
+        case RenderedRole:
+            return entry.rendered;
+        case ThumbnailRole:
+            return entry.thumbnail;
+        default:
+            return QVariant();
+    }
+}
+
+QHash<int, QByteArray> WorkingList::roleNames() const {
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names.insert(IdRole, "id");
+    names.insert(SourcePathRole, "sourcePath");
+    names.insert(WorkPathRole, "workPath");
+    names.insert(SelectedRole, "selected");
+    names.insert(SavedRole, "saved");
+    names.insert(RenderedRole, "rendered");
+    names.insert(ThumbnailRole, "thumbnail");
+    return names;
+}
+
+EntryId WorkingList::Append(ImageEntry entry) {
+    const int row = count();
+    entry.id = nextId_++;
+    entry.index = quint32(row);
+    beginInsertRows(QModelIndex(), row, row);
+    entries_.append(std::move(entry));
+    endInsertRows();
+    return entries_.last().id;
+}
+
+int WorkingList::RowOf(EntryId id) const {
+    for (int row = 0; row < count(); ++row) {
+        if (entries_[row].id == id) return row;
+    }
+    return -1;
+}
+
+void WorkingList::SetSaved(int row, bool saved) {
+    entries_[row].saved = saved;
+    EmitChanged(row, SavedRole);
+}
+
+void WorkingList::EmitChanged(int row, int role) {
+    const QModelIndex changed = index(row);
+    Q_EMIT dataChanged(changed, changed, {role});
+}
