@@ -25,8 +25,16 @@ build: deps $(BUILD)/build.ninja
 build-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# Without a display (and without ARGS) the program's main job runs headless instead: the
+# images in samples/ are written onto ./demo-card as a memory card.
 run: build
-	./$(BUILD)/vimbrelcastor $(ARGS)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ] || [ -n "$(ARGS)" ]; then \
+		./$(BUILD)/vimbrelcastor $(ARGS); \
+	else \
+		echo "No display: converting samples/ onto ./demo-card (vimbrelcastor --batch)"; \
+		mkdir -p demo-card; \
+		./$(BUILD)/vimbrelcastor --batch --card demo-card samples; \
+	fi
 
 # The whole suite, then the same suite built with AddressSanitizer and UBSan.
 test: build build-asan

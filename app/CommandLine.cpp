@@ -1,35 +1,127 @@
 #include "app/CommandLine.h"
 
+#include <QHash>
+
+#include "skin/Prompter.h"
+
+namespace {
+
+// A value from a fixed list of names, or an error.
+template <typename T>
+bool Choose(const QString& option, const QString& value, const QList<QPair<QString, T>>& names,
+            std::optional<T>* chosen, QString* error) {
+    QStringList known;
+    for (const auto& [name, meaning] : names) {
+        if (name == value) {
+            *chosen = meaning;
+            return true;
+        }
+        known << name;
+    }
+    *error = QStringLiteral("%1 takes %2").arg(option, known.join(QLatin1Char('|')));
+    return false;
+}
+
+}  // namespace
+
 ProgramOptions ParseProgramArguments(const QStringList& arguments) {
     ProgramOptions options;
+    BatchOptions& batch = options.batch;
     bool onlyPaths = false;
+    bool batchOptionSeen = false;
+    QString& error = options.error;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (onlyPaths || !argument.startsWith(QLatin1String("--"))) {
             options.paths.append(argument);
-        } else if (argument == QLatin1String("--")) {
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
             onlyPaths = true;
-        } else if (argument == QLatin1String("--help")) {
+            continue;
+        }
+        // "--name value" or "--name=value".
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const auto value = [&]() -> QString {
+            if (equals >= 0) return argument.mid(equals + 1);
+            if (i + 1 < arguments.size()) return arguments[++i];
+            error = QStringLiteral("%1 needs a value").arg(name);
+            return QString();
+        };
+        if (name == QLatin1String("--help")) {
             options.help = true;
-        } else if (argument == QLatin1String("--version")) {
+        } else if (name == QLatin1String("--version")) {
             options.version = true;
-        } else if (argument == QLatin1String("--lang") ||
-                   argument.startsWith(QLatin1String("--lang="))) {
-            QString value;
-            if (argument.size() > 6) {
-                value = argument.mid(7);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            }
+        } else if (name == QLatin1String("--no-splash")) {
+            options.noSplash = true;
+        } else if (name == QLatin1String("--batch")) {
+            batch.enabled = true;
+        } else if (name == QLatin1String("--lang")) {
+            const QString v = value();
             Messages::Language language;
-            if (!Messages::ParseLanguage(value, &language)) {
-                options.error = QStringLiteral("--lang takes en or ja");
+            if (!error.isEmpty()) return options;
+            if (!Messages::ParseLanguage(v, &language)) {
+                error = QStringLiteral("--lang takes en or ja");
                 return options;
             }
             options.language = language;
+        } else if (name == QLatin1String("--card")) {
+            batch.cardRoot = value();
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--dest")) {
+            batch.destination = value();
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--folder")) {
+            const QString v = value();
+            bool ok = false;
+            batch.folderNumber = v.toInt(&ok);
+            if (error.isEmpty() && (!ok || batch.folderNumber < 100 || batch.folderNumber > 999)) {
+                error = QStringLiteral("--folder takes a number from 100 to 999");
+            }
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--size")) {
+            Choose<int>(name, value(), {{"xga", 0}, {"svga", 1}, {"sxga", 2}}, &batch.sizeIndex,
+                        &error);
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--quality")) {
+            Choose<int>(name, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}},
+                        &batch.qualityPosition, &error);
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--format")) {
+            Choose<int>(name, value(), {{"auto", 0}, {"jpeg", 1}, {"png", 2}}, &batch.formatIndex,
+                        &error);
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--on-conflict")) {
+            const QString v = value();
+            if (v == QLatin1String("ask") && error.isEmpty()) {
+                batch.askOnConflict = true;
+            } else {
+                Choose<int>(name, v,
+                            {{"ask", -1},
+                             {"overwrite", overwrite::Overwrite},
+                             {"overwrite-all", overwrite::OverwriteAll},
+                             {"next", overwrite::SaveNext},
+                             {"skip", overwrite::No},
+                             {"cancel", overwrite::Cancel}},
+                            &batch.conflictAnswer, &error);
+            }
+            batchOptionSeen = true;
         } else {
-            options.error = QStringLiteral("unknown option %1").arg(argument);
-            return options;
+            error = QStringLiteral("unknown option %1").arg(argument);
+        }
+        if (!error.isEmpty()) return options;
+    }
+    if (options.help || options.version) return options;
+    if (batchOptionSeen && !batch.enabled) {
+        error = QStringLiteral("--card, --dest and the other output options need --batch");
+    } else if (batch.enabled) {
+        if (batch.cardRoot.isEmpty() == batch.destination.isEmpty()) {
+            error = QStringLiteral("--batch needs either --card ROOT or --dest DIR");
+        } else if (batch.folderNumber != 0 && batch.cardRoot.isEmpty()) {
+            error = QStringLiteral("--folder goes with --card");
+        } else if (options.paths.isEmpty()) {
+            error = QStringLiteral("--batch needs at least one PATH");
         }
     }
     return options;
@@ -37,15 +129,40 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: vimbrelcastor [OPTION]... [PATH]...\n"
+        "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [PATH]...\n"
+        "       vimbrelcastor --batch (--card ROOT [--folder NNN] | --dest DIR)\n"
+        "                     [--size svga|xga|sxga] [--quality 1-5] [--format jpeg|png|auto]\n"
+        "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
+        "                     [--lang en|ja] PATH...\n"
+        "\n"
         "Prepares still images for a projector: imports photos and presentation slides,\n"
         "lets you order them, and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024)\n"
         "JPEG files onto a memory card in the camera folder layout.\n"
         "\n"
-        "PATHs (image files and folders) are imported when the window opens.\n"
+        "Without --batch the window opens and the PATHs (image files and folders) are\n"
+        "imported into it.\n"
+        "\n"
+        "With --batch no window opens: the PATHs are imported in order (images by their\n"
+        "extension .jpg .png .bmp .tif; folders by their files, sorted by name, without\n"
+        "their sub-folders) and written in that order:\n"
+        "  --card ROOT      into ROOT/DCIM/NNNRODIV as DUVU0001.JPG onward, with the Exif\n"
+        "                   block and thumbnail; NNN is the first free folder number\n"
+        "  --folder NNN     the folder number to use instead (100 to 999)\n"
+        "  --dest DIR       into the folder DIR instead of a card\n"
+        "  --size S         svga 800 x 600 (default), xga 1024 x 768, sxga 1280 x 1024\n"
+        "  --quality Q      1 (low) to 5 (high, default)\n"
+        "  --format F       jpeg (default), png, or auto (PNG where it is smaller)\n"
+        "  --on-conflict A  when a file of the same number exists: ask (on a terminal),\n"
+        "                   overwrite, overwrite-all, next (after the highest number),\n"
+        "                   skip, or cancel (end the run). Default: ask on a terminal,\n"
+        "                   else cancel.\n"
+        "  Messages go to standard error, each written path to standard output.\n"
+        "  Exit status: 0 when every image was written (or skipped as asked), 1 when any\n"
+        "  was refused or failed, 2 for a usage error.\n"
         "\n"
         "Options:\n"
         "  --lang en|ja   language of the texts (default: from the system locale)\n"
+        "  --no-splash    no start-up picture\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n"
         "  --             every later argument is a path, even when it starts with --\n");

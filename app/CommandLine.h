@@ -6,14 +6,29 @@
 
 #include "skin/MessageTexts.h"
 
+// The headless run's choices (--batch).
+struct BatchOptions {
+    bool enabled = false;
+    QString cardRoot;              // --card ROOT: ROOT/DCIM/NNNRODIV, with the card flag
+    int folderNumber = 0;          // --folder NNN; 0: the first free number
+    QString destination;           // --dest DIR: a plain folder
+    std::optional<int> sizeIndex;  // --size; the settings' default when absent
+    std::optional<int> qualityPosition;
+    std::optional<int> formatIndex;
+    std::optional<int> conflictAnswer;  // --on-conflict; absent: ask on a terminal
+    bool askOnConflict = false;         // --on-conflict ask given
+};
+
 // What the program was asked to do on its command line. Parsed before any window or
 // display exists, so --help, --version and usage errors work everywhere. Any thread.
 struct ProgramOptions {
     bool help = false;
     bool version = false;
+    bool noSplash = false;
     std::optional<Messages::Language> language;  // --lang en|ja
-    QStringList paths;                           // images, folders and presentations
-    QString error;                               // non-empty for a usage error
+    BatchOptions batch;
+    QStringList paths;  // images, folders and presentations
+    QString error;      // non-empty for a usage error
 };
 
 // arguments[0] is the program name.

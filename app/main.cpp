@@ -3,6 +3,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/BatchRun.h"
 #include "app/CommandLine.h"
 #include "app/ui/MainDialog.h"
 #include "skin/MessageIds.h"
@@ -39,9 +40,11 @@ int main(int argc, char** argv) {
     }
     Messages::SetLanguage(
         options.language.value_or(Messages::LanguageForLocale(QLocale::system())));
+    if (options.batch.enabled) return RunBatch(options);
 
     if (!HasDisplay()) {
-        err << "vimbrelcastor: no display to open the window on (DISPLAY is not set)\n";
+        err << "vimbrelcastor: no display to open the window on (DISPLAY is not set); "
+               "see --batch in --help\n";
         return 1;
     }
     QApplication application(argc, argv);

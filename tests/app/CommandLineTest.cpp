@@ -47,3 +47,40 @@ TEST(CommandLine, Table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, BatchOptions) {
+    const ProgramOptions options = ParseProgramArguments(
+        {"vc", "--batch", "--card", "/media/card", "--folder=120", "--size", "sxga", "--quality",
+         "3", "--format", "auto", "--on-conflict", "overwrite-all", "/p/a.jpg", "/p/folder"});
+    ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+    EXPECT_TRUE(options.batch.enabled);
+    EXPECT_EQ(options.batch.cardRoot, "/media/card");
+    EXPECT_EQ(options.batch.folderNumber, 120);
+    EXPECT_EQ(options.batch.sizeIndex, 2);
+    EXPECT_EQ(options.batch.qualityPosition, 3);
+    EXPECT_EQ(options.batch.formatIndex, 0);
+    EXPECT_EQ(options.batch.conflictAnswer, 3);
+    EXPECT_EQ(options.paths, (QStringList{"/p/a.jpg", "/p/folder"}));
+
+    const struct {
+        QStringList arguments;
+        std::optional<int> answer;
+        bool ask;
+    } policies[] = {
+        {{"vc", "--batch", "--dest", "/d", "--on-conflict", "skip", "x"}, 1, false},
+        {{"vc", "--batch", "--dest", "/d", "--on-conflict", "next", "x"}, 4, false},
+        {{"vc", "--batch", "--dest", "/d", "--on-conflict", "cancel", "x"}, 0, false},
+        {{"vc", "--batch", "--dest", "/d", "--on-conflict", "ask", "x"}, std::nullopt, true},
+        {{"vc", "--batch", "--dest", "/d", "x"}, std::nullopt, false},
+    };
+    for (const auto& p : policies) {
+        const ProgramOptions parsed = ParseProgramArguments(p.arguments);
+        EXPECT_TRUE(parsed.error.isEmpty());
+        EXPECT_EQ(parsed.batch.conflictAnswer, p.answer);
+        EXPECT_EQ(parsed.batch.askOnConflict, p.ask);
+    }
+}
+
+}  // namespace

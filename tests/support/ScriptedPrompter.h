@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "skin/Prompter.h"
+#include "tests/support/QtPrinters.h"
 
 // A Prompter for tests: records every message and question in order and answers questions
 // from queues that the test fills beforehand. A question with an empty queue is answered

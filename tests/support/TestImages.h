@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vips/vips8>
 
+#include "tests/support/QtPrinters.h"
+
 // Images made at test time: nothing is downloaded or committed.
 namespace testimages {
 

@@ -1,0 +1,232 @@
+#include "app/BatchRun.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "app/AppSettings.h"
+#include "app/CommandLine.h"
+#include "app/ImportDispatch.h"
+#include "app/WorkFolders.h"
+#include "imaging/ConvertRun.h"
+#include "imaging/DcfNumbering.h"
+#include "imaging/ImageLoader.h"
+#include "imaging/ImagingSetup.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "thumbs/WorkingList.h"
+
+namespace {
+
+void Print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// Messages on standard error; the numbered-conflict question answered by the command line's
+// policy, or asked on the terminal.
+class TerminalPrompter : public Prompter {
+public:
+    TerminalPrompter(std::FILE* err, std::optional<int> answer) : err_(err), answer_(answer) {}
+
+    void Info(int id, const QString& argument = QString()) override {
+        ClearProgress();
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(Messages::Format(id, argument)));
+        ++messages;
+    }
+
+    bool Confirm(int id, const QString& argument = QString()) override {
+        ClearProgress();
+        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ").arg(Messages::Format(id, argument)));
+        const bool yes = ::isatty(STDIN_FILENO) && ReadLine().toLower().startsWith(u'y');
+        if (!::isatty(STDIN_FILENO)) Print(err_, QStringLiteral("n\n"));
+        return yes;
+    }
+
+    int Overwrite(const QString& text, bool saveAllMode) override {
+        ClearProgress();
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
+        if (answer_) {
+            Print(err_, QStringLiteral("  -> %1\n").arg(AnswerName(*answer_)));
+            return *answer_;
+        }
+        if (!::isatty(STDIN_FILENO)) return overwrite::Cancel;
+        for (;;) {
+            Print(err_, saveAllMode
+                            ? QStringLiteral("  [o]verwrite, overwrite [a]ll, save ne[x]t, "
+                                             "[n]o (skip), [c]ancel? ")
+                            : QStringLiteral("  [o]verwrite, save ne[x]t, [n]o, [c]ancel? "));
+            const QString line = ReadLine().trimmed().toLower();
+            if (line.isNull() || line == u"c") return overwrite::Cancel;
+            if (line == u"n") return overwrite::No;
+            if (line == u"o") return overwrite::Overwrite;
+            if (line == u"a" && saveAllMode) return overwrite::OverwriteAll;
+            if (line == u"x") return overwrite::SaveNext;
+        }
+    }
+
+    void Plain(const QString& text) override {
+        ClearProgress();
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
+    }
+
+    // A progress line that the next message or path overwrites (terminals only).
+    void Progress(int done, int count) {
+        if (!::isatty(::fileno(err_))) return;
+        Print(err_, QStringLiteral("\r  %1 / %2 ").arg(done).arg(count));
+        progressShown_ = true;
+    }
+
+    void ClearProgress() {
+        if (!progressShown_) return;
+        Print(err_, QStringLiteral("\r\033[K"));
+        progressShown_ = false;
+    }
+
+    int messages = 0;
+
+private:
+    static QString AnswerName(int answer) {
+        switch (answer) {
+            case overwrite::Overwrite:
+                return QStringLiteral("overwrite");
+            case overwrite::OverwriteAll:
+                return QStringLiteral("overwrite all");
+            case overwrite::SaveNext:
+                return QStringLiteral("save next");
+            case overwrite::No:
+                return QStringLiteral("skip");
+            default:
+                return QStringLiteral("cancel");
+        }
+    }
+
+    static QString ReadLine() {
+        QTextStream in(stdin);
+        return in.readLine();
+    }
+
+    std::FILE* err_;
+    std::optional<int> answer_;
+    bool progressShown_ = false;
+};
+
+// Images go straight to the loader; the run has no Cancel button.
+class BatchSink : public ImportSink {
+public:
+    BatchSink(ImageLoader& loader, WorkingList& list, Prompter& prompter)
+        : loader_(loader), list_(list), prompter_(prompter) {}
+
+    bool StepProgress() override { return true; }
+    void LoadImage(const QString& path) override {
+        if (loader_.AddImage(path, 0, 0) != 1) ++refused;
+    }
+    void QueuePresentation(const QString&) override {
+        // No presentation backend is available in this build.
+        prompter_.Info(msg::PresentationAppMissing);
+        ++refused;
+    }
+    bool ListFull() const override { return list_.listFull(); }
+
+    int refused = 0;
+
+private:
+    ImageLoader& loader_;
+    WorkingList& list_;
+    Prompter& prompter_;
+};
+
+}  // namespace
+
+int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
+    const BatchOptions& batch = options.batch;
+    if (batch.askOnConflict && !::isatty(STDIN_FILENO)) {
+        Print(err, QStringLiteral("vimbrelcastor: --on-conflict ask needs a terminal\n"));
+        return 2;
+    }
+    std::optional<int> answer = batch.conflictAnswer;
+    if (!answer && !batch.askOnConflict && !::isatty(STDIN_FILENO)) answer = overwrite::Cancel;
+    TerminalPrompter prompter(err, answer);
+
+    if (!StartImaging()) {
+        prompter.Info(msg::InstallFailed);
+        return 1;
+    }
+
+    AppSettings settings;
+    ResetSettings(settings);
+    ConvertSettings convert;
+    convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
+    convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
+    convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
+    convert.exifOption = settings.exifOption;
+    convert.thumbnailOption = settings.thumbnailOption;
+    if (!batch.cardRoot.isEmpty()) {
+        if (!QFileInfo(batch.cardRoot).isDir()) {
+            Print(err, QStringLiteral("vimbrelcastor: %1 is not a folder\n").arg(batch.cardRoot));
+            return 2;
+        }
+        const int number = batch.folderNumber != 0 ? batch.folderNumber
+                                                   : dcf::FirstFreeFolderNumber(batch.cardRoot);
+        // A folder of that number with another suffix is used as it is.
+        const QString existing = dcf::ExistingFolderOfNumber(batch.cardRoot, number);
+        convert.cardFlag = true;
+        convert.destination =
+            QFileInfo(existing).isDir() ? existing : dcf::CardFolder(batch.cardRoot, number);
+    } else {
+        convert.cardFlag = false;
+        convert.destination = QDir::cleanPath(batch.destination);
+    }
+
+    // Work copies of this run only, so that a window open at the same time keeps its own.
+    const QString tempPath = QDir::tempPath();
+    QTemporaryDir work(QDir(tempPath).filePath(QStringLiteral("vimbrelcastorBatch-XXXXXX")));
+    if (!work.isValid()) {
+        Print(err,
+              QStringLiteral("vimbrelcastor: cannot make a work folder in %1\n").arg(tempPath));
+        return 1;
+    }
+    const WorkSpace space(tempPath);
+    WorkingList list;
+    ImageLoader loader(list, prompter, work.path());
+    BatchSink sink(loader, list, prompter);
+
+    int missing = 0;
+    for (const QString& path : options.paths) {
+        if (!space.CheckWorkSpace(prompter)) {
+            ++missing;
+            break;
+        }
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+            Print(err, QStringLiteral("vimbrelcastor: %1: no such file or folder\n").arg(path));
+            ++missing;
+            continue;
+        }
+        int counter = 0;
+        ImportPath(path, counter, ImportMode::Load, &sink);
+        if (list.listFull()) break;
+    }
+    if (list.isEmpty()) {
+        prompter.Info(msg::NoImages);
+        return 1;
+    }
+
+    bool unsaved = true;
+    QString lastDestination;
+    ConvertRun run(list, convert, prompter, unsaved, lastDestination);
+    const std::atomic<bool> stop{false};
+    const bool completed =
+        run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {
+            prompter.ClearProgress();
+            if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));
+            prompter.Progress(position, count);
+        });
+    prompter.ClearProgress();
+    const bool allImported = sink.refused == 0 && missing == 0 && !list.listFull();
+    return completed && allImported ? 0 : 1;
+}

@@ -1,0 +1,285 @@
+#include "imaging/ConvertRun.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtConcurrent/QtConcurrentRun>
+#include <cerrno>
+
+#include "imaging/CLead.h"
+#include "imaging/ConvertSteps.h"
+#include "imaging/DcfNumbering.h"
+#include "imaging/ImagingConstants.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "thumbs/WorkingList.h"
+
+using namespace imaging;
+
+namespace {
+
+// Writes bytes into a new file of the folder whose name no numbering rule matches; returns
+// its path, or an empty text when nothing could be written (and nothing is left).
+QString WriteTemporary(const QString& folder, const QByteArray& bytes) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString path = QDir(folder).filePath(
+            QStringLiteral(".vimbrelcastor-%1.tmp")
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
+        const QByteArray native = QFile::encodeName(path);
+        // 0666 before the umask: the file gets the permissions any new file of the user gets.
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return QString();
+        }
+        qsizetype done = 0;
+        bool ok = true;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            if (ok) done += n;
+        }
+        // A full card may report itself only when the data is flushed.
+        ok = ok && ::fdatasync(fd) == 0;
+        ok = ::close(fd) == 0 && ok;
+        if (!ok) {
+            ::unlink(native.constData());
+            return QString();
+        }
+        return path;
+    }
+    return QString();
+}
+
+QString WithoutExtension(const QString& path) {
+    const QFileInfo info(path);
+    return QDir(info.path()).filePath(info.completeBaseName());
+}
+
+}  // namespace
+
+ConvertRun::ConvertRun(WorkingList& list, ConvertSettings settings, Prompter& prompter,
+                       bool& unsavedChanges, QString& lastDestination)
+    : list_(list),
+      settings_(std::move(settings)),
+      prompter_(prompter),
+      unsavedChanges_(unsavedChanges),
+      lastDestination_(lastDestination),
+      waiter_([](QFuture<EncodedImage> future) { future.waitForFinished(); }) {}
+
+ConvertRun::~ConvertRun() {
+    DrainAhead();
+    pool_.waitForDone();
+}
+
+EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thumbnail,
+                                   const ConvertSettings& settings, const QDateTime& now) {
+    EncodedImage encoded;
+    CLead work;
+    CLead scratch;
+    int format = kFormatJpeg;
+    switch (settings.formatIndex) {
+        case kChooseAutomatically:
+            format = ChooseFormatAutomatically(scratch, workPath);
+            break;
+        case kChooseJpeg:
+            break;
+        case kChoosePng:
+            format = kFormatPng;
+            break;
+        default:
+            encoded.failure = EncodedImage::Failure::Fit;
+            return encoded;
+    }
+    encoded.png = format == kFormatPng;
+    try {
+        work.LoadImage(workPath, 0, 0, -1);
+    } catch (const LeadError&) {
+        encoded.failure = EncodedImage::Failure::Load;
+        return encoded;
+    }
+    if (!encoded.png && exif) FillExifSlots(work, now);
+    if (!FitToOutputSize(work, scratch, settings.sizeIndex)) {
+        encoded.failure = EncodedImage::Failure::Fit;
+        return encoded;
+    }
+    work.SetResolutionX(kOutputDpi);
+    work.SetResolutionY(kOutputDpi);
+    try {
+        if (encoded.png) {
+            encoded.bytes = work.SaveImageToMemory(kFormatPng, 0, 0);
+        } else {
+            const int factor = QualityFactor(settings.qualityPosition);
+            const int code = exif ? kFormatJpegExif : kFormatJpeg;
+            encoded.bytes = thumbnail ? work.SaveImageWithThumbnailToMemory(
+                                            code, 0, factor, kThumbnailWidth, kThumbnailHeight)
+                                      : work.SaveImageToMemory(code, 0, factor);
+        }
+    } catch (const LeadError&) {
+        encoded.failure = EncodedImage::Failure::Encode;
+    }
+    return encoded;
+}
+
+QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
+    const ImageEntry& entry = list_.at(row);
+    // A card gets the Exif block and the thumbnail whatever the options say; a slide always
+    // gets its thumbnail.
+    const bool exif = settings_.exifOption || settings_.cardFlag;
+    const bool thumbnail = settings_.thumbnailOption || settings_.cardFlag ||
+                           entry.originFlagA != 0 || entry.originFlagB != 0;
+    return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, exif, thumbnail,
+                             settings_, QDateTime::currentDateTime());
+}
+
+bool ConvertRun::Save(int position) {
+    ask_ = true;
+    keep_ = true;
+    wholeList_ = false;
+    const int row = position - 1;
+    if (row < 0 || row >= list_.count()) return false;
+    const QFuture<EncodedImage> future = StartEncoding(row);
+    waiter_(future);
+    ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
+    outcome.result = SaveOneImage(row, future.result(), &outcome.path);
+    outcomes_.append(outcome);
+    if (outcome.result != Outcome::Written) return false;
+    lastDestination_ = settings_.destination;
+    unsavedChanges_ = false;
+    return true;
+}
+
+bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress) {
+    ask_ = true;
+    keep_ = true;
+    wholeList_ = true;
+    const int count = list_.count();
+    int next = 0;
+    for (int row = 0; row < count; ++row) {
+        if (stop) {
+            DrainAhead();
+            return false;
+        }
+        while (next < count && next <= row + lookAhead_) ahead_.push_back(StartEncoding(next++));
+        const QFuture<EncodedImage> future = ahead_.front();
+        ahead_.pop_front();
+        waiter_(future);
+        ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
+        outcome.result = SaveOneImage(row, future.result(), &outcome.path);
+        outcomes_.append(outcome);
+        if (outcome.result == Outcome::Failed) {
+            DrainAhead();  // what was encoded ahead is discarded
+            return false;
+        }
+        // A skipped image counts as done, as the question's No promises.
+        unsavedChanges_ = false;
+        lastDestination_ = settings_.destination;
+        if (progress) progress(row + 1, count, outcome);
+    }
+    return true;
+}
+
+Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, QString* writtenPath) {
+    const QString& folder = settings_.destination;
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        prompter_.Info(settings_.cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder,
+                       folder);
+        return Outcome::Failed;
+    }
+    // With the imaging library the pixels are decoded while they are scaled, so a file that
+    // cannot be decoded fails there: the user hears of it as of a file that cannot be read.
+    if (encoded.failure == EncodedImage::Failure::Load ||
+        encoded.failure == EncodedImage::Failure::Fit) {
+        prompter_.Info(msg::NotEnoughMemory);
+        return Outcome::Failed;
+    }
+    QString path;
+    const Outcome named = ChooseName(row, encoded.png, &path);
+    if (named != Outcome::Written) return named;
+    const int number = dcf::NumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
+    if (encoded.failure == EncodedImage::Failure::Encode ||
+        !WriteReplacing(path, number, encoded.bytes)) {
+        prompter_.Info(msg::SaveError);
+        return Outcome::Failed;
+    }
+    list_.SetSaved(row, true);
+    *writtenPath = path;
+    return Outcome::Written;
+}
+
+Outcome ConvertRun::ChooseName(int row, bool png, QString* path) {
+    const QString& folder = settings_.destination;
+    int number = row + 1;
+    *path = dcf::FilePath(folder, number, png);
+    if (ask_ && dcf::FileNumberExists(*path, number)) {
+        for (;;) {
+            const QString text = Messages::Format(msg::SameNumberExists, WithoutExtension(*path));
+            switch (prompter_.Overwrite(text, wholeList_)) {
+                case overwrite::Overwrite:
+                    return Outcome::Written;
+                case overwrite::OverwriteAll:
+                    ask_ = false;
+                    keep_ = true;
+                    return Outcome::Written;
+                case overwrite::SaveNext: {
+                    ask_ = false;
+                    keep_ = false;
+                    const std::optional<int> free = dcf::NextFreeFileNumber(folder, number);
+                    if (free) {
+                        *path = dcf::FilePath(folder, *free, png);
+                        return Outcome::Written;
+                    }
+                    prompter_.Info(msg::FileNumber9999);
+                    ask_ = true;  // and the question comes back
+                    keep_ = true;
+                    break;
+                }
+                case overwrite::No:
+                    return wholeList_ ? Outcome::Skipped : Outcome::Failed;
+                default:  // Cancel, or a closed box
+                    return Outcome::Failed;
+            }
+        }
+    }
+    if (!ask_ && !keep_) {
+        // Continuing after the highest number.
+        const std::optional<int> free = dcf::NextFreeFileNumber(folder, number);
+        if (!free) {
+            prompter_.Info(msg::FileNumber9999);
+            return Outcome::Failed;
+        }
+        *path = dcf::FilePath(folder, *free, png);
+    }
+    return Outcome::Written;
+}
+
+bool ConvertRun::WriteReplacing(const QString& path, int number, const QByteArray& bytes) {
+    // The new file is complete before anything is replaced: written beside, then renamed over
+    // a file of the same name in one step.
+    const QString folder = QFileInfo(path).path();
+    const QString temporary = WriteTemporary(folder, bytes);
+    if (temporary.isEmpty()) return false;
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        QFile::remove(temporary);
+        return false;
+    }
+    // Then the other files of the number (another prefix or extension) go, so that none stays
+    // beside the new one. A file that cannot be deleted ends the deletion.
+    for (const QString& file : dcf::FilesOfNumber(folder, number)) {
+        if (QFileInfo(file).fileName() == QFileInfo(path).fileName()) continue;
+        if (!QFile::remove(file)) break;
+    }
+    return true;
+}
+
+void ConvertRun::DrainAhead() {
+    for (QFuture<EncodedImage>& future : ahead_) future.waitForFinished();
+    ahead_.clear();
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFuture>
+#include <QString>
+#include <QThreadPool>
+#include <atomic>
+#include <deque>
+#include <functional>
+
+#include "thumbs/ImageEntry.h"
+
+class Prompter;
+class WorkingList;
+
+// What the run is asked to write, taken from the settings record.
+struct ConvertSettings {
+    int formatIndex = 1;      // 0 automatic, 1 JPEG, 2 PNG
+    int qualityPosition = 5;  // 1 (Low) to 5 (High)
+    int sizeIndex = 1;        // index into the size table
+    bool cardFlag = true;     // the destination is a card folder: Exif and thumbnail always
+    bool exifOption = true;
+    bool thumbnailOption = true;
+    QString destination;  // the card folder or the other folder
+};
+
+enum class Outcome { Written, Skipped, Failed };
+
+// What became of one image of the list.
+struct ImageOutcome {
+    EntryId id = 0;
+    Outcome result = Outcome::Failed;
+    QString path;  // the file written
+};
+
+// One image made ready to write: encoded on a worker before its turn comes.
+struct EncodedImage {
+    enum class Failure { None, Load, Fit, Encode };
+    Failure failure = Failure::None;
+    bool png = false;
+    QByteArray bytes;
+};
+
+// Save and Save All over the working list: each image is fitted to the output size, encoded,
+// named by the card rules (asking through the Prompter when its number is taken) and written
+// without ever destroying what it replaces before the new file is complete. While one image
+// is named and written, the next ones are already being encoded on the pool; names,
+// questions and writes stay in list order, and a stop or a failure discards what was encoded
+// ahead. No widgets: the convert dialog and the batch run both drive it. Runs on the thread
+// that owns the list (the GUI thread or the batch run's); the encoding runs on the pool.
+class ConvertRun {
+public:
+    // Called while the run waits for an encoding; the window pumps its events here. The
+    // default blocks.
+    using Waiter = std::function<void(const QFuture<EncodedImage>&)>;
+    // After each image of Save All: the position done (1-based) and the count.
+    using Progress = std::function<void(int position, int count, const ImageOutcome&)>;
+
+    ConvertRun(WorkingList& list, ConvertSettings settings, Prompter& prompter,
+               bool& unsavedChanges, QString& lastDestination);
+    ~ConvertRun();
+
+    void SetWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
+    // Images encoded ahead of the one being written (at least 1).
+    void SetLookAhead(int images) { lookAhead_ = std::max(1, images); }
+
+    // Writes the image at position (1-based). True when it was written.
+    bool Save(int position);
+    // Writes every image in list order until the end, a failure, or stop (checked between
+    // images: the image being written is completed). True when the run reached the end.
+    bool SaveAll(const std::atomic<bool>& stop, const Progress& progress = {});
+
+    const QList<ImageOutcome>& outcomes() const { return outcomes_; }
+    const ConvertSettings& settings() const { return settings_; }
+
+    // Encodes one work copy as the settings ask (runs on a worker).
+    static EncodedImage EncodeOne(const QString& workPath, bool exif, bool thumbnail,
+                                  const ConvertSettings& settings, const QDateTime& now);
+
+private:
+    QFuture<EncodedImage> StartEncoding(int row);
+    // The numbering and writing of one image whose encoding is done.
+    Outcome SaveOneImage(int row, const EncodedImage& encoded, QString* writtenPath);
+    // The name for the image at row, settling a taken number; empty when nothing is written.
+    Outcome ChooseName(int row, bool png, QString* path);
+    bool WriteReplacing(const QString& path, int number, const QByteArray& bytes);
+    void DrainAhead();
+
+    WorkingList& list_;
+    ConvertSettings settings_;
+    Prompter& prompter_;
+    bool& unsavedChanges_;
+    QString& lastDestination_;
+    Waiter waiter_;
+    int lookAhead_ = 2;
+    QThreadPool pool_;
+    std::deque<QFuture<EncodedImage>> ahead_;
+
+    // Numbering state of one run.
+    bool ask_ = true;
+    bool keep_ = true;
+    bool wholeList_ = false;
+
+    QList<ImageOutcome> outcomes_;
+};

@@ -1,0 +1,127 @@
+#include "imaging/DcfNumbering.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "skin/MessageIds.h"
+#include "skin/Prompter.h"
+
+namespace dcf {
+namespace {
+
+QStringList EntriesOf(const QString& folder, QDir::Filters filters) {
+    return QDir(folder).entryList(filters | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+QStringList FileNamesOf(const QString& folder) {
+    return EntriesOf(folder, QDir::Files);
+}
+
+}  // namespace
+
+QString FileName(int number, bool png) {
+    return QStringLiteral("%1%2.%3")
+        .arg(QLatin1String(kFilePrefix))
+        .arg(number, 4, 10, QLatin1Char('0'))
+        .arg(png ? QLatin1String("PNG") : QLatin1String("JPG"));
+}
+
+QString FilePath(const QString& folder, int number, bool png) {
+    const QString separator = folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/");
+    return folder + separator + FileName(number, png);
+}
+
+std::optional<int> NumberOfName(const QString& fileName) {
+    // Eight characters, then the end or the extension's dot.
+    if (fileName.size() < 8 || (fileName.size() > 8 && fileName[8] != QLatin1Char('.'))) {
+        return std::nullopt;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (fileName[i] == QLatin1Char('.')) return std::nullopt;
+    }
+    int number = 0;
+    for (int i = 4; i < 8; ++i) {
+        const QChar c = fileName[i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+        number = number * 10 + (c.unicode() - '0');
+    }
+    return number;
+}
+
+QStringList FilesOfNumber(const QString& folder, int number) {
+    QStringList files;
+    for (const QString& name : FileNamesOf(folder)) {
+        if (NumberOfName(name) == number) files.append(QDir(folder).filePath(name));
+    }
+    return files;
+}
+
+bool FileNumberExists(const QString& path, int number) {
+    return !FilesOfNumber(QFileInfo(path).path(), number).isEmpty();
+}
+
+std::optional<int> NextFreeFileNumber(const QString& folder, int start) {
+    int best = start;
+    for (const QString& name : FileNamesOf(folder)) {
+        const std::optional<int> number = NumberOfName(name);
+        if (number && *number >= start) best = std::max(best, *number);
+    }
+    const int result = best + 1;
+    if (result > kLastFileNumber) return std::nullopt;
+    return result;
+}
+
+QString CardFolder(const QString& drive, int number) {
+    return QDir(drive).filePath(QLatin1String(kDcimFolder) + QLatin1Char('/') +
+                                FolderNumberText(number) + QLatin1String(kFolderSuffix));
+}
+
+QString ExistingFolderOfNumber(const QString& drive, int number) {
+    const QString dcim = QDir(drive).filePath(QLatin1String(kDcimFolder));
+    const QString digits = FolderNumberText(number);
+    for (const QString& name : EntriesOf(dcim, QDir::Files | QDir::Dirs)) {
+        if (name.startsWith(digits)) return QDir(dcim).filePath(name);
+    }
+    return QString();
+}
+
+int FirstFreeFolderNumber(const QString& drive) {
+    const QString dcim = QDir(drive).filePath(QLatin1String(kDcimFolder));
+    QList<bool> taken(kLastFolderNumber + 1, false);
+    for (const QString& name : EntriesOf(dcim, QDir::Files | QDir::Dirs)) {
+        bool ok = false;
+        const int number = name.left(3).toInt(&ok);
+        if (ok && name.size() >= 3 && name[0].isDigit() && number >= kFirstFolderNumber) {
+            taken[number] = true;
+        }
+    }
+    for (int number = kFirstFolderNumber; number <= kLastFolderNumber; ++number) {
+        if (!taken[number]) return number;
+    }
+    return kLastFolderNumber;
+}
+
+int ReadFolderNumberField(const QString& text, Prompter& prompter) {
+    // Read as "%d" reads: leading blanks, then the digits as far as they go.
+    const QString trimmed = text.trimmed();
+    qsizetype digits = 0;
+    while (digits < trimmed.size() && digits < 9 && trimmed[digits].isDigit()) ++digits;
+    const int number = digits == 0 ? 0 : trimmed.left(digits).toInt();
+    if (number < kFirstFolderNumber) {
+        prompter.Info(msg::FolderNumberRange);
+        return kFirstFolderNumber;
+    }
+    return std::min(number, kLastFolderNumber);
+}
+
+int StepFolderNumber(int current, int step) {
+    return std::clamp(current + step, kFirstFolderNumber, kLastFolderNumber);
+}
+
+QString FolderNumberText(int number) {
+    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+}  // namespace dcf

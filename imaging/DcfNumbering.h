@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Prompter;
+
+// The card layout: folders DCIM/NNNRODIV (100 to 999) and files DUVUNNNN.JPG or .PNG (0001
+// to 9999), and the rules for finding taken and free numbers. A number is taken by any file
+// whose name has exactly eight characters before its extension, the last four being the
+// number's digits (ABCD0007.JPG, DUVU0007.PNG and duvu0007.thm all take 7): cards are FAT, so
+// letters compare without regard to case. Pure functions over the file system; any thread.
+namespace dcf {
+
+inline constexpr char kFilePrefix[] = "DUVU";
+inline constexpr char kFolderSuffix[] = "RODIV";
+inline constexpr char kDcimFolder[] = "DCIM";
+inline constexpr int kFirstFolderNumber = 100;
+inline constexpr int kLastFolderNumber = 999;
+inline constexpr int kLastFileNumber = 9999;
+
+// "DUVU0001.JPG" or "DUVU0001.PNG".
+QString FileName(int number, bool png);
+// folder, a separator when it has none at its end, and the file name.
+QString FilePath(const QString& folder, int number, bool png);
+
+// The number a file name takes, or nothing.
+std::optional<int> NumberOfName(const QString& fileName);
+
+// The files (not folders) directly in folder that take the number, sorted by name.
+QStringList FilesOfNumber(const QString& folder, int number);
+
+// True when a file in the folder part of path takes the number.
+bool FileNumberExists(const QString& path, int number);
+
+// One more than the highest number at or above start that a file in the folder takes (start
+// + 1 when none does); holes are never filled. Nothing when that would pass 9999.
+std::optional<int> NextFreeFileNumber(const QString& folder, int start);
+
+// The card folder of a number under a drive (mount root): drive/DCIM/NNNRODIV.
+QString CardFolder(const QString& drive, int number);
+
+// The lowest folder number for which nothing under drive/DCIM starts with its three digits
+// (a folder or file of any suffix); 999 when all are taken.
+int FirstFreeFolderNumber(const QString& drive);
+
+// The first entry under drive/DCIM whose name starts with the number's three digits, or an
+// empty text.
+QString ExistingFolderOfNumber(const QString& drive, int number);
+
+// The folder number field: its text read as a decimal number (no digits read as 0); below
+// 100 shows message 143 and gives 100, above 999 gives 999 without a message.
+int ReadFolderNumberField(const QString& text, Prompter& prompter);
+// The spin buttons: current + step, kept within 100 to 999.
+int StepFolderNumber(int current, int step);
+// Three digits, as the field shows the number.
+QString FolderNumberText(int number);
+
+}  // namespace dcf

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Result RunProgram(const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(VC_PROGRAM, arguments);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+           std::abs(a.blue() - b.blue()) < 40;
+}
+
+class BatchModeTest : public ::testing::Test {
+protected:
+    BatchModeTest() {
+        in = QDir(temp.path()).filePath("my pictures");
+        card = QDir(temp.path()).filePath("card");
+        QDir().mkpath(in);
+        QDir().mkpath(card);
+    }
+    QString In(const QString& name) const { return QDir(in).filePath(name); }
+
+    QTemporaryDir temp;
+    QString in;
+    QString card;
+};
+
+TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
+    WriteJpeg(Solid(1600, 1200, Qt::red), In("a photo.jpg"));
+    WritePng(Solid(640, 480, Qt::green), In("b.PNG"));
+    QImage blue(400, 300, QImage::Format_RGB888);
+    blue.fill(Qt::blue);
+    WriteBmp(blue, In("c.bmp"), BmpKind::Bits24);
+    WriteTiff(Solid(300, 200, Qt::yellow), In("d.tif"));
+    // Stored on its side: red left, blue right; upright it has red on top.
+    WriteJpeg(Halves(3000, 2000, Qt::red, Qt::blue), In("e rotated.jpg"), 90, false, 6);
+    WriteBytes(In("f broken.jpg"), "this is not a picture\n");
+    WriteBytes(In("notes.txt"), "skipped\n");
+    WriteJpeg(Solid(64, 48, Qt::black), In("g.jpeg"));  // five letters: skipped
+    QDir(in).mkdir("sub folder");
+    WriteJpeg(Solid(64, 48, Qt::black), In("sub folder/inner.jpg"));
+
+    const Result result = RunProgram({"--batch", "--card", card, "--lang", "en", in});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_TRUE(
+        result.err.contains("Designated file \"" + In("f broken.jpg") + "\" is wrong image file."))
+        << result.err.toStdString();
+
+    const QString folder = QDir(card).filePath("DCIM/100RODIV");
+    QStringList expected;
+    for (int i = 1; i <= 5; ++i)
+        expected << QDir(folder).filePath(QString("DUVU%1.JPG").arg(i, 4, 10, QChar('0')));
+    EXPECT_EQ(result.out.split('\n', Qt::SkipEmptyParts), expected);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+              (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG",
+                           "DUVU0005.JPG"}));
+    const QColor centres[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int i = 0; i < 4; ++i) {
+        const vips::VImage image = vips::VImage::new_from_file(QFile::encodeName(expected[i]));
+        EXPECT_EQ(image.width(), 800);
+        EXPECT_EQ(image.height(), 600);
+        EXPECT_TRUE(Near(PixelAt(image, 400, 300), centres[i])) << i;
+    }
+    EXPECT_TRUE(Near(PixelAt(expected[4], 400, 100), Qt::red)) << "upright";
+    EXPECT_TRUE(Near(PixelAt(expected[4], 400, 500), Qt::blue));
+    EXPECT_TRUE(Near(PixelAt(expected[4], 100, 300), Qt::black));
+
+    const QString tags = RunTool("exiftool", {"-s", "-Make", "-Model", "-ExifVersion",
+                                              "-InteropIndex", "-ThumbnailImage", expected[2]});
+    EXPECT_TRUE(tags.contains(QRegularExpression("Make\\s+: Kestrovia")));
+    EXPECT_TRUE(tags.contains(QRegularExpression("Model\\s+: VIMBRELCASTOR")));
+    EXPECT_TRUE(tags.contains(QRegularExpression("ExifVersion\\s+: 0210")));
+    EXPECT_TRUE(tags.contains(QRegularExpression("InteropIndex\\s+: R98")));
+    EXPECT_TRUE(tags.contains("ThumbnailImage")) << tags.toStdString();
+}
+
+TEST_F(BatchModeTest, AFolderOfAnotherRunContinuesWithTheNextFreeFolderNumber) {
+    WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
+    ASSERT_EQ(RunProgram({"--batch", "--card", card, in}).exitCode, 0);
+    ASSERT_EQ(RunProgram({"--batch", "--card", card, in}).exitCode, 0);
+    EXPECT_EQ(QDir(QDir(card).filePath("DCIM")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{"100RODIV", "101RODIV"}));
+    // Into a given folder, a taken number is settled by the policy.
+    const Result next =
+        RunProgram({"--batch", "--card", card, "--folder", "100", "--on-conflict", "next", in});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_TRUE(next.out.endsWith("DCIM/100RODIV/DUVU0002.JPG\n")) << next.out.toStdString();
+    // Without a terminal and without a policy, a taken number is never overwritten.
+    const Result cancel = RunProgram({"--batch", "--card", card, "--folder", "100", in});
+    EXPECT_EQ(cancel.exitCode, 1);
+    EXPECT_TRUE(cancel.out.isEmpty());
+}
+
+TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
+    WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
+    WriteBytes(In("b.jpg"), "broken");
+    const QString dest = QDir(temp.path()).filePath("出力 folder");
+    const Result result = RunProgram(
+        {"--batch", "--dest", dest, "--format", "png", "--size", "xga", "--lang", "ja", in});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("は正常なイメージファイルではありません。"))
+        << result.err.toStdString();
+    EXPECT_EQ(result.out, QDir(dest).filePath("DUVU0001.PNG") + "\n");
+    const vips::VImage image =
+        vips::VImage::new_from_file(QFile::encodeName(QDir(dest).filePath("DUVU0001.PNG")));
+    EXPECT_EQ(image.width(), 1024);
+    EXPECT_EQ(image.height(), 768);
+}
+
+TEST(BatchModeUsage, ErrorsExitWith2) {
+    const QStringList cases[] = {
+        {"--batch", "x.jpg"},
+        {"--batch", "--card", "/tmp", "--dest", "/tmp", "x.jpg"},
+        {"--batch", "--card", "/tmp"},
+        {"--batch", "--card", "/tmp", "--folder", "42", "x.jpg"},
+        {"--batch", "--dest", "/tmp", "--size", "huge", "x.jpg"},
+        {"--batch", "--dest", "/tmp", "--on-conflict", "ask", "x.jpg"},  // no terminal
+        {"--card", "/tmp", "x.jpg"},
+        {"--batch", "--card", "/no/such/card", "x.jpg"},
+    };
+    for (const QStringList& arguments : cases) {
+        EXPECT_EQ(RunProgram(arguments).exitCode, 2) << arguments.join(' ').toStdString();
+    }
+}
+
+}  // namespace

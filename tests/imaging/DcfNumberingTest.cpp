@@ -1,0 +1,127 @@
+#include "imaging/DcfNumbering.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "skin/MessageIds.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+
+namespace {
+
+void MakeFiles(const QString& folder, const QStringList& names) {
+    QDir().mkpath(folder);
+    for (const QString& name : names) testimages::WriteBytes(QDir(folder).filePath(name), "x");
+}
+
+TEST(DcfNumbering, NamesAndPaths) {
+    EXPECT_EQ(dcf::FileName(1, false), "DUVU0001.JPG");
+    EXPECT_EQ(dcf::FileName(12, true), "DUVU0012.PNG");
+    EXPECT_EQ(dcf::FileName(9999, false), "DUVU9999.JPG");
+    EXPECT_EQ(dcf::FilePath("/media/card/DCIM/100RODIV", 1, false),
+              "/media/card/DCIM/100RODIV/DUVU0001.JPG");
+    EXPECT_EQ(dcf::FilePath("/home/u/Slides/", 12, true), "/home/u/Slides/DUVU0012.PNG");
+    EXPECT_EQ(dcf::CardFolder("/media/card", 100), "/media/card/DCIM/100RODIV");
+    EXPECT_EQ(dcf::CardFolder("/media/card/", 42), "/media/card/DCIM/042RODIV");
+}
+
+TEST(DcfNumbering, WhichNamesTakeANumber) {
+    struct Case {
+        const char* name;
+        std::optional<int> number;
+    } const cases[] = {
+        {"DUVU0001.JPG", 1},   {"ABCD0007.JPG", 7}, {"DUVU0007.PNG", 7},
+        {"duvu0007.thm", 7},   {"DUVU0001", 1},     {"DUVU0001.tar.gz", 1},
+        {"DUVU00012.JPG", {}}, {"DUV0001.JPG", {}}, {"DUVU000A.JPG", {}},
+        {".UVU0001.JPG", {}},  {"DUVU001.JPG", {}}, {"写真写真0003.JPG", 3},
+        {"写真0003.JPG", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(dcf::NumberOfName(c.name), c.number) << c.name;
+}
+
+TEST(DcfNumbering, NextFreeFileNumberNeverFillsHoles) {
+    struct Case {
+        const char* name;
+        QStringList files;
+        int start;
+        std::optional<int> next;
+    } const cases[] = {
+        {"empty_folder", {}, 1, 2},
+        {"three_present", {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}, 1, 4},
+        {"hole_between_1_and_9", {"DUVU0001.JPG", "DUVU0009.JPG"}, 1, 10},
+        {"up_to_12_from_3", {"DUVU0001.JPG", "ABCD0012.JPG", "DUVU0005.PNG"}, 3, 13},
+        {"lower_numbers_do_not_count", {"DUVU0005.JPG"}, 7, 8},
+        {"9999_present", {"DUVU9999.JPG"}, 1, std::nullopt},
+        {"folders_do_not_count", {}, 1, 2},
+        {"case_does_not_matter", {"duvu0004.jpg"}, 2, 5},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir temp;
+        MakeFiles(temp.path(), c.files);
+        QDir(temp.path()).mkdir("DUVU0050.JPG");
+        EXPECT_EQ(dcf::NextFreeFileNumber(temp.path(), c.start), c.next) << c.name;
+    }
+}
+
+TEST(DcfNumbering, FileNumberExistsLooksAtTheFolderOfThePath) {
+    QTemporaryDir temp;
+    MakeFiles(temp.path(), {"ABCD0007.JPG", "duvu0008.thm"});
+    const QString folder = temp.path();
+    EXPECT_TRUE(dcf::FileNumberExists(dcf::FilePath(folder, 7, false), 7));
+    EXPECT_TRUE(dcf::FileNumberExists(dcf::FilePath(folder, 8, true), 8));
+    EXPECT_FALSE(dcf::FileNumberExists(dcf::FilePath(folder, 9, false), 9));
+    EXPECT_EQ(dcf::FilesOfNumber(folder, 7), QStringList{QDir(folder).filePath("ABCD0007.JPG")});
+}
+
+TEST(DcfNumbering, FirstFreeFolderNumber) {
+    struct Case {
+        const char* name;
+        QStringList folders;
+        QStringList files;
+        int first;
+    } const cases[] = {
+        {"no_dcim", {}, {}, 100},
+        {"other_suffix_takes_100", {"100ABCDE"}, {}, 101},
+        {"folders_and_a_file", {"100RODIV", "101X"}, {"102"}, 103},
+        {"below_100_is_ignored", {"099RODIV", "MISC"}, {}, 100},
+        {"hole_is_used", {"100RODIV", "102RODIV"}, {}, 101},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir temp;
+        const QString dcim = QDir(temp.path()).filePath("DCIM");
+        for (const QString& folder : c.folders) QDir().mkpath(QDir(dcim).filePath(folder));
+        MakeFiles(dcim, c.files);
+        if (c.folders.isEmpty() && c.files.isEmpty()) QDir(temp.path()).rmdir("DCIM");
+        EXPECT_EQ(dcf::FirstFreeFolderNumber(temp.path()), c.first) << c.name;
+    }
+    QTemporaryDir temp;
+    QDir().mkpath(QDir(temp.path()).filePath("DCIM/100ABCDE"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 100),
+              QDir(temp.path()).filePath("DCIM/100ABCDE"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 101), QString());
+}
+
+TEST(DcfNumbering, FolderNumberField) {
+    struct Case {
+        const char* text;
+        int number;
+        bool message;
+    } const cases[] = {
+        {"42", 100, true},    {"1500", 999, false}, {"abc", 100, true},          {"", 100, true},
+        {"250", 250, false},  {"100", 100, false},  {"999", 999, false},         {"99", 100, true},
+        {" 123", 123, false}, {"12ab", 100, true},  {"99999999999", 999, false},
+    };
+    for (const Case& c : cases) {
+        ScriptedPrompter prompter;
+        EXPECT_EQ(dcf::ReadFolderNumberField(c.text, prompter), c.number) << c.text;
+        EXPECT_EQ(prompter.Ids(), c.message ? QList<int>{msg::FolderNumberRange} : QList<int>{})
+            << c.text;
+    }
+    EXPECT_EQ(dcf::StepFolderNumber(100, -1), 100);
+    EXPECT_EQ(dcf::StepFolderNumber(998, 5), 999);
+    EXPECT_EQ(dcf::StepFolderNumber(150, 1), 151);
+    EXPECT_EQ(dcf::FolderNumberText(42), "042");
+}
+
+}  // namespace
