@@ -1,0 +1,590 @@
+// The image pipeline, measured: makes a corpus of photos and screenshots, converts it the way a
+// convert worker does, and measures a floor for the same output (a decode at the reduced size,
+// a plain resize, one encode). Single-threaded throughout, so every figure is per core.
+//
+//   pipeline_bench corpus DIR       makes the corpus in DIR (files already there are kept)
+//   pipeline_bench run DIR OUT      converts the corpus into OUT/DUVU0001.JPG, ...
+//   pipeline_bench floor DIR OUT    the floor, into OUT
+//   pipeline_bench steps DIR        where the time of one conversion goes, step by step
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <random>
+#include <vector>
+#include <vips/vips8>
+
+#include "imaging/CLead.h"
+#include "imaging/ConvertSteps.h"
+#include "imaging/Encoders.h"
+#include "imaging/ExifBlock.h"
+#include "imaging/ImagingConstants.h"
+#include "imaging/ImagingSetup.h"
+
+using vips::VImage;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 3;       // each figure is the best of this many passes
+constexpr int kSizeIndex = 1;  // SVGA
+constexpr int kPhotoCount = 24;
+constexpr int kPortraitCount = 8;
+constexpr int kScreenCount = 8;
+
+enum class Kind { Photo, Portrait, Screen };
+constexpr std::array kKinds{Kind::Photo, Kind::Portrait, Kind::Screen};
+
+const char* KindName(Kind kind) {
+    switch (kind) {
+        case Kind::Photo:
+            return "photo 4000x3000 JPEG";
+        case Kind::Portrait:
+            return "portrait 3000x4000 JPEG";
+        case Kind::Screen:
+            return "screenshot 1920x1080 PNG";
+    }
+    return "";
+}
+
+struct Input {
+    QString path;
+    Kind kind;
+};
+
+// The corpus, in conversion order.
+std::vector<Input> CorpusFiles(const QString& dir) {
+    std::vector<Input> files;
+    auto add = [&](const char* stem, const char* suffix, int count, Kind kind) {
+        for (int i = 1; i <= count; ++i) {
+            files.push_back({dir + QStringLiteral("/%1_%2.%3")
+                                       .arg(QLatin1String(stem))
+                                       .arg(i, 2, 10, QLatin1Char('0'))
+                                       .arg(QLatin1String(suffix)),
+                             kind});
+        }
+    };
+    add("photo", "jpg", kPhotoCount, Kind::Photo);
+    add("portrait", "jpg", kPortraitCount, Kind::Portrait);
+    add("screen", "png", kScreenCount, Kind::Screen);
+    return files;
+}
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+QString OutputName(const QString& dir, int number) {
+    return dir + QStringLiteral("/DUVU%1.JPG").arg(number, 4, 10, QLatin1Char('0'));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+}
+
+// ---- corpus ----
+
+VImage Srgb(const VImage& image) {
+    return image.cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// Noise on a coarse grid, enlarged smoothly: blotches about cell pixels across, in colour
+// (three bands) or in brightness only (one band).
+VImage Blotches(int width, int height, int cell, double sigma, int seed, int bandCount) {
+    const int w = width / cell + 4;
+    const int h = height / cell + 4;
+    std::vector<VImage> bands;
+    for (int band = 0; band < bandCount; ++band) {
+        bands.push_back(VImage::gaussnoise(
+            w, h,
+            VImage::option()->set("mean", 0.0)->set("sigma", sigma)->set("seed", seed * 7 + band)));
+    }
+    const VImage big = VImage::bandjoin(bands).resize(
+        double(cell), VImage::option()->set("kernel", VIPS_KERNEL_CUBIC));
+    return big.crop(cell, cell, width, height);
+}
+
+// A tile repeated over width x height. Fine noise costs as much to make as to compress; a
+// repeated tile of it compresses the same and is made in a fraction of the time. The tile's
+// odd side keeps the repeats off the 8 x 8 block grid.
+VImage Tiled(const VImage& tile, int width, int height) {
+    const VImage memory = tile.copy_memory();
+    return memory.replicate(width / memory.width() + 1, height / memory.height() + 1)
+        .crop(0, 0, width, height);
+}
+
+// A photo-like picture: a sky-to-ground gradient, soft colour variation at several scales, a
+// few hard-edged objects and luminance grain. At quality 90 it compresses like a photograph
+// of a detailed scene.
+VImage PhotoLike(int width, int height, int seed) {
+    std::mt19937 random(unsigned(seed) * 2654435761u);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const VImage xy = VImage::xyz(width, height);
+    const VImage x = xy.extract_band(0);
+    const VImage y = xy.extract_band(1);
+
+    const double tilt = (unit(random) - 0.5) * 0.3;
+    const VImage t = (y + x * tilt) * (1.0 / height);  // 0 at the top, about 1 at the bottom
+    const std::vector<double> top{90 + 80 * unit(random), 120 + 60 * unit(random),
+                                  170 + 60 * unit(random)};
+    const std::vector<double> bottom{40 + 90 * unit(random), 50 + 80 * unit(random),
+                                     20 + 60 * unit(random)};
+    std::vector<double> slope(3);
+    for (int i = 0; i < 3; ++i) slope[i] = bottom[i] - top[i];
+    const VImage sky = VImage::bandjoin({t, t, t}) * slope + top;
+
+    constexpr int kTile = 1013;
+    const VImage texture = Blotches(width, height, 48, 14, seed + 1000, 1) +
+                           Tiled(Blotches(kTile, kTile, 6, 9, seed + 2000, 1) +
+                                     VImage::gaussnoise(kTile, kTile,
+                                                        VImage::option()
+                                                            ->set("mean", 0.0)
+                                                            ->set("sigma", 5.0)
+                                                            ->set("seed", seed + 3000)),
+                                 width, height);
+
+    // Objects: discs and a horizon, darker or lighter than their surroundings, as a gain.
+    VImage gain = VImage::black(width, height) + 1.0;
+    for (int i = 0; i < 4; ++i) {
+        const double cx = unit(random) * width;
+        const double cy = unit(random) * height;
+        const double r = (0.05 + 0.15 * unit(random)) * std::min(width, height);
+        const VImage inside = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) < r * r;
+        gain = inside.ifthenelse(gain * (0.55 + 0.8 * unit(random)), gain);
+    }
+    const double horizon = (0.45 + 0.3 * unit(random)) * height;
+    const VImage below = (y + x * (unit(random) - 0.5) * 0.2) > horizon;
+    gain = below.ifthenelse(gain * 0.75, gain);
+
+    const VImage colour = Blotches(width, height, std::max(width, height) / 6, 30, seed, 3);
+    return Srgb((sky + colour + texture) * gain);
+}
+
+// A screenshot: a desktop, a taskbar and overlapping windows with title bars, buttons and
+// lines of text drawn as glyph-sized rectangles. Flat colours and sharp edges.
+VImage ScreenLike(int width, int height, int seed) {
+    std::mt19937 random(unsigned(seed) * 40503u + 17u);
+    auto uniform = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    auto colour = [&](int low, int high) {
+        return std::vector<double>{double(uniform(low, high)), double(uniform(low, high)),
+                                   double(uniform(low, high))};
+    };
+    const VImage canvas =
+        VImage::black(width, height, VImage::option()->set("bands", 3))
+            .cast(VIPS_FORMAT_UCHAR)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+            .copy_memory();
+    auto rect = [&](const std::vector<double>& ink, int left, int top, int w, int h) {
+        left = std::clamp(left, 0, width - 1);
+        top = std::clamp(top, 0, height - 1);
+        w = std::min(w, width - left);
+        h = std::min(h, height - top);
+        if (w <= 0 || h <= 0) return;
+        canvas.draw_rect(ink, left, top, w, h, VImage::option()->set("fill", true));
+    };
+
+    rect(colour(20, 120), 0, 0, width, height);     // desktop
+    rect({40, 44, 52}, 0, height - 40, width, 40);  // taskbar
+    for (int i = 0; i < 8; ++i) rect(colour(60, 230), 8 + 48 * i, height - 34, 28, 28);
+
+    const int windows = uniform(2, 4);
+    for (int i = 0; i < windows; ++i) {
+        const int w = uniform(width / 3, width * 2 / 3);
+        const int h = uniform(height / 3, height * 2 / 3);
+        const int left = uniform(0, width - w);
+        const int top = uniform(0, height - 40 - h);
+        rect({90, 90, 90}, left - 1, top - 1, w + 2, h + 2);  // frame
+        rect(colour(30, 200), left, top, w, 30);              // title bar
+        for (int b = 0; b < 3; ++b) rect({230, 230, 230}, left + w - 26 - 28 * b, top + 7, 16, 16);
+        rect({250, 250, 250}, left, top + 30, w, h - 30);  // client area
+        int sidebar = 0;
+        if (uniform(0, 1) == 1) {
+            sidebar = w / 5;
+            rect({236, 238, 242}, left, top + 30, sidebar, h - 30);
+        }
+        const std::vector<double> ink = colour(0, 60);
+        for (int line = top + 44; line + 10 < top + h - 8; line += 18) {
+            int pen = left + sidebar + 12;
+            const int end = left + w - 12 - uniform(0, w / 3);
+            while (pen < end) {
+                const int letters = uniform(1, 9);
+                for (int k = 0; k < letters && pen < end; ++k) {
+                    const int glyph = uniform(3, 7);
+                    const bool tall = uniform(0, 3) == 0;
+                    rect(ink, pen, line + (tall ? 0 : 3), glyph, tall ? 10 : 7);
+                    pen += glyph + 2;
+                }
+                pen += 6;  // a space
+            }
+        }
+    }
+    return canvas;
+}
+
+// Writes through a temporary name, so that an interrupted run leaves no half file behind.
+template <typename Save>
+void MakeFile(const QString& path, Save&& save) {
+    const QString partial = path + QStringLiteral(".part");
+    save(QFile::encodeName(partial));
+    QFile::remove(path);
+    if (!QFile::rename(partial, path))
+        throw std::runtime_error("cannot rename " + path.toStdString());
+}
+
+int MakeCorpus(const QString& dir) {
+    if (!QDir().mkpath(dir)) throw std::runtime_error("cannot create " + dir.toStdString());
+    int made = 0;
+    const auto start = Clock::now();
+    int number = 0;
+    for (const Input& input : CorpusFiles(dir)) {
+        ++number;
+        if (QFileInfo::exists(input.path)) continue;
+        const int seed = number;
+        switch (input.kind) {
+            case Kind::Photo:
+            case Kind::Portrait: {
+                const bool portrait = input.kind == Kind::Portrait;
+                const VImage image =
+                    PhotoLike(portrait ? 3000 : 4000, portrait ? 4000 : 3000, seed);
+                MakeFile(input.path, [&](const QByteArray& name) {
+                    image.jpegsave(name.constData(),
+                                   VImage::option()->set("Q", 90)->set("strip", true));
+                });
+                break;
+            }
+            case Kind::Screen: {
+                const VImage image = ScreenLike(1920, 1080, seed);
+                MakeFile(input.path, [&](const QByteArray& name) {
+                    image.pngsave(name.constData(), VImage::option()->set("strip", true));
+                });
+                break;
+            }
+        }
+        ++made;
+    }
+    if (made > 0) {
+        std::printf("corpus: made %d files in %s (%.2f s)\n", made, qPrintable(dir),
+                    Seconds(start));
+    } else {
+        std::printf("corpus: %s is complete\n", qPrintable(dir));
+    }
+    return 0;
+}
+
+// ---- timing ----
+
+std::vector<Input> ExistingCorpus(const QString& dir) {
+    std::vector<Input> files = CorpusFiles(dir);
+    for (const Input& input : files) {
+        if (!QFileInfo::exists(input.path)) {
+            throw std::runtime_error(input.path.toStdString() +
+                                     " is missing; make the corpus first (pipeline_bench corpus)");
+        }
+    }
+    return files;
+}
+
+// Runs convert over every input kRuns times and prints images per second: per kind (its best
+// pass) and overall (the best pass).
+void TimePasses(const char* title, const std::vector<Input>& inputs,
+                const std::function<void(const Input&, int)>& convert) {
+    std::array<double, kKinds.size()> bestKind;
+    bestKind.fill(std::numeric_limits<double>::infinity());
+    std::array<int, kKinds.size()> count{};
+    for (const Input& input : inputs) ++count[size_t(input.kind)];
+    double bestTotal = std::numeric_limits<double>::infinity();
+    for (int run = 0; run < kRuns; ++run) {
+        std::array<double, kKinds.size()> kindTime{};
+        double total = 0;
+        int number = 0;
+        for (const Input& input : inputs) {
+            const auto start = Clock::now();
+            convert(input, ++number);
+            const double seconds = Seconds(start);
+            kindTime[size_t(input.kind)] += seconds;
+            total += seconds;
+        }
+        for (size_t k = 0; k < kKinds.size(); ++k) bestKind[k] = std::min(bestKind[k], kindTime[k]);
+        bestTotal = std::min(bestTotal, total);
+    }
+    std::printf("%s: %zu images, best of %d passes, one thread\n", title, inputs.size(), kRuns);
+    for (size_t k = 0; k < kKinds.size(); ++k) {
+        if (count[k] == 0) continue;
+        std::printf("  %-26s %3d images %8.2f images/s %8.2f ms/image\n", KindName(kKinds[k]),
+                    count[k], count[k] / bestKind[k], 1000.0 * bestKind[k] / count[k]);
+    }
+    std::printf("  %-26s %3zu images %8.2f images/s %8.2f ms/image\n", "overall", inputs.size(),
+                double(inputs.size()) / bestTotal, 1000.0 * bestTotal / double(inputs.size()));
+}
+
+// ---- our pipeline ----
+
+// One conversion, as a convert worker runs it, with the worker's pair of instances.
+void Convert(CLead& work, CLead& scratch, const QString& in, const QString& out) {
+    work.LoadImage(in);
+    FillExifSlots(work, QDateTime::currentDateTime());
+    if (!FitToOutputSize(work, scratch, kSizeIndex)) {
+        throw std::runtime_error("cannot fit " + in.toStdString());
+    }
+    work.SetResolutionX(imaging::kOutputDpi);
+    work.SetResolutionY(imaging::kOutputDpi);
+    const QByteArray bytes =
+        work.SaveImageWithThumbnailToMemory(imaging::kFormatJpegExif, 0, imaging::QualityFactor(5),
+                                            imaging::kThumbnailWidth, imaging::kThumbnailHeight);
+    WriteFile(out, bytes);
+}
+
+int RunPipeline(const QString& dir, const QString& outDir) {
+    const std::vector<Input> inputs = ExistingCorpus(dir);
+    if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
+    CLead work;
+    CLead scratch;
+    TimePasses("ours", inputs, [&](const Input& input, int number) {
+        Convert(work, scratch, input.path, OutputName(outDir, number));
+    });
+    return 0;
+}
+
+// ---- the floor ----
+
+struct Fitted {
+    int width;
+    int height;
+};
+
+Fitted FitInto(int width, int height) {
+    const imaging::OutputSize size = imaging::kSizeTable.at(kSizeIndex);
+    const double scale = std::min(double(size.width) / width, double(size.height) / height);
+    return {std::max(1, int(std::lround(width * scale))),
+            std::max(1, int(std::lround(height * scale)))};
+}
+
+// The largest JPEG decoder scale (1/1 to 1/8) whose picture is still at least fitted.
+int ShrinkOnLoad(int width, int height, Fitted fitted) {
+    for (int factor : {8, 4, 2}) {
+        if ((width + factor - 1) / factor >= fitted.width &&
+            (height + factor - 1) / factor >= fitted.height) {
+            return factor;
+        }
+    }
+    return 1;
+}
+
+bool IsJpegFile(const Input& input) {
+    return input.kind != Kind::Screen;
+}
+
+VImage LoadReduced(const Input& input, Fitted* fitted) {
+    const QByteArray name = QFile::encodeName(input.path);
+    if (!IsJpegFile(input)) {
+        const VImage image = VImage::pngload(
+            name.constData(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        *fitted = FitInto(image.width(), image.height());
+        return image;
+    }
+    const VImage header = VImage::jpegload(name.constData());
+    *fitted = FitInto(header.width(), header.height());
+    return VImage::jpegload(
+        name.constData(),
+        VImage::option()
+            ->set("access", VIPS_ACCESS_SEQUENTIAL)
+            ->set("shrink", ShrinkOnLoad(header.width(), header.height(), *fitted)));
+}
+
+// A bilinear resize to exactly the fitted size, centred on black.
+VImage ResizeAndFrame(const VImage& image, Fitted fitted) {
+    VImage small = image.resize(double(fitted.width) / image.width(),
+                                VImage::option()
+                                    ->set("vscale", double(fitted.height) / image.height())
+                                    ->set("kernel", VIPS_KERNEL_LINEAR));
+    const imaging::OutputSize size = imaging::kSizeTable.at(kSizeIndex);
+    return small.gravity(VIPS_COMPASS_DIRECTION_CENTRE, size.width, size.height,
+                         VImage::option()->set("extend", VIPS_EXTEND_BLACK));
+}
+
+QByteArray TakeBlob(VipsBlob* blob) {
+    size_t size = 0;
+    const void* data = vips_blob_get(blob, &size);
+    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    vips_area_unref(VIPS_AREA(blob));
+    return bytes;
+}
+
+// The same JPEG our pipeline writes (quality 98, 4:2:0, standard tables), without metadata.
+QByteArray EncodePlain(const VImage& image) {
+    return TakeBlob(
+        image.jpegsave_buffer(VImage::option()
+                                  ->set("Q", imaging::JpegQuality(imaging::QualityFactor(5)))
+                                  ->set("strip", true)
+                                  ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)));
+}
+
+int RunFloor(const QString& dir, const QString& outDir) {
+    const std::vector<Input> inputs = ExistingCorpus(dir);
+    if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
+    TimePasses("floor", inputs, [&](const Input& input, int number) {
+        Fitted fitted{};
+        const VImage reduced = LoadReduced(input, &fitted);
+        WriteFile(OutputName(outDir, number), EncodePlain(ResizeAndFrame(reduced, fitted)));
+    });
+    return 0;
+}
+
+// ---- where the time goes ----
+
+// The conversion split into its parts, each run on its own, with the pipeline's own encoders.
+// The decode and resize are timed through to memory, since the library computes lazily. The
+// bilinear resize and the box-filter thumbnail are there for comparison.
+int RunSteps(const QString& dir) {
+    const std::vector<Input> inputs = ExistingCorpus(dir);
+    const imaging::OutputSize size = imaging::kSizeTable.at(kSizeIndex);
+    const int thumbWidth = imaging::kThumbnailWidth;
+    const int thumbHeight = imaging::kThumbnailHeight;
+    const std::vector<const char*> names = {
+        "whole conversion, in memory", "  LoadImage + FitToOutputSize",
+        "  SaveImageWithThumbnail...", "decode at the reduced size",
+        "decode + Lanczos3 + frame",   "decode + bilinear + frame",
+        "encode 800x600 Q98",          "thumbnail (EncodeThumbnail)",
+        "  its Lanczos3 resize",       "  a box shrink instead",
+        "Exif block + splice",
+    };
+    for (Kind kind : kKinds) {
+        std::vector<Input> ofKind;
+        for (const Input& input : inputs) {
+            if (input.kind == kind) ofKind.push_back(input);
+        }
+        std::vector<double> best(names.size(), std::numeric_limits<double>::infinity());
+        CLead work;
+        CLead scratch;
+        for (int run = 0; run < kRuns; ++run) {
+            std::vector<double> sum(names.size(), 0.0);
+            for (const Input& input : ofKind) {
+                size_t step = 0;
+                auto start = Clock::now();
+                // Times one part; returns what it made.
+                auto part = [&](auto&& work) {
+                    start = Clock::now();
+                    auto made = work();
+                    sum[step++] += Seconds(start);
+                    return made;
+                };
+
+                const auto whole = Clock::now();
+                step = 1;
+                part([&] {
+                    work.LoadImage(input.path);
+                    FillExifSlots(work, QDateTime::currentDateTime());
+                    return FitToOutputSize(work, scratch, kSizeIndex);
+                });
+                part([&] {
+                    return work.SaveImageWithThumbnailToMemory(imaging::kFormatJpegExif, 0,
+                                                               imaging::QualityFactor(5),
+                                                               thumbWidth, thumbHeight);
+                });
+                sum[0] += Seconds(whole);
+
+                Fitted fitted{};
+                part([&] { return LoadReduced(input, &fitted).copy_memory(); });
+                auto fit = [&](VipsKernel kernel) {
+                    const VImage reduced = LoadReduced(input, &fitted);
+                    return reduced
+                        .resize(double(fitted.width) / reduced.width(),
+                                VImage::option()
+                                    ->set("vscale", double(fitted.height) / reduced.height())
+                                    ->set("kernel", kernel))
+                        .gravity(VIPS_COMPASS_DIRECTION_CENTRE, size.width, size.height,
+                                 VImage::option()->set("extend", VIPS_EXTEND_BLACK))
+                        .copy_memory();
+                };
+                const VImage framed = part([&] { return fit(VIPS_KERNEL_LANCZOS3); });
+                part([&] { return fit(VIPS_KERNEL_LINEAR); });
+                const QByteArray jpeg =
+                    part([&] { return EncodeJpeg(framed, imaging::JpegQuality(2)); });
+                const QByteArray thumb =
+                    part([&] { return EncodeThumbnail(framed, thumbWidth, thumbHeight); });
+                part([&] {
+                    return framed
+                        .resize(double(thumbWidth) / framed.width(),
+                                VImage::option()
+                                    ->set("vscale", double(thumbHeight) / framed.height())
+                                    ->set("kernel", VIPS_KERNEL_LANCZOS3))
+                        .copy_memory();
+                });
+                part([&] {
+                    return framed
+                        .shrink(double(framed.width()) / thumbWidth,
+                                double(framed.height()) / thumbHeight)
+                        .copy_memory();
+                });
+                part([&] {
+                    ExifFields fields;
+                    fields.make = work.Comment(imaging::kSlotMake);
+                    fields.model = work.Comment(imaging::kSlotModel);
+                    fields.dateTime = work.Comment(imaging::kSlotDateTime);
+                    fields.dateTimeDigitized = work.Comment(imaging::kSlotDateTimeDigitized);
+                    fields.flashpixVersion = work.Comment(imaging::kSlotFlashpixVersion);
+                    fields.interopIndex = work.Comment(imaging::kSlotInteropIndex);
+                    fields.interopVersion = work.Comment(imaging::kSlotInteropVersion);
+                    fields.pixelWidth = framed.width();
+                    fields.pixelHeight = framed.height();
+                    return SpliceExif(jpeg, BuildExifPayload(fields, thumb));
+                });
+            }
+            for (size_t s = 0; s < names.size(); ++s) best[s] = std::min(best[s], sum[s]);
+        }
+        std::printf("steps, %s: ms per image, best of %d passes\n", KindName(kind), kRuns);
+        for (size_t s = 0; s < names.size(); ++s) {
+            std::printf("  %-32s %8.2f\n", names[s], 1000.0 * best[s] / double(ofKind.size()));
+        }
+    }
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: pipeline_bench corpus DIR\n"
+                 "       pipeline_bench run DIR OUT\n"
+                 "       pipeline_bench floor DIR OUT\n"
+                 "       pipeline_bench steps DIR\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!StartImaging(argv[0])) {
+        std::fprintf(stderr, "pipeline_bench: libvips did not start\n");
+        return 1;
+    }
+    if (argc < 3) return Usage();
+    const QString command = QString::fromLocal8Bit(argv[1]);
+    const QString dir = QString::fromLocal8Bit(argv[2]);
+    const QString out = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    try {
+        if (command == QLatin1String("corpus") && argc == 3) return MakeCorpus(dir);
+        if (command == QLatin1String("run") && argc == 4) return RunPipeline(dir, out);
+        if (command == QLatin1String("floor") && argc == 4) return RunFloor(dir, out);
+        if (command == QLatin1String("steps") && argc == 3) return RunSteps(dir);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pipeline_bench: %s\n", error.what());
+        return 1;
+    }
+    return Usage();
+}
