@@ -127,6 +127,19 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
     return options;
 }
 
+bool SplashSuppressed(const ProgramOptions& options) {
+    if (options.noSplash) return true;
+    for (const QString& argument : options.paths) {
+        if (argument.size() < 2 || (argument[0] != u'-' && argument[0] != u'/')) continue;
+        const QString name = argument.mid(1);
+        if (name.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String("Automation"), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QString UsageText() {
     return QStringLiteral(
         "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [PATH]...\n"

@@ -34,5 +34,10 @@ struct ProgramOptions {
 // arguments[0] is the program name.
 ProgramOptions ParseProgramArguments(const QStringList& arguments);
 
+// True when the arguments ask for no start-up picture: --no-splash, or "-Embedding" or
+// "/Automation" (either prefix, any case) as an automated start passes them. Those two stay
+// among the paths, where they match no file.
+bool SplashSuppressed(const ProgramOptions& options);
+
 // The text of --help.
 QString UsageText();

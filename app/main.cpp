@@ -1,11 +1,10 @@
-#include <QApplication>
 #include <QLocale>
 #include <QTextStream>
 #include <cstdio>
 
 #include "app/BatchRun.h"
 #include "app/CommandLine.h"
-#include "app/ui/MainDialog.h"
+#include "app/ui/ProgramStart.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 
@@ -47,8 +46,5 @@ int main(int argc, char** argv) {
                "see --batch in --help\n";
         return 1;
     }
-    QApplication application(argc, argv);
-    MainDialog window;
-    window.show();
-    return application.exec();
+    return RunWindowProgram(argc, argv, options);
 }

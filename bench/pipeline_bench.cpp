@@ -1,11 +1,15 @@
 // The image pipeline, measured: makes a corpus of photos and screenshots, converts it the way a
 // convert worker does, and measures a floor for the same output (a decode at the reduced size,
-// a plain resize, one encode). Single-threaded throughout, so every figure is per core.
+// a plain resize, one encode). Single-threaded, so every figure is per core, except floor2.
 //
-//   pipeline_bench corpus DIR       makes the corpus in DIR (files already there are kept)
-//   pipeline_bench run DIR OUT      converts the corpus into OUT/DUVU0001.JPG, ...
-//   pipeline_bench floor DIR OUT    the floor, into OUT
-//   pipeline_bench steps DIR        where the time of one conversion goes, step by step
+//   pipeline_bench corpus DIR        makes the corpus in DIR (files already there are kept)
+//   pipeline_bench run DIR OUT       converts the corpus into OUT/DUVU0001.JPG, ...
+//   pipeline_bench floor DIR OUT     the floor, into OUT
+//   pipeline_bench steps DIR         where the time of one conversion goes, step by step
+//   pipeline_bench batch-corpus DIR  the larger corpus of the batch benchmark, with BMP and TIFF
+//   pipeline_bench floor2 DIR OUT    the floor over the batch corpus on two threads
+//
+// steps works on either corpus.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,12 +19,17 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 #include <vips/vips8>
 
@@ -38,12 +47,10 @@ namespace {
 
 constexpr int kRuns = 3;       // each figure is the best of this many passes
 constexpr int kSizeIndex = 1;  // SVGA
-constexpr int kPhotoCount = 24;
-constexpr int kPortraitCount = 8;
-constexpr int kScreenCount = 8;
+constexpr int kFloorThreads = 2;
 
-enum class Kind { Photo, Portrait, Screen };
-constexpr std::array kKinds{Kind::Photo, Kind::Portrait, Kind::Screen};
+enum class Kind { Photo, Portrait, Screen, Bitmap, Scan };
+constexpr std::array kKinds{Kind::Photo, Kind::Portrait, Kind::Screen, Kind::Bitmap, Kind::Scan};
 
 const char* KindName(Kind kind) {
     switch (kind) {
@@ -53,6 +60,10 @@ const char* KindName(Kind kind) {
             return "portrait 3000x4000 JPEG";
         case Kind::Screen:
             return "screenshot 1920x1080 PNG";
+        case Kind::Bitmap:
+            return "photo 2000x1500 BMP";
+        case Kind::Scan:
+            return "photo 2400x1800 TIFF";
     }
     return "";
 }
@@ -62,8 +73,21 @@ struct Input {
     Kind kind;
 };
 
-// The corpus, in conversion order.
-std::vector<Input> CorpusFiles(const QString& dir) {
+// How many files of each kind a corpus holds.
+struct Layout {
+    int photos;
+    int portraits;
+    int screens;
+    int bitmaps;
+    int scans;
+};
+
+constexpr Layout kPipelineCorpus{24, 8, 8, 0, 0};
+constexpr Layout kBatchCorpus{60, 20, 20, 10, 10};
+
+// The corpus, in conversion order. The names sort in the same order, since the batch mode
+// imports a folder by its sorted file names.
+std::vector<Input> CorpusFiles(const QString& dir, const Layout& layout) {
     std::vector<Input> files;
     auto add = [&](const char* stem, const char* suffix, int count, Kind kind) {
         for (int i = 1; i <= count; ++i) {
@@ -74,9 +98,11 @@ std::vector<Input> CorpusFiles(const QString& dir) {
                              kind});
         }
     };
-    add("photo", "jpg", kPhotoCount, Kind::Photo);
-    add("portrait", "jpg", kPortraitCount, Kind::Portrait);
-    add("screen", "png", kScreenCount, Kind::Screen);
+    add("bitmap", "bmp", layout.bitmaps, Kind::Bitmap);
+    add("photo", "jpg", layout.photos, Kind::Photo);
+    add("portrait", "jpg", layout.portraits, Kind::Portrait);
+    add("scan", "tif", layout.scans, Kind::Scan);
+    add("screen", "png", layout.screens, Kind::Screen);
     return files;
 }
 
@@ -248,12 +274,103 @@ void MakeFile(const QString& path, Save&& save) {
         throw std::runtime_error("cannot rename " + path.toStdString());
 }
 
-int MakeCorpus(const QString& dir) {
+void PutLittleEndian(QByteArray& bytes, qsizetype at, quint32 value, int size) {
+    for (int i = 0; i < size; ++i) bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+}
+
+quint32 GetLittleEndian(const QByteArray& bytes, qsizetype at, int size) {
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i) value = (value << 8) | quint8(bytes[at + i]);
+    return value;
+}
+
+constexpr int kBmpHeaderSize = 14 + 40;  // the file header and the info header
+
+int BmpStride(int width) {
+    return (width * 3 + 3) & ~3;
+}
+
+// A 24-bit BMP, written here since libvips writes BMP only through ImageMagick: the file
+// header, the info header, then the rows bottom-up in BGR order, each padded to four bytes.
+QByteArray EncodeBmp(const VImage& image) {
+    const VImage rgb = Srgb(image);
+    const int width = rgb.width();
+    const int height = rgb.height();
+    size_t size = 0;
+    const std::unique_ptr<uchar, decltype(&g_free)> pixels(
+        static_cast<uchar*>(rgb.write_to_memory(&size)), &g_free);
+    const int stride = BmpStride(width);
+    const quint32 dataSize = quint32(stride) * quint32(height);
+    QByteArray bytes(kBmpHeaderSize + qsizetype(dataSize), '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLittleEndian(bytes, 2, kBmpHeaderSize + dataSize, 4);
+    PutLittleEndian(bytes, 10, kBmpHeaderSize, 4);  // where the pixels start
+    PutLittleEndian(bytes, 14, 40, 4);
+    PutLittleEndian(bytes, 18, quint32(width), 4);
+    PutLittleEndian(bytes, 22, quint32(height), 4);  // positive: bottom-up
+    PutLittleEndian(bytes, 26, 1, 2);                // planes
+    PutLittleEndian(bytes, 28, 24, 2);               // bits per pixel
+    PutLittleEndian(bytes, 34, dataSize, 4);         // no compression (0 at 30)
+    PutLittleEndian(bytes, 38, 2835, 4);             // 72 dpi in pixels per metre
+    PutLittleEndian(bytes, 42, 2835, 4);
+    for (int y = 0; y < height; ++y) {
+        const uchar* from = pixels.get() + size_t(height - 1 - y) * size_t(width) * 3;
+        char* to = bytes.data() + kBmpHeaderSize + qsizetype(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            to[3 * x] = char(from[3 * x + 2]);
+            to[3 * x + 1] = char(from[3 * x + 1]);
+            to[3 * x + 2] = char(from[3 * x]);
+        }
+    }
+    return bytes;
+}
+
+// Reads a file written by EncodeBmp (uncompressed, 24 bits) straight into memory: the floor
+// for a BMP, which libvips itself can read only through ImageMagick.
+VImage LoadBmp(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < kBmpHeaderSize || bytes[0] != 'B' || bytes[1] != 'M' ||
+        GetLittleEndian(bytes, 28, 2) != 24 || GetLittleEndian(bytes, 30, 4) != 0) {
+        throw std::runtime_error(path.toStdString() + " is not an uncompressed 24-bit BMP");
+    }
+    const qsizetype offset = GetLittleEndian(bytes, 10, 4);
+    const int width = int(GetLittleEndian(bytes, 18, 4));
+    const int rawHeight = int(GetLittleEndian(bytes, 22, 4));
+    const bool bottomUp = rawHeight > 0;
+    const int height = std::abs(rawHeight);
+    const int stride = BmpStride(width);
+    if (width <= 0 || height == 0 || bytes.size() < offset + qsizetype(stride) * height) {
+        throw std::runtime_error(path.toStdString() + " is truncated");
+    }
+    std::vector<uchar> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const uchar* from = reinterpret_cast<const uchar*>(bytes.constData()) + offset +
+                            qsizetype(bottomUp ? height - 1 - y : y) * stride;
+        uchar* to = rgb.data() + size_t(y) * size_t(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            to[3 * x] = from[3 * x + 2];
+            to[3 * x + 1] = from[3 * x + 1];
+            to[3 * x + 2] = from[3 * x];
+        }
+    }
+    VipsImage* image = vips_image_new_from_memory_copy(rgb.data(), rgb.size(), width, height, 3,
+                                                       VIPS_FORMAT_UCHAR);
+    if (image == nullptr) throw vips::VError();
+    return VImage(image).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+int MakeCorpus(const QString& dir, const Layout& layout) {
     if (!QDir().mkpath(dir)) throw std::runtime_error("cannot create " + dir.toStdString());
+    // Making the corpus is not measured: let it use every core.
+    vips_concurrency_set(0);
     int made = 0;
     const auto start = Clock::now();
     int number = 0;
-    for (const Input& input : CorpusFiles(dir)) {
+    for (const Input& input : CorpusFiles(dir, layout)) {
         ++number;
         if (QFileInfo::exists(input.path)) continue;
         const int seed = number;
@@ -276,6 +393,21 @@ int MakeCorpus(const QString& dir) {
                 });
                 break;
             }
+            case Kind::Bitmap: {
+                const VImage image = PhotoLike(2000, 1500, seed);
+                MakeFile(input.path, [&](const QByteArray& name) {
+                    WriteFile(QFile::decodeName(name), EncodeBmp(image));
+                });
+                break;
+            }
+            case Kind::Scan: {
+                // Uncompressed, as a scanner writes it.
+                const VImage image = PhotoLike(2400, 1800, seed);
+                MakeFile(input.path, [&](const QByteArray& name) {
+                    image.tiffsave(name.constData(), VImage::option()->set("strip", true));
+                });
+                break;
+            }
         }
         ++made;
     }
@@ -290,15 +422,22 @@ int MakeCorpus(const QString& dir) {
 
 // ---- timing ----
 
-std::vector<Input> ExistingCorpus(const QString& dir) {
-    std::vector<Input> files = CorpusFiles(dir);
+std::vector<Input> ExistingCorpus(const QString& dir, const Layout& layout) {
+    std::vector<Input> files = CorpusFiles(dir, layout);
     for (const Input& input : files) {
         if (!QFileInfo::exists(input.path)) {
             throw std::runtime_error(input.path.toStdString() +
-                                     " is missing; make the corpus first (pipeline_bench corpus)");
+                                     " is missing; make the corpus first (pipeline_bench corpus "
+                                     "or batch-corpus)");
         }
     }
     return files;
+}
+
+// The corpus DIR holds: the batch corpus has BMP files, the other none.
+std::vector<Input> EitherCorpus(const QString& dir) {
+    const bool batch = QFileInfo::exists(CorpusFiles(dir, kBatchCorpus).front().path);
+    return ExistingCorpus(dir, batch ? kBatchCorpus : kPipelineCorpus);
 }
 
 // Runs convert over every input kRuns times and prints images per second: per kind (its best
@@ -352,7 +491,7 @@ void Convert(CLead& work, CLead& scratch, const QString& in, const QString& out)
 }
 
 int RunPipeline(const QString& dir, const QString& outDir) {
-    const std::vector<Input> inputs = ExistingCorpus(dir);
+    const std::vector<Input> inputs = ExistingCorpus(dir, kPipelineCorpus);
     if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
     CLead work;
     CLead scratch;
@@ -387,15 +526,34 @@ int ShrinkOnLoad(int width, int height, Fitted fitted) {
     return 1;
 }
 
+// Decoded whole, as only a JPEG can be decoded at a reduced size.
+VImage LoadWhole(const Input& input) {
+    const QByteArray name = QFile::encodeName(input.path);
+    switch (input.kind) {
+        case Kind::Screen:
+            return VImage::pngload(name.constData(),
+                                   VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        case Kind::Scan:
+            return VImage::tiffload(name.constData(),
+                                    VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        case Kind::Bitmap:
+            return LoadBmp(input.path);
+        case Kind::Photo:
+        case Kind::Portrait:
+            break;
+    }
+    return VImage::jpegload(name.constData(),
+                            VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+}
+
 bool IsJpegFile(const Input& input) {
-    return input.kind != Kind::Screen;
+    return input.kind == Kind::Photo || input.kind == Kind::Portrait;
 }
 
 VImage LoadReduced(const Input& input, Fitted* fitted) {
     const QByteArray name = QFile::encodeName(input.path);
     if (!IsJpegFile(input)) {
-        const VImage image = VImage::pngload(
-            name.constData(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        const VImage image = LoadWhole(input);
         *fitted = FitInto(image.width(), image.height());
         return image;
     }
@@ -436,14 +594,72 @@ QByteArray EncodePlain(const VImage& image) {
                                   ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)));
 }
 
+void FloorOne(const Input& input, const QString& out) {
+    Fitted fitted{};
+    const VImage reduced = LoadReduced(input, &fitted);
+    WriteFile(out, EncodePlain(ResizeAndFrame(reduced, fitted)));
+}
+
 int RunFloor(const QString& dir, const QString& outDir) {
-    const std::vector<Input> inputs = ExistingCorpus(dir);
+    const std::vector<Input> inputs = ExistingCorpus(dir, kPipelineCorpus);
     if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
     TimePasses("floor", inputs, [&](const Input& input, int number) {
-        Fitted fitted{};
-        const VImage reduced = LoadReduced(input, &fitted);
-        WriteFile(OutputName(outDir, number), EncodePlain(ResizeAndFrame(reduced, fitted)));
+        FloorOne(input, OutputName(outDir, number));
     });
+    return 0;
+}
+
+// The floor on two threads over the batch corpus. Each thread takes the next image of the list
+// as it finishes one, so neither waits while the other still has work; libvips is thread-safe
+// and each thread makes its own images. Per kind, the time a thread spent on an image, summed
+// (so about twice the wall time when both are busy); overall, images per second of wall time.
+int RunFloorTwoThreads(const QString& dir, const QString& outDir) {
+    const std::vector<Input> inputs = ExistingCorpus(dir, kBatchCorpus);
+    if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
+    std::array<double, kKinds.size()> bestKind;
+    bestKind.fill(std::numeric_limits<double>::infinity());
+    std::array<int, kKinds.size()> count{};
+    for (const Input& input : inputs) ++count[size_t(input.kind)];
+    double bestWall = std::numeric_limits<double>::infinity();
+    for (int run = 0; run < kRuns; ++run) {
+        std::atomic<size_t> next{0};
+        std::mutex mutex;
+        std::array<double, kKinds.size()> kindTime{};
+        std::exception_ptr failure;
+        auto worker = [&] {
+            std::array<double, kKinds.size()> own{};
+            try {
+                for (size_t i = next++; i < inputs.size(); i = next++) {
+                    const auto start = Clock::now();
+                    FloorOne(inputs[i], OutputName(outDir, int(i) + 1));
+                    own[size_t(inputs[i].kind)] += Seconds(start);
+                }
+            } catch (...) {
+                next = inputs.size();  // the other thread stops too
+                const std::lock_guard lock(mutex);
+                failure = std::current_exception();
+            }
+            const std::lock_guard lock(mutex);
+            for (size_t k = 0; k < kKinds.size(); ++k) kindTime[k] += own[k];
+        };
+        const auto start = Clock::now();
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kFloorThreads; ++t) threads.emplace_back(worker);
+        for (std::thread& thread : threads) thread.join();
+        const double wall = Seconds(start);
+        if (failure) std::rethrow_exception(failure);
+        for (size_t k = 0; k < kKinds.size(); ++k) bestKind[k] = std::min(bestKind[k], kindTime[k]);
+        bestWall = std::min(bestWall, wall);
+    }
+    std::printf("floor, %d threads: %zu images, best of %d passes\n", kFloorThreads, inputs.size(),
+                kRuns);
+    for (size_t k = 0; k < kKinds.size(); ++k) {
+        if (count[k] == 0) continue;
+        std::printf("  %-26s %3d images %8.2f ms/image on one thread\n", KindName(kKinds[k]),
+                    count[k], 1000.0 * bestKind[k] / count[k]);
+    }
+    std::printf("  %-26s %3zu images %8.2f images/s %8.2f ms/image\n", "overall", inputs.size(),
+                double(inputs.size()) / bestWall, 1000.0 * bestWall / double(inputs.size()));
     return 0;
 }
 
@@ -453,7 +669,7 @@ int RunFloor(const QString& dir, const QString& outDir) {
 // The decode and resize are timed through to memory, since the library computes lazily. The
 // bilinear resize and the box-filter thumbnail are there for comparison.
 int RunSteps(const QString& dir) {
-    const std::vector<Input> inputs = ExistingCorpus(dir);
+    const std::vector<Input> inputs = EitherCorpus(dir);
     const imaging::OutputSize size = imaging::kSizeTable.at(kSizeIndex);
     const int thumbWidth = imaging::kThumbnailWidth;
     const int thumbHeight = imaging::kThumbnailHeight;
@@ -470,6 +686,7 @@ int RunSteps(const QString& dir) {
         for (const Input& input : inputs) {
             if (input.kind == kind) ofKind.push_back(input);
         }
+        if (ofKind.empty()) continue;
         std::vector<double> best(names.size(), std::numeric_limits<double>::infinity());
         CLead work;
         CLead scratch;
@@ -562,7 +779,9 @@ int Usage() {
                  "usage: pipeline_bench corpus DIR\n"
                  "       pipeline_bench run DIR OUT\n"
                  "       pipeline_bench floor DIR OUT\n"
-                 "       pipeline_bench steps DIR\n");
+                 "       pipeline_bench steps DIR\n"
+                 "       pipeline_bench batch-corpus DIR\n"
+                 "       pipeline_bench floor2 DIR OUT\n");
     return 2;
 }
 
@@ -578,7 +797,13 @@ int main(int argc, char** argv) {
     const QString dir = QString::fromLocal8Bit(argv[2]);
     const QString out = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
     try {
-        if (command == QLatin1String("corpus") && argc == 3) return MakeCorpus(dir);
+        if (command == QLatin1String("corpus") && argc == 3) {
+            return MakeCorpus(dir, kPipelineCorpus);
+        }
+        if (command == QLatin1String("batch-corpus") && argc == 3) {
+            return MakeCorpus(dir, kBatchCorpus);
+        }
+        if (command == QLatin1String("floor2") && argc == 4) return RunFloorTwoThreads(dir, out);
         if (command == QLatin1String("run") && argc == 4) return RunPipeline(dir, out);
         if (command == QLatin1String("floor") && argc == 4) return RunFloor(dir, out);
         if (command == QLatin1String("steps") && argc == 3) return RunSteps(dir);

@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
+    # screenshots on a virtual display
+    xvfb xauth
     # benchmarks: the peers measured side by side
     libvips-tools imagemagick
 )

@@ -1,9 +1,438 @@
 #include "app/ui/MainDialog.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QShortcut>
+
+#include "app/AppSettings.h"
+#include "app/WorkFolders.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/SplashWindow.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
+#include "skin/ui/BitmapRadio.h"
+#include "skin/ui/BoxPrompter.h"
+#include "skin/ui/ColorStatic.h"
+#include "skin/ui/MenuBarButton.h"
+#include "skin/ui/OwnerDrawMenu.h"
+#include "skin/ui/SkinArt.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
 
-MainDialog::MainDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(Messages::Load(msg::WindowTitle));
-    resize(700, 540);
+namespace {
+
+// Where the controls sit, in pixels of the 765-pixel-wide window.
+constexpr QRect kImportPanel{10, 58, 230, 168};
+constexpr QRect kDestinationPanel{10, 232, 230, 157};
+constexpr QPoint kPresentationLabel{24, 68};
+constexpr QPoint kImportSlide{63, 92};
+constexpr QPoint kImagesLabel{24, 142};
+constexpr QPoint kImportFile{63, 166};
+constexpr QRect kCardRadio{22, 244, 206, 22};
+constexpr QRect kOtherRadio{22, 270, 206, 22};
+constexpr QRect kDestinationText{22, 298, 180, 42};
+constexpr QPoint kFolder{207, 298};
+constexpr QPoint kConvert{63, 350};
+constexpr QPoint kCompanion{18, 398};
+constexpr QRect kView{248, 58, 509, 432};
+constexpr QPoint kClose{628, 500};
+constexpr int kMenuTop = 31;
+constexpr int kWindowHeight = 540;
+
+}  // namespace
+
+MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompter* prompter,
+                       QWidget* parent)
+    : ResizableDialog(kTemplateId, parent),
+      settings_(settings),
+      workSpace_(workSpace),
+      ownPrompter_(prompter ? nullptr : std::make_unique<BoxPrompter>()),
+      prompter_(prompter ? prompter : ownPrompter_.get()) {
+    setObjectName(QStringLiteral("mainDialog"));
+    SetTitlePictures(skin::kMainWindowTitle);
+    SetTitleFromString(msg::WindowTitle);
+    AddMinimiseButton();
+    AddCloseButton();
+    setWindowIcon(SkinArt::ProgramIcon());
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(skin::kPanelBackground));
+    setPalette(colours);
+
+    BuildControls();
+    BuildMenus();
+    BuildShortcuts();
+    ShowDestination();
+    setAcceptDrops(true);
+
+    // The width never changes: the window is as wide as its title picture.
+    resize(width(), kWindowHeight);
+    setMinimumSize(width(), kWindowHeight);
+    setMaximumWidth(width());
+    InitialiseSize();
+
+    qApp->installEventFilter(this);
+    connect(&queueTimer_, &QTimer::timeout, this, &MainDialog::OnQueueTimer);
+    queueTimer_.start(kQueueIntervalMs);
+    FocusView();
+}
+
+MainDialog::~MainDialog() {
+    qApp->removeEventFilter(this);
+}
+
+void MainDialog::BuildControls() {
+    const QColor panel(skin::kPanelBackground);
+    for (const auto& [rect, id] :
+         {std::pair{kImportPanel, 267}, std::pair{kDestinationPanel, 268}}) {
+        auto* picture = new QLabel(this);
+        picture->setPixmap(SkinArt::Bitmap(id));
+        picture->setGeometry(rect);
+    }
+    const auto label = [&](const char* key, QPoint at) {
+        auto* text = new ColorStatic(Qt::black, panel, this);
+        text->setText(UiTexts::Text(key));
+        text->move(at);
+        text->resize(200, 18);
+        return text;
+    };
+    label("main.label.presentation", kPresentationLabel);
+    label("main.label.images", kImagesLabel);
+
+    const auto button = [&](const char* name, const skin::ButtonBitmaps& bitmaps, QPoint at,
+                            void (MainDialog::*command)()) {
+        auto* b = new SkinButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->Setup(bitmaps);
+        b->move(at);
+        b->setFocusPolicy(Qt::StrongFocus);
+        connect(b, &QAbstractButton::clicked, this, command);
+        return b;
+    };
+    importSlide_ = button("importSlide", skin::kImportSlideButton, kImportSlide,
+                          &MainDialog::ImportSlideCommand);
+    importFile_ =
+        button("importFile", skin::kImportFileButton, kImportFile, &MainDialog::ImportFileCommand);
+    folder_ = button("folder", skin::kFolderButton, kFolder, &MainDialog::ChooseDestination);
+    convert_ =
+        button("convert", skin::kConvertButton, kConvert, &MainDialog::ConvertAndSaveCommand);
+    companion_ =
+        button("companion", skin::kCompanionButton, kCompanion, &MainDialog::LaunchCompanion);
+    // Shipped hidden: the command stays reachable for a build that shows it.
+    companion_->hide();
+    companion_->setEnabled(false);
+    close_ = button("closeButton", skin::kCloseButton, kClose, &MainDialog::ExitCommand);
+
+    cardRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, this);
+    cardRadio_->setObjectName(QStringLiteral("cardRadio"));
+    cardRadio_->setText(UiTexts::Text("main.radio.card"));
+    cardRadio_->setGeometry(kCardRadio);
+    otherRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, this);
+    otherRadio_->setObjectName(QStringLiteral("otherRadio"));
+    otherRadio_->setText(UiTexts::Text("main.radio.other"));
+    otherRadio_->setGeometry(kOtherRadio);
+    destinationGroup_.Add(cardRadio_);
+    destinationGroup_.Add(otherRadio_);
+    connect(cardRadio_, &QAbstractButton::clicked, this, &MainDialog::CardDestinationCommand);
+    connect(otherRadio_, &QAbstractButton::clicked, this, &MainDialog::OtherFolderCommand);
+
+    destination_ = new ColorStatic(Qt::black, panel, this);
+    destination_->setObjectName(QStringLiteral("destination"));
+    destination_->setGeometry(kDestinationText);
+    destination_->setWordWrap(true);
+
+    const auto menuButton = [&](const char* name, const char* key, int x) {
+        auto* b = new MenuBarButton(UiTexts::Text(key), this);
+        b->setObjectName(QLatin1String(name));
+        b->move(x, kMenuTop);
+        b->resize(b->sizeHint());
+        return b;
+    };
+    fileButton_ = menuButton("fileMenuButton", "main.button.file", 10);
+    settingsButton_ = menuButton("settingsMenuButton", "main.button.settings",
+                                 fileButton_->geometry().right() + 4);
+    aboutButton_ =
+        menuButton("aboutMenuButton", "main.button.about", settingsButton_->geometry().right() + 4);
+
+    // The placeholder keeps the view's place; the view is made over its rectangle.
+    placeholder_ = new QGroupBox(QStringLiteral("View"), this);
+    placeholder_->setGeometry(kView);
+    placeholder_->hide();
+    auto* view = new QFrame(this);
+    view->setObjectName(QStringLiteral("thumbView"));
+    view->setFrameShape(QFrame::StyledPanel);
+    view->setGeometry(kView);
+    view->setFocusPolicy(Qt::StrongFocus);
+    view->setAutoFillBackground(true);
+    QPalette grey = view->palette();
+    grey.setColor(QPalette::Window, QColor(skin::kThumbViewBackground));
+    view->setPalette(grey);
+    view_ = view;
+
+    AddAnchor(placeholder_, StretchRight | StretchDown);
+    AddAnchor(view_, StretchRight | StretchDown);
+    AddAnchor(close_, MoveRight | MoveDown);
+
+    // Tab order: the view comes after the menu buttons.
+    setTabOrder(aboutButton_, view_);
+}
+
+void MainDialog::BuildMenus() {
+    const auto item = [](OwnerDrawMenu* menu, const char* key, MainDialog* receiver,
+                         void (MainDialog::*command)()) {
+        QAction* action = menu->addAction(UiTexts::Text(key));
+        QObject::connect(action, &QAction::triggered, receiver, command);
+        return action;
+    };
+    fileMenu_ = new OwnerDrawMenu(this);
+    item(fileMenu_, "menu.file.import_slide", this, &MainDialog::ImportSlideCommand);
+    item(fileMenu_, "menu.file.import_file", this, &MainDialog::ImportFileCommand);
+    fileMenu_->addSeparator();
+    item(fileMenu_, "menu.file.convert", this, &MainDialog::ConvertAndSaveCommand);
+    fileMenu_->addSeparator();
+    item(fileMenu_, "menu.file.close", this, &MainDialog::ExitCommand);
+    settingsMenu_ = new OwnerDrawMenu(this);
+    item(settingsMenu_, "menu.settings.preferences", this, &MainDialog::PreferencesCommand);
+    aboutMenu_ = new OwnerDrawMenu(this);
+    item(aboutMenu_, "menu.about.about", this, &MainDialog::AboutCommand);
+
+    connect(fileButton_, &QAbstractButton::clicked, this,
+            [this] { PopUpMenu(fileButton_, fileMenu_); });
+    connect(settingsButton_, &QAbstractButton::clicked, this,
+            [this] { PopUpMenu(settingsButton_, settingsMenu_); });
+    connect(aboutButton_, &QAbstractButton::clicked, this,
+            [this] { PopUpMenu(aboutButton_, aboutMenu_); });
+}
+
+void MainDialog::BuildShortcuts() {
+    const auto shortcut = [this](QKeySequence keys, void (MainDialog::*command)()) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, command);
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_I), &MainDialog::ImportSlideCommand);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &MainDialog::ImportFileCommand);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &MainDialog::ConvertAndSaveCommand);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_X), &MainDialog::ExitCommand);
+    // Delete reaches the view's "Delete slide", as users of any list expect.
+    shortcut(QKeySequence(Qt::Key_Delete), &MainDialog::DeleteSlideCommand);
+}
+
+void MainDialog::QueueStartupPaths(const QStringList& paths) {
+    if (!paths.isEmpty()) startupQueue_.append(paths);
+}
+
+void MainDialog::QueuePresentation(const QString& path) {
+    presentationQueue_.append(path);
+}
+
+void MainDialog::OnQueueTimer() {
+    // Command-line entries come before any presentation; each tick starts at most one
+    // import, and an import that is still running (its progress window pumps events, so the
+    // timer fires inside it) keeps the next one from starting.
+    if (!startupQueue_.isEmpty() && !presentationBusy_ && !importBusy_) {
+        importBusy_ = true;
+        Q_EMIT importStarted();
+        ImportStartupEntry(startupQueue_.takeFirst());
+        importBusy_ = false;
+        Q_EMIT importFinished();
+    }
+    if (startupQueue_.isEmpty() && !importBusy_ && !presentationQueue_.isEmpty() &&
+        !presentationBusy_) {
+        presentationBusy_ = true;
+        Q_EMIT importStarted();
+        const bool imported = ImportPresentation(presentationQueue_.takeFirst());
+        Q_EMIT importFinished();
+        if (!imported) {
+            presentationBusy_ = false;
+            return;
+        }
+        // A pause after a presentation, without freezing the window.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QTimer::singleShot(kPresentationPauseMs, this, [this] {
+            QApplication::restoreOverrideCursor();
+            presentationBusy_ = false;
+        });
+    }
+}
+
+void MainDialog::ImportStartupEntry(const QStringList&) {}
+
+bool MainDialog::ImportPresentation(const QString&) {
+    return false;
+}
+
+void MainDialog::ImportSlideCommand() {
+    FocusView();
+}
+
+void MainDialog::ImportFileCommand() {
+    FocusView();
+}
+
+void MainDialog::ConvertAndSaveCommand() {
+    if (list_.isEmpty()) {
+        prompter_->Info(msg::NoImages);
+        FocusView();
+        return;
+    }
+    FocusView();
+}
+
+void MainDialog::ExitCommand() {
+    if (unsavedChanges_ && !list_.isEmpty() && !prompter_->Confirm(msg::ExitWithoutSaving)) {
+        return;
+    }
+    FocusView();
+    closing_ = true;
+    accept();
+}
+
+void MainDialog::PreferencesCommand() {}
+
+void MainDialog::AboutCommand() {
+    AboutDialog about(this);
+    about.exec();
+    FocusView();
+}
+
+void MainDialog::ChooseDestination() {
+    FocusView();
+}
+
+void MainDialog::CardDestinationCommand() {
+    settings_.cardFlag = true;
+    ShowDestination();
+    ChooseDestination();
+}
+
+void MainDialog::OtherFolderCommand() {
+    settings_.cardFlag = false;
+    ShowDestination();
+}
+
+void MainDialog::LaunchCompanion() {
+    FocusView();
+}
+
+void MainDialog::DeleteSlideCommand() {}
+
+void MainDialog::ShowDestination() {
+    (settings_.cardFlag ? cardRadio_ : otherRadio_)->SetState(BitmapRadio::Checked);
+    if (settings_.cardFlag) {
+        destination_->setText(settings_.cardFolder.isEmpty()
+                                  ? Messages::Load(msg::SelectDestinationDrive)
+                                  : settings_.cardFolder);
+    } else {
+        destination_->setText(settings_.otherFolder);
+    }
+}
+
+void MainDialog::PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu) {
+    menu->exec(button->mapToGlobal(button->rect().bottomLeft()));
+    FocusView();
+}
+
+void MainDialog::FocusView() {
+    if (view_) view_->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainDialog::AllowSessionEnd() {
+    if (unsavedChanges_ && !list_.isEmpty()) return prompter_->Confirm(msg::ExitWithoutSaving);
+    return true;
+}
+
+void MainDialog::EndSession() {
+    CleanWorkFolders(settings_);
+}
+
+bool MainDialog::IsOurs(QObject* watched) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->window() == this;
+}
+
+bool MainDialog::RouteEnter() {
+    const QWidget* focus = focusWidget();
+    if (focus == convert_) {
+        ConvertAndSaveCommand();
+    } else if (focus == importFile_) {
+        ImportFileCommand();
+    } else if (focus == importSlide_) {
+        ImportSlideCommand();
+    } else if (focus == close_) {
+        ExitCommand();
+    }
+    return true;  // any other focus: Enter does nothing
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ShortcutOverride && SplashWindow::Current() && IsOurs(watched)) {
+        // Taken by the key press instead of a shortcut, so that it only ends the picture.
+        event->accept();
+        return true;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress) return false;
+    if (!IsOurs(watched)) return false;
+    // The key or click that ends the start-up picture does nothing else.
+    if (SplashWindow* splash = SplashWindow::Current()) {
+        splash->End();
+        return true;
+    }
+    if (type != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    if (modifiers & Qt::AltModifier) return false;  // Alt+letter opens the menus
+    switch (key->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_A:
+        case Qt::Key_F:
+            return true;
+        case Qt::Key_S:
+        case Qt::Key_X:
+            // A plain letter never reaches the menu mnemonics; Ctrl+S and Ctrl+X pass on to
+            // the shortcuts.
+            return !(QApplication::keyboardModifiers() & Qt::ControlModifier) &&
+                   !(modifiers & Qt::ControlModifier);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return RouteEnter();
+        default:
+            return false;
+    }
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event) {
+    // Escape never closes the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    ResizableDialog::keyPressEvent(event);
+}
+
+void MainDialog::reject() {
+    // The frame's close button and Alt+F4 arrive here or in closeEvent: both ask first.
+    ExitCommand();
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    ExitCommand();
+}
+
+void MainDialog::paintEvent(QPaintEvent* event) {
+    ResizableDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.drawPixmap(width() - 32, height() - 32, SkinArt::CornerMark());
 }

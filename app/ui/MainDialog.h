@@ -1,12 +1,135 @@
 #pragma once
 
-#include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
 
-// The program's only top-level window. For now an empty frame titled with the program's
-// name; the buttons, menus and the thumbnail view are added as they land. GUI thread.
-class MainDialog : public QDialog {
+#include "skin/ui/RadioGroup.h"
+#include "skin/ui/ResizableDialog.h"
+#include "thumbs/WorkingList.h"
+
+struct AppSettings;
+class BitmapRadio;
+class ColorStatic;
+class MenuBarButton;
+class OwnerDrawMenu;
+class Prompter;
+class QSessionManager;
+class SkinButton;
+class WorkSpace;
+
+// The program's only top-level window: the import buttons, the destination choice, Convert
+// and Save, the three menu buttons, and the thumbnail view of the working list. It routes
+// every command, filters the keyboard, drains the queues of pending imports from a 500 ms
+// timer, keeps its width, and asks before it closes while images are unsaved. Owns the
+// working list. GUI thread.
+class MainDialog : public ResizableDialog {
     Q_OBJECT
 
 public:
-    explicit MainDialog(QWidget* parent = nullptr);
+    static constexpr int kTemplateId = 102;
+    static constexpr int kQueueIntervalMs = 500;
+    static constexpr int kPresentationPauseMs = 2000;
+
+    // prompter: the boxes of the window when null (tests pass a scripted one).
+    MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompter* prompter = nullptr,
+               QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Paths given on the command line, imported at the first timer tick.
+    void QueueStartupPaths(const QStringList& paths);
+    void QueuePresentation(const QString& path);
+
+    WorkingList& list() { return list_; }
+    Prompter& prompter() { return *prompter_; }
+    AppSettings& settings() { return settings_; }
+    bool unsavedChanges() const { return unsavedChanges_; }
+    void setUnsavedChanges(bool unsaved) { unsavedChanges_ = unsaved; }
+    QWidget* thumbView() const { return view_; }
+    bool importBusy() const { return importBusy_; }
+    bool presentationBusy() const { return presentationBusy_; }
+    int startupQueueSize() const { return int(startupQueue_.size()); }
+    int presentationQueueSize() const { return int(presentationQueue_.size()); }
+
+    // The log-off or shutdown query: false refuses the end (the user kept the window).
+    bool AllowSessionEnd();
+    // The session really ends: the work folders are emptied.
+    void EndSession();
+
+    // The commands; each ends by giving the focus back to the view (but Preferences and the
+    // other-folder radio).
+public Q_SLOTS:
+    virtual void ImportSlideCommand();
+    virtual void ImportFileCommand();
+    virtual void ConvertAndSaveCommand();
+    virtual void ExitCommand();
+    virtual void PreferencesCommand();
+    virtual void AboutCommand();
+    virtual void ChooseDestination();
+    void CardDestinationCommand();
+    void OtherFolderCommand();
+    virtual void LaunchCompanion();
+    virtual void DeleteSlideCommand();
+
+Q_SIGNALS:
+    // A queue import began or ended (for tests and the progress window).
+    void importStarted();
+    void importFinished();
+
+protected:
+    // One start-up queue entry and one presentation; later issues fill them in.
+    virtual void ImportStartupEntry(const QStringList& paths);
+    virtual bool ImportPresentation(const QString& path);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void reject() override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildShortcuts();
+    void OnQueueTimer();
+    void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
+    void ShowDestination();
+    void FocusView();
+    // Enter by focus: the focused command button runs its command.
+    bool RouteEnter();
+    bool IsOurs(QObject* watched) const;
+
+    AppSettings& settings_;
+    const WorkSpace& workSpace_;
+    std::unique_ptr<Prompter> ownPrompter_;
+    Prompter* prompter_;
+    WorkingList list_;
+
+    SkinButton* importSlide_ = nullptr;
+    SkinButton* importFile_ = nullptr;
+    SkinButton* convert_ = nullptr;
+    SkinButton* folder_ = nullptr;
+    SkinButton* companion_ = nullptr;
+    SkinButton* close_ = nullptr;
+    BitmapRadio* cardRadio_ = nullptr;
+    BitmapRadio* otherRadio_ = nullptr;
+    RadioGroup destinationGroup_;
+    ColorStatic* destination_ = nullptr;
+    MenuBarButton* fileButton_ = nullptr;
+    MenuBarButton* settingsButton_ = nullptr;
+    MenuBarButton* aboutButton_ = nullptr;
+    OwnerDrawMenu* fileMenu_ = nullptr;
+    OwnerDrawMenu* settingsMenu_ = nullptr;
+    OwnerDrawMenu* aboutMenu_ = nullptr;
+    QWidget* placeholder_ = nullptr;
+    QWidget* view_ = nullptr;
+
+    bool unsavedChanges_ = false;
+    QList<QStringList> startupQueue_;
+    QStringList presentationQueue_;
+    bool importBusy_ = false;
+    bool presentationBusy_ = false;
+    QTimer queueTimer_;
+    bool closing_ = false;
 };

@@ -84,3 +84,28 @@ TEST(CommandLine, BatchOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, SplashSwitches) {
+    const struct {
+        QStringList arguments;
+        bool suppressed;
+    } cases[] = {
+        {{"vc"}, false},
+        {{"vc", "/Automation"}, true},
+        {{"vc", "-embedding"}, true},
+        {{"vc", "/AUTOMATION", "/p/a.jpg"}, true},
+        {{"vc", "--no-splash"}, true},
+        {{"vc", "/p/Automation"}, false},
+        {{"vc", "Automation"}, false},
+    };
+    for (const auto& c : cases) {
+        const ProgramOptions options = ParseProgramArguments(c.arguments);
+        EXPECT_EQ(SplashSuppressed(options), c.suppressed) << c.arguments.join(' ').toStdString();
+    }
+    // The switch is still queued as a path (it matches no file).
+    EXPECT_EQ(ParseProgramArguments({"vc", "/Automation"}).paths, QStringList{"/Automation"});
+}
+
+}  // namespace

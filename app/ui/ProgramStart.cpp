@@ -1,0 +1,72 @@
+#include "app/ui/ProgramStart.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSessionManager>
+#include <QSettings>
+
+#include "app/AppSettings.h"
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
+#include "app/WorkFolders.h"
+#include "app/ui/MainDialog.h"
+#include "app/ui/SplashWindow.h"
+#include "imaging/ImagingSetup.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/ui/BoxPrompter.h"
+#include "skin/ui/SkinArt.h"
+#include "skin/ui/WindowFront.h"
+
+int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrovia"));
+    QCoreApplication::setApplicationName(QStringLiteral("QVN"));
+    QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
+    QApplication::setWindowIcon(SkinArt::ProgramIcon());
+    BoxPrompter prompter;
+
+    SingleInstance instance;
+    if (!instance.Acquire()) {
+        prompter.Info(msg::AlreadyRunning);
+        return 1;
+    }
+    // The one profile entry the program keeps, cleared at every start.
+    QSettings().setValue(QStringLiteral("powerpointdoc"), QString());
+
+    AppSettings settings;
+    ResetSettings(settings);
+    if (!StartImaging(argc > 0 ? argv[0] : nullptr)) {
+        prompter.Info(msg::InstallFailed);
+        return 1;
+    }
+    const QString tempPath = QDir::tempPath();
+    const WorkPaths paths = ChooseWorkPaths(tempPath);
+    settings.workFolder = paths.workFolder;
+    settings.autoExportFolder = paths.autoExportFolder;
+    const WorkSpace workSpace(tempPath);
+
+    if (!SplashSuppressed(options)) (new SplashWindow())->show();
+
+    {
+        MainDialog window(settings, workSpace);
+        SetMainWindow(&window);
+        window.QueueStartupPaths(options.paths);
+        // A log-off asks as Close does, and the work folders go when the session ends.
+        QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                         [&window](QSessionManager& manager) {
+                             if (manager.allowsInteraction() && !window.AllowSessionEnd()) {
+                                 manager.cancel();
+                             }
+                         });
+        QObject::connect(&application, &QCoreApplication::aboutToQuit, &window,
+                         [&window] { window.EndSession(); });
+        window.exec();
+        SetMainWindow(nullptr);
+    }
+    if (SplashWindow* splash = SplashWindow::Current()) splash->End();
+    CleanWorkFolders(settings);
+    instance.Release();
+    return 0;
+}

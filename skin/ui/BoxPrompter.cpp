@@ -1,0 +1,22 @@
+#include "skin/ui/BoxPrompter.h"
+
+#include "skin/MessageTexts.h"
+#include "skin/ui/ConfirmBox.h"
+#include "skin/ui/InfoBox.h"
+#include "skin/ui/OverwriteBox.h"
+
+void BoxPrompter::Info(int id, const QString& argument) {
+    InfoBox::Show(Messages::Format(id, argument));
+}
+
+bool BoxPrompter::Confirm(int id, const QString& argument) {
+    return ConfirmBox::Ask(Messages::Format(id, argument)) == ConfirmBox::kOk;
+}
+
+int BoxPrompter::Overwrite(const QString& text, bool saveAllMode) {
+    return OverwriteBox::Ask(text, saveAllMode);
+}
+
+void BoxPrompter::Plain(const QString& text) {
+    InfoBox::Show(text);
+}

@@ -1,0 +1,33 @@
+#include "skin/ui/ConfirmBox.h"
+
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/WindowFront.h"
+
+namespace {
+
+const SkinnedBox::Geometry kGeometry{
+    345, QPoint(25, 57), QRect(73, 57, 207, 71), 138, 185,
+};
+
+}  // namespace
+
+ConfirmBox::ConfirmBox(QWidget* parent) : SkinnedBox(kGeometry, kCancel, parent) {
+    SetTitlePictures(skin::kMessageBoxTitle);
+    SetTitleFromString(msg::WindowTitle);
+    AddCloseButton();
+    SetIcon(QStyle::SP_MessageBoxWarning);
+    const bool japanese = Messages::CurrentLanguage() == Messages::Language::Japanese;
+    SkinButton* ok = AddButton(QStringLiteral("ok"), QStringLiteral("OK"), skin::kOkButton, kOk);
+    AddButton(QStringLiteral("cancel"),
+              japanese ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"),
+              skin::kCancelButton, kCancel);
+    ok->setFocus();
+}
+
+int ConfirmBox::Ask(const QString& text) {
+    ConfirmBox box(BoxOwner());
+    box.SetText(text);
+    return box.ShowModal();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QMenu>
+
+// A popup menu drawn in the skin's colours: light-blue items, a turquoise highlight, the
+// shortcut after a tab right-aligned, and a two-tone separator line. Used for the main window's
+// menus and the thumbnail view's context menu; owned by the widget that pops it up. GUI thread.
+class OwnerDrawMenu : public QMenu {
+    Q_OBJECT
+
+public:
+    explicit OwnerDrawMenu(QWidget* parent = nullptr);
+    explicit OwnerDrawMenu(const QString& title, QWidget* parent = nullptr);
+
+    // An item's text split at its first tab: the part drawn left (its & mnemonic kept for
+    // drawing) and the part drawn right-aligned (empty when there is no tab).
+    struct ItemTexts {
+        QString left;
+        QString right;
+    };
+    static ItemTexts SplitItemText(const QString& text);
+};

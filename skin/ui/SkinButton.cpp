@@ -1,0 +1,138 @@
+#include "skin/ui/SkinButton.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "skin/ui/SkinArt.h"
+
+SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent) {
+    // Hover is tracked from plain mouse moves, not only from enter and leave: a press dragged
+    // off the button keeps the mouse grabbed, and no leave arrives until it is released.
+    setMouseTracking(true);
+}
+
+SkinButton::SkinButton(const QString& caption, QWidget* parent) : SkinButton(parent) {
+    setText(caption);
+}
+
+bool SkinButton::Setup(int normal, int pressed, int hover, int disabled) {
+    const std::array<int, PictureCount> ids{normal, pressed, hover, disabled};
+    std::array<QPixmap, PictureCount> pictures;
+    for (int i = 0; i < PictureCount; ++i) {
+        if (ids[i] != 0) pictures[i] = SkinArt::Bitmap(ids[i]);
+    }
+    if (pictures[Normal].isNull()) {
+        if (IsSkinned()) {
+            setMinimumSize(0, 0);
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+        ids_ = {};
+        pictures_ = {};
+        updateGeometry();
+        update();
+        return false;
+    }
+    for (int i = 0; i < PictureCount; ++i) {
+        if (pictures[i].isNull())
+            ids_[i] = 0;
+        else
+            ids_[i] = ids[i];
+    }
+    pictures_ = pictures;
+    setFixedSize(pictures_[Normal].deviceIndependentSize().toSize());
+    update();
+    return true;
+}
+
+bool SkinButton::Setup(const skin::ButtonBitmaps& bitmaps) {
+    return Setup(bitmaps.normal, bitmaps.pressed, bitmaps.hover, bitmaps.disabled);
+}
+
+SkinButton::Picture SkinButton::CurrentPicture() const {
+    if (!isEnabled() && !pictures_[Disabled].isNull()) return Disabled;
+    // Keyboard focus and a keyboard press leave the picture alone; only the mouse changes it.
+    if (!hovered_) return Normal;
+    const Picture wanted = isDown() ? Pressed : Hover;
+    return pictures_[wanted].isNull() ? Normal : wanted;
+}
+
+int SkinButton::CurrentBitmap() const {
+    return IsSkinned() ? ids_[CurrentPicture()] : 0;
+}
+
+QSize SkinButton::sizeHint() const {
+    if (IsSkinned()) return pictures_[Normal].deviceIndependentSize().toSize();
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.text = text();
+    const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
+    return style()->sizeFromContents(QStyle::CT_PushButton, &option, textSize, this);
+}
+
+QSize SkinButton::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void SkinButton::paintEvent(QPaintEvent*) {
+    if (!IsSkinned()) {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.text = text();
+        option.icon = icon();
+        option.iconSize = iconSize();
+        if (isDown())
+            option.state |= QStyle::State_Sunken;
+        else
+            option.state |= QStyle::State_Raised;
+        if (!hovered_) option.state &= ~QStyle::State_MouseOver;
+        painter.drawControl(QStyle::CE_PushButton, option);
+        return;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, pictures_[CurrentPicture()]);
+    if (hasFocus()) {
+        // The pictures have no focused state, yet Enter acts on the focused button, so the
+        // user has to see which one that is.
+        QPen pen(QColor(skin::kDarkEdge), 1, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void SkinButton::enterEvent(QEnterEvent* event) {
+    SetHovered(true);
+    QAbstractButton::enterEvent(event);
+}
+
+void SkinButton::leaveEvent(QEvent* event) {
+    SetHovered(false);
+    QAbstractButton::leaveEvent(event);
+}
+
+void SkinButton::mouseMoveEvent(QMouseEvent* event) {
+    SetHovered(rect().contains(event->position().toPoint()));
+    QAbstractButton::mouseMoveEvent(event);
+}
+
+void SkinButton::hideEvent(QHideEvent* event) {
+    SetHovered(false);
+    QAbstractButton::hideEvent(event);
+}
+
+void SkinButton::changeEvent(QEvent* event) {
+    // A disabled button gets no leave event, and a window that lost the activation may be
+    // covered by another; either way the mouse is no longer "over" this button for us.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) SetHovered(false);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) SetHovered(false);
+    QAbstractButton::changeEvent(event);
+}
+
+void SkinButton::SetHovered(bool hovered) {
+    if (hovered_ == hovered) return;
+    hovered_ = hovered;
+    update();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <array>
+
+#include "skin/ui/SkinConstants.h"
+
+// A push button drawn from four skin bitmaps (normal, pressed, hover, disabled). Without its
+// normal bitmap it falls back to an ordinary push button showing its caption text. Owned by
+// its dialog like any child widget; GUI thread.
+class SkinButton : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    explicit SkinButton(QWidget* parent = nullptr);
+    explicit SkinButton(const QString& caption, QWidget* parent = nullptr);
+
+    // Loads the pictures (0 = none) and makes the button exactly as large as the normal one,
+    // keeping its position. False when the normal picture is missing: the button then stays a
+    // plain push button with its caption.
+    bool Setup(int normal, int pressed, int hover, int disabled);
+    bool Setup(const skin::ButtonBitmaps& bitmaps);
+
+    bool IsSkinned() const { return !pictures_[Normal].isNull(); }
+    bool IsHovered() const { return hovered_; }
+    // The bitmap id the button paints now; 0 when it is not skinned.
+    int CurrentBitmap() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum Picture { Normal, Pressed, Hover, Disabled, PictureCount };
+
+    Picture CurrentPicture() const;
+    void SetHovered(bool hovered);
+
+    std::array<int, PictureCount> ids_{};
+    std::array<QPixmap, PictureCount> pictures_;
+    bool hovered_ = false;
+};

@@ -1,0 +1,173 @@
+#include "skin/ui/SkinnedDialog.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "skin/MessageTexts.h"
+#include "skin/ui/SkinArt.h"
+#include "skin/ui/SkinButton.h"
+
+SkinnedDialog::SkinnedDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setAutoFillBackground(true);
+}
+
+void SkinnedDialog::SetTitlePictures(int active, int inactive) {
+    activeTitle_ = active != 0 ? SkinArt::Bitmap(active) : QPixmap();
+    inactiveTitle_ = inactive != 0 ? SkinArt::Bitmap(inactive) : QPixmap();
+    if (!activeTitle_.isNull()) {
+        resize(activeTitle_.deviceIndependentSize().toSize().width(), height());
+    }
+    update();
+}
+
+void SkinnedDialog::SetTitlePictures(const skin::TitlePictures& pictures) {
+    SetTitlePictures(pictures.active, pictures.inactive);
+}
+
+void SkinnedDialog::SetTitleFromString(int id) {
+    const QString title = Messages::Load(id);
+    if (!title.isEmpty()) setWindowTitle(title);
+}
+
+SkinButton* SkinnedDialog::AddCloseButton(int normal, int pressed, int hover, int disabled,
+                                          int right, int top) {
+    SkinButton* button =
+        AddTitleButton(QStringLiteral("close"), normal, pressed, hover, disabled, right, top);
+    connect(button, &SkinButton::clicked, this, &SkinnedDialog::close);
+    return button;
+}
+
+SkinButton* SkinnedDialog::AddMinimiseButton(int normal, int pressed, int hover, int disabled,
+                                             int right, int top) {
+    SkinButton* button =
+        AddTitleButton(QStringLiteral("minimise"), normal, pressed, hover, disabled, right, top);
+    connect(button, &SkinButton::clicked, this, &SkinnedDialog::showMinimized);
+    // A window that can be minimised needs a taskbar entry to come back from, which a plain
+    // dialog does not get from every window manager.
+    const bool wasVisible = isVisible();
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowSystemMenuHint);
+    if (wasVisible) show();
+    return button;
+}
+
+SkinButton* SkinnedDialog::AddCloseButton() {
+    const skin::ButtonBitmaps& b = skin::kTitleCloseButton;
+    return AddCloseButton(b.normal, b.pressed, b.hover, b.disabled, skin::kTitleCloseRight,
+                          skin::kTitleButtonTop);
+}
+
+SkinButton* SkinnedDialog::AddMinimiseButton() {
+    const skin::ButtonBitmaps& b = skin::kTitleMinimiseButton;
+    return AddMinimiseButton(b.normal, b.pressed, b.hover, b.disabled, skin::kTitleMinimiseRight,
+                             skin::kTitleButtonTop);
+}
+
+SkinButton* SkinnedDialog::AddTitleButton(const QString& name, int normal, int pressed, int hover,
+                                          int disabled, int right, int top) {
+    auto* button = new SkinButton(name, this);
+    button->setObjectName(name);
+    // The band's buttons are for the mouse; Tab moves between the dialog's own controls.
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!button->Setup(normal, pressed, hover, disabled)) button->resize(20, 21);
+    titleButtons_.append({button, right, top});
+    PlaceTitleButtons();
+    button->setEnabled(IsShownActive());
+    button->show();
+    return button;
+}
+
+void SkinnedDialog::PlaceTitleButtons() {
+    for (const TitleButton& entry : titleButtons_) {
+        entry.button->move(width() - entry.right, entry.top);
+    }
+}
+
+QRect SkinnedDialog::TitleBand() const {
+    const int border = skin::kFrameWidth;
+    const int height =
+        activeTitle_.isNull() ? 0 : activeTitle_.deviceIndependentSize().toSize().height();
+    return QRect(border, border, width() - 2 * border, height);
+}
+
+bool SkinnedDialog::IsShownActive() const {
+    return isActiveWindow();
+}
+
+void SkinnedDialog::UpdateActivation() {
+    const bool active = IsShownActive();
+    for (const TitleButton& entry : titleButtons_) entry.button->setEnabled(active);
+    update(TitleBand());
+}
+
+void SkinnedDialog::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    const QPixmap& title =
+        IsShownActive() || inactiveTitle_.isNull() ? activeTitle_ : inactiveTitle_;
+    if (!title.isNull()) painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, title);
+
+    // The border: a dark outer line that sets the window off from whatever lies behind it and
+    // a light inner line like the edges of the title band.
+    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    painter.setPen(QColor(skin::kDarkEdge));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(outer);
+    painter.setPen(QColor(skin::kLightEdge));
+    painter.drawRect(outer.adjusted(1, 1, -1, -1));
+}
+
+void SkinnedDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceTitleButtons();
+}
+
+void SkinnedDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) UpdateActivation();
+    QDialog::changeEvent(event);
+}
+
+void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel) && !escapeCloses_) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void SkinnedDialog::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && TitleBand().contains(event->position().toPoint())) {
+        // The window manager moves the window when it can (it knows the screens and the snap
+        // rules); where it cannot, the window follows the cursor itself.
+        if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        dragging_ = true;
+        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        event->accept();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void SkinnedDialog::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void SkinnedDialog::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragging_ && event->button() == Qt::LeftButton) {
+        dragging_ = false;
+        event->accept();
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}

@@ -1,0 +1,107 @@
+// Writes screenshots of the program's windows into a folder, for a person to look at: the main
+// window in English and Japanese, an open menu, and each message box. Run under a display
+// (scripts/screenshot.sh starts it under Xvfb).
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/AppSettings.h"
+#include "app/WorkFolders.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/MainDialog.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "skin/ui/ConfirmBox.h"
+#include "skin/ui/InfoBox.h"
+#include "skin/ui/MenuBarButton.h"
+#include "skin/ui/OverwriteBox.h"
+#include "skin/ui/WindowFront.h"
+
+namespace {
+
+QString folder;
+
+void Save(const QPixmap& picture, const QString& name) {
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    picture.save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+// The whole screen, so that windows above the main window (menus, boxes) show too.
+QPixmap Screen() {
+    QApplication::processEvents();
+    return QGuiApplication::primaryScreen()->grabWindow(0);
+}
+
+void Settle(int ms = 300) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Shows a box, grabs the screen once it is up, then closes it.
+template <typename Show>
+void GrabBox(const QString& name, Show show) {
+    QTimer::singleShot(400, [name] {
+        Save(Screen(), name);
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    show();
+}
+
+void Tour(Messages::Language language, const QString& suffix) {
+    Messages::SetLanguage(language);
+    AppSettings settings;
+    ResetSettings(settings);
+    const WorkSpace space(QDir::tempPath());
+    MainDialog window(settings, space);
+    SetMainWindow(&window);
+    window.move(20, 20);
+    window.show();
+    Settle();
+    Save(window.grab(), "main-window-" + suffix);
+
+    auto* file = window.findChild<MenuBarButton*>(QStringLiteral("fileMenuButton"));
+    QTimer::singleShot(400, [&window] {
+        Save(Screen(),
+             "file-menu-" +
+                 QStringLiteral("%1").arg(
+                     Messages::CurrentLanguage() == Messages::Language::Japanese ? "ja" : "en"));
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        Q_UNUSED(window);
+    });
+    file->click();
+
+    GrabBox("info-box-" + suffix, [] {
+        InfoBox::Show(Messages::Format(msg::WrongImageFile,
+                                       "/home/user/My Pictures/holiday 2026/beach at sunset.jpg"));
+    });
+    GrabBox("confirm-box-" + suffix,
+            [] { ConfirmBox::Ask(Messages::Load(msg::ExitWithoutSaving)); });
+    GrabBox("overwrite-box-" + suffix, [] {
+        OverwriteBox::Ask(
+            Messages::Format(msg::SameNumberExists, "/media/user/CARD/DCIM/100RODIV/DUVU0003"),
+            true);
+    });
+    QTimer::singleShot(400, [suffix] {
+        Save(Screen(), "about-" + suffix);
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    window.AboutCommand();
+    SetMainWindow(nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrovia"));
+    QCoreApplication::setApplicationName(QStringLiteral("QVN-screens"));
+    folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/screens");
+    QDir().mkpath(folder);
+    Tour(Messages::Language::English, "en");
+    Tour(Messages::Language::Japanese, "ja");
+    return 0;
+}
