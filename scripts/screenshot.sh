@@ -8,4 +8,4 @@ out=${1:-$build/screens}
 bash scripts/install-deps.sh
 cmake --build "$build" --target vimbrelcastor_screens >/dev/null
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1280x800x24" "$build/tests/vimbrelcastor_screens" "$out"
+xvfb-run -a -s "-screen 0 1280x800x24" "$build/vimbrelcastor_screens" "$out"

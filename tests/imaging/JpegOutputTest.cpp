@@ -17,7 +17,7 @@ using namespace testimages;
 
 namespace {
 
-// The standard luminance table of the JPEG specification, in zig-zag order, which IJG
+// The standard luminance table of the JPEG standard, in zig-zag order, which IJG
 // scales by quality.
 constexpr int kBaseLuminance[64] = {16,  11, 12, 14,  12,  10,  16,  14,  13, 14,  18,  17,  16,
                                     19,  24, 40, 26,  24,  22,  22,  24,  49, 35,  37,  29,  40,
