@@ -63,11 +63,14 @@ report() {  # title, seconds
         'BEGIN { printf "  %-34s %3d images %8.2f images/s %8.2f ms/image\n", title, n, n / t, 1000 * t / n }'
 }
 
+# Other work on the machine shows in the figures: say how busy it was.
+load_start=$(cut -d ' ' -f 1 /proc/loadavg)
 echo "corpus: $count images in $corpus; best of $runs passes each"
 
 # ---- ours ----
 best=""
 peak=0
+passes=""
 for ((run = 0; run < runs; run++)); do
     card="$out/card"
     rm -rf "$card"
@@ -79,12 +82,15 @@ for ((run = 0; run < runs; run++)); do
     end=$(now)
     written=$(wc -l <"$out/ours.txt")
     [ "$written" -eq "$count" ] || fail "vimbrelcastor wrote $written of $count images"
-    best=$(shorter "$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')" "$best")
+    took=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }')
+    passes+=" $took"
+    best=$(shorter "$took" "$best")
     rss=$(tail -n 1 "$out/ours.rss")
     if [ "$rss" -gt "$peak" ]; then peak=$rss; fi
 done
 ours=$(rate "$best")
 report "ours (vimbrelcastor --batch)" "$best"
+echo "    its passes (s):$passes"
 
 # ---- the floor ----
 floor_report=$("$tool" floor2 "$corpus" "$out/floor")
@@ -140,7 +146,7 @@ for processes in 1 2; do
 done
 
 best_peer=$(printf '%s\n' "${peer[@]}" | sort -g | tail -n 1)
-echo "summary (images/s, two cores):"
+echo "summary (images/s, two cores; load average before the run: $load_start):"
 awk -v ours="$ours" -v bottom="$floor" -v peer="$best_peer" -v kb="$peak" \
     -v v1="${peer[vips1]}" -v v2="${peer[vips2]}" -v m1="${peer[magick1]}" \
     -v m2="${peer[magick2]}" 'BEGIN {

@@ -144,6 +144,7 @@ const VImage& CLead::Held() const {
 void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
     infoWidth_ = infoHeight_ = infoBits_ = 0;
     infoFormat_ = kFormatUnknown;
+    infoOrientation_ = 1;
     const SniffedFile sniffed = Sniff(file);
     if (!IsSupportedFormat(sniffed.format)) {
         // Readable by the library (PDF, SVG, ...) but not ours, or not an image at all.
@@ -157,10 +158,12 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
         int width = sniffed.width;
         int height = sniffed.height;
         int bits = sniffed.oneBit ? 1 : 24;
+        int orientation = 1;
         if (sniffed.format != kFormatBmp) {
             const VImage header = LoadWith(file, sniffed.format, VImage::option());
             width = header.width();
             height = header.height();
+            orientation = OrientationOf(header);
             if (!sniffed.oneBit) {
                 const int sampleBits = header.format() == VIPS_FORMAT_USHORT ? 16 : 8;
                 bits = header.bands() * sampleBits;
@@ -170,6 +173,7 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
         infoHeight_ = height;
         infoBits_ = bits;
         infoFormat_ = sniffed.format;
+        infoOrientation_ = orientation;
     });
 }
 

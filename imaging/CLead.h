@@ -51,6 +51,8 @@ public:
     float InfoHeight() const { return float(infoHeight_); }
     int InfoBits() const { return infoBits_; }
     int InfoFormat() const { return infoFormat_; }
+    // The Exif orientation of the file last examined (1 when it has none).
+    int InfoOrientation() const { return infoOrientation_; }
 
     // Reads a file into the held image (bits 0: as stored; 24: three samples).
     void LoadImage(const QString& file, int bits = 0, int page = 0, int pages = -1);
@@ -105,6 +107,7 @@ private:
     int infoHeight_ = 0;
     int infoBits_ = 0;
     int infoFormat_ = 0;
+    int infoOrientation_ = 1;
     LeadImage held_;
     int resolutionX_ = 72;
     int resolutionY_ = 72;

@@ -59,6 +59,10 @@ int ImageLoader::AddImage(const QString& path, int originFlagA, int originFlagB)
     entry.originFlagB = originFlagB;
     entry.sourcePath = path;
     entry.workPath = workPath;
+    // Upright: a photo turned by its Exif orientation shows turned in the grid too.
+    const bool turned = examiner_.InfoOrientation() >= 5 && examiner_.InfoOrientation() <= 8;
+    entry.imageWidth = int(turned ? examiner_.InfoHeight() : examiner_.InfoWidth());
+    entry.imageHeight = int(turned ? examiner_.InfoWidth() : examiner_.InfoHeight());
     list_.Append(std::move(entry));
     return 1;
 }

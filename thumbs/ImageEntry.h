@@ -21,5 +21,7 @@ struct ImageEntry {
     quint32 index = 0;        // 0-based position in the list
     QString sourcePath;       // the file the user imported (or the exported slide)
     QString workPath;         // the private work copy; every later read uses it
-    QImage thumbnail;         // null until rendered, or when the file could not be decoded
+    int imageWidth = 0;       // the picture's size, upright, as the loader examined it
+    int imageHeight = 0;
+    QImage thumbnail;  // null until rendered, or when the file could not be decoded
 };

@@ -50,16 +50,39 @@ EntryId WorkingList::Append(ImageEntry entry) {
     entry.id = nextId_++;
     entry.index = quint32(row);
     beginInsertRows(QModelIndex(), row, row);
+    rows_.insert(entry.id, row);
     entries_.append(std::move(entry));
     endInsertRows();
     return entries_.last().id;
 }
 
 int WorkingList::RowOf(EntryId id) const {
+    return rows_.value(id, -1);
+}
+
+void WorkingList::SetSelected(int row, bool selected) {
+    entries_[row].selected = selected;
+    EmitChanged(row, SelectedRole);
+}
+
+bool WorkingList::SetThumbnail(EntryId id, const QImage& thumbnail) {
+    const int row = RowOf(id);
+    if (row < 0) return false;
+    entries_[row].thumbnail = thumbnail;
+    entries_[row].rendered = true;
+    EmitChanged(row, ThumbnailRole);
+    return true;
+}
+
+void WorkingList::ReplaceEntries(QList<ImageEntry> entries) {
+    beginResetModel();
+    entries_ = std::move(entries);
+    rows_.clear();
     for (int row = 0; row < count(); ++row) {
-        if (entries_[row].id == id) return row;
+        entries_[row].index = quint32(row);
+        rows_.insert(entries_[row].id, row);
     }
-    return -1;
+    endResetModel();
 }
 
 void WorkingList::SetSaved(int row, bool saved) {

@@ -41,6 +41,12 @@ public:
     // The row of an entry, or -1 when it is no longer in the list.
     int RowOf(EntryId id) const;
     void SetSaved(int row, bool saved);
+    void SetSelected(int row, bool selected);
+    // The renderer's result for an entry that may have moved meanwhile: false when the entry
+    // is gone. A null image marks a file that could not be decoded.
+    bool SetThumbnail(EntryId id, const QImage& thumbnail);
+    // A new order (or a subset) of entries, ids kept; index is renumbered from 0.
+    void ReplaceEntries(QList<ImageEntry> entries);
 
     // Raised when an image was refused because the list already held kMaxEntries; the
     // importers clear it before a batch and stop the batch once it is set.
@@ -51,6 +57,7 @@ private:
     void EmitChanged(int row, int role);
 
     QList<ImageEntry> entries_;
+    QHash<EntryId, int> rows_;  // id to row, kept in step with entries_
     EntryId nextId_ = 1;
     bool listFull_ = false;
 };

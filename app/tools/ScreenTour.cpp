@@ -3,13 +3,16 @@
 // (scripts/screenshot.sh starts it under Xvfb).
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 
+#include <QMouseEvent>
 #include "app/AppSettings.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/MainDialog.h"
+#include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
@@ -18,6 +21,8 @@
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/OverwriteBox.h"
 #include "skin/ui/WindowFront.h"
+#include "thumbs/ThumbnailRenderer.h"
+#include "thumbs/ui/CThumbView.h"
 
 namespace {
 
@@ -90,6 +95,43 @@ void Tour(Messages::Language language, const QString& suffix) {
         if (QWidget* box = QApplication::activeModalWidget()) box->close();
     });
     window.AboutCommand();
+
+    // A grid of the sample pictures with two selected and a drag half-way to a gap.
+    ImageLoader loader(
+        window.list(), window.prompter(),
+        settings.workFolder.isEmpty() ? QDir::tempPath() + "/vc-screens" : settings.workFolder);
+    for (int round = 0; round < 3; ++round) {
+        for (const QFileInfo& file : QDir(QStringLiteral("samples")).entryInfoList(QDir::Files)) {
+            loader.AddImage(file.filePath(), 0, 0);
+        }
+    }
+    CThumbView* view = window.view();
+    view->Relayout(false);
+    QEventLoop rendered;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (view->renderer().idle()) rendered.quit();
+    });
+    poll.start(50);
+    rendered.exec();
+    window.list().SetSelected(1, true);
+    window.list().SetSelected(3, true);
+    QWidget* viewport = view->viewport();
+    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    const QPoint press(60 + 116, 50);
+    const QPoint gap(6 + 116 * 3 + 4, 50 + 118);
+    send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+    send(QEvent::MouseMove, press + QPoint(0, 40), Qt::LeftButton);
+    send(QEvent::MouseMove, gap, Qt::LeftButton);
+    Settle();
+    Save(Screen(), "grid-drag-" + suffix);
+    send(QEvent::MouseButtonRelease, press, Qt::NoButton);
+    window.list().ReplaceEntries({});
     SetMainWindow(nullptr);
 }
 

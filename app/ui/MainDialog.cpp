@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +23,8 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "thumbs/Selection.h"
+#include "thumbs/ui/CThumbView.h"
 
 namespace {
 
@@ -164,16 +165,8 @@ void MainDialog::BuildControls() {
     placeholder_ = new QGroupBox(QStringLiteral("View"), this);
     placeholder_->setGeometry(kView);
     placeholder_->hide();
-    auto* view = new QFrame(this);
-    view->setObjectName(QStringLiteral("thumbView"));
-    view->setFrameShape(QFrame::StyledPanel);
-    view->setGeometry(kView);
-    view->setFocusPolicy(Qt::StrongFocus);
-    view->setAutoFillBackground(true);
-    QPalette grey = view->palette();
-    grey.setColor(QPalette::Window, QColor(skin::kThumbViewBackground));
-    view->setPalette(grey);
-    view_ = view;
+    view_ = new CThumbView(list_, *prompter_, this);
+    view_->setGeometry(kView);
 
     AddAnchor(placeholder_, StretchRight | StretchDown);
     AddAnchor(view_, StretchRight | StretchDown);
@@ -220,8 +213,10 @@ void MainDialog::BuildShortcuts() {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &MainDialog::ImportFileCommand);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &MainDialog::ConvertAndSaveCommand);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_X), &MainDialog::ExitCommand);
-    // Delete reaches the view's "Delete slide", as users of any list expect.
+    // Delete reaches the view's "Delete slide" and Ctrl+A selects every image, as users of
+    // any list expect.
     shortcut(QKeySequence(Qt::Key_Delete), &MainDialog::DeleteSlideCommand);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), &MainDialog::SelectAllCommand);
 }
 
 void MainDialog::QueueStartupPaths(const QStringList& paths) {
@@ -321,7 +316,14 @@ void MainDialog::LaunchCompanion() {
     FocusView();
 }
 
-void MainDialog::DeleteSlideCommand() {}
+void MainDialog::DeleteSlideCommand() {
+    if (thumbs::AnySelected(list_)) view_->DeleteSelectedCommand();
+    FocusView();
+}
+
+void MainDialog::SelectAllCommand() {
+    view_->SelectAllCommand();
+}
 
 void MainDialog::ShowDestination() {
     (settings_.cardFlag ? cardRadio_ : otherRadio_)->SetState(BitmapRadio::Checked);
@@ -337,6 +339,10 @@ void MainDialog::ShowDestination() {
 void MainDialog::PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu) {
     menu->exec(button->mapToGlobal(button->rect().bottomLeft()));
     FocusView();
+}
+
+QWidget* MainDialog::thumbView() const {
+    return view_;
 }
 
 void MainDialog::FocusView() {

@@ -11,6 +11,7 @@
 
 struct AppSettings;
 class BitmapRadio;
+class CThumbView;
 class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
@@ -46,7 +47,8 @@ public:
     AppSettings& settings() { return settings_; }
     bool unsavedChanges() const { return unsavedChanges_; }
     void setUnsavedChanges(bool unsaved) { unsavedChanges_ = unsaved; }
-    QWidget* thumbView() const { return view_; }
+    QWidget* thumbView() const;
+    CThumbView* view() const { return view_; }
     bool importBusy() const { return importBusy_; }
     bool presentationBusy() const { return presentationBusy_; }
     int startupQueueSize() const { return int(startupQueue_.size()); }
@@ -71,6 +73,7 @@ public Q_SLOTS:
     void OtherFolderCommand();
     virtual void LaunchCompanion();
     virtual void DeleteSlideCommand();
+    void SelectAllCommand();
 
 Q_SIGNALS:
     // A queue import began or ended (for tests and the progress window).
@@ -123,7 +126,7 @@ private:
     OwnerDrawMenu* settingsMenu_ = nullptr;
     OwnerDrawMenu* aboutMenu_ = nullptr;
     QWidget* placeholder_ = nullptr;
-    QWidget* view_ = nullptr;
+    CThumbView* view_ = nullptr;
 
     bool unsavedChanges_ = false;
     QList<QStringList> startupQueue_;

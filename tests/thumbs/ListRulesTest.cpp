@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/support/QtPrinters.h"
+#include "thumbs/Deletion.h"
+#include "thumbs/Reordering.h"
+#include "thumbs/Selection.h"
+#include "thumbs/WorkingList.h"
+
+using namespace thumbs;
+
+namespace {
+
+// A list of entries named by letters; the letters in list order spell the list.
+void Fill(WorkingList& list, const QString& letters) {
+    for (QChar letter : letters) {
+        ImageEntry entry;
+        entry.sourcePath = QString("/pictures/%1.jpg").arg(letter);
+        list.Append(entry);
+    }
+}
+
+QString Letters(const WorkingList& list) {
+    QString letters;
+    for (const ImageEntry& entry : list.entries()) letters += entry.sourcePath.at(10);
+    return letters;
+}
+
+QString Selected(const WorkingList& list) {
+    QString letters;
+    for (const ImageEntry& entry : list.entries()) {
+        if (entry.selected) letters += entry.sourcePath.at(10);
+    }
+    return letters;
+}
+
+void SelectLetters(WorkingList& list, const QString& letters) {
+    for (int i = 0; i < list.count(); ++i) {
+        list.SetSelected(i, letters.contains(list.at(i).sourcePath.at(10)));
+    }
+}
+
+TEST(MoveSelected, Table) {
+    struct Case {
+        const char* name;
+        QString selected;
+        int target;
+        bool before;
+        QString after;
+    } const cases[] = {
+        {"B_and_D_before_A", "BD", 0, true, "BDACE"},
+        {"B_and_D_after_E", "BD", 4, false, "ACEBD"},
+        {"B_and_D_before_D", "BD", 3, true, "ACBDE"},
+        {"C_before_A", "C", 0, true, "CABDE"},
+        {"C_after_D", "C", 3, false, "ABDCE"},
+        {"A_after_E", "A", 4, false, "BCDEA"},
+        {"E_before_B", "E", 1, true, "AEBCD"},
+        {"all_after_C", "ABCDE", 2, false, "ABCDE"},
+        // The placement dialog's numbers: 0 goes to the front; "Previous to" count + 1 is
+        // exactly the end; "Next to" count + 1 lands before the last.
+        {"number_0_previous", "C", -1, true, "CABDE"},
+        {"number_5_next", "B", 4, false, "ACDEB"},
+        {"number_6_previous", "B", 5, true, "ACDEB"},
+        {"number_6_next", "B", 5, false, "ACDBE"},
+        {"nothing_selected", "", 0, true, "ABCDE"},
+    };
+    for (const Case& c : cases) {
+        WorkingList list;
+        QAbstractItemModelTester tester(&list);
+        Fill(list, "ABCDE");
+        SelectLetters(list, c.selected);
+        const QList<EntryId> ids = {list.at(0).id, list.at(1).id};
+        list.SetSaved(1, true);
+        MoveSelected(list, c.target, c.before);
+        EXPECT_EQ(Letters(list), c.after) << c.name;
+        EXPECT_EQ(Selected(list), "") << c.name << ": moved entries come back unselected";
+        for (int i = 0; i < list.count(); ++i) {
+            EXPECT_EQ(list.at(i).index, quint32(i)) << c.name;
+            EXPECT_EQ(list.RowOf(list.at(i).id), i) << c.name;
+        }
+        EXPECT_GE(list.RowOf(ids[0]), 0) << c.name << ": ids survive a move";
+    }
+}
+
+TEST(MoveSelected, KeepsThumbnailsAndClearsTheSavedFlag) {
+    WorkingList list;
+    Fill(list, "ABC");
+    QImage thumbnail(10, 10, QImage::Format_RGB888);
+    thumbnail.fill(Qt::red);
+    ASSERT_TRUE(list.SetThumbnail(list.at(2).id, thumbnail));
+    list.SetSaved(2, true);
+    SelectLetters(list, "C");
+    MoveSelected(list, 0, true);
+    EXPECT_EQ(Letters(list), "CAB");
+    EXPECT_TRUE(list.at(0).rendered);
+    EXPECT_EQ(list.at(0).thumbnail, thumbnail);
+    EXPECT_FALSE(list.at(0).saved);
+}
+
+TEST(Selection, Modes) {
+    struct Step {
+        int index;
+        int mode;
+    };
+    struct Case {
+        const char* name;
+        QList<Step> steps;
+        QString selected;
+        int anchor;
+    } const cases[] = {
+        {"plain_selects_one", {{1, kSelectPlain}, {3, kSelectPlain}}, "D", 3},
+        {"plain_on_selected_keeps_group",
+         {{1, kSelectPlain}, {3, kSelectToggle}, {1, kSelectPlain}},
+         "BD",
+         1},
+        {"plain_outside_clears", {{1, kSelectPlain}, {-1, kSelectPlain}}, "", 1},
+        {"ctrl_toggles", {{1, kSelectToggle}, {3, kSelectToggle}, {1, kSelectToggle}}, "D", 3},
+        {"shift_forward", {{1, kSelectPlain}, {3, kSelectRange}}, "BCD", 1},
+        {"shift_backward", {{3, kSelectPlain}, {1, kSelectRange}}, "BCD", 3},
+        {"shift_moves_range_not_anchor",
+         {{2, kSelectPlain}, {4, kSelectRange}, {0, kSelectRange}},
+         "ABC",
+         2},
+        {"shift_before_any_click_selects_nothing", {{3, kSelectRange}}, "", -1},
+        {"shift_outside_changes_nothing", {{1, kSelectPlain}, {-1, kSelectRange}}, "B", 1},
+        {"ctrl_outside_changes_nothing", {{1, kSelectPlain}, {-1, kSelectToggle}}, "B", 1},
+    };
+    for (const Case& c : cases) {
+        WorkingList list;
+        Fill(list, "ABCDE");
+        int anchor = -1;
+        for (const Step& step : c.steps) Select(list, step.index, step.mode, anchor);
+        EXPECT_EQ(Selected(list), c.selected) << c.name;
+        EXPECT_EQ(anchor, c.anchor) << c.name;
+    }
+    WorkingList list;
+    Fill(list, "ABCDE");
+    SelectAll(list);
+    EXPECT_EQ(SelectedCount(list), 5);
+    EXPECT_EQ(FindSelectedFrom(list, 3), 3);
+    ClearSelection(list);
+    EXPECT_FALSE(AnySelected(list));
+    EXPECT_EQ(FindSelectedFrom(list, 0), -1);
+}
+
+TEST(Deletion, SelectedGoWithTheirWorkCopiesAllKeepsThem) {
+    QTemporaryDir temp;
+    WorkingList list;
+    QAbstractItemModelTester tester(&list);
+    Fill(list, "ABCDE");
+    QStringList copies;
+    for (int i = 0; i < list.count(); ++i) {
+        const QString copy = QDir(temp.path()).filePath(QString("TMP%1").arg(i));
+        QFile file(copy);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        copies << copy;
+    }
+    QList<ImageEntry> entries = list.entries();
+    for (int i = 0; i < entries.size(); ++i) entries[i].workPath = copies[i];
+    list.ReplaceEntries(entries);
+
+    SelectLetters(list, "BD");
+    EXPECT_EQ(DeleteSelected(list), 2);
+    EXPECT_EQ(Letters(list), "ACE");
+    EXPECT_EQ(list.at(2).index, 2u);
+    EXPECT_FALSE(QFile::exists(copies[1]));
+    EXPECT_FALSE(QFile::exists(copies[3]));
+    EXPECT_TRUE(QFile::exists(copies[0]));
+
+    EXPECT_EQ(DeleteSelected(list), 0) << "nothing selected removes nothing";
+    DeleteAll(list);
+    EXPECT_TRUE(list.isEmpty());
+    EXPECT_TRUE(QFile::exists(copies[0])) << "Delete All leaves the copies to the exit cleaning";
+}
+
+}  // namespace

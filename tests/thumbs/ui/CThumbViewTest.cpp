@@ -1,0 +1,237 @@
+#include "thumbs/ui/CThumbView.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "skin/MessageIds.h"
+#include "skin/ui/BitmapRadio.h"
+#include "skin/ui/SkinButton.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "thumbs/Selection.h"
+#include "thumbs/WorkingList.h"
+#include "thumbs/ui/PlacementDialog.h"
+
+using namespace thumbs;
+
+class CThumbViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A view 4 columns wide over entries named by letters, each with a work copy file.
+    std::unique_ptr<CThumbView> MakeView(const QString& letters) {
+        list = std::make_unique<WorkingList>();
+        tester = std::make_unique<QAbstractItemModelTester>(list.get());
+        for (QChar letter : letters) {
+            ImageEntry entry;
+            entry.sourcePath = QString("/pictures/%1.jpg").arg(letter);
+            entry.workPath = QDir(temp.path()).filePath(QString("TMP%1").arg(letter));
+            QFile copy(entry.workPath);
+            copy.open(QIODevice::WriteOnly);
+            entry.imageWidth = 400;
+            entry.imageHeight = 300;
+            list->Append(entry);
+        }
+        prompter = ScriptedPrompter();
+        auto view = std::make_unique<CThumbView>(*list, prompter);
+        view->resize(509, 432);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get())) return nullptr;
+        return view;
+    }
+
+    QString Letters() const {
+        QString letters;
+        for (const ImageEntry& entry : list->entries()) letters += entry.sourcePath.at(10);
+        return letters;
+    }
+
+    QPoint CellCentre(CThumbView& view, int index) const {
+        return CellAt(index, view.grid().columns, view.scroll()).box.center();
+    }
+
+    static void Send(QWidget* viewport, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                     Qt::MouseButtons buttons, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), button, buttons, keys);
+        QApplication::sendEvent(viewport, &event);
+    }
+
+    // The actions of the context menu as enabled or not, read while it is open.
+    QList<bool> MenuEnabling(CThumbView& view, QPoint at) {
+        QList<bool> enabled;
+        QTimer::singleShot(100, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions()) {
+                    if (!action->isSeparator()) enabled << action->isEnabled();
+                }
+                menu->close();
+            }
+        });
+        Send(view.viewport(), QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+        Send(view.viewport(), QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+        return enabled;
+    }
+
+    QTemporaryDir temp;
+    std::unique_ptr<WorkingList> list;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    ScriptedPrompter prompter;
+
+private Q_SLOTS:
+    void aRealDragMovesTheSelectionIntoTheGap() {
+        auto view = MakeView("ABCDE");
+        QVERIFY(view);
+        QCOMPARE(view->grid().columns, 4);
+        QWidget* viewport = view->viewport();
+        // Select B and D, press on B and drag it onto D's left half.
+        Send(viewport, QEvent::MouseButtonPress, CellCentre(*view, 1), Qt::LeftButton,
+             Qt::LeftButton);
+        Send(viewport, QEvent::MouseButtonRelease, CellCentre(*view, 1), Qt::LeftButton,
+             Qt::NoButton);
+        Send(viewport, QEvent::MouseButtonPress, CellCentre(*view, 3), Qt::LeftButton,
+             Qt::LeftButton, Qt::ControlModifier);
+        Send(viewport, QEvent::MouseButtonRelease, CellCentre(*view, 3), Qt::LeftButton,
+             Qt::NoButton, Qt::ControlModifier);
+        QCOMPARE(SelectedCount(*list), 2);
+
+        const QPoint start = CellCentre(*view, 1);
+        Send(viewport, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        Send(viewport, QEvent::MouseMove, start + QPoint(10, 0), Qt::NoButton, Qt::LeftButton);
+        QVERIFY2(!view->dragging(), "under the 20-pixel threshold");
+        // Just left of D's centre, beyond the reach of C's widened drop area.
+        const QPoint leftOfD = CellAt(3, 4, 0).background.topLeft() + QPoint(52, 50);
+        Send(viewport, QEvent::MouseMove, leftOfD, Qt::NoButton, Qt::LeftButton);
+        QVERIFY(view->dragging());
+        QCOMPARE(view->dropTarget(), 3);
+        QVERIFY(view->dropBefore());
+        Send(viewport, QEvent::MouseButtonRelease, leftOfD, Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!view->dragging());
+        QCOMPARE(Letters(), QString("ACBDE"));
+        QCOMPARE(SelectedCount(*list), 0);
+    }
+
+    void dropsBesideTheSourceOrOnTheBackgroundChangeNothing() {
+        auto view = MakeView("ABCDE");
+        QVERIFY(view);
+        QWidget* viewport = view->viewport();
+        const struct {
+            QPoint press;
+            QPoint drop;
+        } cases[] = {
+            // C just after B, and just before D: the gaps beside it.
+            {CellCentre(*view, 2), CellAt(1, 4, 0).background.topRight() + QPoint(-10, 50)},
+            {CellCentre(*view, 2), CellAt(3, 4, 0).background.topLeft() + QPoint(10, 50)},
+            // On its own cell.
+            {CellCentre(*view, 2), CellCentre(*view, 2) + QPoint(30, 0)},
+            // Pressed on the background between rows: no drag starts.
+            {QPoint(60, 118), CellCentre(*view, 0)},
+        };
+        for (const auto& c : cases) {
+            Send(viewport, QEvent::MouseButtonPress, c.press, Qt::LeftButton, Qt::LeftButton);
+            Send(viewport, QEvent::MouseMove, c.press + QPoint(0, 25), Qt::NoButton,
+                 Qt::LeftButton);
+            Send(viewport, QEvent::MouseMove, c.drop, Qt::NoButton, Qt::LeftButton);
+            Send(viewport, QEvent::MouseButtonRelease, c.drop, Qt::LeftButton, Qt::NoButton);
+            QCOMPARE(Letters(), QString("ABCDE"));
+        }
+    }
+
+    void theContextMenuEnablesWhatMakesSense() {
+        struct Case {
+            const char* name;
+            QString letters;
+            int clickOn;          // -1: the background
+            QList<bool> enabled;  // Sort, Delete slide, Delete All
+        } const cases[] = {
+            {"empty", "", -1, {false, false, false}},
+            {"one_selected", "A", 0, {false, true, true}},
+            {"five_none_selected", "ABCDE", -1, {false, false, true}},
+            {"five_one_selected", "ABCDE", 2, {true, true, true}},
+        };
+        for (const Case& c : cases) {
+            auto view = MakeView(c.letters);
+            QVERIFY(view);
+            const QPoint at = c.clickOn >= 0 ? CellCentre(*view, c.clickOn) : QPoint(300, 400);
+            QCOMPARE(MenuEnabling(*view, at), c.enabled);
+        }
+    }
+
+    void aRightClickSelectsAnUnselectedCellButKeepsAGroup() {
+        auto view = MakeView("ABCDE");
+        QVERIFY(view);
+        SetRangeSelected(*list, 1, 3, true);
+        MenuEnabling(*view, CellCentre(*view, 2));
+        QCOMPARE(SelectedCount(*list), 3);
+        MenuEnabling(*view, CellCentre(*view, 4));
+        QCOMPARE(SelectedCount(*list), 1);
+        QVERIFY(list->at(4).selected);
+    }
+
+    void deletionAsksAndCancelChangesNothing() {
+        auto view = MakeView("ABCDE");
+        QVERIFY(view);
+        list->SetSelected(1, true);
+        list->SetSelected(3, true);
+        const QString copyOfB = list->at(1).workPath;
+        prompter.confirmAnswers = {false};
+        view->DeleteSelectedCommand();
+        QCOMPARE(Letters(), QString("ABCDE"));
+        QCOMPARE(SelectedCount(*list), 2);
+        prompter.confirmAnswers = {true};
+        view->DeleteSelectedCommand();
+        QCOMPARE(Letters(), QString("ACE"));
+        QVERIFY(!QFile::exists(copyOfB));
+        QCOMPARE(prompter.Ids(), (QList<int>{msg::DeleteImage, msg::DeleteImage}));
+
+        prompter.confirmAnswers = {true};
+        const QString copyOfA = list->at(0).workPath;
+        view->DeleteAllCommand();
+        QCOMPARE(list->count(), 0);
+        QVERIFY(QFile::exists(copyOfA));
+        QCOMPARE(prompter.Ids().last(), int(msg::DeleteAllImages));
+    }
+
+    void thePlacementDialogMovesTheBlock() {
+        struct Case {
+            const char* name;
+            QString selected;
+            QString number;
+            bool next;
+            QString after;
+        } const cases[] = {
+            {"next_to_5", "B", "5", true, "ACDEB"},
+            {"previous_to_1", "D", "1", false, "DABCE"},
+            {"zero_goes_to_the_front", "C", "0", false, "CABDE"},
+            {"previous_to_count_plus_1_appends", "B", "6", false, "ACDEB"},
+            {"letters_read_as_0", "E", "", false, "EABCD"},
+        };
+        for (const Case& c : cases) {
+            auto view = MakeView("ABCDE");
+            QVERIFY(view);
+            for (int i = 0; i < 5; ++i) list->SetSelected(i, c.selected.contains(QChar('A' + i)));
+            QTimer::singleShot(100, [&] {
+                auto* dialog = qobject_cast<PlacementDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                dialog->findChild<QLineEdit*>("number")->setText(c.number);
+                if (c.next)
+                    QTest::mouseClick(dialog->findChild<BitmapRadio*>("next"), Qt::LeftButton);
+                QTest::mouseClick(dialog->findChild<SkinButton*>("ok"), Qt::LeftButton);
+            });
+            view->SortCommand();
+            QCOMPARE(Letters(), c.after);
+        }
+    }
+
+    void thePlacementArrowsStayWithinTheList() {
+        PlacementDialog dialog(3);
+        auto* up = dialog.findChild<QWidget*>("up");
+        for (int i = 0; i < 5; ++i) QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(dialog.PlacementNumber(), 3);
+        QVERIFY(dialog.PlaceBefore());
+    }
+};
+
+QTEST_MAIN(CThumbViewTest)
+#include "CThumbViewTest.moc"

@@ -1,0 +1,14 @@
+#pragma once
+
+class WorkingList;
+
+// Taking images out of the working list. The user's own files are never touched. GUI thread.
+namespace thumbs {
+
+// Removes the selected entries and deletes their work copies (a copy that cannot be deleted
+// stays behind silently). Returns how many were removed.
+int DeleteSelected(WorkingList& list);
+// Empties the list; the work copies stay until the work folder is cleaned at exit.
+void DeleteAll(WorkingList& list);
+
+}  // namespace thumbs

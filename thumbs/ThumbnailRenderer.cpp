@@ -1,0 +1,107 @@
+#include "thumbs/ThumbnailRenderer.h"
+
+#include <QFuture>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "imaging/CLead.h"
+#include "imaging/ImagingConstants.h"
+#include "thumbs/ThumbLayout.h"
+#include "thumbs/WorkingList.h"
+
+ThumbnailRenderer::ThumbnailRenderer(WorkingList& list, QObject* parent)
+    : QObject(parent), list_(list) {
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    const auto restart = [this] {
+        scanFrom_ = 0;
+        Schedule();
+    };
+    connect(&list_, &QAbstractItemModel::rowsInserted, this, [this] { Schedule(); });
+    connect(&list_, &QAbstractItemModel::modelReset, this, restart);
+    Schedule();
+}
+
+ThumbnailRenderer::~ThumbnailRenderer() {
+    WaitForDone();
+}
+
+void ThumbnailRenderer::SetVisibleRows(int first, int last) {
+    firstVisible_ = first;
+    lastVisible_ = last;
+    Schedule();
+}
+
+void ThumbnailRenderer::Pause() {
+    paused_ = true;
+}
+
+void ThumbnailRenderer::Resume() {
+    paused_ = false;
+    Schedule();
+}
+
+bool ThumbnailRenderer::idle() const {
+    if (!inFlight_.isEmpty()) return false;
+    for (const ImageEntry& entry : list_.entries()) {
+        if (!entry.rendered) return false;
+    }
+    return true;
+}
+
+void ThumbnailRenderer::WaitForDone() {
+    pool_.waitForDone();
+}
+
+QImage ThumbnailRenderer::Render(const QString& workPath, int imageWidth, int imageHeight) {
+    try {
+        CLead lead;
+        lead.LoadImage(workPath, 0, 0, -1);
+        const float w = lead.ImageWidth();
+        const float h = lead.ImageHeight();
+        if (w > thumbs::kBoxWidth || h > thumbs::kBoxHeight) {
+            const QRect fitted = thumbs::ThumbnailRect(
+                QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight), imageWidth > 0 ? imageWidth : w,
+                imageHeight > 0 ? imageHeight : h);
+            // Very large images take the cheaper resampler.
+            const int flags = w <= 2000 ? imaging::kResizeQuality : imaging::kResizeFast;
+            lead.ResizeImage(float(fitted.width()), float(fitted.height()), flags);
+        }
+        return lead.ToQImage().convertToFormat(QImage::Format_RGB888);
+    } catch (const LeadError&) {
+        return QImage();
+    }
+}
+
+int ThumbnailRenderer::NextRow() {
+    const int n = list_.count();
+    const auto waiting = [&](int row) {
+        const ImageEntry& entry = list_.at(row);
+        return !entry.rendered && !inFlight_.contains(entry.id);
+    };
+    for (int row = std::max(0, firstVisible_); row <= lastVisible_ && row < n; ++row) {
+        if (waiting(row)) return row;
+    }
+    while (scanFrom_ < n && !waiting(scanFrom_)) ++scanFrom_;
+    return scanFrom_ < n ? scanFrom_ : -1;
+}
+
+void ThumbnailRenderer::Schedule() {
+    while (!paused_ && inFlight_.size() < pool_.maxThreadCount()) {
+        const int row = NextRow();
+        if (row < 0) break;
+        const ImageEntry& entry = list_.at(row);
+        const EntryId id = entry.id;
+        inFlight_.insert(id);
+        QtConcurrent::run(&pool_, &ThumbnailRenderer::Render, entry.workPath, entry.imageWidth,
+                          entry.imageHeight)
+            .then(this, [this, id](const QImage& image) { Finished(id, image); })
+            .onFailed(this, [this, id] { Finished(id, QImage()); });
+    }
+    if (inFlight_.isEmpty() && NextRow() < 0) Q_EMIT allRendered();
+}
+
+void ThumbnailRenderer::Finished(EntryId id, const QImage& image) {
+    inFlight_.remove(id);
+    // An entry deleted meanwhile is simply not there any more.
+    if (list_.SetThumbnail(id, image)) Q_EMIT thumbnailReady(id);
+    Schedule();
+}

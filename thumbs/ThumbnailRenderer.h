@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QThreadPool>
+
+#include "thumbs/ImageEntry.h"
+
+class WorkingList;
+
+// Makes the thumbnails of the working list on a thread pool: entries in view first, then the
+// rest in list order, at most one job per core at a time. A worker gets only an entry's id
+// and work copy and hands back an image by id, so imports, moves and deletions can happen at
+// any time: a result for an entry that is gone is dropped, and a moved entry keeps its
+// thumbnail. The window never waits for a decode. Lives on the GUI thread.
+class ThumbnailRenderer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ThumbnailRenderer(WorkingList& list, QObject* parent = nullptr);
+    ~ThumbnailRenderer() override;
+
+    // The rows on screen, rendered before the others.
+    void SetVisibleRows(int first, int last);
+    // While paused no new thumbnail is started (the convert run wants both cores).
+    void Pause();
+    void Resume();
+    bool paused() const { return paused_; }
+    // Nothing rendering and nothing left to render.
+    bool idle() const;
+    // Waits for the jobs in flight (the window never calls this; tests and shutdown do).
+    void WaitForDone();
+
+    // One thumbnail: the work copy decoded at a reduced size and fitted into the 104 x 78 box
+    // (images that fit already keep their size). A null image when it cannot be decoded.
+    static QImage Render(const QString& workPath, int imageWidth, int imageHeight);
+
+Q_SIGNALS:
+    void thumbnailReady(EntryId id);
+    void allRendered();
+
+private:
+    void Schedule();
+    int NextRow();
+    void Finished(EntryId id, const QImage& image);
+
+    WorkingList& list_;
+    QThreadPool pool_;
+    QSet<EntryId> inFlight_;
+    int firstVisible_ = 0;
+    int lastVisible_ = -1;
+    int scanFrom_ = 0;  // rows before it are rendered or in flight
+    bool paused_ = false;
+};

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <QTimer>
+
+#include "thumbs/ThumbLayout.h"
+
+class DragPicture;
+class Prompter;
+class ThumbnailRenderer;
+class WorkingList;
+
+// The grid of thumbnails over the working list: draws every cell itself (one painted cell per
+// entry, however many there are), selects with plain, Shift and Ctrl clicks, moves the
+// selection by dragging it to a gap between cells, and offers the list commands in a context
+// menu. The thumbnails come from a renderer on the thread pool; the view never waits for one.
+// Owned by the main window; GUI thread.
+class CThumbView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr int kAutoScrollFirstMs = 32;
+    static constexpr int kAutoScrollMs = 64;
+
+    CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent = nullptr);
+    ~CThumbView() override;
+
+    ThumbnailRenderer& renderer() { return *renderer_; }
+    thumbs::Grid grid() const { return grid_; }
+    int scroll() const;
+    int selectionAnchor() const { return anchor_; }
+    bool dragging() const { return dragging_; }
+    // The drop place while dragging: the target entry (-1 for none) and its side.
+    int dropTarget() const { return dropTarget_; }
+    bool dropBefore() const { return dropBefore_; }
+
+    // After a batch of imports (scrollToEnd) or a deletion: the grid and scroll range follow
+    // the list, and the new images come into view.
+    void Relayout(bool scrollToEnd);
+    void PauseRenderer();
+    void ResumeRenderer();
+
+    // The list commands (the context menu's, the Delete key's, Ctrl+A's).
+    void SortCommand();
+    void DeleteSelectedCommand();
+    void DeleteAllCommand();
+    void SelectAllCommand();
+
+    // The context menu with its items enabled as the list and selection allow.
+    void ShowContextMenu(const QPoint& globalPos);
+
+Q_SIGNALS:
+    // The order or the contents changed through the view (a move, a deletion).
+    void listChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void UpdateGeometry();
+    void UpdateVisibleRows();
+    void PaintCell(QPainter& painter, int row, const thumbs::Cell& cell);
+    void DragStep(const QPoint& globalPos);
+    void EndDrag(const QPoint& globalPos);
+    void AutoScrollTick();
+    static int ModeOfKeys(Qt::KeyboardModifiers keys);
+
+    WorkingList& list_;
+    Prompter& prompter_;
+    ThumbnailRenderer* renderer_;
+    thumbs::Grid grid_;
+    int anchor_ = -1;
+
+    // Drag state.
+    QPoint pressPoint_;     // global position of the last left press
+    bool pressed_ = false;  // the left button went down in the view
+    bool dragging_ = false;
+    int dragSource_ = -1;
+    int dropTarget_ = -1;
+    bool dropBefore_ = false;
+    int autoScrollStep_ = 0;
+    bool autoScrollPending_ = false;
+    QTimer autoScroll_;
+    QPointer<DragPicture> dragPicture_;
+};

@@ -1,0 +1,64 @@
+#include "thumbs/ui/DragPicture.h"
+
+#include <QBitmap>
+#include <QPainter>
+
+#include "thumbs/ImageEntry.h"
+#include "thumbs/ThumbLayout.h"
+
+namespace {
+
+const QColor kNotRendered(0, 150, 224);
+
+}  // namespace
+
+QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
+    // The rendered thumbnail when there is one; until then the cell's placeholder colour in
+    // the picture's shape (the window never decodes a file itself).
+    QImage base = source.thumbnail;
+    if (!source.rendered || base.isNull()) {
+        const QRect fitted =
+            thumbs::ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
+                                  source.imageWidth > 0 ? source.imageWidth : thumbs::kBoxWidth,
+                                  source.imageHeight > 0 ? source.imageHeight : thumbs::kBoxHeight);
+        base = QImage(fitted.size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
+        base.fill(source.rendered ? QColor(67, 67, 67) : kNotRendered);
+    }
+    const QSize size = thumbs::DragPictureSize(base.width(), base.height());
+    QImage picture =
+        base.scaled(size.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    if (selectedCount > 1) {
+        QPainter painter(&picture);
+        painter.fillRect(QRect(2, 2, 16, 16), QColor(255, 0, 0));
+        QFont font = painter.font();
+        font.setPixelSize(10);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(3, 2, 16, 16), Qt::AlignCenter, QString::number(selectedCount));
+    }
+    return picture;
+}
+
+DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose);
+    picture_ = QPixmap::fromImage(Make(source, selectedCount));
+    setFixedSize(picture_.size());
+    // Pure black is see-through, as in a drag image list with black as its mask colour.
+    setMask(picture_.createMaskFromColor(Qt::black, Qt::MaskInColor));
+}
+
+void DragPicture::FollowCursor(const QPoint& globalPos) {
+    move(globalPos - QPoint(width() / 2, height() / 2));
+    if (!isVisible()) show();
+}
+
+void DragPicture::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, picture_);
+}
