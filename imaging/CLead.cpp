@@ -1,7 +1,9 @@
 #include "imaging/CLead.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <cmath>
+#include <cstring>
 
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
@@ -34,6 +36,27 @@ bool IsJpeg(int format) {
     return format == kFormatJpeg || format == kFormatJpegExif;
 }
 
+// Windows bitmaps are decoded by the toolkit's reader: every depth and run-length coding,
+// and a header that tells the size without decoding the pixels (the library's generic
+// reader would decode them once for the header and once more for the pixels).
+VImage LoadBitmap(const QString& file) {
+    QImageReader reader(file, "bmp");
+    QImage image = reader.read();
+    if (image.isNull()) {
+        throw LeadError("damaged bitmap: " + reader.errorString().toStdString());
+    }
+    image = image.convertToFormat(QImage::Format_RGB888);
+    const int rowBytes = image.width() * 3;
+    QByteArray pixels(qsizetype(rowBytes) * image.height(), Qt::Uninitialized);
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(pixels.data() + qsizetype(y) * rowBytes, image.constScanLine(y), rowBytes);
+    }
+    return VImage::new_from_memory(pixels.data(), size_t(pixels.size()), image.width(),
+                                   image.height(), 3, VIPS_FORMAT_UCHAR)
+        .copy_memory()
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
 // Calls the loader of the format with the file name as it is: the generic loaders would
 // read "[...]" in a user's file name as load options.
 VImage LoadWith(const QString& file, int format, VOption* options) {
@@ -51,7 +74,8 @@ VImage LoadWith(const QString& file, int format, VOption* options) {
         case kFormatWebp:
             return VImage::webpload(name.constData(), options);
         case kFormatBmp:
-            return VImage::magickload(name.constData(), options);
+            delete options;
+            return LoadBitmap(file);
         default:
             delete options;
             throw LeadError("unsupported image format");
