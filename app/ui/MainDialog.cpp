@@ -2,16 +2,25 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QShortcut>
 
 #include "app/AppSettings.h"
+#include "app/ImportDispatch.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/CCustomFileDialog.h"
 #include "app/ui/SplashWindow.h"
+#include "app/ui/WindowImport.h"
+#include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
@@ -23,6 +32,9 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "slides/PresentationBackend.h"
+#include "slides/SlideExporter.h"
+#include "slides/ui/ImportProgressDialog.h"
 #include "thumbs/Selection.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -54,7 +66,8 @@ MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompt
       settings_(settings),
       workSpace_(workSpace),
       ownPrompter_(prompter ? nullptr : std::make_unique<BoxPrompter>()),
-      prompter_(prompter ? prompter : ownPrompter_.get()) {
+      prompter_(prompter ? prompter : ownPrompter_.get()),
+      loader_(std::make_unique<ImageLoader>(list_, *prompter_, settings.workFolder)) {
     setObjectName(QStringLiteral("mainDialog"));
     SetTitlePictures(skin::kMainWindowTitle);
     SetTitleFromString(msg::WindowTitle);
@@ -257,17 +270,127 @@ void MainDialog::OnQueueTimer() {
     }
 }
 
-void MainDialog::ImportStartupEntry(const QStringList&) {}
+void MainDialog::ImportPaths(const QStringList& paths) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    int counter = 0;
+    for (const QString& path : paths) ImportPath(path, counter, ImportMode::Count, nullptr);
+    ImportProgressDialog progress(msg::LoadingTitle, this);
+    progress.SetRange(0, counter);
+    progress.SetStep(1);
+    progress.SetPos(0);
+    progress.show();
+    list_.setListFull(false);
+    WindowImport sink(*this, &progress);
+    for (const QString& path : paths) {
+        if (!workSpace_.CheckWorkSpace(*prompter_)) break;
+        int loaded = 0;
+        if (!ImportPath(path, loaded, ImportMode::Load, &sink)) break;
+        if (list_.listFull()) break;
+    }
+    progress.hide();
+    view_->Relayout(true);
+    QApplication::restoreOverrideCursor();
+    FocusView();
+}
 
-bool MainDialog::ImportPresentation(const QString&) {
-    return false;
+void MainDialog::ImportStartupEntry(const QStringList& paths) {
+    ImportPaths(paths);
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    if (paths.isEmpty()) return;
+    activateWindow();
+    ImportPaths(paths);
+}
+
+bool MainDialog::ImportPresentation(const QString& path) {
+    if (!workSpace_.CheckWorkSpace(*prompter_)) return false;
+    // Opened for reading only: the user's files are never opened for writing.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
+        prompter_->Info(msg::WrongPresentation, path);
+        return false;
+    }
+    file.close();
+    if (!EnsurePrivateFolder(settings_.workFolder) ||
+        !EnsurePrivateFolder(settings_.autoExportFolder)) {
+        prompter_->Info(msg::SlidesLoadFailed);
+        return false;
+    }
+    SlideExporter exporter(MakePresentationBackend(settings_), path, settings_.autoExportFolder);
+    const bool imported = exporter.OpenPresentation(*prompter_);
+    if (imported) {
+        activateWindow();
+        ImportSlides(exporter);
+        repaint();
+    }
+    FocusView();
+    return imported;
+}
+
+void MainDialog::ImportSlides(SlideExporter& exporter) {
+    exporter.EndPresentation();
 }
 
 void MainDialog::ImportSlideCommand() {
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The program reads .pptx and .odp as well as .ppt.
+    dialog.setNameFilter(CCustomFileDialog::QtFilter(Messages::Load(msg::PresentationFilter),
+                                                     QStringLiteral("*.pptx *.odp")));
+    if (!settings_.lastPresentationFolder.isEmpty()) {
+        dialog.setDirectory(settings_.lastPresentationFolder);
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().first();
+        settings_.lastPresentationFolder = QFileInfo(path).path();
+        QueuePresentation(path);
+    }
     FocusView();
 }
 
 void MainDialog::ImportFileCommand() {
+    CCustomFileDialog dialog(Messages::Load(msg::ImageFilter), settings_.lastImageFolder, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && !dialog.chosenFolder().isEmpty()) {
+        // "Load All": the folder the dialog shows, imported as a drop of that folder.
+        if (workSpace_.CheckWorkSpace(*prompter_)) {
+            settings_.lastImageFolder = dialog.chosenFolder();
+            ImportPaths({dialog.chosenFolder()});
+        }
+    } else if (accepted) {
+        // Files picked by name go to the loader as they are, whatever their extension.
+        const QStringList files = dialog.selectedFiles();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ImportProgressDialog progress(msg::LoadingTitle, this);
+        progress.SetRange(0, int(files.size()));
+        progress.SetStep(1);
+        progress.SetPos(0);
+        progress.show();
+        list_.setListFull(false);
+        for (const QString& file : files) {
+            if (!workSpace_.CheckWorkSpace(*prompter_)) break;
+            if (progress.CancelRequested()) break;
+            progress.StepIt();
+            if (loader_->AddImage(file, 0, 0) == 1) unsavedChanges_ = true;
+            if (list_.listFull()) break;
+            settings_.lastImageFolder = QFileInfo(file).path();
+        }
+        progress.hide();
+        QApplication::restoreOverrideCursor();
+    }
+    view_->Relayout(true);
     FocusView();
 }
 

@@ -12,6 +12,8 @@
 struct AppSettings;
 class BitmapRadio;
 class CThumbView;
+class ImageLoader;
+class SlideExporter;
 class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
@@ -43,6 +45,7 @@ public:
     void QueuePresentation(const QString& path);
 
     WorkingList& list() { return list_; }
+    ImageLoader& loader() { return *loader_; }
     Prompter& prompter() { return *prompter_; }
     AppSettings& settings() { return settings_; }
     bool unsavedChanges() const { return unsavedChanges_; }
@@ -85,7 +88,12 @@ protected:
     virtual void ImportStartupEntry(const QStringList& paths);
     virtual bool ImportPresentation(const QString& path);
 
+    // The slide import run of an opened presentation.
+    virtual void ImportSlides(SlideExporter& exporter);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -96,6 +104,9 @@ private:
     void BuildMenus();
     void BuildShortcuts();
     void OnQueueTimer();
+    // Imports paths as a drop does: a count pass for the bar, then each path in order with the
+    // free-space check before it, until Cancel or a full list.
+    void ImportPaths(const QStringList& paths);
     void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
     void ShowDestination();
     void FocusView();
@@ -108,6 +119,7 @@ private:
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_;
     WorkingList list_;
+    std::unique_ptr<ImageLoader> loader_;
 
     SkinButton* importSlide_ = nullptr;
     SkinButton* importFile_ = nullptr;

@@ -1,0 +1,80 @@
+#include "slides/ui/ImportProgressDialog.h"
+
+#include <QApplication>
+#include <QProgressBar>
+
+#include "skin/MessageTexts.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
+
+ImportProgressDialog::ImportProgressDialog(int titleId, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("importProgress"));
+    setWindowTitle(Messages::Load(titleId));
+    setWindowModality(Qt::ApplicationModal);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(skin::kBoxBackground));
+    setPalette(colours);
+    setFixedSize(380, 104);
+
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("bar"));
+    bar_->setGeometry(20, 20, 340, 22);
+    bar_->setTextVisible(false);
+    QPalette white = bar_->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    bar_->setPalette(white);
+
+    cancel_ = new SkinButton(this);
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    cancel_->Setup(skin::kCancelButton);
+    cancel_->move((width() - cancel_->width()) / 2, 58);
+    connect(cancel_, &QAbstractButton::clicked, this, [this] { cancelRequested_ = true; });
+}
+
+void ImportProgressDialog::Pump() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ImportProgressDialog::SetRange(int low, int high) {
+    bar_->setRange(low, high);
+    Pump();
+}
+
+void ImportProgressDialog::SetStep(int step) {
+    step_ = step;
+}
+
+void ImportProgressDialog::SetPos(int position) {
+    Pump();
+    bar_->setValue(position);
+}
+
+void ImportProgressDialog::StepIt() {
+    Pump();
+    // Past the end the bar starts again, as a stepped bar does.
+    int next = bar_->value() + step_;
+    if (next > bar_->maximum()) next = bar_->minimum() + (next - bar_->maximum());
+    bar_->setValue(next);
+}
+
+bool ImportProgressDialog::CancelRequested() {
+    Pump();
+    const bool requested = cancelRequested_;
+    cancelRequested_ = false;
+    return requested;
+}
+
+int ImportProgressDialog::position() const {
+    return bar_->value();
+}
+
+int ImportProgressDialog::maximum() const {
+    return bar_->maximum();
+}
+
+void ImportProgressDialog::reject() {
+    // Escape and the frame's close button ask to stop, as Cancel does.
+    cancelRequested_ = true;
+}

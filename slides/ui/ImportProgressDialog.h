@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+#include "skin/MessageIds.h"
+
+class QProgressBar;
+class SkinButton;
+
+// The progress window of every import: a bar and a Cancel button. It is shown without running
+// its own loop: the import runs on and lets the window's events through at every step, so the
+// window repaints and Cancel is seen; the rest of the program takes no input meanwhile. Cancel
+// only raises a flag, which the import reads between files. GUI thread.
+class ImportProgressDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // titleId: the window's title from the string table ("Loading image." for imports).
+    explicit ImportProgressDialog(int titleId = msg::ConvertingTitle, QWidget* owner = nullptr);
+
+    // A range of 0 to 0 shows a busy bar until the real range is known.
+    void SetRange(int low, int high);
+    void SetStep(int step);
+    void SetPos(int position);
+    void StepIt();
+    // True once after Cancel was pressed (the flag is cleared by reading it).
+    bool CancelRequested();
+
+    int position() const;
+    int maximum() const;
+
+protected:
+    void reject() override;
+
+private:
+    void Pump();
+
+    QProgressBar* bar_;
+    SkinButton* cancel_;
+    int step_ = 1;
+    bool cancelRequested_ = false;
+};

@@ -1,0 +1,221 @@
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/AppSettings.h"
+#include "app/WorkFolders.h"
+#include "app/ui/CCustomFileDialog.h"
+#include "app/ui/MainDialog.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/ui/WindowFront.h"
+#include "slides/ui/ImportProgressDialog.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+
+class ImportTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainDialog> MakeWindow(quint64 freeBytes = 10ull << 30) {
+        ResetSettings(settings);
+        const WorkPaths paths = ChooseWorkPaths(temp.path());
+        settings.workFolder = paths.workFolder;
+        settings.autoExportFolder = paths.autoExportFolder;
+        space = std::make_unique<WorkSpace>(temp.path(), [freeBytes] { return freeBytes; });
+        prompter = ScriptedPrompter();
+        auto window = std::make_unique<MainDialog>(settings, *space, &prompter);
+        SetMainWindow(window.get());
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
+        return window;
+    }
+
+    QString Folder(const QString& name, const QStringList& files) {
+        const QString folder = QDir(temp.path()).filePath(name);
+        QDir().mkpath(folder);
+        for (const QString& file : files) {
+            const QString path = QDir(folder).filePath(file);
+            if (file.endsWith("/")) {
+                QDir().mkpath(path);
+            } else if (file.endsWith(".ppt") || file.endsWith(".txt")) {
+                WriteBytes(path, file.endsWith(".ppt") ? QByteArray() : QByteArray("notes"));
+            } else {
+                WriteJpeg(Solid(64, 48, Qt::red), path);
+            }
+        }
+        return folder;
+    }
+
+    static void Drop(QWidget* window, const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        const QPoint at(400, 200);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+    }
+
+    QStringList Names(MainDialog& window) const {
+        QStringList names;
+        for (const ImageEntry& entry : window.list().entries()) {
+            names << QFileInfo(entry.sourcePath).fileName();
+        }
+        return names;
+    }
+
+    QTemporaryDir temp;
+    QTemporaryDir profile;
+    AppSettings settings;
+    std::unique_ptr<WorkSpace> space;
+    ScriptedPrompter prompter;
+
+private Q_SLOTS:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
+        Messages::SetLanguage(Messages::Language::English);
+    }
+
+    void aDroppedFolderLoadsItsImagesAndQueuesItsPresentation() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder =
+            Folder("drop 写真", {"b.PNG", "a.jpg", "talk.ppt", "notes.txt", "photo.jpeg", "sub/"});
+        WriteJpeg(Solid(64, 48, Qt::red), QDir(folder).filePath("sub/inner.jpg"));
+        int range = -1;
+        QTimer::singleShot(0, [&] {
+            if (auto* progress = window->findChild<ImportProgressDialog*>()) {
+                range = progress->maximum();
+            }
+        });
+        Drop(window.get(), {folder});
+        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.PNG"}));
+        QCOMPARE(range, 2);
+        QCOMPARE(window->presentationQueueSize(), 1);
+        QVERIFY(window->unsavedChanges());
+        QVERIFY(prompter.records.isEmpty());
+    }
+
+    void dropsFollowLinksAndSkipWhatIsNotAnImage() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString pictures = Folder("pictures", {"x.jpg", "y.jpg"});
+        const QString target = QDir(Folder("elsewhere", {"holiday.jpg"})).filePath("holiday.jpg");
+        const QString links = Folder("links", {});
+        QFile::link(pictures, QDir(links).filePath("to pictures"));
+        QFile::link(target, QDir(links).filePath("link.jpg"));
+        QFile::link(QDir(links).filePath("gone.jpg"), QDir(links).filePath("dangling.jpg"));
+        Drop(window.get(), {QDir(links).filePath("to pictures"), QDir(links).filePath("link.jpg"),
+                            QDir(links).filePath("dangling.jpg")});
+        QCOMPARE(Names(*window), (QStringList{"x.jpg", "y.jpg", "holiday.jpg"}));
+        QCOMPARE(window->list().at(2).sourcePath, target);
+    }
+
+    void cancelAfterTheSecondOfFiveKeepsTwo() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder = Folder("five", {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
+        connect(&window->list(), &QAbstractItemModel::rowsInserted, this, [&] {
+            if (window->list().count() == 2) {
+                auto* progress = window->findChild<ImportProgressDialog*>();
+                QTest::mouseClick(progress->findChild<QWidget*>("cancel"), Qt::LeftButton);
+            }
+        });
+        Drop(window.get(), {folder});
+        QCOMPARE(window->list().count(), 2);
+    }
+
+    void tooLittleFreeSpaceImportsNothing() {
+        auto window = MakeWindow(64ull * 1024 * 1024 - 1);
+        QVERIFY(window);
+        Drop(window.get(), {Folder("some", {"1.jpg", "2.jpg"})});
+        QCOMPARE(window->list().count(), 0);
+        QCOMPARE(prompter.Ids(), QList<int>{msg::NotEnoughSpace});
+    }
+
+    void aFullListStopsTheDropBeforeItsNextPath() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        QList<ImageEntry> entries;
+        for (int i = 0; i < 9998; ++i) {
+            ImageEntry entry;
+            entry.sourcePath = QString("/x/%1.jpg").arg(i);
+            entries << entry;
+        }
+        window->list().ReplaceEntries(entries);
+        Drop(window.get(),
+             {Folder("first", {"1.jpg", "2.jpg", "3.jpg"}), Folder("second", {"4.jpg"})});
+        QCOMPARE(window->list().count(), 9999);
+        // Asked once, not once per file.
+        QCOMPARE(prompter.Ids(), QList<int>{msg::TooManyImages});
+    }
+
+    void anEmptyPresentationShows133AndNothingElse() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString empty = QDir(Folder("talks", {"empty.ppt"})).filePath("empty.ppt");
+        window->QueuePresentation(empty);
+        QTRY_COMPARE(prompter.records.size(), 1);
+        QCOMPARE(prompter.Ids(), QList<int>{msg::WrongPresentation});
+        QCOMPARE(prompter.records[0].argument, empty);
+        QTest::qWait(700);
+        QCOMPARE(prompter.records.size(), 1);
+        QCOMPARE(window->list().count(), 0);
+    }
+
+    void loadAllThroughTheDialogAndAJpegPickedByName() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder = Folder("dialog folder", {"a.jpg", "b.jpg", "c.jpeg", "sub/"});
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(folder);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("loadAll"), Qt::LeftButton);
+        });
+        window->ImportFileCommand();
+        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg"}));
+        QCOMPARE(settings.lastImageFolder, folder);
+
+        // Picked by name, a ".jpeg" goes to the loader as it is.
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(folder);
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("c.jpeg");
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        window->ImportFileCommand();
+        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg", "c.jpeg"}));
+    }
+
+    void theCommandLineIsImportedAtTheFirstTick() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder = Folder("command line", {"1.jpg", "2.jpg"});
+        window->QueueStartupPaths({folder, "/Automation"});
+        QTRY_COMPARE(window->list().count(), 2);
+        // The switch matches no file and imports nothing.
+        QVERIFY(prompter.records.isEmpty());
+    }
+
+    void filterTexts() {
+        QCOMPARE(CCustomFileDialog::QtFilter("JPEG image (*.jpg) | *.jpg ||"),
+                 QString("JPEG image (*.jpg)"));
+        QCOMPARE(CCustomFileDialog::QtFilter(
+                     "Microsoft(R) PowerPoint(R) Presentation (*.ppt) | *.ppt ||", "*.pptx *.odp"),
+                 QString("Microsoft(R) PowerPoint(R) Presentation (*.ppt *.pptx *.odp)"));
+    }
+};
+
+QTEST_MAIN(ImportTest)
+#include "ImportTest.moc"
