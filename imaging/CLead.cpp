@@ -51,10 +51,12 @@ VImage LoadBitmap(const QString& file) {
     for (int y = 0; y < image.height(); ++y) {
         std::memcpy(pixels.data() + qsizetype(y) * rowBytes, image.constScanLine(y), rowBytes);
     }
-    return VImage::new_from_memory(pixels.data(), size_t(pixels.size()), image.width(),
-                                   image.height(), 3, VIPS_FORMAT_UCHAR)
-        .copy_memory()
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    // The library keeps its own copy: the buffer goes when this function returns.
+    VipsImage* copied =
+        vips_image_new_from_memory_copy(pixels.constData(), size_t(pixels.size()), image.width(),
+                                        image.height(), 3, VIPS_FORMAT_UCHAR);
+    if (!copied) throw LeadError("out of memory for a bitmap");
+    return VImage(copied).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 // Calls the loader of the format with the file name as it is: the generic loaders would

@@ -179,3 +179,22 @@ TEST(CLead, HeldImageMovesBetweenInstances) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CLead, BitmapsScaleWithEveryRowIntact) {
+    // The decoded rows must outlive the reader: the first and last rows are checked too.
+    QTemporaryDir temp;
+    const QString path = QDir(temp.path()).filePath("halves.bmp");
+    WriteBmp(QtHalves().scaled(1280, 960), path, BmpKind::Bits24);
+    CLead lead;
+    lead.LoadImage(path);
+    lead.ResizeImage(640, 480, 2);
+    const QImage out = lead.ToQImage();
+    for (int y : {0, 1, 240, 478, 479}) {
+        EXPECT_LT(out.pixelColor(100, y).lightness(), 20) << y;
+        EXPECT_GT(out.pixelColor(540, y).lightness(), 235) << y;
+    }
+}
+
+}  // namespace

@@ -42,8 +42,10 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::StyledPanel);
     viewport()->setAutoFillBackground(true);
+    viewport()->setBackgroundRole(QPalette::Window);
     QPalette grey = viewport()->palette();
     grey.setColor(QPalette::Window, QColor(skin::kThumbViewBackground));
+    grey.setColor(QPalette::Base, QColor(skin::kThumbViewBackground));
     viewport()->setPalette(grey);
 
     const auto changed = [this] {
