@@ -21,6 +21,7 @@
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WindowImport.h"
 #include "imaging/ImageLoader.h"
+#include "imaging/ui/ConvertSaveDialog.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
@@ -400,6 +401,32 @@ void MainDialog::ConvertAndSaveCommand() {
         FocusView();
         return;
     }
+    // A card always gets the Exif block and thumbnails; the user confirms when an option
+    // says otherwise.
+    if (settings_.cardFlag) {
+        if (!settings_.exifOption && !prompter_->Confirm(msg::ConfirmDcf)) return FocusView();
+        if (!settings_.thumbnailOption && !prompter_->Confirm(msg::ConfirmThumbnail)) {
+            return FocusView();
+        }
+    }
+    view_->PauseRenderer();
+    if (cardRadio_->isChecked() && settings_.cardFolder.isEmpty()) ChooseDestination();
+    ConvertSettings convert;
+    convert.formatIndex = settings_.formatIndex;
+    convert.qualityPosition = settings_.qualityPosition;
+    convert.sizeIndex = settings_.sizeIndex;
+    convert.cardFlag = settings_.cardFlag;
+    convert.exifOption = settings_.exifOption;
+    convert.thumbnailOption = settings_.thumbnailOption;
+    convert.destination = settings_.cardFlag ? settings_.cardFolder : settings_.otherFolder;
+    {
+        ConvertSaveDialog dialog(list_, convert, *prompter_, unsavedChanges_,
+                                 settings_.lastDestination, this);
+        dialog.exec();
+        settings_.sizeIndex = dialog.sizeIndex();
+        settings_.formatIndex = dialog.formatIndex();
+    }
+    view_->ResumeRenderer();
     FocusView();
 }
 

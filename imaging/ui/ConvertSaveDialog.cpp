@@ -1,0 +1,284 @@
+#include "imaging/ui/ConvertSaveDialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "imaging/CLead.h"
+#include "imaging/ImagingConstants.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "skin/UiTexts.h"
+#include "skin/ui/ColorStatic.h"
+#include "skin/ui/SkinArt.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
+#include "thumbs/WorkingList.h"
+
+namespace {
+
+constexpr QRect kPreviewFrame{16, 40, 480, 400};
+constexpr int kPreviewInset = 20;
+constexpr QRect kPositionPanel{515, 40, 230, 76};
+constexpr QRect kSavePanel{515, 124, 230, 163};
+constexpr int kHeight = 456;
+
+// The picture fitted into the area, centred; offsets truncated.
+QRect FitPreview(const QRect& area, int w, int h) {
+    if (w <= 0 || h <= 0) return area;
+    if (double(area.width()) * h / w >= area.height()) {
+        const int width = int(double(area.height()) * w / h);
+        return QRect(area.left() + int((area.width() - width) * 0.5), area.top(), width,
+                     area.height());
+    }
+    const int height = int(double(area.width()) * h / w);
+    return QRect(area.left(), area.top() + int((area.height() - height) * 0.5), area.width(),
+                 height);
+}
+
+}  // namespace
+
+ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings,
+                                     Prompter& prompter, bool& unsavedChanges,
+                                     QString& lastDestination, QWidget* parent)
+    : SkinnedDialog(parent),
+      list_(list),
+      settings_(std::move(settings)),
+      prompter_(prompter),
+      unsavedChanges_(unsavedChanges),
+      lastDestination_(lastDestination) {
+    setObjectName(QStringLiteral("convertSaveDialog"));
+    SetTitlePictures(skin::kConvertTitle);
+    SetTitleFromString(msg::AboutTitle);
+    AddCloseButton();
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(skin::kPanelBackground));
+    setPalette(colours);
+    const QColor panel(skin::kPanelBackground);
+
+    auto* frame = new QLabel(this);
+    frame->setGeometry(kPreviewFrame);
+    frame->setAutoFillBackground(true);
+    QPalette grey = frame->palette();
+    grey.setColor(QPalette::Window, QColor(67, 67, 67));
+    frame->setPalette(grey);
+    previewArea_ =
+        kPreviewFrame.adjusted(kPreviewInset, kPreviewInset, -kPreviewInset, -kPreviewInset);
+    preview_ = new QLabel(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setGeometry(previewArea_);
+
+    for (const auto& [rect, id] : {std::pair{kPositionPanel, 271}, std::pair{kSavePanel, 272}}) {
+        auto* picture = new QLabel(this);
+        picture->setPixmap(SkinArt::Bitmap(id));
+        picture->setGeometry(rect);
+    }
+    positionText_ = new ColorStatic(Qt::black, panel, this);
+    positionText_->setObjectName(QStringLiteral("position"));
+    positionText_->setGeometry(kPositionPanel.left() + 14, kPositionPanel.top() + 10, 200, 20);
+
+    const auto button = [&](const char* name, const skin::ButtonBitmaps& bitmaps, QPoint at,
+                            void (ConvertSaveDialog::*slot)()) {
+        auto* b = new SkinButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->Setup(bitmaps);
+        b->move(at);
+        connect(b, &QAbstractButton::clicked, this, slot);
+        return b;
+    };
+    previous_ = button("previous", skin::kPreviousButton, kPositionPanel.topLeft() + QPoint(6, 38),
+                       &ConvertSaveDialog::Previous);
+    next_ = button("next", skin::kNextButton, kPositionPanel.topLeft() + QPoint(116, 38),
+                   &ConvertSaveDialog::Next);
+
+    const auto comboLabel = [&](const char* key, int y) {
+        auto* label = new ColorStatic(Qt::black, panel, this);
+        label->setText(UiTexts::Text(key));
+        label->setGeometry(kSavePanel.left() + 12, y, 60, 22);
+    };
+    comboLabel("convert.size", kSavePanel.top() + 12);
+    sizes_ = new QComboBox(this);
+    sizes_->setObjectName(QStringLiteral("sizes"));
+    for (const imaging::OutputSize& size : imaging::kSizeTable) {
+        sizes_->addItem(QString::fromLatin1(size.label));
+    }
+    sizes_->setGeometry(kSavePanel.left() + 72, kSavePanel.top() + 10, 146, 24);
+    sizes_->setCurrentIndex(std::clamp(settings_.sizeIndex, 0, 2));
+    connect(sizes_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { settings_.sizeIndex = index; });
+    comboLabel("convert.format", kSavePanel.top() + 44);
+    formats_ = new QComboBox(this);
+    formats_->setObjectName(QStringLiteral("formats"));
+    formats_->addItems({QStringLiteral("AUTO"), QStringLiteral("JPEG")});
+    formats_->setGeometry(kSavePanel.left() + 72, kSavePanel.top() + 42, 146, 24);
+    if (settings_.formatIndex <= imaging::kChooseJpeg) {
+        formats_->setCurrentIndex(settings_.formatIndex);
+    } else {
+        formats_->setCurrentIndex(-1);  // PNG for every image: chosen elsewhere, kept as it is
+    }
+    connect(formats_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) settings_.formatIndex = index;
+    });
+    save_ = button("save", skin::kSaveButton, kSavePanel.topLeft() + QPoint(53, 84),
+                   &ConvertSaveDialog::SaveCurrent);
+    saveAll_ = button("saveAll", skin::kSaveAllButton, kSavePanel.topLeft() + QPoint(53, 120),
+                      &ConvertSaveDialog::SaveAll);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 14, kSavePanel.width(), 18);
+    progress_->setTextVisible(false);
+    progressText_ = new ColorStatic(Qt::black, panel, this);
+    progressText_->setObjectName(QStringLiteral("progressText"));
+    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 20);
+    stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    resize(width(), kHeight);
+
+    connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {
+        // A preview of a position left meanwhile is dropped.
+        if (previewWatcher_.property("position").toInt() != previewFor_) return;
+        const QImage image = previewWatcher_.result();
+        preview_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+    });
+    ShowPreview();
+    UpdateControls();
+}
+
+ConvertSaveDialog::~ConvertSaveDialog() {
+    previewWatcher_.waitForFinished();
+}
+
+int ConvertSaveDialog::count() const {
+    return list_.count();
+}
+
+QString ConvertSaveDialog::positionText() const {
+    return QStringLiteral("%1 %2 / %3")
+        .arg(Messages::Load(msg::SlidesLabel))
+        .arg(position_)
+        .arg(count());
+}
+
+QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area) {
+    try {
+        CLead lead;
+        lead.ReadFileInfo(workPath, 0, 1);
+        lead.LoadImage(workPath, 0, 0, -1);
+        const QRect fitted =
+            FitPreview(QRect(QPoint(0, 0), area), int(lead.ImageWidth()), int(lead.ImageHeight()));
+        lead.ResizeImage(float(fitted.width()), float(fitted.height()), imaging::kResizeQuality);
+        return lead.ToQImage();
+    } catch (const LeadError&) {
+        return QImage();
+    }
+}
+
+void ConvertSaveDialog::ShowPreview() {
+    positionText_->setText(positionText());
+    if (position_ < 1 || position_ > count()) return;
+    const ImageEntry& entry = list_.at(position_ - 1);
+    const QRect fitted = FitPreview(previewArea_, entry.imageWidth, entry.imageHeight);
+    preview_->setGeometry(fitted);
+    preview_->setPixmap(QPixmap());
+    previewFor_ = position_;
+    previewWatcher_.setProperty("position", position_);
+    previewWatcher_.setFuture(
+        QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath, fitted.size()));
+}
+
+void ConvertSaveDialog::UpdateControls() {
+    previous_->setEnabled(!running_ && position_ != 1);
+    next_->setEnabled(!running_ && position_ != count());
+    save_->setEnabled(!running_);
+    saveAll_->setEnabled(!running_);
+    sizes_->setEnabled(!running_);
+    formats_->setEnabled(!running_);
+}
+
+void ConvertSaveDialog::Previous() {
+    if (position_ <= 1) return;
+    --position_;
+    ShowPreview();
+    UpdateControls();
+}
+
+void ConvertSaveDialog::Next() {
+    if (position_ >= count()) return;
+    ++position_;
+    ShowPreview();
+    UpdateControls();
+}
+
+std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun() {
+    auto run = std::make_unique<ConvertRun>(list_, settings_, prompter_, unsavedChanges_,
+                                            lastDestination_);
+    // Waiting for an encoding keeps the window alive: repaints, Stop, the close button.
+    run->SetWaiter([](QFuture<EncodedImage> future) {
+        if (future.isFinished()) return;
+        QFutureWatcher<EncodedImage> watcher;
+        QEventLoop loop;
+        QObject::connect(&watcher, &QFutureWatcher<EncodedImage>::finished, &loop,
+                         &QEventLoop::quit);
+        watcher.setFuture(future);
+        if (!future.isFinished()) loop.exec();
+    });
+    return run;
+}
+
+void ConvertSaveDialog::SaveCurrent() {
+    if (running_ || count() == 0) return;
+    running_ = true;
+    UpdateControls();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = MakeRun()->Save(position_);
+    QApplication::restoreOverrideCursor();
+    running_ = false;
+    if (saved) Next();
+    UpdateControls();
+}
+
+void ConvertSaveDialog::SaveAll() {
+    if (running_ || count() == 0) return;
+    position_ = 1;
+    ShowPreview();
+    running_ = true;
+    cancel_ = false;
+    UpdateControls();
+    progress_->setRange(0, count());
+    progress_->setValue(0);
+    progressText_->setText(UiTexts::Text("convert.done").arg(0).arg(count()));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MakeRun()->SaveAll(cancel_, [this](int done, int total, const ImageOutcome&) {
+        progress_->setValue(done);
+        progressText_->setText(UiTexts::Text("convert.done").arg(done).arg(total));
+        if (done < total) Next();
+        // Between images the window's waiting input is handled, so that a Stop pressed
+        // while this image was written stops the run before the next one.
+        QApplication::processEvents();
+    });
+    QApplication::restoreOverrideCursor();
+    running_ = false;
+    UpdateControls();
+}
+
+void ConvertSaveDialog::Stop() {
+    if (!running_) {
+        accept();
+        return;
+    }
+    // The image being written is finished; the run stops before the next one.
+    if (prompter_.Confirm(msg::ConfirmStop)) cancel_ = true;
+}
+
+void ConvertSaveDialog::reject() {
+    if (running_) {
+        Stop();
+        return;
+    }
+    SkinnedDialog::reject();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <atomic>
+#include <memory>
+
+#include "imaging/ConvertRun.h"
+#include "skin/ui/SkinnedDialog.h"
+
+class ColorStatic;
+class Prompter;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class SkinButton;
+class WorkingList;
+
+// Where the loaded images become output files: previews one image of the list at a time,
+// steps through the list, and writes the previewed image (Save) or every image in list order
+// (Save All) through the convert run, with the output size and format chosen here. During
+// Save All the window stays responsive: the run encodes ahead on the pool while the dialog
+// waits in its own event loop, so Stop is seen between images. Opened modally by the main
+// window, which takes the size and format back afterwards. GUI thread.
+class ConvertSaveDialog : public SkinnedDialog {
+    Q_OBJECT
+
+public:
+    ConvertSaveDialog(WorkingList& list, ConvertSettings settings, Prompter& prompter,
+                      bool& unsavedChanges, QString& lastDestination, QWidget* parent = nullptr);
+    ~ConvertSaveDialog() override;
+
+    int sizeIndex() const { return settings_.sizeIndex; }
+    int formatIndex() const { return settings_.formatIndex; }
+    int position() const { return position_; }
+    int count() const;
+    bool running() const { return running_; }
+    QString positionText() const;
+
+public Q_SLOTS:
+    void Previous();
+    void Next();
+    void SaveCurrent();
+    void SaveAll();
+    // Stop during a run asks first; while idle it closes the dialog.
+    void Stop();
+
+protected:
+    void reject() override;
+
+private:
+    void ShowPreview();
+    void UpdateControls();
+    std::unique_ptr<ConvertRun> MakeRun();
+    static QImage RenderPreview(const QString& workPath, QSize area);
+
+    WorkingList& list_;
+    ConvertSettings settings_;
+    Prompter& prompter_;
+    bool& unsavedChanges_;
+    QString& lastDestination_;
+    int position_ = 1;
+    bool running_ = false;
+    std::atomic<bool> cancel_{false};
+
+    QLabel* preview_;
+    QRect previewArea_;
+    ColorStatic* positionText_;
+    SkinButton* previous_;
+    SkinButton* next_;
+    SkinButton* save_;
+    SkinButton* saveAll_;
+    SkinButton* stop_;
+    QComboBox* sizes_;
+    QComboBox* formats_;
+    QProgressBar* progress_;
+    ColorStatic* progressText_;
+    QFutureWatcher<QImage> previewWatcher_;
+    int previewFor_ = 0;
+};

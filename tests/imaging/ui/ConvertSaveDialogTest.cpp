@@ -1,0 +1,139 @@
+#include "imaging/ui/ConvertSaveDialog.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "imaging/ImageLoader.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+#include "thumbs/WorkingList.h"
+
+using namespace testimages;
+
+class ConvertSaveDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    void Fill(int count) {
+        list = std::make_unique<WorkingList>();
+        ImageLoader loader(*list, prompter, QDir(temp.path()).filePath("work"));
+        for (int i = 0; i < count; ++i) {
+            const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
+            WriteJpeg(Solid(320, 240, QColor::fromHsv(i * 30, 255, 255)), path);
+            QCOMPARE(loader.AddImage(path, 0, 0), 1);
+        }
+        unsaved = true;
+        prompter = ScriptedPrompter();
+        settings = ConvertSettings();
+        ++run;
+        settings.destination = Card();
+    }
+
+    // Each test writes onto a card of its own.
+    QString Card() const {
+        return QDir(temp.path()).filePath(QString("card%1/DCIM/100RODIV").arg(run));
+    }
+
+    QStringList Written() const {
+        return QDir(Card()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir temp;
+    std::unique_ptr<WorkingList> list;
+    ScriptedPrompter prompter;
+    ConvertSettings settings;
+    bool unsaved = true;
+    QString last;
+    int run = 0;
+
+private Q_SLOTS:
+    void initTestCase() { Messages::SetLanguage(Messages::Language::English); }
+
+    void prevNextAndTheCount() {
+        Fill(3);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        QCOMPARE(dialog.positionText(), QString("Slides: 1 / 3"));
+        QVERIFY(!dialog.findChild<QWidget*>("previous")->isEnabled());
+        dialog.Next();
+        dialog.Next();
+        QCOMPARE(dialog.positionText(), QString("Slides: 3 / 3"));
+        QVERIFY(!dialog.findChild<QWidget*>("next")->isEnabled());
+        QVERIFY(dialog.findChild<QWidget*>("previous")->isEnabled());
+    }
+
+    void saveOnTheLastImageKeepsThePosition() {
+        Fill(3);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.Next();
+        dialog.Next();
+        dialog.SaveCurrent();
+        QCOMPARE(Written(), QStringList{"DUVU0003.JPG"});
+        QCOMPARE(dialog.position(), 3);
+        QVERIFY(!unsaved);
+        QCOMPARE(last, Card());
+    }
+
+    void saveAllWritesEveryImageAndTheChosenSize() {
+        Fill(3);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.findChild<QComboBox*>("sizes")->setCurrentIndex(0);  // XGA
+        dialog.SaveAll();
+        QCOMPARE(Written(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
+        QCOMPARE(dialog.sizeIndex(), 0);
+        const vips::VImage written =
+            vips::VImage::new_from_file(QFile::encodeName(QDir(Card()).filePath("DUVU0002.JPG")));
+        QCOMPARE(written.width(), 1024);
+        QVERIFY(!unsaved);
+        QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
+    }
+
+    void stopDuringSaveAllAsksAndStopsBeforeTheNextImage() {
+        Fill(6);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        prompter.confirmAnswers = {true};
+        bool clicked = false;
+        int clickedSignals = -1;
+        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
+            if (clicked || !list->at(0).saved) return;
+            clicked = true;
+            QTimer::singleShot(0, [&] {
+                auto* stop = dialog.findChild<QAbstractButton*>("stop");
+                QSignalSpy spy(stop, &QAbstractButton::clicked);
+                QTest::mouseClick(stop, Qt::LeftButton);
+                clickedSignals = spy.count();
+            });
+        });
+        dialog.SaveAll();
+        QCOMPARE(clickedSignals, 1);
+        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
+        QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
+        QVERIFY(!dialog.running());
+        QVERIFY(dialog.isEnabled());
+    }
+
+    void stopAnsweredCancelGoesOn() {
+        Fill(3);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        prompter.confirmAnswers = {false};
+        bool clicked = false;
+        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
+            if (clicked || !list->at(0).saved) return;
+            clicked = true;
+            QTimer::singleShot(
+                0, [&] { QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton); });
+        });
+        dialog.SaveAll();
+        QCOMPARE(Written().size(), 3);
+    }
+};
+
+QTEST_MAIN(ConvertSaveDialogTest)
+#include "ConvertSaveDialogTest.moc"
