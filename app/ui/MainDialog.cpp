@@ -14,10 +14,12 @@
 #include <QShortcut>
 
 #include "app/AppSettings.h"
+#include "app/Companion.h"
 #include "app/ImportDispatch.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"
+#include "app/ui/PreferencesDialog.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WindowImport.h"
 #include "imaging/ImageLoader.h"
@@ -439,7 +441,14 @@ void MainDialog::ExitCommand() {
     accept();
 }
 
-void MainDialog::PreferencesCommand() {}
+void MainDialog::PreferencesCommand() {
+    PreferencesDialog dialog(settings_.exifOption, settings_.thumbnailOption,
+                             settings_.qualityPosition, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    settings_.exifOption = dialog.dcfOption();
+    settings_.thumbnailOption = dialog.thumbnailOption();
+    settings_.qualityPosition = dialog.qualityPosition();
+}
 
 void MainDialog::AboutCommand() {
     AboutDialog about(this);
@@ -463,6 +472,7 @@ void MainDialog::OtherFolderCommand() {
 }
 
 void MainDialog::LaunchCompanion() {
+    ::LaunchCompanion(settings_.lastDestination, *prompter_);
     FocusView();
 }
 
