@@ -15,10 +15,12 @@
 
 #include "app/AppSettings.h"
 #include "app/Companion.h"
+#include "app/Destination.h"
 #include "app/ImportDispatch.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"
+#include "app/ui/DestinationDialog.h"
 #include "app/ui/PreferencesDialog.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WindowImport.h"
@@ -457,6 +459,28 @@ void MainDialog::AboutCommand() {
 }
 
 void MainDialog::ChooseDestination() {
+    if (cardRadio_->isChecked()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const QList<Drive> drives = driveLister_ ? driveLister_() : ListDrives();
+        QApplication::restoreOverrideCursor();
+        // A program run from a card proposes that card, as it proposed its own drive.
+        const QString own = ProposedCardDrive(drives, QCoreApplication::applicationFilePath());
+        if (!own.isEmpty()) settings_.cardDrive = own;
+        DestinationDialog dialog(drives, settings_.cardDrive, *prompter_, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            settings_.cardFolder = dialog.chosenFolder();
+            settings_.cardDrive = dialog.driveText();
+            ShowDestination();
+        }
+    } else {
+        const QString folder = QFileDialog::getExistingDirectory(
+            this, Messages::Load(msg::SelectDestinationFolder), settings_.otherFolder,
+            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        if (!folder.isEmpty()) {
+            settings_.otherFolder = folder;
+            ShowDestination();
+        }
+    }
     FocusView();
 }
 

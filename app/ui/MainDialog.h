@@ -3,8 +3,10 @@
 #include <QList>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
+#include "app/Destination.h"
 #include "skin/ui/RadioGroup.h"
 #include "skin/ui/ResizableDialog.h"
 #include "thumbs/WorkingList.h"
@@ -56,6 +58,9 @@ public:
     bool presentationBusy() const { return presentationBusy_; }
     int startupQueueSize() const { return int(startupQueue_.size()); }
     int presentationQueueSize() const { return int(presentationQueue_.size()); }
+
+    // Where the destination dialog's drives come from (tests give their own folders).
+    void SetDriveLister(std::function<QList<Drive>()> lister) { driveLister_ = std::move(lister); }
 
     // The log-off or shutdown query: false refuses the end (the user kept the window).
     bool AllowSessionEnd();
@@ -147,4 +152,5 @@ private:
     bool presentationBusy_ = false;
     QTimer queueTimer_;
     bool closing_ = false;
+    std::function<QList<Drive>()> driveLister_;
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+class Prompter;
+
+// The memory-card destination: the volumes a card can be written on, the card the program was
+// started from, and the checks that turn a drive and a typed folder number into the card
+// folder. A drive is a mount root such as /media/user/CARD. GUI thread (the checks may ask).
+
+struct Drive {
+    QString root;   // the mount root, without a trailing separator (except "/")
+    QString label;  // the volume's name; empty when it has none
+    bool removable = false;
+};
+
+// The mounted volumes a user could write to, sorted by root. Pseudo and memory file systems are
+// left out, and so are volumes this user cannot write to, except removable ones: a card with its
+// lock switch on is mounted read-only and stays listed, so the write test can say why it fails.
+QList<Drive> ListDrives();
+
+// True when the block device (such as /dev/sdb1, or a link to it) lies on a disk that the
+// kernel marks removable; a partition counts as its disk.
+bool IsRemovableDevice(const QByteArray& device);
+
+// The root of the drive holding the program when that drive is removable, else an empty text.
+QString ProposedCardDrive(const QList<Drive>& drives, const QString& programPath);
+
+// The checks of OK in the destination dialog, in order: the number field (message 143 below
+// 100, 999 above), the drive being ready (119), a write test with a folder "temppstg" that is
+// removed again (118), and the question 124 when drive/DCIM/NNNRODIV or another entry of that
+// number exists. Gives the card folder (an existing entry when the user accepted it) or nothing
+// when the dialog should stay open. Nothing of the card folder is created here.
+std::optional<QString> AcceptCardFolder(const QString& drive, const QString& numberText,
+                                        Prompter& prompter);
