@@ -8,11 +8,15 @@
 #include <QTimer>
 
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include "app/AppSettings.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/DestinationDialog.h"
 #include "app/ui/MainDialog.h"
+#include "app/ui/PreferencesDialog.h"
 #include "imaging/ImageLoader.h"
+#include "imaging/ui/ConvertSaveDialog.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
@@ -21,6 +25,7 @@
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/OverwriteBox.h"
 #include "skin/ui/WindowFront.h"
+#include "thumbs/Selection.h"
 #include "thumbs/ThumbnailRenderer.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -131,6 +136,42 @@ void Tour(Messages::Language language, const QString& suffix) {
     Settle();
     Save(Screen(), "grid-drag-" + suffix);
     send(QEvent::MouseButtonRelease, press, Qt::NoButton);
+    thumbs::ClearSelection(window.list());
+
+    // The destination dialog over a card folder, the preferences, and the convert dialog in
+    // the middle of a run.
+    QTemporaryDir card;
+    QDir(card.path()).mkpath(QStringLiteral("DCIM/100RODIV"));
+    {
+        DestinationDialog destination({{card.path(), QStringLiteral("CARD"), true}}, card.path(),
+                                      window.prompter(), &window);
+        destination.show();
+        Settle();
+        Save(Screen(), "destination-" + suffix);
+    }
+    {
+        PreferencesDialog preferences(true, true, 5, &window);
+        preferences.show();
+        Settle();
+        Save(Screen(), "preferences-" + suffix);
+    }
+    {
+        ConvertSettings convert;
+        convert.destination = QDir(card.path()).filePath(QStringLiteral("DCIM/101RODIV"));
+        bool unsaved = true;
+        QString last;
+        ConvertSaveDialog dialog(window.list(), convert, window.prompter(), unsaved, last, &window);
+        dialog.show();
+        Settle();
+        bool grabbed = false;
+        QObject::connect(&window.list(), &QAbstractItemModel::dataChanged, &dialog, [&] {
+            if (grabbed || window.list().count() < 6 || !window.list().at(5).saved) return;
+            grabbed = true;
+            Settle(200);
+            Save(Screen(), "convert-run-" + suffix);
+        });
+        dialog.SaveAll();
+    }
     window.list().ReplaceEntries({});
     SetMainWindow(nullptr);
 }
