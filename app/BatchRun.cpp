@@ -18,6 +18,9 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "slides/PresentationBackend.h"
+#include "slides/SlideExporter.h"
+#include "slides/SlideImport.h"
 #include "thumbs/WorkingList.h"
 
 namespace {
@@ -116,20 +119,41 @@ private:
     bool progressShown_ = false;
 };
 
-// Images go straight to the loader; the run has no Cancel button.
+// Images go straight to the loader, presentations are turned into slides on the spot so that
+// they keep their place among the images; the run has no Cancel button.
 class BatchSink : public ImportSink {
 public:
-    BatchSink(ImageLoader& loader, WorkingList& list, Prompter& prompter)
-        : loader_(loader), list_(list), prompter_(prompter) {}
+    BatchSink(ImageLoader& loader, WorkingList& list, Prompter& prompter, const WorkSpace& space,
+              const AppSettings& settings)
+        : loader_(loader), list_(list), prompter_(prompter), space_(space), settings_(settings) {}
 
     bool StepProgress() override { return true; }
     void LoadImage(const QString& path) override {
         if (loader_.AddImage(path, 0, 0) != 1) ++refused;
     }
-    void QueuePresentation(const QString&) override {
-        // No presentation backend is available in this build.
-        prompter_.Info(msg::PresentationAppMissing);
-        ++refused;
+    void QueuePresentation(const QString& path) override {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
+            prompter_.Info(msg::WrongPresentation, path);
+            ++refused;
+            return;
+        }
+        file.close();
+        if (!space_.CheckWorkSpace(prompter_) || !EnsurePrivateFolder(settings_.autoExportFolder)) {
+            ++refused;
+            return;
+        }
+        SlideExporter exporter(MakePresentationBackend(settings_), path,
+                               settings_.autoExportFolder);
+        if (!exporter.OpenPresentation(prompter_)) {
+            ++refused;
+            return;
+        }
+        bool unsaved = false;
+        SlideImportContext context{exporter, loader_, list_, space_, prompter_, unsaved, nullptr};
+        ImportSlides(context);
+        // A slide that could not be made ends the import early: the rest counts as refused.
+        if (exporter.currentSlide <= exporter.slideCount() && !list_.listFull()) ++refused;
     }
     bool ListFull() const override { return list_.listFull(); }
 
@@ -139,6 +163,8 @@ private:
     ImageLoader& loader_;
     WorkingList& list_;
     Prompter& prompter_;
+    const WorkSpace& space_;
+    const AppSettings& settings_;
 };
 
 }  // namespace
@@ -164,8 +190,8 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
     convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
     convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
-    convert.exifOption = settings.exifOption;
-    convert.thumbnailOption = settings.thumbnailOption;
+    convert.exifOption = settings.exifOption && !batch.noExif;
+    convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
     if (!batch.cardRoot.isEmpty()) {
         if (!QFileInfo(batch.cardRoot).isDir()) {
             Print(err, QStringLiteral("vimbrelcastor: %1 is not a folder\n").arg(batch.cardRoot));
@@ -192,9 +218,11 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         return 1;
     }
     const WorkSpace space(tempPath);
+    settings.workFolder = work.path();
+    settings.autoExportFolder = QDir(work.path()).filePath(QStringLiteral("autoexport"));
     WorkingList list;
     ImageLoader loader(list, prompter, work.path());
-    BatchSink sink(loader, list, prompter);
+    BatchSink sink(loader, list, prompter, space, settings);
 
     int missing = 0;
     for (const QString& path : options.paths) {

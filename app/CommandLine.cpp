@@ -66,6 +66,12 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
                 return options;
             }
             options.language = language;
+        } else if (name == QLatin1String("--no-exif")) {
+            batch.noExif = true;
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--no-thumbnails")) {
+            batch.noThumbnails = true;
+            batchOptionSeen = true;
         } else if (name == QLatin1String("--card")) {
             batch.cardRoot = value();
             batchOptionSeen = true;
@@ -152,12 +158,13 @@ QString UsageText() {
         "lets you order them, and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024)\n"
         "JPEG files onto a memory card in the camera folder layout.\n"
         "\n"
-        "Without --batch the window opens and the PATHs (image files and folders) are\n"
-        "imported into it.\n"
+        "Without --batch the window opens and the PATHs (image files, folders and\n"
+        "presentations) are imported into it.\n"
         "\n"
         "With --batch no window opens: the PATHs are imported in order (images by their\n"
-        "extension .jpg .png .bmp .tif; folders by their files, sorted by name, without\n"
-        "their sub-folders) and written in that order:\n"
+        "extension .jpg .png .bmp .tif, presentations .ppt .pptx .odp as 800 x 600 slides\n"
+        "through LibreOffice; folders by their files, sorted by name, without their\n"
+        "sub-folders) and written in that order:\n"
         "  --card ROOT      into ROOT/DCIM/NNNRODIV as DUVU0001.JPG onward, with the Exif\n"
         "                   block and thumbnail; NNN is the first free folder number\n"
         "  --folder NNN     the folder number to use instead (100 to 999)\n"
@@ -169,6 +176,9 @@ QString UsageText() {
         "                   overwrite, overwrite-all, next (after the highest number),\n"
         "                   skip, or cancel (end the run). Default: ask on a terminal,\n"
         "                   else cancel.\n"
+        "  --no-exif        with --dest: no Exif block (a card always gets it)\n"
+        "  --no-thumbnails  with --dest: no embedded thumbnail (a card and slides always\n"
+        "                   get one)\n"
         "  Messages go to standard error, each written path to standard output.\n"
         "  Exit status: 0 when every image was written (or skipped as asked), 1 when any\n"
         "  was refused or failed, 2 for a usage error.\n"

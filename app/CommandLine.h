@@ -16,6 +16,8 @@ struct BatchOptions {
     std::optional<int> qualityPosition;
     std::optional<int> formatIndex;
     std::optional<int> conflictAnswer;  // --on-conflict; absent: ask on a terminal
+    bool noExif = false;                // --no-exif (a --dest folder only: a card has it)
+    bool noThumbnails = false;          // --no-thumbnails (likewise)
     bool askOnConflict = false;         // --on-conflict ask given
 };
 

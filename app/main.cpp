@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QLocale>
 #include <QTextStream>
 #include <cstdio>
@@ -39,7 +40,12 @@ int main(int argc, char** argv) {
     }
     Messages::SetLanguage(
         options.language.value_or(Messages::LanguageForLocale(QLocale::system())));
-    if (options.batch.enabled) return RunBatch(options);
+    if (options.batch.enabled) {
+        // The batch run waits on a conversion process and on the pool through Qt's event
+        // machinery, which needs an application object (but no display).
+        QCoreApplication application(argc, argv);
+        return RunBatch(options);
+    }
 
     if (!HasDisplay()) {
         err << "vimbrelcastor: no display to open the window on (DISPLAY is not set); "

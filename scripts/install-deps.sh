@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libvips-dev libexif-dev libgtest-dev
     # the program's Japanese texts
     fonts-noto-cjk
+    # slides: presentations are converted by a headless LibreOffice
+    libreoffice-impress-nogui
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
     # screenshots on a virtual display

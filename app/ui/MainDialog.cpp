@@ -39,6 +39,7 @@
 #include "skin/ui/SkinConstants.h"
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
+#include "slides/SlideImport.h"
 #include "slides/ui/ImportProgressDialog.h"
 #include "thumbs/Selection.h"
 #include "thumbs/ui/CThumbView.h"
@@ -331,19 +332,29 @@ bool MainDialog::ImportPresentation(const QString& path) {
         prompter_->Info(msg::SlidesLoadFailed);
         return false;
     }
+    // The progress window shows from the start, busy until the slide count is known: the
+    // conversion itself takes a while.
+    ImportProgressDialog progress(msg::ConvertingTitle, this);
+    progress.SetRange(0, 0);
+    progress.show();
     SlideExporter exporter(MakePresentationBackend(settings_), path, settings_.autoExportFolder);
     const bool imported = exporter.OpenPresentation(*prompter_);
     if (imported) {
         activateWindow();
-        ImportSlides(exporter);
+        WindowSlideProgress slideProgress(progress);
+        SlideImportContext context{exporter,   *loader_,        list_,         workSpace_,
+                                   *prompter_, unsavedChanges_, &slideProgress};
+        ImportSlides(context);
+        view_->Relayout(true);
         repaint();
     }
+    progress.hide();
     FocusView();
     return imported;
 }
 
-void MainDialog::ImportSlides(SlideExporter& exporter) {
-    exporter.EndPresentation();
+void MainDialog::ImportSlides(SlideImportContext& context) {
+    ::ImportSlides(context);
 }
 
 void MainDialog::ImportSlideCommand() {

@@ -16,6 +16,7 @@ class BitmapRadio;
 class CThumbView;
 class ImageLoader;
 class SlideExporter;
+struct SlideImportContext;
 class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
@@ -94,7 +95,7 @@ protected:
     virtual bool ImportPresentation(const QString& path);
 
     // The slide import run of an opened presentation.
-    virtual void ImportSlides(SlideExporter& exporter);
+    virtual void ImportSlides(SlideImportContext& context);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

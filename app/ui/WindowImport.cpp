@@ -24,3 +24,17 @@ void WindowImport::QueuePresentation(const QString& path) {
 bool WindowImport::ListFull() const {
     return window_.list().listFull();
 }
+
+void WindowSlideProgress::Start(int slideCount) {
+    progress_.SetRange(0, slideCount);
+    progress_.SetStep(1);
+    progress_.SetPos(0);
+}
+
+void WindowSlideProgress::Step() {
+    progress_.StepIt();
+}
+
+bool WindowSlideProgress::CancelRequested() {
+    return progress_.CancelRequested();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ImportDispatch.h"
+#include "slides/SlideImport.h"
 
 class ImportProgressDialog;
 class MainDialog;
@@ -20,4 +21,17 @@ public:
 private:
     MainDialog& window_;
     ImportProgressDialog* progress_;
+};
+
+// The slide import's progress in the window's progress window.
+class WindowSlideProgress : public SlideProgress {
+public:
+    explicit WindowSlideProgress(ImportProgressDialog& progress) : progress_(progress) {}
+
+    void Start(int slideCount) override;
+    void Step() override;
+    bool CancelRequested() override;
+
+private:
+    ImportProgressDialog& progress_;
 };

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "tests/support/Presentations.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -33,6 +35,14 @@ bool Near(QColor a, QColor b) {
 
 class BatchModeTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        // Processes are watched through Qt's event machinery.
+        static int argc = 1;
+        static char name[] = "e2e_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
     BatchModeTest() {
         in = QDir(temp.path()).filePath("my pictures");
         card = QDir(temp.path()).filePath("card");
@@ -126,6 +136,33 @@ TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
         vips::VImage::new_from_file(QFile::encodeName(QDir(dest).filePath("DUVU0001.PNG")));
     EXPECT_EQ(image.width(), 1024);
     EXPECT_EQ(image.height(), 768);
+}
+
+TEST_F(BatchModeTest, SlidesKeepTheirPlaceAndAlwaysGetAThumbnail) {
+    if (testpresentations::Soffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
+    const QString flat = QDir(temp.path()).filePath("talk.fodp");
+    testpresentations::WriteFlatPresentation(flat, 28.0, 15.75, {Qt::green, Qt::blue});
+    const QString deck = testpresentations::Convert(flat, "pptx", in);
+    ASSERT_FALSE(deck.isEmpty());
+    WriteJpeg(Solid(320, 240, Qt::yellow), In("z.jpg"));
+    const QString dest = QDir(temp.path()).filePath("out");
+    const Result result = RunProgram({"--batch", "--dest", dest, "--no-thumbnails", in});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList written = result.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(written.size(), 4);
+    // a.jpg, the two slides (16:9: bars above and below), z.jpg.
+    EXPECT_TRUE(Near(PixelAt(written[1], 400, 300), Qt::green));
+    EXPECT_TRUE(Near(PixelAt(written[1], 400, 40), Qt::black));
+    EXPECT_TRUE(Near(PixelAt(written[2], 400, 300), Qt::blue));
+    EXPECT_TRUE(Near(PixelAt(written[3], 400, 300), Qt::yellow));
+    const auto hasThumbnail = [](const QString& path) {
+        return RunTool("exiftool", {"-s", "-ThumbnailLength", path}).contains("ThumbnailLength");
+    };
+    EXPECT_FALSE(hasThumbnail(written[0]));
+    EXPECT_TRUE(hasThumbnail(written[1]));
+    EXPECT_TRUE(hasThumbnail(written[2]));
+    EXPECT_FALSE(hasThumbnail(written[3]));
 }
 
 TEST(BatchModeUsage, ErrorsExitWith2) {

@@ -1,0 +1,98 @@
+#include "slides/SlideImport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/WorkFolders.h"
+#include "imaging/CLead.h"
+#include "imaging/ImageLoader.h"
+#include "imaging/ImagingConstants.h"
+#include "skin/MessageIds.h"
+#include "skin/Prompter.h"
+#include "slides/SlideExporter.h"
+#include "thumbs/WorkingList.h"
+
+namespace {
+
+constexpr int kLandscapeWidth = 2048;
+constexpr int kPortraitHeight = 1536;
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 600;
+
+}  // namespace
+
+ExportSize SlideExportSize(float slideWidth, float slideHeight) {
+    const float r = slideHeight / slideWidth;  // single precision, as the sizes come
+    if (r <= 1.0f) return {kLandscapeWidth, int(double(kLandscapeWidth) * double(r))};
+    return {int(double(kPortraitHeight) / double(r)), kPortraitHeight};
+}
+
+QString SlideFileName(const QString& presentationPath, int slide, const QString& extension) {
+    return QStringLiteral("%1%2.%3")
+        .arg(QFileInfo(presentationPath).completeBaseName())
+        .arg(slide, 4, 10, QLatin1Char('0'))
+        .arg(extension);
+}
+
+void FitSlideImage(CLead& work, CLead& canvas, int width, int height) {
+    const float W = float(width);
+    const float H = float(height);
+    canvas.CreateImage(W, H, 24);
+    canvas.FillImage(0);
+    const float iw = work.ImageWidth();
+    const float ih = work.ImageHeight();
+    const float s = std::max(iw / W, ih / H);
+    const float nw = iw / s;
+    const float nh = ih / s;
+    work.ResizeImage(nw, nh, imaging::kResizeQuality);
+    canvas.CombineImage((W - nw) * 0.5f, (H - nh) * 0.5f, nw, nh, work.ImageHandle(), 0, 0, 800);
+    work.SetImageHandle(canvas.ImageHandle());
+    canvas.ReleaseImage();
+}
+
+bool ExportSlide(SlideImportContext& context, int slide) {
+    if (!context.workSpace.CheckWorkSpace(context.prompter)) return false;
+    SlideExporter& exporter = context.exporter;
+    const QString file = exporter.exportFolder() + QLatin1Char('/') +
+                         SlideFileName(exporter.presentationPath(), slide, QStringLiteral("bmp"));
+    const QSizeF size = exporter.backend().SlideSize(slide);
+    if (!size.isValid() || size.isEmpty()) {
+        context.prompter.Info(msg::SlidesDisplayFailed);
+        return false;
+    }
+    const ExportSize exportSize = SlideExportSize(float(size.width()), float(size.height()));
+    CLead work;
+    CLead canvas;
+    try {
+        if (!exporter.backend().ExportSlide(slide, exportSize.width, exportSize.height, file)) {
+            throw LeadError("the slide could not be exported");
+        }
+        work.LoadImage(file, 24, 0, -1);
+        FitSlideImage(work, canvas, kFrameWidth, kFrameHeight);
+        QFile::remove(file);
+        // The bitmap takes the exported file's place under the same name.
+        work.SaveImage(file, imaging::kFormatBmp, 24, 0, 0);
+    } catch (const LeadError&) {
+        work.ReleaseImage();
+        context.prompter.Info(msg::SlidesLoadFailed);
+        return false;
+    }
+    context.list.setListFull(false);
+    if (context.loader.AddImage(file, 1, 1) == 1) context.unsavedChanges = true;
+    // The loader made its own work copy.
+    QFile::remove(file);
+    return true;
+}
+
+void ImportSlides(SlideImportContext& context) {
+    SlideExporter& exporter = context.exporter;
+    const int count = exporter.slideCount();
+    if (context.progress) context.progress->Start(count);
+    for (exporter.currentSlide = 1; exporter.currentSlide <= count; ++exporter.currentSlide) {
+        if (context.progress) context.progress->Step();
+        if (!ExportSlide(context, exporter.currentSlide)) break;
+        if (context.list.listFull()) break;
+        if (context.progress && context.progress->CancelRequested()) break;
+    }
+    exporter.EndPresentation();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class ImageLoader;
+class Prompter;
+class SlideExporter;
+class WorkSpace;
+class WorkingList;
+class CLead;
+
+// How a slide import shows its progress and hears a stop: the window's progress window, or
+// nothing in the batch run.
+class SlideProgress {
+public:
+    virtual ~SlideProgress() = default;
+    virtual void Start(int slideCount) = 0;
+    virtual void Step() = 0;
+    // True when the user asked to stop (read after each slide).
+    virtual bool CancelRequested() = 0;
+};
+
+// Everything one slide import works with.
+struct SlideImportContext {
+    SlideExporter& exporter;
+    ImageLoader& loader;
+    WorkingList& list;
+    const WorkSpace& workSpace;
+    Prompter& prompter;
+    bool& unsavedChanges;
+    SlideProgress* progress = nullptr;
+};
+
+// The export size of a slide of width x height points: 2048 wide when it is not taller than
+// wide, else 1536 high; the other side from the ratio, truncated.
+struct ExportSize {
+    int width;
+    int height;
+};
+ExportSize SlideExportSize(float slideWidth, float slideHeight);
+
+// The file of slide n: the presentation's base name and the number with at least four digits.
+QString SlideFileName(const QString& presentationPath, int slide, const QString& extension);
+
+// Centres the image held by work on a black frame of width x height, the image scaled (up or
+// down) by the larger of its two ratios to the frame, placed without rounding the centring.
+void FitSlideImage(CLead& work, CLead& canvas, int width, int height);
+
+// Walks the slides of an opened presentation in order: each is exported, fitted onto an
+// 800 x 600 black frame, saved as a 24-bit bitmap and added to the list as a slide, until
+// the last one, a failure (134 or 135, already shown), a full list or a stop. The
+// presentation is ended in every case. GUI thread (or the batch run's).
+void ImportSlides(SlideImportContext& context);
+
+// One slide; false when the run must stop (the reason was shown).
+bool ExportSlide(SlideImportContext& context, int slide);

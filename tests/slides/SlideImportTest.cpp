@@ -1,0 +1,218 @@
+#include "slides/SlideImport.h"
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "app/WorkFolders.h"
+#include "imaging/CLead.h"
+#include "imaging/ImageLoader.h"
+#include "skin/MessageIds.h"
+#include "slides/LibreOfficeBackend.h"
+#include "slides/SlideExporter.h"
+#include "tests/support/Presentations.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+#include "thumbs/WorkingList.h"
+
+using namespace testimages;
+using namespace testpresentations;
+
+namespace {
+
+bool IsBlack(QColor c) {
+    return c.red() < 16 && c.green() < 16 && c.blue() < 16;
+}
+bool IsRed(QColor c) {
+    return c.red() > 230 && c.green() < 30 && c.blue() < 30;
+}
+
+TEST(SlideImport, ExportSizesAndNames) {
+    struct Case {
+        float w, h;
+        int width, height;
+    } const cases[] = {
+        {720, 540, 2048, 1536},   // 4:3
+        {1280, 720, 2048, 1152},  // 16:9
+        {540, 720, 1151, 1536},   // 3:4: r is a little above 4/3 in single precision
+        {600, 600, 2048, 2048},   // square: the landscape branch
+    };
+    for (const Case& c : cases) {
+        const ExportSize size = SlideExportSize(c.w, c.h);
+        EXPECT_EQ(size.width, c.width) << c.w << "x" << c.h;
+        EXPECT_EQ(size.height, c.height) << c.w << "x" << c.h;
+    }
+    EXPECT_EQ(SlideFileName("/talks/talk.ppt", 7, "bmp"), "talk0007.bmp");
+    EXPECT_EQ(SlideFileName("/talks/my deck.pptx", 12345, "bmp"), "my deck12345.bmp");
+}
+
+TEST(SlideImport, FitSlideImageCentresWithoutRounding) {
+    struct Case {
+        int w, h;
+        QList<int> redColumns;  // at mid height
+        QList<int> blackColumns;
+        QList<int> redRows;  // at mid width
+        QList<int> blackRows;
+    } const cases[] = {
+        {2048, 1536, {0, 799}, {}, {0, 599}, {}},
+        {2048, 1152, {0, 799}, {}, {75, 524}, {74, 525}},
+        {1151, 1536, {175, 624}, {174, 625}, {0, 599}, {}},
+        {2048, 2048, {100, 699}, {99, 700}, {0, 599}, {}},
+    };
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString("%1x%2").arg(c.w).arg(c.h).toStdString());
+        const QString path = QDir(temp.path()).filePath("slide.png");
+        WritePng(Solid(c.w, c.h, Qt::red), path);
+        CLead work;
+        CLead canvas;
+        work.LoadImage(path, 24, 0, -1);
+        FitSlideImage(work, canvas, 800, 600);
+        const QImage frame = work.ToQImage();
+        ASSERT_EQ(frame.size(), QSize(800, 600));
+        for (int x : c.redColumns) EXPECT_TRUE(IsRed(frame.pixelColor(x, 300))) << x;
+        for (int x : c.blackColumns) EXPECT_TRUE(IsBlack(frame.pixelColor(x, 300))) << x;
+        for (int y : c.redRows) EXPECT_TRUE(IsRed(frame.pixelColor(400, y))) << y;
+        for (int y : c.blackRows) EXPECT_TRUE(IsBlack(frame.pixelColor(400, y))) << y;
+    }
+}
+
+// Stops the run after a number of slides, as Cancel pressed during slide k does.
+class CountingProgress : public SlideProgress {
+public:
+    explicit CountingProgress(int stopAfter = 1 << 30) : stopAfter_(stopAfter) {}
+    void Start(int count) override { started = count; }
+    void Step() override { ++steps; }
+    bool CancelRequested() override { return steps >= stopAfter_; }
+    int started = -1;
+    int steps = 0;
+
+private:
+    int stopAfter_;
+};
+
+class LibreOfficeImportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "slides_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        if (Soffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+        // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.
+        work = QDir(temp.path()).filePath("work folder 作業");
+        exportFolder = QDir(work).filePath("autoexport");
+        QDir().mkpath(work);
+        EnsurePrivateFolder(work);
+        EnsurePrivateFolder(exportFolder);
+    }
+
+    // A presentation of slides width x height cm in the given format.
+    QString Deck(const QString& name, double width, double height, const QList<QColor>& slides,
+                 const QString& format) {
+        const QString flat = QDir(temp.path()).filePath(name + ".fodp");
+        WriteFlatPresentation(flat, width, height, slides);
+        return Convert(flat, format, QDir(temp.path()).filePath("decks"));
+    }
+
+    // Opens and imports a presentation; false when it could not be opened.
+    bool Import(const QString& path, CountingProgress* progress = nullptr) {
+        SlideExporter exporter(
+            std::make_unique<LibreOfficeBackend>(Soffice(), QDir(work).filePath("profile"), 180000),
+            path, exportFolder);
+        if (!exporter.OpenPresentation(prompter)) return false;
+        SlideImportContext context{exporter, Loader(), list, space, prompter, unsaved, progress};
+        ImportSlides(context);
+        return true;
+    }
+
+    QImage Frame(int row) const {
+        CLead lead;
+        lead.LoadImage(list.at(row).workPath);
+        return lead.ToQImage();
+    }
+
+    QTemporaryDir temp;
+    QString work;
+    QString exportFolder;
+    WorkingList list;
+    ScriptedPrompter prompter;
+    std::unique_ptr<ImageLoader> loaderOwner;
+    ImageLoader& Loader() {
+        if (!loaderOwner) loaderOwner = std::make_unique<ImageLoader>(list, prompter, work);
+        return *loaderOwner;
+    }
+    WorkSpace space{QDir::tempPath(), [] { return 10ull << 30; }};
+    bool unsaved = false;
+};
+
+TEST_F(LibreOfficeImportTest, EveryFormatImportsFramedSlidesWithBothOriginFlags) {
+    struct Case {
+        const char* name;
+        double w, h;  // cm
+        const char* format;
+        QPoint red, black;
+    } const cases[] = {
+        {"four_three", 25.4, 19.05, "ppt", {400, 300}, {-1, -1}},
+        {"sixteen_nine", 28.0, 15.75, "pptx", {400, 75}, {400, 74}},
+        {"three_four", 19.05, 25.4, "odp", {175, 300}, {174, 300}},
+        {"square", 20.0, 20.0, "ppt", {100, 300}, {99, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString deck = Deck(c.name, c.w, c.h, {Qt::red, Qt::red}, c.format);
+        ASSERT_FALSE(deck.isEmpty());
+        const int before = list.count();
+        CountingProgress progress;
+        ASSERT_TRUE(Import(deck, &progress));
+        EXPECT_EQ(progress.started, 2);
+        ASSERT_EQ(list.count(), before + 2);
+        const ImageEntry& slide = list.at(before);
+        EXPECT_EQ(slide.originFlagA, 1);
+        EXPECT_EQ(slide.originFlagB, 1);
+        EXPECT_TRUE(slide.sourcePath.endsWith(QString(c.name) + "0001.bmp"));
+        const QImage frame = Frame(before);
+        ASSERT_EQ(frame.size(), QSize(800, 600));
+        EXPECT_TRUE(IsRed(frame.pixelColor(c.red)));
+        if (c.black.x() >= 0) {
+            EXPECT_TRUE(IsBlack(frame.pixelColor(c.black)));
+        }
+        EXPECT_TRUE(unsaved);
+        // The export files are gone; only the work copies stay.
+        EXPECT_TRUE(QDir(exportFolder).entryList(QDir::Files).isEmpty());
+    }
+    EXPECT_TRUE(prompter.records.isEmpty());
+}
+
+TEST_F(LibreOfficeImportTest, CancelAfterSlideKKeepsOneToK) {
+    const QString deck =
+        Deck("five", 25.4, 19.05, {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan}, "pptx");
+    CountingProgress progress(2);
+    ASSERT_TRUE(Import(deck, &progress));
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(Frame(1).pixelColor(400, 300).green() > 200);
+}
+
+TEST_F(LibreOfficeImportTest, RefusedFilesGive133AndNoProgramGives115) {
+    const QString text = QDir(temp.path()).filePath("notes.ppt");
+    WriteBytes(text, "just a text file with the wrong name\n");
+    const QString damaged = QDir(temp.path()).filePath("damaged.pptx");
+    WriteBytes(damaged, QByteArray("PK\x03\x04 broken zip", 16));
+    EXPECT_FALSE(Import(text));
+    EXPECT_FALSE(Import(damaged));
+    EXPECT_EQ(prompter.Ids(), (QList<int>{msg::WrongPresentation, msg::WrongPresentation}));
+    EXPECT_EQ(prompter.records[0].argument, text);
+
+    prompter.records.clear();
+    SlideExporter none(std::make_unique<LibreOfficeBackend>(QString(), work, 1000), text,
+                       exportFolder);
+    EXPECT_FALSE(none.OpenPresentation(prompter));
+    EXPECT_EQ(prompter.Ids(), QList<int>{msg::PresentationAppMissing});
+    EXPECT_EQ(list.count(), 0);
+}
+
+}  // namespace
