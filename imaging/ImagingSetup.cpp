@@ -1,6 +1,8 @@
 #include "imaging/ImagingSetup.h"
 
 #include <vips/vips.h>
+// After vips.h, which it needs.
+#include <vips/vector.h>
 #include <mutex>
 
 bool StartImaging(const char* programName) {
@@ -15,6 +17,10 @@ bool StartImaging(const char* programName) {
         // The program runs its own workers, one image each; threads inside one image would
         // only compete with them.
         vips_concurrency_set(1);
+        // The run-time SIMD compiler of this platform's libvips frees its programs unsafely
+        // when two workers do so at once (heap corruption under the thumbnail renderer); the
+        // plain C paths are as fast for our sizes.
+        vips_vector_set_enabled(FALSE);
     });
     return started;
 }

@@ -1,8 +1,5 @@
 #include "thumbs/ThumbnailRenderer.h"
 
-#include <QFuture>
-#include <QtConcurrent/QtConcurrentRun>
-
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "thumbs/ThumbLayout.h"
@@ -11,6 +8,9 @@
 ThumbnailRenderer::ThumbnailRenderer(WorkingList& list, QObject* parent)
     : QObject(parent), list_(list) {
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // Thumbnails use the time nothing else wants: an import or the window never waits for a
+    // core behind them.
+    pool_.setThreadPriority(QThread::IdlePriority);
     const auto restart = [this] {
         scanFrom_ = 0;
         Schedule();
@@ -91,10 +91,14 @@ void ThumbnailRenderer::Schedule() {
         const ImageEntry& entry = list_.at(row);
         const EntryId id = entry.id;
         inFlight_.insert(id);
-        QtConcurrent::run(&pool_, &ThumbnailRenderer::Render, entry.workPath, entry.imageWidth,
-                          entry.imageHeight)
-            .then(this, [this, id](const QImage& image) { Finished(id, image); })
-            .onFailed(this, [this, id] { Finished(id, QImage()); });
+        // The result comes back as a queued call, which is dropped with the renderer if the
+        // window closes first (the destructor waits for the workers).
+        pool_.start([this, id, path = entry.workPath, width = entry.imageWidth,
+                     height = entry.imageHeight] {
+            const QImage image = Render(path, width, height);
+            QMetaObject::invokeMethod(
+                this, [this, id, image] { Finished(id, image); }, Qt::QueuedConnection);
+        });
     }
     if (inFlight_.isEmpty() && NextRow() < 0) Q_EMIT allRendered();
 }

@@ -52,10 +52,19 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
         UpdateGeometry();
         viewport()->update();
     };
-    connect(&list_, &QAbstractItemModel::rowsInserted, this, changed);
+    // Appended and changed entries repaint only their cells, and only when they are in view:
+    // an import of thousands of files or a renderer finishing off screen costs no painting.
+    connect(&list_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                UpdateGeometry();
+                UpdateRows(first, last);
+            });
     connect(&list_, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&list_, &QAbstractItemModel::modelReset, this, changed);
-    connect(&list_, &QAbstractItemModel::dataChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(&list_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& top, const QModelIndex& bottom) {
+                UpdateRows(top.row(), bottom.row());
+            });
 
     // The drag auto-scroll: the first tick soon after start, then every 64 ms.
     autoScroll_.setSingleShot(true);
@@ -86,6 +95,18 @@ void CThumbView::UpdateVisibleRows() {
     const int first = scroll() / kPitchY * grid_.columns;
     const int last = ((scroll() + viewport()->height()) / kPitchY + 1) * grid_.columns - 1;
     renderer_->SetVisibleRows(first, std::min(last, list_.count() - 1));
+}
+
+void CThumbView::UpdateRows(int first, int last) {
+    const QRect view = viewport()->rect();
+    QRect dirty;
+    const int firstInView = std::max(first, scroll() / kPitchY * grid_.columns);
+    for (int row = firstInView; row <= last && row < list_.count(); ++row) {
+        const QRect cell = CellAt(row, grid_.columns, scroll()).background;
+        if (cell.top() > view.bottom()) break;
+        if (cell.intersects(view)) dirty |= cell;
+    }
+    if (!dirty.isEmpty()) viewport()->update(dirty.adjusted(-4, 0, 4, 0));
 }
 
 void CThumbView::Relayout(bool scrollToEnd) {

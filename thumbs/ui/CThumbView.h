@@ -66,6 +66,8 @@ protected:
 private:
     void UpdateGeometry();
     void UpdateVisibleRows();
+    // Repaints the cells of rows first..last that are in view.
+    void UpdateRows(int first, int last);
     void PaintCell(QPainter& painter, int row, const thumbs::Cell& cell);
     void DragStep(const QPoint& globalPos);
     void EndDrag(const QPoint& globalPos);
