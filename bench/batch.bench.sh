@@ -12,7 +12,9 @@
 # Builds nothing: `make bench` has built pipeline_bench and vimbrelcastor. The corpus is made
 # once in <build-dir>/bench-batch-corpus and reused; outputs go to <build-dir>/bench-batch-out.
 # Ours is timed as a whole process (start-up, the work copies of the inputs, every write) into
-# an empty card each pass; its peak memory is the largest resident size of its passes.
+# an empty card each pass; its peak memory is the largest resident size of its passes. Ours and
+# the floor also report processor time (user + system), which other work on the machine
+# disturbs less than wall time.
 # Goals: ours / best peer >= 3 (images per second), ours / floor close to 1 (here >= 0.9),
 # peak memory of ours < 300 MB.
 set -euo pipefail
@@ -69,6 +71,7 @@ echo "corpus: $count images in $corpus; best of $runs passes each"
 
 # ---- ours ----
 best=""
+best_cpu=""
 peak=0
 passes=""
 for ((run = 0; run < runs; run++)); do
@@ -76,7 +79,7 @@ for ((run = 0; run < runs; run++)); do
     rm -rf "$card"
     mkdir -p "$card"
     start=$(now)
-    /usr/bin/time -f %M -o "$out/ours.rss" \
+    /usr/bin/time -f '%M %U %S' -o "$out/ours.time" \
         "$program" --batch --card "$card" "$corpus" >"$out/ours.txt" 2>"$out/ours.err" ||
         fail "vimbrelcastor --batch failed: $(cat "$out/ours.err")"
     end=$(now)
@@ -85,17 +88,21 @@ for ((run = 0; run < runs; run++)); do
     took=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }')
     passes+=" $took"
     best=$(shorter "$took" "$best")
-    rss=$(tail -n 1 "$out/ours.rss")
+    read -r rss user system < <(tail -n 1 "$out/ours.time")
     if [ "$rss" -gt "$peak" ]; then peak=$rss; fi
+    best_cpu=$(shorter "$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')" "$best_cpu")
 done
 ours=$(rate "$best")
 report "ours (vimbrelcastor --batch)" "$best"
 echo "    its passes (s):$passes"
+awk -v n="$count" -v t="$best_cpu" \
+    'BEGIN { printf "  %-34s %3d images %8.2f ms/image\n", "its processor time", n, 1000 * t / n }'
 
 # ---- the floor ----
 floor_report=$("$tool" floor2 "$corpus" "$out/floor")
 echo "$floor_report"
 floor=$(awk '$1 == "overall" { print $4 }' <<<"$floor_report")
+floor_cpu=$(awk '$1 == "processor" { print $5 }' <<<"$floor_report")
 
 # ---- the peers ----
 # One line per image for xargs: its number and its path.
@@ -148,6 +155,8 @@ done
 best_peer=$(printf '%s\n' "${peer[@]}" | sort -g | tail -n 1)
 echo "summary (images/s, two cores; load average before the run: $load_start):"
 awk -v ours="$ours" -v bottom="$floor" -v peer="$best_peer" -v kb="$peak" \
+    -v ours_cpu="$(awk -v n="$count" -v t="$best_cpu" 'BEGIN { print 1000 * t / n }')" \
+    -v floor_cpu="$floor_cpu" \
     -v v1="${peer[vips1]}" -v v2="${peer[vips2]}" -v m1="${peer[magick1]}" \
     -v m2="${peer[magick2]}" 'BEGIN {
     printf "  ours                %8.2f\n  floor               %8.2f\n", ours, bottom
@@ -158,5 +167,6 @@ awk -v ours="$ours" -v bottom="$floor" -v peer="$best_peer" -v kb="$peak" \
     mb = kb / 1024
     printf "  ours / best peer    %8.2f  (goal >= 3: %s)\n", speedup, (speedup >= 3 ? "met" : "MISSED")
     printf "  ours / floor        %8.2f  (goal >= 0.9: %s)\n", share, (share >= 0.9 ? "met" : "MISSED")
+    printf "  processor time, floor / ours %5.2f  (%.1f against %.1f ms/image)\n", floor_cpu / ours_cpu, floor_cpu, ours_cpu
     printf "  ours, peak memory   %8.1f MB  (goal < 300: %s)\n", mb, (mb < 300 ? "met" : "MISSED")
 }'
