@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <deque>
 
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
@@ -119,6 +120,22 @@ private:
     bool progressShown_ = false;
 };
 
+// The images and presentations a path stands for, in order, without loading anything.
+class CollectingSink : public ImportSink {
+public:
+    struct Item {
+        bool presentation;
+        QString path;
+    };
+
+    bool StepProgress() override { return true; }
+    void LoadImage(const QString& path) override { items.append({false, path}); }
+    void QueuePresentation(const QString& path) override { items.append({true, path}); }
+    bool ListFull() const override { return false; }
+
+    QList<Item> items;
+};
+
 // Images go straight to the loader, presentations are turned into slides on the spot so that
 // they keep their place among the images; the run has no Cancel button.
 class BatchSink : public ImportSink {
@@ -224,20 +241,38 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     ImageLoader loader(list, prompter, work.path());
     BatchSink sink(loader, list, prompter, space, settings);
 
+    // The paths are walked first (names only), then each image is imported while the run
+    // encodes the ones before it: copying files and encoding overlap.
+    CollectingSink collected;
     int missing = 0;
     for (const QString& path : options.paths) {
-        if (!space.CheckWorkSpace(prompter)) {
-            ++missing;
-            break;
-        }
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
             Print(err, QStringLiteral("vimbrelcastor: %1: no such file or folder\n").arg(path));
             ++missing;
             continue;
         }
         int counter = 0;
-        ImportPath(path, counter, ImportMode::Load, &sink);
-        if (list.listFull()) break;
+        ImportPath(path, counter, ImportMode::Load, &collected);
+    }
+    std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
+    const auto feedOne = [&]() -> bool {
+        if (queue.empty()) return false;
+        if (!space.CheckWorkSpace(prompter)) {
+            ++missing;
+            queue.clear();
+            return false;
+        }
+        const CollectingSink::Item item = queue.front();
+        queue.pop_front();
+        if (item.presentation) {
+            sink.QueuePresentation(item.path);
+        } else {
+            sink.LoadImage(item.path);
+        }
+        if (list.listFull()) queue.clear();
+        return true;
+    };
+    while (list.isEmpty() && feedOne()) {
     }
     if (list.isEmpty()) {
         prompter.Info(msg::NoImages);
@@ -247,6 +282,12 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     bool unsaved = true;
     QString lastDestination;
     ConvertRun run(list, convert, prompter, unsaved, lastDestination);
+    run.SetFeeder(feedOne);
+    run.SetWaiter([&](QFuture<EncodedImage> future) {
+        while (!future.isFinished() && feedOne()) {
+        }
+        future.waitForFinished();
+    });
     const std::atomic<bool> stop{false};
     const bool completed =
         run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {

@@ -46,6 +46,7 @@
 #include <vector>
 #include <vips/vips8>
 
+#include "app/WaitWithEvents.h"
 #include "app/WorkFolders.h"
 #include "imaging/CLead.h"
 #include "imaging/ImageLoader.h"
@@ -423,6 +424,9 @@ public:
           view_(list_, prompter_),
           options_(options) {
         if (!folder_.isValid()) throw std::runtime_error("cannot create a temporary folder");
+        // As the window does: work copies on a worker while the events keep running.
+        loader_.SetRunner(
+            [](const std::function<ImageLoader::Examined()>& work) { return RunWithEvents(work); });
         view_.resize(options.view);
         view_.show();
         QApplication::processEvents();

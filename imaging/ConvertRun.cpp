@@ -159,9 +159,12 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
     ask_ = true;
     keep_ = true;
     wholeList_ = true;
-    const int count = list_.count();
     int next = 0;
-    for (int row = 0; row < count; ++row) {
+    for (int row = 0;; ++row) {
+        while (row >= list_.count() && feeder_ && feeder_()) {
+        }
+        const int count = list_.count();
+        if (row >= count) break;
         if (stop) {
             DrainAhead();
             return false;

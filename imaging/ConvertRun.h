@@ -62,6 +62,11 @@ public:
     ~ConvertRun();
 
     void SetWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
+    // Adds the next image to the list while the run goes on (the batch run imports this way,
+    // so that copying files and encoding overlap); false when no more will come. Save All
+    // asks it whenever it has written every image it has.
+    using Feeder = std::function<bool()>;
+    void SetFeeder(Feeder feeder) { feeder_ = std::move(feeder); }
     // Images encoded ahead of the one being written (at least 1).
     void SetLookAhead(int images) { lookAhead_ = std::max(1, images); }
 
@@ -93,6 +98,7 @@ private:
     bool& unsavedChanges_;
     QString& lastDestination_;
     Waiter waiter_;
+    Feeder feeder_;
     int lookAhead_ = 2;
     QThreadPool pool_;
     std::deque<QFuture<EncodedImage>> ahead_;

@@ -82,12 +82,20 @@ QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
     const double scale = std::min(double(width) / image.width(), double(height) / image.height());
     const int w = std::max(1, int(std::lround(image.width() * scale)));
     const int h = std::max(1, int(std::lround(image.height() * scale)));
-    // One Lanczos pass (no block shrink first): half the cost for a picture this small.
-    VImage small =
-        image.resize(double(w) / image.width(), VImage::option()
-                                                    ->set("vscale", double(h) / image.height())
-                                                    ->set("kernel", VIPS_KERNEL_LANCZOS3)
-                                                    ->set("gap", 0.0));
+    VImage small;
+    if (image.width() % w == 0 && image.height() % h == 0 &&
+        image.width() / w == image.height() / h) {
+        // A whole-number ratio (800 x 600 to 160 x 120): the average of each block of pixels is
+        // as good a thumbnail and costs a fraction of a resampling filter.
+        small = image.shrink(image.width() / w, image.height() / h);
+    } else {
+        // One Lanczos pass (no block shrink first): half the cost for a picture this small.
+        small =
+            image.resize(double(w) / image.width(), VImage::option()
+                                                        ->set("vscale", double(h) / image.height())
+                                                        ->set("kernel", VIPS_KERNEL_LANCZOS3)
+                                                        ->set("gap", 0.0));
+    }
     // Rounding inside the resampler may differ by one pixel; the canvas absorbs it.
     small = small.embed((width - small.width()) / 2, (height - small.height()) / 2, width, height,
                         VImage::option()->set("extend", VIPS_EXTEND_BLACK));

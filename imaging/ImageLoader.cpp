@@ -48,50 +48,54 @@ bool CopyContents(QFile& in, QFile& out) {
 ImageLoader::ImageLoader(WorkingList& list, Prompter& prompter, QString workFolder)
     : list_(list), prompter_(prompter), workFolder_(std::move(workFolder)) {}
 
+ImageLoader::Examined ImageLoader::ExamineAndCopy(const QString& path) {
+    Examined result;
+    // Only regular files: a pipe or a device would block the examination forever.
+    if (!QFileInfo(path).isFile()) return result;
+    try {
+        examiner_.ReadFileInfo(path, 0, 1);
+    } catch (const LeadError&) {
+        return result;
+    }
+    if (!imaging::IsSupportedFormat(examiner_.InfoFormat())) {
+        result.message = msg::UnsupportedFormat;
+        return result;
+    }
+    if (examiner_.InfoWidth() > imaging::kMaxImageSide ||
+        examiner_.InfoHeight() > imaging::kMaxImageSide) {
+        result.message = msg::ImageTooLarge;
+        return result;
+    }
+    // Upright: a photo turned by its Exif orientation shows turned in the grid too.
+    const bool turned = examiner_.InfoOrientation() >= 5 && examiner_.InfoOrientation() <= 8;
+    result.width = int(turned ? examiner_.InfoHeight() : examiner_.InfoWidth());
+    result.height = int(turned ? examiner_.InfoWidth() : examiner_.InfoHeight());
+    // An entry without its copy would fail later in every preview and save, so a copy that
+    // cannot be made refuses the image.
+    result.workPath = MakeWorkCopy(path);
+    result.message = result.workPath.isEmpty() ? msg::WrongImageFile : 0;
+    return result;
+}
+
 int ImageLoader::AddImage(const QString& path, int originFlagA, int originFlagB) {
     if (list_.count() >= WorkingList::kMaxEntries) {
         prompter_.Info(msg::TooManyImages);
         list_.setListFull(true);
         return 0;
     }
-    // Only regular files: a pipe or a device would block the examination forever.
-    if (!QFileInfo(path).isFile()) {
-        prompter_.Info(msg::WrongImageFile, path);
+    const auto work = [this, path] { return ExamineAndCopy(path); };
+    const Examined examined = runner_ ? runner_(work) : work();
+    if (examined.message != 0) {
+        prompter_.Info(examined.message, path);
         return 0;
     }
-    try {
-        examiner_.ReadFileInfo(path, 0, 1);
-    } catch (const LeadError&) {
-        prompter_.Info(msg::WrongImageFile, path);
-        return 0;
-    }
-    if (!imaging::IsSupportedFormat(examiner_.InfoFormat())) {
-        prompter_.Info(msg::UnsupportedFormat, path);
-        return 0;
-    }
-    if (examiner_.InfoWidth() > imaging::kMaxImageSide ||
-        examiner_.InfoHeight() > imaging::kMaxImageSide) {
-        prompter_.Info(msg::ImageTooLarge, path);
-        return 0;
-    }
-
-    // An entry without its copy would fail later in every preview and save, so a copy that
-    // cannot be made refuses the image.
-    const QString workPath = MakeWorkCopy(path);
-    if (workPath.isEmpty()) {
-        prompter_.Info(msg::WrongImageFile, path);
-        return 0;
-    }
-
     ImageEntry entry;
     entry.originFlagA = originFlagA;
     entry.originFlagB = originFlagB;
     entry.sourcePath = path;
-    entry.workPath = workPath;
-    // Upright: a photo turned by its Exif orientation shows turned in the grid too.
-    const bool turned = examiner_.InfoOrientation() >= 5 && examiner_.InfoOrientation() <= 8;
-    entry.imageWidth = int(turned ? examiner_.InfoHeight() : examiner_.InfoWidth());
-    entry.imageHeight = int(turned ? examiner_.InfoWidth() : examiner_.InfoHeight());
+    entry.workPath = examined.workPath;
+    entry.imageWidth = examined.width;
+    entry.imageHeight = examined.height;
     list_.Append(std::move(entry));
     return 1;
 }

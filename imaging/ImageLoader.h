@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "imaging/CLead.h"
+#include "skin/MessageIds.h"
 
 class Prompter;
 class WorkingList;
@@ -20,7 +22,22 @@ public:
     // are 1 for a slide from a presentation, 0 for an image file.
     int AddImage(const QString& path, int originFlagA, int originFlagB);
 
+    // What the examination and the copy of one file found: the message to show (0 when the
+    // image is accepted), the upright size and the work copy.
+    struct Examined {
+        int message = msg::WrongImageFile;
+        int width = 0;
+        int height = 0;
+        QString workPath;
+    };
+    // How the examination and the copy run: inline by default; the window runs them on a
+    // worker and keeps handling its events meanwhile, so a file held up by the disk does not
+    // freeze it. The messages are shown afterwards, on the caller's thread.
+    using Runner = std::function<Examined(const std::function<Examined()>& work)>;
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
+
 private:
+    Examined ExamineAndCopy(const QString& path);
     // The work copy in the work folder, "TMP" and a unique suffix; empty on failure, when
     // nothing is left behind.
     QString MakeWorkCopy(const QString& source);
@@ -29,4 +46,5 @@ private:
     Prompter& prompter_;
     QString workFolder_;
     CLead examiner_;
+    Runner runner_;
 };

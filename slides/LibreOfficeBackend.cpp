@@ -5,34 +5,20 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 #include <vips/vips8>
 
+#include "app/WaitWithEvents.h"
 #include "imaging/Encoders.h"
 #include "imaging/ImagingSetup.h"
 
 using vips::VImage;
 
 namespace {
-
-// Waits for a worker's result while the thread's events keep running.
-template <typename T>
-T WaitFor(QFuture<T> future) {
-    if (!future.isFinished() && QCoreApplication::instance()) {
-        QFutureWatcher<T> watcher;
-        QEventLoop loop;
-        QObject::connect(&watcher, &QFutureWatcher<T>::finished, &loop, &QEventLoop::quit);
-        watcher.setFuture(future);
-        if (!future.isFinished()) loop.exec();
-    }
-    return future.result();
-}
 
 // Page n (from 0) of the PDF at width x height pixels; a page without a background of its own
 // is white, as the slide shows. Empty on failure.
@@ -172,8 +158,11 @@ QSizeF LibreOfficeBackend::SlideSize(int n) const {
 bool LibreOfficeBackend::ExportSlide(int n, int width, int height, const QString& file) {
     if (n < 1 || n > sizes_.size() || width <= 0 || height <= 0) return false;
     // Rendered on the pool, so the window is not held while a page is drawn.
-    const QByteArray bitmap =
-        WaitFor(QtConcurrent::run(&RenderPage, pdf_, n - 1, sizes_[n - 1].width(), width, height));
+    const QString pdf = pdf_;
+    const double pageWidth = sizes_[n - 1].width();
+    const QByteArray bitmap = RunWithEvents([pdf, n, pageWidth, width, height] {
+        return RenderPage(pdf, n - 1, pageWidth, width, height);
+    });
     if (bitmap.isEmpty()) return false;
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||

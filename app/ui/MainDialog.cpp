@@ -17,6 +17,7 @@
 #include "app/Companion.h"
 #include "app/Destination.h"
 #include "app/ImportDispatch.h"
+#include "app/WaitWithEvents.h"
 #include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"
@@ -85,6 +86,10 @@ MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompt
     colours.setColor(QPalette::Window, QColor(skin::kPanelBackground));
     setPalette(colours);
 
+    // Files are examined and copied on a worker while the window keeps handling its events: a
+    // file held up by the disk during a large import does not freeze it.
+    loader_->SetRunner(
+        [](const std::function<ImageLoader::Examined()>& work) { return RunWithEvents(work); });
     BuildControls();
     BuildMenus();
     BuildShortcuts();

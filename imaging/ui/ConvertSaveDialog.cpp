@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "app/WaitWithEvents.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
@@ -218,15 +219,7 @@ std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun() {
     auto run = std::make_unique<ConvertRun>(list_, settings_, prompter_, unsavedChanges_,
                                             lastDestination_);
     // Waiting for an encoding keeps the window alive: repaints, Stop, the close button.
-    run->SetWaiter([](QFuture<EncodedImage> future) {
-        if (future.isFinished()) return;
-        QFutureWatcher<EncodedImage> watcher;
-        QEventLoop loop;
-        QObject::connect(&watcher, &QFutureWatcher<EncodedImage>::finished, &loop,
-                         &QEventLoop::quit);
-        watcher.setFuture(future);
-        if (!future.isFinished()) loop.exec();
-    });
+    run->SetWaiter([](QFuture<EncodedImage> future) { WaitWithEvents(future); });
     return run;
 }
 
