@@ -109,7 +109,8 @@ bool LibreOfficeBackend::Convert(const QString& copy, const QString& filter) {
     process.setProgram(soffice_);
     process.setArguments({
         QStringLiteral("-env:UserInstallation=") +
-            QUrl::fromLocalFile(profileFolder_).toString(QUrl::FullyEncoded),
+            QUrl::fromLocalFile(QFileInfo(profileFolder_).absoluteFilePath())
+                .toString(QUrl::FullyEncoded),
         QStringLiteral("--headless"),
         QStringLiteral("--norestore"),
         QStringLiteral("--nologo"),

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 
 #include "app/WorkFolders.h"
 #include "imaging/CLead.h"
@@ -34,6 +35,12 @@ QString SlideFileName(const QString& presentationPath, int slide, const QString&
         .arg(extension);
 }
 
+QSize FittedSlideSize(const ExportSize& size, int width, int height) {
+    const float s = std::max(float(size.width) / float(width), float(size.height) / float(height));
+    return QSize(std::max(1, int(std::lround(size.width / s))),
+                 std::max(1, int(std::lround(size.height / s))));
+}
+
 void FitSlideImage(CLead& work, CLead& canvas, int width, int height) {
     const float W = float(width);
     const float H = float(height);
@@ -61,10 +68,14 @@ bool ExportSlide(SlideImportContext& context, int slide) {
         return false;
     }
     const ExportSize exportSize = SlideExportSize(float(size.width()), float(size.height()));
+    // The page is drawn straight at the size it takes in the frame: the picture the export
+    // size scaled down by the frame's factor would give, drawn sharper and at a fraction of the
+    // cost of drawing 2048 pixels and resampling them.
+    const QSize drawn = FittedSlideSize(exportSize, kFrameWidth, kFrameHeight);
     CLead work;
     CLead canvas;
     try {
-        if (!exporter.backend().ExportSlide(slide, exportSize.width, exportSize.height, file)) {
+        if (!exporter.backend().ExportSlide(slide, drawn.width(), drawn.height(), file)) {
             throw LeadError("the slide could not be exported");
         }
         work.LoadImage(file, 24, 0, -1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -39,6 +40,10 @@ struct ExportSize {
     int height;
 };
 ExportSize SlideExportSize(float slideWidth, float slideHeight);
+
+// The size the exported picture takes once fitted into a frame of width x height (what
+// FitSlideImage makes of it), rounded to whole pixels.
+QSize FittedSlideSize(const ExportSize& size, int width, int height);
 
 // The file of slide n: the presentation's base name and the number with at least four digits.
 QString SlideFileName(const QString& presentationPath, int slide, const QString& extension);

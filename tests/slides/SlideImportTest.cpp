@@ -32,16 +32,18 @@ TEST(SlideImport, ExportSizesAndNames) {
     struct Case {
         float w, h;
         int width, height;
+        QSize fitted;  // in the 800 x 600 frame
     } const cases[] = {
-        {720, 540, 2048, 1536},   // 4:3
-        {1280, 720, 2048, 1152},  // 16:9
-        {540, 720, 1151, 1536},   // 3:4: r is a little above 4/3 in single precision
-        {600, 600, 2048, 2048},   // square: the landscape branch
+        {720, 540, 2048, 1536, {800, 600}},   // 4:3
+        {1280, 720, 2048, 1152, {800, 450}},  // 16:9
+        {540, 720, 1151, 1536, {450, 600}},   // 3:4: r is a little above 4/3 in single precision
+        {600, 600, 2048, 2048, {600, 600}},   // square: the landscape branch
     };
     for (const Case& c : cases) {
         const ExportSize size = SlideExportSize(c.w, c.h);
         EXPECT_EQ(size.width, c.width) << c.w << "x" << c.h;
         EXPECT_EQ(size.height, c.height) << c.w << "x" << c.h;
+        EXPECT_EQ(FittedSlideSize(size, 800, 600), c.fitted) << c.w << "x" << c.h;
     }
     EXPECT_EQ(SlideFileName("/talks/talk.ppt", 7, "bmp"), "talk0007.bmp");
     EXPECT_EQ(SlideFileName("/talks/my deck.pptx", 12345, "bmp"), "my deck12345.bmp");
