@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vips/vips8>
+
+// Pictures the benchmarks make: photograph-like scenes that compress at quality 90 as a
+// detailed photograph does. Any thread.
+namespace benchpictures {
+
+vips::VImage Srgb(const vips::VImage& image);
+// Noise on a coarse grid, enlarged smoothly: blotches about cell pixels across.
+vips::VImage Blotches(int width, int height, int cell, double sigma, int seed, int bandCount);
+// A tile repeated over width x height.
+vips::VImage Tiled(const vips::VImage& tile, int width, int height);
+// A sky-to-ground gradient, soft colour variation at several scales, a few hard-edged objects
+// and luminance grain.
+vips::VImage PhotoLike(int width, int height, int seed);
+
+}  // namespace benchpictures
