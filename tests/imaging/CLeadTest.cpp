@@ -166,18 +166,6 @@ TEST(CLead, BracketsInAFileNameAreNotLoadOptions) {
     EXPECT_EQ(lead.ImageWidth(), 64);
 }
 
-TEST(CLead, HeldImageMovesBetweenInstances) {
-    CLead a;
-    CLead b;
-    a.CreateImage(30, 20, 24);
-    a.FillImage(0x0000FF);  // 0x00BBGGRR: red
-    b.SetImageHandle(a.ImageHandle());
-    a.ReleaseImage();
-    EXPECT_THROW(a.ImageWidth(), LeadError);
-    EXPECT_EQ(b.ImageWidth(), 30);
-    EXPECT_EQ(b.ToQImage().pixelColor(5, 5), QColor(255, 0, 0));
-}
-
 }  // namespace
 
 namespace {

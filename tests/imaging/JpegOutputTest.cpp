@@ -157,18 +157,6 @@ TEST(JpegOutput, BaselineWith420SamplingAtTheQualityOfTheTable) {
     }
 }
 
-TEST(JpegOutput, QualityFactorsOfThePositions) {
-    const int expected[] = {0, 40, 32, 24, 16, 2};
-    for (int position = 1; position <= 5; ++position) {
-        EXPECT_EQ(QualityFactor(position), expected[position]);
-    }
-    EXPECT_EQ(JpegQuality(2), 98);
-    EXPECT_EQ(JpegQuality(16), 84);
-    EXPECT_EQ(JpegQuality(24), 76);
-    EXPECT_EQ(JpegQuality(32), 68);
-    EXPECT_EQ(JpegQuality(40), 60);
-}
-
 TEST(JpegOutput, ThumbnailIsLetterboxedForSxga) {
     QTemporaryDir temp;
     const QString path = SaveConverted(temp.path(), Solid(1280, 1024, Qt::white), 2, 2, true);

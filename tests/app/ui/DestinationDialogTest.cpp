@@ -16,27 +16,21 @@ class DestinationDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    // The first card is empty, the second holds 100RODIV and 101RODIV.
-    QList<Drive> Drives() const {
-        return {{empty.path(), "EMPTY", true}, {used.path(), "USED", true}};
-    }
-
     std::unique_ptr<DestinationDialog> Open(const QString& driveText) {
         prompter = ScriptedPrompter();
-        auto dialog = std::make_unique<DestinationDialog>(Drives(), driveText, prompter);
+        const QList<Drive> drives = {{empty.path(), "EMPTY", true}, {used.path(), "USED", true}};
+        auto dialog = std::make_unique<DestinationDialog>(drives, driveText, prompter);
         dialog->show();
         dialog->activateWindow();
         if (!QTest::qWaitForWindowActive(dialog.get())) return nullptr;
+        number = dialog->findChild<QLineEdit*>("number");
         return dialog;
     }
 
-    static QString Number(const DestinationDialog& dialog) {
-        return dialog.findChild<QLineEdit*>("number")->text();
-    }
-
     QTemporaryDir empty;
-    QTemporaryDir used;
+    QTemporaryDir used;  // holds 100RODIV and 101RODIV
     ScriptedPrompter prompter;
+    QLineEdit* number = nullptr;  // of the dialog opened last
 
 private Q_SLOTS:
     void initTestCase() {
@@ -45,38 +39,28 @@ private Q_SLOTS:
         QDir(used.path()).mkpath("DCIM/101RODIV");
     }
 
-    void opensOnTheGivenDriveWithItsFirstFreeNumber() {
-        struct Case {
-            QString driveText;
-            int index;
-            const char* number;
-        } const cases[] = {
-            {used.path(), 1, "102"},
-            {empty.path(), 0, "100"},
-            {"/not/a/listed/drive", 0, "100"},
-        };
-        for (const Case& c : cases) {
-            auto dialog = Open(c.driveText);
-            QVERIFY(dialog);
-            QCOMPARE(dialog->findChild<QComboBox*>("drive")->currentIndex(), c.index);
-            QCOMPARE(Number(*dialog), c.number);
-            QCOMPARE(dialog->driveText(), Drives().at(c.index).root);
-        }
-        auto dialog = Open(used.path());
-        QVERIFY(dialog);
-        QCOMPARE(dialog->findChild<QComboBox*>("drive")->currentText(), used.path() + "  USED");
-    }
-
+    // The dialog opens on the given drive (the first when it is not listed) and proposes the
+    // first free number of the drive selected; the arrows step it.
     void theNumberFollowsTheDrive() {
-        auto dialog = Open(empty.path());
+        auto dialog = Open("/not/a/listed/drive");
+        QVERIFY(dialog);
+        QCOMPARE(dialog->driveText(), empty.path());
+        dialog = Open(used.path());
         QVERIFY(dialog);
         auto* drive = dialog->findChild<QComboBox*>("drive");
-        drive->setCurrentIndex(1);
-        QCOMPARE(Number(*dialog), "102");
-        QCOMPARE(dialog->driveText(), used.path());
+        QCOMPARE(number->text(), "102");
         drive->setCurrentIndex(0);
-        QCOMPARE(Number(*dialog), "100");
+        QCOMPARE(number->text(), "100");
+        QCOMPARE(dialog->driveText(), empty.path());
+        drive->setCurrentIndex(1);
+        QCOMPARE(number->text(), "102");
+        QCOMPARE(dialog->driveText(), used.path());
         QVERIFY(prompter.records.isEmpty());
+        dialog->findChild<QToolButton*>("up")->click();
+        QCOMPARE(number->text(), "103");
+        QTest::keyClick(number, Qt::Key_Down);
+        dialog->findChild<QToolButton*>("down")->click();
+        QCOMPARE(number->text(), "101");
     }
 
     void leavingTheFieldPutsTheNumberInRange() {
@@ -92,7 +76,6 @@ private Q_SLOTS:
         for (const Case& c : cases) {
             auto dialog = Open(empty.path());
             QVERIFY(dialog);
-            auto* number = dialog->findChild<QLineEdit*>("number");
             number->setFocus();
             number->clear();
             QTest::keyClicks(number, c.typed);
@@ -103,41 +86,20 @@ private Q_SLOTS:
         }
     }
 
-    void arrowsStepWithinTheRange() {
+    // A taken number asks first: Cancel keeps the dialog open with nothing chosen, OK takes it.
+    void okTakesTheFolderOrStaysOpen() {
         auto dialog = Open(used.path());
         QVERIFY(dialog);
-        auto* up = dialog->findChild<QToolButton*>("up");
-        auto* down = dialog->findChild<QToolButton*>("down");
-        up->click();
-        QCOMPARE(Number(*dialog), "103");
-        QTest::keyClick(dialog->findChild<QLineEdit*>("number"), Qt::Key_Down);
-        down->click();
-        QCOMPARE(Number(*dialog), "101");
-        dialog->findChild<QLineEdit*>("number")->setText("999");
-        up->click();
-        QCOMPARE(Number(*dialog), "999");
-    }
-
-    void okGivesTheFolderOrStaysOpen() {
-        auto dialog = Open(used.path());
-        QVERIFY(dialog);
-        dialog->findChild<SkinButton*>("ok")->click();
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(dialog->chosenFolder(), QDir(used.path()).filePath("DCIM/102RODIV"));
-        QCOMPARE(dialog->driveText(), used.path());
-
-        // A taken number asks; Cancel keeps the dialog open with nothing chosen.
-        dialog = Open(used.path());
-        QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>("number")->setText("101");
+        number->setText("101");
+        prompter.confirmAnswers = {false, true};
         dialog->findChild<SkinButton*>("ok")->click();
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->chosenFolder(), QString());
         QCOMPARE(prompter.Ids(), QList<int>{msg::FolderNumberExists});
-        prompter.confirmAnswers = {true};
         dialog->findChild<SkinButton*>("ok")->click();
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(dialog->chosenFolder(), QDir(used.path()).filePath("DCIM/101RODIV"));
+        QCOMPARE(dialog->driveText(), used.path());
     }
 };
 

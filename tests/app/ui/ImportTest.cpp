@@ -207,14 +207,6 @@ private Q_SLOTS:
         // The switch matches no file and imports nothing.
         QVERIFY(prompter.records.isEmpty());
     }
-
-    void filterTexts() {
-        QCOMPARE(CCustomFileDialog::QtFilter("JPEG image (*.jpg) | *.jpg ||"),
-                 QString("JPEG image (*.jpg)"));
-        QCOMPARE(CCustomFileDialog::QtFilter(
-                     "Microsoft(R) PowerPoint(R) Presentation (*.ppt) | *.ppt ||", "*.pptx *.odp"),
-                 QString("Microsoft(R) PowerPoint(R) Presentation (*.ppt *.pptx *.odp)"));
-    }
 };
 
 QTEST_MAIN(ImportTest)

@@ -1,40 +1,57 @@
 #include "skin/ui/SkinnedBox.h"
 
-#include <QLabel>
+#include <QAbstractButton>
 #include <QtTest>
+#include <functional>
 
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
-#include "skin/Prompter.h"
+#include "skin/ui/BoxPrompter.h"
 #include "skin/ui/ColorStatic.h"
 #include "skin/ui/ConfirmBox.h"
 #include "skin/ui/InfoBox.h"
 #include "skin/ui/OverwriteBox.h"
 #include "skin/ui/WindowFront.h"
-#include "tests/skin/ui/BoxDriver.h"
 
 namespace {
 
 enum class Box { Info, Confirm, OverwriteOne, OverwriteAll };
 
+// The ways a user ends a box: a click on the named button, or a key with the focus moved to
+// the named button first (none: as opened), or closing the window.
+enum class Act { Click, Escape, Enter, WindowClose };
+
 int Run(Box box, const QString& text) {
-    switch (box) {
-        case Box::Info:
-            return InfoBox::Show(text);
-        case Box::Confirm:
-            return ConfirmBox::Ask(text);
-        case Box::OverwriteOne:
-            return OverwriteBox::Ask(text, false);
-        case Box::OverwriteAll:
-            return OverwriteBox::Ask(text, true);
-    }
-    return -1;
+    if (box == Box::Info) return InfoBox::Show(text);
+    if (box == Box::Confirm) return ConfirmBox::Ask(text);
+    return OverwriteBox::Ask(text, box == Box::OverwriteAll);
 }
 
-QString LongPath() {
-    QString path = QStringLiteral("/media/card/");
-    while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
-    return path.left(196) + QStringLiteral(".JPG");
+// Answers the next modal box from inside its own event loop, once it is up and active. A box
+// still open afterwards is ended with -1 and fails the test, so a box cannot hang it.
+void AnswerNextBox(std::function<void(QDialog*)> act, int attempts = 200) {
+    QTimer::singleShot(10, [act, attempts] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr && attempts > 0) return AnswerNextBox(act, attempts - 1);
+        QVERIFY2(box != nullptr, "no modal box came up");
+        if (QTest::qWaitForWindowActive(box)) act(box);
+        if (box->isVisible()) {
+            box->done(-1);
+            QFAIL("the box stayed open, or never became active");
+        }
+    });
+}
+
+void Perform(QDialog* box, Act act, const QString& button) {
+    auto* target = button.isEmpty() ? nullptr : box->findChild<QAbstractButton*>(button);
+    QVERIFY2(button.isEmpty() || target != nullptr, qPrintable(button));
+    if (act == Act::Click) QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+    if (act == Act::WindowClose) box->close();
+    if (act == Act::Escape || act == Act::Enter) {
+        if (target != nullptr) target->setFocus();
+        QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box,
+                        act == Act::Escape ? Qt::Key_Escape : Qt::Key_Return);
+    }
 }
 
 }  // namespace
@@ -45,124 +62,84 @@ class SkinnedBoxTest : public QObject {
 private Q_SLOTS:
     void answers_data() {
         QTest::addColumn<Box>("box");
-        QTest::addColumn<QList<BoxAction>>("actions");
-        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<Act>("act");
+        QTest::addColumn<QString>("button");
         QTest::addColumn<int>("expected");
 
-        using L = QList<BoxAction>;
-        const auto click = BoxAction::Click;
-        QTest::newRow("Info_OK") << Box::Info << L{click} << QStringList{"ok"} << 1;
-        QTest::newRow("Info_Escape") << Box::Info << L{BoxAction::Escape} << QStringList{""} << 2;
-        QTest::newRow("Info_close_button")
-            << Box::Info << L{BoxAction::CloseButton} << QStringList{""} << 2;
-        QTest::newRow("Info_Enter_on_OK")
-            << Box::Info << L{BoxAction::Enter} << QStringList{""} << 1;
+        const Act click = Act::Click;
+        QTest::newRow("Info_OK") << Box::Info << click << "ok" << 1;
+        QTest::newRow("Info_Escape") << Box::Info << Act::Escape << "" << 2;
+        QTest::newRow("Info_close_button") << Box::Info << click << "close" << 2;
+        QTest::newRow("Confirm_OK") << Box::Confirm << click << "ok" << 1;
+        QTest::newRow("Confirm_Cancel") << Box::Confirm << click << "cancel" << 2;
+        QTest::newRow("Confirm_Escape") << Box::Confirm << Act::Escape << "" << 2;
+        QTest::newRow("Confirm_close_button") << Box::Confirm << click << "close" << 2;
 
-        QTest::newRow("Confirm_OK") << Box::Confirm << L{click} << QStringList{"ok"} << 1;
-        QTest::newRow("Confirm_Cancel") << Box::Confirm << L{click} << QStringList{"cancel"} << 2;
-        QTest::newRow("Confirm_Escape")
-            << Box::Confirm << L{BoxAction::Escape} << QStringList{""} << 2;
-        QTest::newRow("Confirm_close_button")
-            << Box::Confirm << L{BoxAction::CloseButton} << QStringList{""} << 2;
-        QTest::newRow("Confirm_window_close")
-            << Box::Confirm << L{BoxAction::WindowClose} << QStringList{""} << 2;
-        QTest::newRow("Confirm_Enter_on_Cancel")
-            << Box::Confirm << L{BoxAction::Enter} << QStringList{"cancel"} << 2;
-
+        // A request to cancel the overwrite question is Cancel (0), never Overwrite (2); only
+        // a button the user moved to answers Enter.
         const Box all = Box::OverwriteAll;
-        QTest::newRow("Overwrite") << all << L{click} << QStringList{"overwrite"} << 2;
-        QTest::newRow("No") << all << L{click} << QStringList{"no"} << 1;
-        QTest::newRow("Save_next") << all << L{click} << QStringList{"saveNext"} << 4;
-        QTest::newRow("Overwrite_all") << all << L{click} << QStringList{"overwriteAll"} << 3;
-        QTest::newRow("Break") << all << L{click} << QStringList{"break"} << 0;
-        QTest::newRow("Overwrite_Escape_is_Cancel")
-            << all << L{BoxAction::Escape} << QStringList{""} << 0;
-        QTest::newRow("Overwrite_Escape_on_Overwrite_is_Cancel")
-            << all << L{BoxAction::Escape} << QStringList{"overwrite"} << 0;
-        QTest::newRow("Overwrite_window_close_is_Cancel")
-            << all << L{BoxAction::WindowClose} << QStringList{""} << 0;
-        QTest::newRow("Overwrite_Enter_as_opened_is_No")
-            << all << L{BoxAction::Enter} << QStringList{""} << 1;
-        QTest::newRow("Overwrite_Enter_on_Save_next")
-            << all << L{BoxAction::Enter} << QStringList{"saveNext"} << 4;
-        QTest::newRow("Overwrite_all_is_dead_in_a_one_image_save")
-            << Box::OverwriteOne << L{click, BoxAction::Escape} << QStringList{"overwriteAll", ""}
-            << 0;
-        QTest::newRow("One_image_save_Overwrite")
-            << Box::OverwriteOne << L{click} << QStringList{"overwrite"} << 2;
+        QTest::newRow("Overwrite") << all << click << "overwrite" << 2;
+        QTest::newRow("No") << all << click << "no" << 1;
+        QTest::newRow("Save_next") << all << click << "saveNext" << 4;
+        QTest::newRow("Overwrite_all") << all << click << "overwriteAll" << 3;
+        QTest::newRow("Break") << all << click << "break" << 0;
+        QTest::newRow("Overwrite_Escape") << all << Act::Escape << "" << 0;
+        QTest::newRow("Overwrite_Escape_on_Overwrite") << all << Act::Escape << "overwrite" << 0;
+        QTest::newRow("Overwrite_window_close") << all << Act::WindowClose << "" << 0;
+        QTest::newRow("Overwrite_Enter_as_opened_is_No") << all << Act::Enter << "" << 1;
+        QTest::newRow("Overwrite_Enter_on_Save_next") << all << Act::Enter << "saveNext" << 4;
+        QTest::newRow("One_image_Overwrite") << Box::OverwriteOne << click << "overwrite" << 2;
     }
 
     void answers() {
         QFETCH(Box, box);
-        QFETCH(QList<BoxAction>, actions);
-        QFETCH(QStringList, buttons);
+        QFETCH(Act, act);
+        QFETCH(QString, button);
         QFETCH(int, expected);
-
-        AnswerNextBox([&](QDialog* open) {
-            for (int i = 0; i < actions.size(); ++i) Perform(open, actions[i], buttons[i]);
-        });
+        AnswerNextBox([&](QDialog* open) { Perform(open, act, button); });
         QCOMPARE(Run(box, QStringLiteral("The question")), expected);
     }
 
+    // "Overwrite all" only in a save of all images; no close button to cancel the question.
     void overwriteAllFollowsTheSaveAllMode() {
         for (bool saveAll : {false, true}) {
             OverwriteBox box(saveAll);
-            auto* button = box.findChild<QAbstractButton*>(QStringLiteral("overwriteAll"));
-            QVERIFY(button != nullptr);
-            QCOMPARE(button->isEnabled(), saveAll);
-            for (const char* other : {"overwrite", "no", "saveNext", "break"}) {
-                QVERIFY2(box.findChild<QAbstractButton*>(other)->isEnabled(), other);
+            for (const char* name : {"overwrite", "no", "saveNext", "overwriteAll", "break"}) {
+                auto* button = box.findChild<QAbstractButton*>(name);
+                QVERIFY2(button != nullptr, name);
+                QVERIFY2(button->isEnabled() == (saveAll || qstrcmp(name, "overwriteAll") != 0),
+                         name);
             }
+            QVERIFY(box.findChild<QAbstractButton*>(QStringLiteral("close")) == nullptr);
         }
     }
 
     // A long message makes the box taller instead of cutting the text, in both languages.
-    void longTextShowsInFull_data() {
-        QTest::addColumn<Box>("box");
-        QTest::addColumn<QString>("text");
-        const QString path = LongPath();
-        QTest::newRow("Info_English_path")
-            << Box::Info
-            << Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English);
-        QTest::newRow("Confirm_Japanese")
-            << Box::Confirm
-            << Messages::Format(msg::FolderNumberExists, path, Messages::Language::Japanese);
-        QTest::newRow("Overwrite_English")
-            << Box::OverwriteAll
-            << Messages::Format(msg::SameNumberExists, path, Messages::Language::English);
-    }
-
     void longTextShowsInFull() {
-        QFETCH(Box, box);
-        QFETCH(QString, text);
-        AnswerNextBox([&](QDialog* open) {
-            auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
-            QVERIFY(label != nullptr);
-            QCOMPARE(label->text(), text);
-            QVERIFY(label->height() >= label->heightForWidth(label->width()));
-            QVERIFY(open->rect().contains(label->geometry()));
-            for (auto* button : open->findChildren<QAbstractButton*>()) {
-                if (button->objectName() == QLatin1String("close")) continue;
-                QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
-                         qPrintable(button->objectName()));
-                QVERIFY(open->rect().contains(button->geometry()));
-            }
-            open->reject();
-        });
-        Run(box, text);
-    }
-
-    void boxesTakeTheWidthOfTheirTitlePicture() {
-        InfoBox info;
-        ConfirmBox confirm;
-        OverwriteBox overwrite;
-        QCOMPARE(info.width(), 345);
-        QCOMPARE(confirm.width(), 345);
-        QCOMPARE(overwrite.width(), 532);
-        QCOMPARE(info.windowTitle(), Messages::Load(msg::WindowTitle));
-        QCOMPARE(confirm.windowTitle(), Messages::Load(msg::WindowTitle));
-        QVERIFY(overwrite.windowTitle().isEmpty());
-        QVERIFY(overwrite.findChild<QAbstractButton*>(QStringLiteral("close")) == nullptr);
+        QString path = QStringLiteral("/media/card/");
+        while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
+        const std::pair<Box, QString> cases[] = {
+            {Box::Info,
+             Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English)},
+            {Box::OverwriteAll,
+             Messages::Format(msg::FolderNumberExists, path, Messages::Language::Japanese)}};
+        for (const auto& c : cases) {
+            AnswerNextBox([&](QDialog* open) {
+                auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
+                QVERIFY(label != nullptr);
+                QCOMPARE(label->text(), c.second);
+                QVERIFY(label->height() >= label->heightForWidth(label->width()));
+                QVERIFY(open->rect().contains(label->geometry()));
+                for (auto* button : open->findChildren<QAbstractButton*>()) {
+                    if (button->objectName() == QLatin1String("close")) continue;
+                    QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
+                             qPrintable(button->objectName()));
+                    QVERIFY(open->rect().contains(button->geometry()));
+                }
+                open->reject();
+            });
+            Run(c.first, c.second);
+        }
     }
 
     void aBoxRestoresTheMinimisedMainWindowFirst() {
@@ -183,6 +160,37 @@ private Q_SLOTS:
         InfoBox::Show(QStringLiteral("Failed to load slides."));
         SetMainWindow(nullptr);
         QVERIFY(!minimisedWhileShown);
+    }
+
+    // The prompter shows the text of the id, or the plain text, and answers from the box.
+    void prompterShowsTheTextAndAnswersFromTheBox() {
+        const QString path = QStringLiteral("/home/user/My Pictures/slide 1.bmp");
+        const QString taken = QStringLiteral("DUVU0001.JPG exists");
+        BoxPrompter prompter;
+        const struct {
+            std::function<int()> ask;
+            const char* button;
+            int expected;
+            QString shown;
+        } cases[] = {
+            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "ok", 1,
+             Messages::Load(msg::DeleteImage)},
+            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "cancel", 0,
+             Messages::Load(msg::DeleteImage)},
+            {[&] { return prompter.Overwrite(taken, true); }, "overwriteAll", 3, taken},
+            {[&] { return prompter.Info(msg::UnsupportedFormat, path), 0; }, "ok", 0,
+             Messages::Format(msg::UnsupportedFormat, path)},
+            {[&] { return prompter.Plain(taken), 0; }, "ok", 0, taken},
+        };
+        for (const auto& c : cases) {
+            QString shown;
+            AnswerNextBox([&](QDialog* box) {
+                shown = qobject_cast<SkinnedBox*>(box)->Text();
+                Perform(box, Act::Click, c.button);
+            });
+            QCOMPARE(c.ask(), c.expected);
+            QCOMPARE(shown, c.shown);
+        }
     }
 };
 
