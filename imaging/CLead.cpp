@@ -10,6 +10,7 @@
 #include "imaging/FileFormat.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
+#include "imaging/Lanczos.h"
 
 using vips::VImage;
 using vips::VOption;
@@ -130,6 +131,9 @@ VImage Normalise(VImage image, bool grey) {
 // Resamples to exactly width x height.
 VImage ResizeExact(const VImage& image, int width, int height, VipsKernel kernel) {
     if (image.width() == width && image.height() == height) return image;
+    if (kernel == VIPS_KERNEL_LANCZOS3 && CanResampleLanczos3(image)) {
+        return ResampleLanczos3(image, width, height);
+    }
     VImage out = image.resize(
         double(width) / image.width(),
         VImage::option()->set("vscale", double(height) / image.height())->set("kernel", kernel));
@@ -271,7 +275,8 @@ void CLead::ResizeImage(float width, float height, int flags) {
     const VipsKernel kernel = flags == kResizeQuality ? VIPS_KERNEL_LANCZOS3 : VIPS_KERNEL_LINEAR;
     Guard([&] {
         const bool shrinking = targetWidth < image.width() || targetHeight < image.height();
-        if (held_.file_.isEmpty() || !shrinking) {
+        // A bitmap was decoded whole when it was loaded: reading it again gains nothing.
+        if (held_.file_.isEmpty() || !shrinking || held_.fileFormat_ == kFormatBmp) {
             held_.image_ = ResizeExact(image, targetWidth, targetHeight, kernel);
         } else {
             // Decode straight from the file at a reduced size: a JPEG scaled by 1/2, 1/4 or

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "imaging/ImagingConstants.h"
+#include "imaging/Lanczos.h"
 
 using vips::VImage;
 
@@ -88,6 +89,8 @@ QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
         // A whole-number ratio (800 x 600 to 160 x 120): the average of each block of pixels is
         // as good a thumbnail and costs a fraction of a resampling filter.
         small = image.shrink(image.width() / w, image.height() / h);
+    } else if (imaging::CanResampleLanczos3(image)) {
+        small = imaging::ResampleLanczos3(image, w, h);
     } else {
         // One Lanczos pass (no block shrink first): half the cost for a picture this small.
         small =

@@ -18,8 +18,9 @@ bool StartImaging(const char* programName) {
         // only compete with them.
         vips_concurrency_set(1);
         // The run-time SIMD compiler of this platform's libvips frees its programs unsafely
-        // when two workers do so at once (heap corruption under the thumbnail renderer); the
-        // plain C paths are as fast for our sizes.
+        // when two workers do so at once (heap corruption under the thumbnail renderer). The
+        // fits to the output size, where it mattered most, have vector loops of their own
+        // (imaging/Lanczos.cpp).
         vips_vector_set_enabled(FALSE);
     });
     return started;
