@@ -511,27 +511,12 @@ VImage ResizeAndFrame(const VImage& image, Fitted fitted) {
                          VImage::option()->set("extend", VIPS_EXTEND_BLACK));
 }
 
-QByteArray TakeBlob(VipsBlob* blob) {
-    size_t size = 0;
-    const void* data = vips_blob_get(blob, &size);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    vips_area_unref(VIPS_AREA(blob));
-    return bytes;
-}
-
-// The same JPEG our pipeline writes (quality 98, 4:2:0, standard tables), without metadata.
-QByteArray EncodePlain(const VImage& image) {
-    return TakeBlob(
-        image.jpegsave_buffer(VImage::option()
-                                  ->set("Q", imaging::JpegQuality(imaging::QualityFactor(5)))
-                                  ->set("strip", true)
-                                  ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)));
-}
-
 void FloorOne(const Input& input, const QString& out) {
     Fitted fitted{};
     const VImage reduced = LoadReduced(input, &fitted);
-    WriteFile(out, EncodePlain(ResizeAndFrame(reduced, fitted)));
+    // The same JPEG encoder our pipeline uses, without the Exif block.
+    WriteFile(out, EncodeJpeg(ResizeAndFrame(reduced, fitted),
+                              imaging::JpegQuality(imaging::QualityFactor(5))));
 }
 
 int RunFloor(const QString& dir, const QString& outDir) {

@@ -379,9 +379,7 @@ public:
         const auto start = Clock::now();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ImportProgressDialog progress(msg::LoadingTitle, &view_);
-        progress.SetRange(0, int(files.size()));
-        progress.SetStep(1);
-        progress.SetPos(0);
+        progress.Start(int(files.size()));
         progress.show();
         list_.setListFull(false);
         for (const QString& file : files) {

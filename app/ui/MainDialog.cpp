@@ -286,9 +286,7 @@ void MainDialog::ImportPaths(const QStringList& paths) {
     int counter = 0;
     for (const QString& path : paths) ImportPath(path, counter, ImportMode::Count, nullptr);
     ImportProgressDialog progress(msg::LoadingTitle, this);
-    progress.SetRange(0, counter);
-    progress.SetStep(1);
-    progress.SetPos(0);
+    progress.Start(counter);
     progress.show();
     list_.setListFull(false);
     WindowImport sink(*this, &progress);
@@ -340,7 +338,7 @@ bool MainDialog::ImportPresentation(const QString& path) {
     // The progress window shows from the start, busy until the slide count is known: the
     // conversion itself takes a while.
     ImportProgressDialog progress(msg::ConvertingTitle, this);
-    progress.SetRange(0, 0);
+    progress.Start(0);
     progress.show();
     SlideExporter exporter(MakePresentationBackend(settings_), path, settings_.autoExportFolder);
     const bool imported = exporter.OpenPresentation(*prompter_);
@@ -395,17 +393,15 @@ void MainDialog::ImportFileCommand() {
         const QStringList files = dialog.selectedFiles();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ImportProgressDialog progress(msg::LoadingTitle, this);
-        progress.SetRange(0, int(files.size()));
-        progress.SetStep(1);
-        progress.SetPos(0);
+        progress.Start(int(files.size()));
         progress.show();
         list_.setListFull(false);
+        WindowImport sink(*this, &progress);
         for (const QString& file : files) {
             if (!workSpace_.CheckWorkSpace(*prompter_)) break;
-            if (progress.CancelRequested()) break;
-            progress.StepIt();
-            if (loader_->AddImage(file, 0, 0) == 1) unsavedChanges_ = true;
-            if (list_.listFull()) break;
+            if (!sink.StepProgress()) break;
+            sink.LoadImage(file);
+            if (sink.ListFull()) break;
             settings_.lastImageFolder = QFileInfo(file).path();
         }
         progress.hide();

@@ -26,9 +26,7 @@ bool WindowImport::ListFull() const {
 }
 
 void WindowSlideProgress::Start(int slideCount) {
-    progress_.SetRange(0, slideCount);
-    progress_.SetStep(1);
-    progress_.SetPos(0);
+    progress_.Start(slideCount);
 }
 
 void WindowSlideProgress::Step() {

@@ -37,24 +37,16 @@ void ImportProgressDialog::Pump() {
     QApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void ImportProgressDialog::SetRange(int low, int high) {
-    bar_->setRange(low, high);
+void ImportProgressDialog::Start(int count) {
+    bar_->setRange(0, count);
+    bar_->setValue(0);
     Pump();
-}
-
-void ImportProgressDialog::SetStep(int step) {
-    step_ = step;
-}
-
-void ImportProgressDialog::SetPos(int position) {
-    Pump();
-    bar_->setValue(position);
 }
 
 void ImportProgressDialog::StepIt() {
     Pump();
     // Past the end the bar starts again, as a stepped bar does.
-    int next = bar_->value() + step_;
+    int next = bar_->value() + 1;
     if (next > bar_->maximum()) next = bar_->minimum() + (next - bar_->maximum());
     bar_->setValue(next);
 }

@@ -18,10 +18,9 @@ public:
     // titleId: the window's title from the string table ("Loading image." for imports).
     explicit ImportProgressDialog(int titleId = msg::ConvertingTitle, QWidget* owner = nullptr);
 
-    // A range of 0 to 0 shows a busy bar until the real range is known.
-    void SetRange(int low, int high);
-    void SetStep(int step);
-    void SetPos(int position);
+    // Counts from 0 to count, one step per file or slide. A count of 0 shows a busy bar until
+    // the real count is known.
+    void Start(int count);
     void StepIt();
     // True once after Cancel was pressed (the flag is cleared by reading it).
     bool CancelRequested();
@@ -37,6 +36,5 @@ private:
 
     QProgressBar* bar_;
     SkinButton* cancel_;
-    int step_ = 1;
     bool cancelRequested_ = false;
 };
