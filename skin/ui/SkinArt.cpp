@@ -13,7 +13,8 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
+
+#include "skin/ui/SkinConstants.h"
 
 namespace SkinArt {
 namespace {
@@ -21,9 +22,9 @@ namespace {
 using Messages::Language;
 
 // The palette every picture shares.
-constexpr QRgb kPanel = qRgb(223, 238, 248);
-constexpr QRgb kLightEdge = qRgb(148, 224, 233);
-constexpr QRgb kDark = qRgb(4, 28, 76);
+constexpr QRgb kPanel = skin::kPanelBackground;
+using skin::kLightEdge;
+constexpr QRgb kDark = skin::kDarkEdge;
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kAccent = qRgb(252, 143, 89);
 
@@ -59,14 +60,6 @@ struct Picture {
 
 using Table = QHash<int, Picture>;
 
-// Ids of one button's states in the order the windows list them; 0 where there is none.
-struct StateIds {
-    int normal;
-    int pressed;
-    int hover;
-    int disabled;
-};
-
 Picture Button(QSize size, QRgb ground, const char* english, const char* japanese,
                Tone tone = Tone::Blue) {
     Picture picture;
@@ -86,7 +79,15 @@ Picture Plain(Kind kind, QSize size, QRgb ground = kWhite) {
     return picture;
 }
 
-void AddStates(Table& table, const StateIds& ids, Picture picture) {
+// The title-bar buttons' pictures of an active window, and the one of an inactive window.
+constexpr skin::ButtonBitmaps OnlyActive(skin::ButtonBitmaps ids) {
+    return {ids.normal, ids.pressed, ids.hover, 0};
+}
+constexpr skin::ButtonBitmaps OnlyDisabled(skin::ButtonBitmaps ids) {
+    return {0, 0, 0, ids.disabled};
+}
+
+void AddStates(Table& table, const skin::ButtonBitmaps& ids, Picture picture) {
     const std::pair<State, int> states[] = {{State::Normal, ids.normal},
                                             {State::Pressed, ids.pressed},
                                             {State::Hover, ids.hover},
@@ -101,7 +102,7 @@ void AddStates(Table& table, const StateIds& ids, Picture picture) {
 
 // Radios and boxes have no pressed picture; the ids come checked normal, hover, disabled,
 // then unchecked normal, hover, disabled.
-void AddToggle(Table& table, Kind kind, QSize size, QRgb ground, std::initializer_list<int> ids) {
+void AddToggle(Table& table, Kind kind, QSize size, QRgb ground, const skin::RadioBitmaps& ids) {
     const State states[] = {State::Normal, State::Hover, State::Disabled};
     int index = 0;
     for (int id : ids) {
@@ -113,15 +114,15 @@ void AddToggle(Table& table, Kind kind, QSize size, QRgb ground, std::initialize
     }
 }
 
-void AddTitle(Table& table, int activeId, int activeWidth, int inactiveId, int inactiveWidth,
+void AddTitle(Table& table, const skin::TitlePictures& ids, int activeWidth, int inactiveWidth,
               Words words) {
     Picture picture = Plain(Kind::Title, QSize(activeWidth, 26));
     picture.words = words;
     picture.on = true;
-    table.insert(activeId, picture);
+    table.insert(ids.active, picture);
     picture.size = QSize(inactiveWidth, 26);
     picture.on = false;
-    table.insert(inactiveId, picture);
+    table.insert(ids.inactive, picture);
 }
 
 Table BuildTable() {
@@ -133,52 +134,60 @@ Table BuildTable() {
     table.insert(131, Plain(Kind::Splash, QSize(580, 258)));
 
     // The main window.
-    AddStates(table, {140, 138, 139, 141}, Button(wide, kPanel, "Import slide", "スライド取込"));
-    AddStates(table, {142, 144, 143, 0}, Button(wide, kPanel, "Import file", "画像取込"));
-    AddStates(table, {147, 145, 146, 0},
+    AddStates(table, skin::kImportSlideButton,
+              Button(wide, kPanel, "Import slide", "スライド取込"));
+    AddStates(table, skin::kImportFileButton, Button(wide, kPanel, "Import file", "画像取込"));
+    AddStates(table, skin::kConvertButton,
               Button(wide, kPanel, "Convert and Save", "変換＆保存", Tone::Accent));
-    AddStates(table, {161, 159, 160, 0},
+    AddStates(table, skin::kCompanionButton,
               Button(QSize(215, 29), kPanel, "Send to projector with Ondavire", "Ondavireで転送"));
-    AddStates(table, {178, 176, 177, 179}, Button(narrow, kPanel, "Close", "閉じる"));
-    AddStates(table, {157, 158, 156, 155}, Plain(Kind::Folder, QSize(23, 19), kPanel));
-    AddToggle(table, Kind::Radio, QSize(22, 22), kPanel, {152, 149, 154, 150, 151, 153});
-    AddTitle(table, 170, 765, 171, 765, Words{nullptr, nullptr, 103});
+    AddStates(table, skin::kCloseButton, Button(narrow, kPanel, "Close", "閉じる"));
+    AddStates(table, skin::kFolderButton, Plain(Kind::Folder, QSize(23, 19), kPanel));
+    AddToggle(table, Kind::Radio, QSize(22, 22), kPanel, skin::kMainWindowRadio);
+    AddTitle(table, skin::kMainWindowTitle, 765, 765, Words{nullptr, nullptr, 103});
 
     // The title-bar buttons; only the disabled close picture is wider. A window shows the
     // disabled pictures while it is inactive, so they sit on the inactive band.
-    AddStates(table, {189, 187, 190, 0}, Plain(Kind::BarClose, QSize(20, 21), kBandActive));
-    AddStates(table, {0, 0, 0, 188}, Plain(Kind::BarClose, QSize(22, 21), kBandInactive));
-    AddStates(table, {193, 191, 194, 0}, Plain(Kind::BarMinimise, QSize(20, 21), kBandActive));
-    AddStates(table, {0, 0, 0, 192}, Plain(Kind::BarMinimise, QSize(20, 21), kBandInactive));
+    AddStates(table, OnlyActive(skin::kTitleCloseButton),
+              Plain(Kind::BarClose, QSize(20, 21), kBandActive));
+    AddStates(table, OnlyDisabled(skin::kTitleCloseButton),
+              Plain(Kind::BarClose, QSize(22, 21), kBandInactive));
+    AddStates(table, OnlyActive(skin::kTitleMinimiseButton),
+              Plain(Kind::BarMinimise, QSize(20, 21), kBandActive));
+    AddStates(table, OnlyDisabled(skin::kTitleMinimiseButton),
+              Plain(Kind::BarMinimise, QSize(20, 21), kBandInactive));
 
     // The dialogs on white.
-    AddStates(table, {168, 166, 0, 0}, Button(QSize(95, 28), kWhite, "OK", "OK"));
-    AddStates(table, {0, 0, 167, 169}, Button(narrow, kWhite, "OK", "OK"));
-    AddStates(table, {174, 175, 173, 172}, Button(narrow, kWhite, "Cancel", "キャンセル"));
-    AddStates(table, {231, 229, 230, 232}, Button(narrow, kWhite, "Stop", "中止"));
-    AddStates(table, {263, 261, 262, 258}, Button(narrow, kWhite, "Overwrite", "上書き"));
-    AddStates(table, {248, 246, 247, 249}, Button(narrow, kWhite, "No", "いいえ"));
-    AddStates(table, {255, 250, 254, 256}, Button(narrow, kWhite, "Overwrite all", "全て上書き"));
-    AddStates(table, {259, 257, 264, 260}, Button(narrow, kWhite, "Save next", "次の番号"));
-    AddStates(table, {244, 242, 243, 245}, Button(narrow, kWhite, "Cancel", "中止"));
-    AddToggle(table, Kind::Radio, QSize(22, 22), kWhite, {239, 238, 240, 236, 234, 237});
+    AddStates(table, {skin::kOkButton.normal, skin::kOkButton.pressed, 0, 0},
+              Button(QSize(95, 28), kWhite, "OK", "OK"));
+    AddStates(table, {0, 0, skin::kOkButton.hover, skin::kOkButton.disabled},
+              Button(narrow, kWhite, "OK", "OK"));
+    AddStates(table, skin::kCancelButton, Button(narrow, kWhite, "Cancel", "キャンセル"));
+    AddStates(table, skin::kStopButton, Button(narrow, kWhite, "Stop", "中止"));
+    AddStates(table, skin::kOverwriteButton, Button(narrow, kWhite, "Overwrite", "上書き"));
+    AddStates(table, skin::kNoButton, Button(narrow, kWhite, "No", "いいえ"));
+    AddStates(table, skin::kOverwriteAllButton,
+              Button(narrow, kWhite, "Overwrite all", "全て上書き"));
+    AddStates(table, skin::kSaveNextButton, Button(narrow, kWhite, "Save next", "次の番号"));
+    AddStates(table, skin::kBreakButton, Button(narrow, kWhite, "Cancel", "中止"));
+    AddToggle(table, Kind::Radio, QSize(22, 22), kWhite, skin::kPlacementRadio);
 
-    AddTitle(table, 164, 446, 165, 445, Words{nullptr, nullptr, 102});
-    AddTitle(table, 182, 345, 181, 345, Words{nullptr, nullptr, 103});
-    AddTitle(table, 183, 392, 184, 392, Words{"Destination", "保存先の指定"});
-    AddTitle(table, 186, 327, 185, 327, Words{"Place the image", "画像の移動"});
-    AddTitle(table, 266, 532, 265, 532, Words{nullptr, nullptr, 103});
+    AddTitle(table, skin::kAboutTitle, 446, 445, Words{nullptr, nullptr, 102});
+    AddTitle(table, skin::kMessageBoxTitle, 345, 345, Words{nullptr, nullptr, 103});
+    AddTitle(table, skin::kDestinationTitle, 392, 392, Words{"Destination", "保存先の指定"});
+    AddTitle(table, skin::kPlacementTitle, 327, 327, Words{"Place the image", "画像の移動"});
+    AddTitle(table, skin::kOverwriteBoxTitle, 532, 532, Words{nullptr, nullptr, 103});
 
     // Preferences.
-    AddTitle(table, 198, 259, 199, 259, Words{"Preferences", "環境設定"});
-    AddToggle(table, Kind::Check, QSize(18, 18), kPanel, {204, 203, 200, 201, 205, 202});
+    AddTitle(table, skin::kPreferencesTitle, 259, 259, Words{"Preferences", "環境設定"});
+    AddToggle(table, Kind::Check, QSize(18, 18), kPanel, skin::kPreferencesCheck);
 
     // The convert dialog.
-    AddTitle(table, 209, 765, 210, 765, Words{"Convert and Save", "変換＆保存"});
-    AddStates(table, {217, 215, 216, 218}, Button(step, kPanel, "< Prev", "< 前へ"));
-    AddStates(table, {213, 211, 212, 228}, Button(step, kPanel, "Next >", "次へ >"));
-    AddStates(table, {225, 223, 224, 226}, Button(wide, kPanel, "Save", "保存"));
-    AddStates(table, {221, 219, 220, 222}, Button(wide, kPanel, "Save All", "全て保存"));
+    AddTitle(table, skin::kConvertTitle, 765, 765, Words{"Convert and Save", "変換＆保存"});
+    AddStates(table, skin::kPreviousButton, Button(step, kPanel, "< Prev", "< 前へ"));
+    AddStates(table, skin::kNextButton, Button(step, kPanel, "Next >", "次へ >"));
+    AddStates(table, skin::kSaveButton, Button(wide, kPanel, "Save", "保存"));
+    AddStates(table, skin::kSaveAllButton, Button(wide, kPanel, "Save All", "全て保存"));
 
     // Panels behind groups of controls.
     const std::pair<int, int> panels[] = {{267, 168}, {268, 157}, {269, 88},

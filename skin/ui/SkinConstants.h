@@ -16,6 +16,8 @@ inline constexpr QRgb kLightEdge = qRgb(148, 224, 233);  // also the highlighted
 inline constexpr QRgb kDarkEdge = qRgb(4, 28, 76);       // also the menu separator line
 inline constexpr QRgb kGrayedText = qRgb(128, 128, 128);
 inline constexpr QRgb kThumbViewBackground = qRgb(142, 142, 142);
+inline constexpr QRgb kThumbCell = qRgb(67, 67, 67);          // also a file that cannot be decoded
+inline constexpr QRgb kThumbNotRendered = qRgb(0, 150, 224);  // before the thumbnail is made
 
 // The four pictures of a push button; 0 = none (the normal picture stands in).
 struct ButtonBitmaps {

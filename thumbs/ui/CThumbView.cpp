@@ -23,10 +23,10 @@ using namespace thumbs;
 
 namespace {
 
-const QColor kCell(67, 67, 67);
+const QColor kCell(skin::kThumbCell);
 const QColor kSelected(252, 143, 89);
 const QColor kNumberText(74, 167, 100);
-const QColor kNotRendered(0, 150, 224);
+const QColor kNotRendered(skin::kThumbNotRendered);
 const QColor kDropMarker(252, 143, 89);
 
 }  // namespace
@@ -66,10 +66,10 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
                 UpdateRows(top.row(), bottom.row());
             });
 
-    // The drag auto-scroll: the first tick soon after start, then every 64 ms.
+    // The drag auto-scroll: the first tick soon after a drag starts, then every 64 ms while
+    // it lasts.
     autoScroll_.setSingleShot(true);
     connect(&autoScroll_, &QTimer::timeout, this, &CThumbView::AutoScrollTick);
-    autoScroll_.start(kAutoScrollFirstMs);
 }
 
 CThumbView::~CThumbView() {
@@ -245,6 +245,7 @@ void CThumbView::DragStep(const QPoint& globalPos) {
         dragPicture_ = new DragPicture(list_.at(source), SelectedCount(list_));
         dragging_ = true;
         dragSource_ = source;
+        autoScroll_.start(kAutoScrollFirstMs);
     }
     if (dragPicture_) dragPicture_->FollowCursor(globalPos);
     const QPoint point = viewport()->mapFromGlobal(globalPos);
@@ -268,6 +269,8 @@ void CThumbView::EndDrag(const QPoint& globalPos) {
     delete dragPicture_;
     const bool wasDragging = dragging_;
     dragging_ = false;
+    autoScroll_.stop();
+    autoScrollPending_ = false;
     dropTarget_ = -1;
     if (!wasDragging) {
         dragSource_ = -1;
@@ -287,7 +290,8 @@ void CThumbView::EndDrag(const QPoint& globalPos) {
 }
 
 void CThumbView::AutoScrollTick() {
-    if (dragging_ && autoScrollPending_ && ContentHeight(grid_.rows) > viewport()->height()) {
+    if (!dragging_) return;
+    if (autoScrollPending_ && ContentHeight(grid_.rows) > viewport()->height()) {
         QScrollBar* bar = verticalScrollBar();
         bar->setValue(bar->value() + autoScrollStep_);
         autoScrollPending_ = false;
@@ -322,8 +326,7 @@ void CThumbView::SortCommand() {
 void CThumbView::DeleteSelectedCommand() {
     if (!prompter_.Confirm(msg::DeleteImage)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    DeleteSelected(list_);
-    Relayout(false);
+    DeleteSelected(list_);  // the list's reset lays the view out again
     QApplication::restoreOverrideCursor();
     Q_EMIT listChanged();
 }
@@ -331,7 +334,6 @@ void CThumbView::DeleteSelectedCommand() {
 void CThumbView::DeleteAllCommand() {
     if (!prompter_.Confirm(msg::DeleteAllImages)) return;
     DeleteAll(list_);
-    Relayout(false);
     Q_EMIT listChanged();
 }
 

@@ -3,12 +3,13 @@
 #include <QBitmap>
 #include <QPainter>
 
+#include "skin/ui/SkinConstants.h"
 #include "thumbs/ImageEntry.h"
 #include "thumbs/ThumbLayout.h"
 
 namespace {
 
-const QColor kNotRendered(0, 150, 224);
+const QColor kNotRendered(skin::kThumbNotRendered);
 
 }  // namespace
 
@@ -22,7 +23,7 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
                                   source.imageWidth > 0 ? source.imageWidth : thumbs::kBoxWidth,
                                   source.imageHeight > 0 ? source.imageHeight : thumbs::kBoxHeight);
         base = QImage(fitted.size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
-        base.fill(source.rendered ? QColor(67, 67, 67) : kNotRendered);
+        base.fill(source.rendered ? QColor(skin::kThumbCell) : kNotRendered);
     }
     const QSize size = thumbs::DragPictureSize(base.width(), base.height());
     QImage picture =
