@@ -220,7 +220,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         const QString existing = dcf::ExistingFolderOfNumber(batch.cardRoot, number);
         convert.cardFlag = true;
         convert.destination =
-            QFileInfo(existing).isDir() ? existing : dcf::CardFolder(batch.cardRoot, number);
+            existing.isEmpty() ? dcf::CardFolder(batch.cardRoot, number) : existing;
     } else {
         convert.cardFlag = false;
         convert.destination = QDir::cleanPath(batch.destination);

@@ -107,17 +107,11 @@ std::optional<QString> AcceptCardFolder(const QString& drive, const QString& num
     }
     root.rmdir(QLatin1String(kProbeFolder));
 
-    const QString folder = dcf::CardFolder(drive, number);
+    // A folder of the number, of this suffix or another, is used as it is once confirmed.
+    const QString existing = dcf::ExistingFolderOfNumber(drive, number);
+    if (existing.isEmpty()) return dcf::CardFolder(drive, number);
     const QString question = root.filePath(QLatin1String(dcf::kDcimFolder) + QLatin1Char('/') +
                                            dcf::FolderNumberText(number));
-    if (QFileInfo::exists(folder)) {
-        if (!prompter.Confirm(msg::FolderNumberExists, question)) return std::nullopt;
-        return folder;
-    }
-    const QString existing = dcf::ExistingFolderOfNumber(drive, number);
-    if (!existing.isEmpty()) {
-        if (!prompter.Confirm(msg::FolderNumberExists, question)) return std::nullopt;
-        return existing;
-    }
-    return folder;
+    if (!prompter.Confirm(msg::FolderNumberExists, question)) return std::nullopt;
+    return existing;
 }

@@ -275,10 +275,7 @@ bool ConvertRun::WriteReplacing(const QString& path, int number, const QByteArra
     }
     // Then the other files of the number (another prefix or extension) go, so that none stays
     // beside the new one. A file that cannot be deleted ends the deletion.
-    for (const QString& file : dcf::FilesOfNumber(folder, number)) {
-        if (QFileInfo(file).fileName() == QFileInfo(path).fileName()) continue;
-        if (!QFile::remove(file)) break;
-    }
+    dcf::RemoveOtherFilesOfNumber(path, number);
     return true;
 }
 

@@ -1,8 +1,11 @@
 #include "imaging/DcfNumbering.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+
+#include <sys/stat.h>
 
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
@@ -58,6 +61,20 @@ QStringList FilesOfNumber(const QString& folder, int number) {
     return files;
 }
 
+bool RemoveOtherFilesOfNumber(const QString& kept, int number) {
+    struct stat keptStat {};
+    const bool known = ::stat(QFile::encodeName(kept).constData(), &keptStat) == 0;
+    const QString keptName = QFileInfo(kept).fileName();
+    for (const QString& file : FilesOfNumber(QFileInfo(kept).path(), number)) {
+        struct stat other {};
+        const bool same = known && ::stat(QFile::encodeName(file).constData(), &other) == 0 &&
+                          other.st_dev == keptStat.st_dev && other.st_ino == keptStat.st_ino;
+        if (same || QFileInfo(file).fileName() == keptName) continue;
+        if (!QFile::remove(file)) return false;
+    }
+    return true;
+}
+
 bool FileNumberExists(const QString& path, int number) {
     return !FilesOfNumber(QFileInfo(path).path(), number).isEmpty();
 }
@@ -79,9 +96,11 @@ QString CardFolder(const QString& drive, int number) {
 }
 
 QString ExistingFolderOfNumber(const QString& drive, int number) {
+    const QString own = CardFolder(drive, number);
+    if (QFileInfo(own).isDir()) return own;
     const QString dcim = QDir(drive).filePath(QLatin1String(kDcimFolder));
     const QString digits = FolderNumberText(number);
-    for (const QString& name : EntriesOf(dcim, QDir::Files | QDir::Dirs)) {
+    for (const QString& name : EntriesOf(dcim, QDir::Dirs)) {
         if (name.startsWith(digits)) return QDir(dcim).filePath(name);
     }
     return QString();

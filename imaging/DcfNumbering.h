@@ -31,6 +31,12 @@ std::optional<int> NumberOfName(const QString& fileName);
 // The files (not folders) directly in folder that take the number, sorted by name.
 QStringList FilesOfNumber(const QString& folder, int number);
 
+// Deletes the files of the number in kept's folder other than kept itself, recognised as the
+// same file under any name the folder shows it by (a FAT card keeps the old name's case when a
+// file is renamed over one spelled otherwise). Stops at the first file that cannot be deleted
+// and then returns false.
+bool RemoveOtherFilesOfNumber(const QString& kept, int number);
+
 // True when a file in the folder part of path takes the number.
 bool FileNumberExists(const QString& path, int number);
 
@@ -45,8 +51,9 @@ QString CardFolder(const QString& drive, int number);
 // (a folder or file of any suffix); 999 when all are taken.
 int FirstFreeFolderNumber(const QString& drive);
 
-// The first entry under drive/DCIM whose name starts with the number's three digits, or an
-// empty text.
+// The folder a number's images go into when one is there already: drive/DCIM/NNNRODIV, else
+// the first folder under drive/DCIM whose name starts with the number's three digits (another
+// suffix); else an empty text. Files of such names are not folders and do not count.
 QString ExistingFolderOfNumber(const QString& drive, int number);
 
 // The folder number field: its text read as a decimal number (no digits read as 0); below

@@ -1,7 +1,9 @@
 #include "imaging/DcfNumbering.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "skin/MessageIds.h"
@@ -95,11 +97,34 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
         if (c.folders.isEmpty() && c.files.isEmpty()) QDir(temp.path()).rmdir("DCIM");
         EXPECT_EQ(dcf::FirstFreeFolderNumber(temp.path()), c.first) << c.name;
     }
+    // The folder a number's images go into: our own suffix first, then another suffix; a file
+    // of such a name is no folder.
     QTemporaryDir temp;
-    QDir().mkpath(QDir(temp.path()).filePath("DCIM/100ABCDE"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 100),
-              QDir(temp.path()).filePath("DCIM/100ABCDE"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 101), QString());
+    const QDir drive(temp.path());
+    QDir().mkpath(drive.filePath("DCIM/100ABCDE"));
+    QDir().mkpath(drive.filePath("DCIM/101ABCDE"));
+    QDir().mkpath(drive.filePath("DCIM/101RODIV"));
+    MakeFiles(drive.filePath("DCIM"), {"102AAAAA", "103AAAAA"});
+    QDir().mkpath(drive.filePath("DCIM/103ZZZZZ"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 100), drive.filePath("DCIM/100ABCDE"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 101), drive.filePath("DCIM/101RODIV"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 102), QString());
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 103), drive.filePath("DCIM/103ZZZZZ"));
+    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 104), QString());
+}
+
+TEST(DcfNumbering, RemovingTheOtherFilesOfANumberSparesTheKeptFileUnderAnyName) {
+    // A FAT card shows a file renamed over "duvu0001.jpg" by that old spelling: the kept file
+    // is known by its identity, not its name. A hard link stands in for the second spelling.
+    QTemporaryDir temp;
+    const QDir folder(temp.path());
+    MakeFiles(temp.path(), {"DUVU0001.JPG", "DUVU0001.PNG", "ABCD0001.THM", "DUVU0002.JPG"});
+    ASSERT_EQ(::link(QFile::encodeName(folder.filePath("DUVU0001.JPG")).constData(),
+                     QFile::encodeName(folder.filePath("duvu0001.jpg")).constData()),
+              0);
+    EXPECT_TRUE(dcf::RemoveOtherFilesOfNumber(folder.filePath("DUVU0001.JPG"), 1));
+    EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name),
+              (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "duvu0001.jpg"}));
 }
 
 TEST(DcfNumbering, FolderNumberField) {
