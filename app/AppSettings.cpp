@@ -1,8 +1,15 @@
 #include "app/AppSettings.h"
 
+#include <QCoreApplication>
+
 void ResetSettings(AppSettings& settings) {
     AppSettings defaults;
     defaults.workFolder = settings.workFolder;
     defaults.autoExportFolder = settings.autoExportFolder;
     settings = defaults;
+}
+
+void NameProfileStore() {
+    QCoreApplication::setOrganizationName(QLatin1String(kProfileOrganisation));
+    QCoreApplication::setApplicationName(QLatin1String(kProfileApplication));
 }

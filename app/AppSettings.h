@@ -25,3 +25,12 @@ struct AppSettings {
 // Sets every choice and remembered folder back to its default. The work paths are left as
 // they are: start-up computes them after the reset.
 void ResetSettings(AppSettings& settings);
+
+// The profile store (QSettings) the program and its installer share: the companion's path,
+// LibreOffice's path, "powerpointdoc".
+inline constexpr char kProfileOrganisation[] = "Kestrovia";
+inline constexpr char kProfileApplication[] = "QVN";
+
+// Makes the profile store the one a default QSettings opens, in the window and in batch mode
+// alike. Called once at the start, before any QSettings is made.
+void NameProfileStore();

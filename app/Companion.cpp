@@ -4,19 +4,19 @@
 #include <QProcess>
 #include <QSettings>
 
+#include "app/AppSettings.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 
 namespace {
 
 // Where the installer records the companion: the program's own profile, not the companion's.
-constexpr char kOrganisation[] = "Kestrovia";
-constexpr char kApplication[] = "QVN";
 constexpr char kPathKey[] = "Ondavire/Path";
 constexpr char kFolderSwitch[] = "/T:";
 
 QString PathInScope(QSettings::Scope scope) {
-    const QSettings settings(scope, QLatin1String(kOrganisation), QLatin1String(kApplication));
+    const QSettings settings(scope, QLatin1String(kProfileOrganisation),
+                             QLatin1String(kProfileApplication));
     return settings.value(QLatin1String(kPathKey)).toString();
 }
 

@@ -3,6 +3,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/AppSettings.h"
 #include "app/BatchRun.h"
 #include "app/CommandLine.h"
 #include "app/ui/ProgramStart.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     }
     Messages::SetLanguage(
         options.language.value_or(Messages::LanguageForLocale(QLocale::system())));
+    NameProfileStore();
     if (options.batch.enabled) {
         // The batch run waits on a conversion process and on the pool through Qt's event
         // machinery, which needs an application object (but no display).

@@ -20,8 +20,6 @@
 
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrovia"));
-    QCoreApplication::setApplicationName(QStringLiteral("QVN"));
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
     QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());

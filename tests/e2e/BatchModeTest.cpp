@@ -18,8 +18,10 @@ struct Result {
     QString err;
 };
 
-Result RunProgram(const QStringList& arguments) {
+Result RunProgram(const QStringList& arguments, const QProcessEnvironment& environment =
+                                                    QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(VC_PROGRAM, arguments);
     process.closeWriteChannel();
@@ -163,6 +165,28 @@ TEST_F(BatchModeTest, SlidesKeepTheirPlaceAndAlwaysGetAThumbnail) {
     EXPECT_TRUE(hasThumbnail(written[1]));
     EXPECT_TRUE(hasThumbnail(written[2]));
     EXPECT_FALSE(hasThumbnail(written[3]));
+}
+
+TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
+    // The profile names a stand-in that leaves a mark and refuses the file; no LibreOffice is
+    // needed, and one on the PATH must not be taken instead.
+    const QString mark = QDir(temp.path()).filePath("asked");
+    const QString fake = QDir(temp.path()).filePath("fake soffice");
+    WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
+    QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString config = QDir(temp.path()).filePath("config");
+    QDir().mkpath(config + "/Kestrovia");
+    WriteBytes(config + "/Kestrovia/QVN.conf",
+               QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
+    WriteBytes(In("talk.pptx"), "not really a presentation");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config);
+
+    const Result result = RunProgram(
+        {"--batch", "--dest", QDir(temp.path()).filePath("out"), "--lang", "en", In("talk.pptx")},
+        environment);
+    EXPECT_TRUE(QFileInfo::exists(mark)) << result.err.toStdString();
+    EXPECT_EQ(result.exitCode, 1);
 }
 
 TEST(BatchModeUsage, ErrorsExitWith2) {
