@@ -95,10 +95,6 @@ int OrientationOf(const VImage& image) {
     return image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
 }
 
-bool SwapsSides(int orientation) {
-    return orientation >= 5 && orientation <= 8;
-}
-
 // 8 bits per sample, alpha composed on black, one band (grey) or three (sRGB).
 VImage Normalise(VImage image, bool grey) {
     if (image.interpretation() == VIPS_INTERPRETATION_CMYK) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "app/WorkFolders.h"
+#include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
@@ -52,24 +53,25 @@ ImageLoader::Examined ImageLoader::ExamineAndCopy(const QString& path) {
     Examined result;
     // Only regular files: a pipe or a device would block the examination forever.
     if (!QFileInfo(path).isFile()) return result;
+    CLead examiner;
     try {
-        examiner_.ReadFileInfo(path, 0, 1);
+        examiner.ReadFileInfo(path, 0, 1);
     } catch (const LeadError&) {
         return result;
     }
-    if (!imaging::IsSupportedFormat(examiner_.InfoFormat())) {
+    if (!imaging::IsSupportedFormat(examiner.InfoFormat())) {
         result.message = msg::UnsupportedFormat;
         return result;
     }
-    if (examiner_.InfoWidth() > imaging::kMaxImageSide ||
-        examiner_.InfoHeight() > imaging::kMaxImageSide) {
+    if (examiner.InfoWidth() > imaging::kMaxImageSide ||
+        examiner.InfoHeight() > imaging::kMaxImageSide) {
         result.message = msg::ImageTooLarge;
         return result;
     }
     // Upright: a photo turned by its Exif orientation shows turned in the grid too.
-    const bool turned = examiner_.InfoOrientation() >= 5 && examiner_.InfoOrientation() <= 8;
-    result.width = int(turned ? examiner_.InfoHeight() : examiner_.InfoWidth());
-    result.height = int(turned ? examiner_.InfoWidth() : examiner_.InfoHeight());
+    const bool turned = imaging::SwapsSides(examiner.InfoOrientation());
+    result.width = int(turned ? examiner.InfoHeight() : examiner.InfoWidth());
+    result.height = int(turned ? examiner.InfoWidth() : examiner.InfoHeight());
     // An entry without its copy would fail later in every preview and save, so a copy that
     // cannot be made refuses the image.
     result.workPath = MakeWorkCopy(path);

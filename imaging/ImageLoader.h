@@ -3,7 +3,6 @@
 #include <QString>
 #include <functional>
 
-#include "imaging/CLead.h"
 #include "skin/MessageIds.h"
 
 class Prompter;
@@ -45,6 +44,5 @@ private:
     WorkingList& list_;
     Prompter& prompter_;
     QString workFolder_;
-    CLead examiner_;
     Runner runner_;
 };

@@ -32,6 +32,12 @@ inline constexpr bool IsSupportedFormat(int code) {
 // Width and height may each be at most this many pixels (the limit itself is accepted).
 inline constexpr int kMaxImageSide = 10000;
 
+// True for the Exif orientations (5 to 8) that turn a picture on its side: upright, its width
+// is the stored height.
+inline constexpr bool SwapsSides(int orientation) {
+    return orientation >= 5 && orientation <= 8;
+}
+
 struct OutputSize {
     int width;
     int height;

@@ -253,8 +253,11 @@ void MainDialog::QueuePresentation(const QString& path) {
 
 void MainDialog::OnQueueTimer() {
     // Command-line entries come before any presentation; each tick starts at most one
-    // import, and an import that is still running (its progress window pumps events, so the
-    // timer fires inside it) keeps the next one from starting.
+    // import. Nothing starts while another window waits for an answer or shows progress
+    // (their loops let the timer fire): an import of files or a drop still running, a
+    // dialog or a message box open over the list.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != this) return;
     if (!startupQueue_.isEmpty() && !presentationBusy_ && !importBusy_) {
         importBusy_ = true;
         Q_EMIT importStarted();

@@ -178,6 +178,23 @@ private Q_SLOTS:
                               "presentation:/talks/one.ppt", "presentation:/talks/two.ppt"}));
     }
 
+    void nothingQueuedStartsWhileAnotherWindowWaitsForTheUser() {
+        // An import's progress window, a dialog or a message box runs events, the timer's
+        // among them: a queued import must wait for it, not run inside it.
+        auto window = MakeWindow();
+        QVERIFY(window);
+        QDialog other(window.get());
+        other.setWindowModality(Qt::ApplicationModal);
+        other.show();
+        window->QueuePresentation("/talks/one.ppt");
+        window->QueueStartupPaths({"/p/a.jpg"});
+        QTest::qWait(3 * MainDialog::kQueueIntervalMs);
+        QVERIFY(window->ran.isEmpty());
+        other.hide();
+        QTRY_COMPARE_WITH_TIMEOUT(window->ran.size(), 2, 5000);
+        QCOMPARE(window->ran, (QStringList{"startup:/p/a.jpg", "presentation:/talks/one.ppt"}));
+    }
+
     void aPresentationIsFollowedByAPauseThatDoesNotFreezeTheWindow() {
         auto window = MakeWindow();
         QVERIFY(window);
