@@ -297,13 +297,16 @@ void CLead::ResizeImage(float width, float height, int flags) {
             }
             VImage loaded = LoadWith(held_.file_, held_.fileFormat_, options);
             if (held_.orientation_ != 1) loaded = loaded.autorot();
-            const bool grey = image.bands() == 1;
-            loaded = Normalise(loaded, grey);
+            // The picture keeps the kind it was loaded as (a grey file loaded as colour
+            // stays colour).
+            loaded = Normalise(loaded, image.bands() == 1);
+            if (image.bands() == 3) loaded = ToThreeBands(loaded);
             // Computed now, once: a file read in sequence cannot be read a second time by a
             // later encode, and the result is small.
             held_.image_ = ResizeExact(loaded, targetWidth, targetHeight, kernel).copy_memory();
         }
         held_.file_.clear();
+        held_.oneBit_ = false;  // resampled edges are grey
     });
 }
 

@@ -170,6 +170,35 @@ TEST(CLead, BracketsInAFileNameAreNotLoadOptions) {
 
 namespace {
 
+TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
+    // Shrinking decodes the file again at a reduced size; that must not undo the load's bits.
+    QTemporaryDir temp;
+    const QString grey = QDir(temp.path()).filePath("grey.jpg");
+    WriteJpeg(Solid(800, 600, QColor(90, 90, 90)).colourspace(VIPS_INTERPRETATION_B_W), grey);
+    const QString bilevel = QDir(temp.path()).filePath("bilevel.tif");
+    WriteTiff(Solid(800, 600, Qt::white).colourspace(VIPS_INTERPRETATION_B_W), bilevel, 1);
+    const struct Case {
+        const char* name;
+        QString file;
+        int loadBits;
+        float width;
+        int bits;
+    } cases[] = {
+        {"grey_as_colour_shrunk", grey, 24, 100, 24},
+        {"grey_as_colour_enlarged", grey, 24, 1600, 24},
+        {"grey_shrunk", grey, 0, 100, 8},
+        {"bilevel_shrunk", bilevel, 0, 100, 8},
+        {"bilevel_enlarged", bilevel, 0, 1600, 8},
+    };
+    for (const Case& c : cases) {
+        CLead lead;
+        lead.LoadImage(c.file, c.loadBits);
+        lead.ResizeImage(c.width, c.width * 3 / 4, kResizeQuality);
+        EXPECT_EQ(lead.ImageBits(), c.bits) << c.name;
+        EXPECT_EQ(lead.ImageWidth(), c.width) << c.name;
+    }
+}
+
 TEST(CLead, BitmapsScaleWithEveryRowIntact) {
     // The decoded rows must outlive the reader: the first and last rows are checked too.
     QTemporaryDir temp;
