@@ -124,22 +124,6 @@ VImage Normalise(VImage image, bool grey) {
         "interpretation", image.bands() == 1 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
 }
 
-// Resamples to exactly width x height.
-VImage ResizeExact(const VImage& image, int width, int height, VipsKernel kernel) {
-    if (image.width() == width && image.height() == height) return image;
-    if (kernel == VIPS_KERNEL_LANCZOS3 && CanResampleLanczos3(image)) {
-        return ResampleLanczos3(image, width, height);
-    }
-    VImage out = image.resize(
-        double(width) / image.width(),
-        VImage::option()->set("vscale", double(height) / image.height())->set("kernel", kernel));
-    if (out.width() != width || out.height() != height) {
-        // The resampler rounds its output size; absorb a pixel of difference.
-        out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-    }
-    return out;
-}
-
 // Writes the bytes; a failure removes what was written.
 void WriteWhole(const QString& file, const QByteArray& bytes) {
     QFile out(file);

@@ -20,20 +20,25 @@ bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex) {
             work.ResizeImage(W, H, kResizeQuality);
             return true;  // a bilevel image stays 8-bit grey here
         }
-        scratch.CreateImage(W, H, work.ImageBits());
-        scratch.FillImage(0);
-        const float s = std::max(rx, ry);
-        work.ResizeImage(w / s, h / s, kResizeQuality);
-        const float x = (W - w / s) * 0.5f;
-        const float y = (H - h / s) * 0.5f;
-        scratch.CombineImage(x, y, w / s, h / s, work.ImageHandle(), 0, 0, 800);
-        work.SetImageHandle(scratch.ImageHandle());
-        scratch.ReleaseImage();
+        LetterboxImage(work, scratch, W, H, work.ImageBits());
         if (oneBit) work.ReduceColours(1, 1, 0, 0);
         return true;
     } catch (const LeadError&) {
         return false;
     }
+}
+
+void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits) {
+    canvas.CreateImage(W, H, bits);
+    canvas.FillImage(0);
+    const float w = work.ImageWidth();
+    const float h = work.ImageHeight();
+    const float s = std::max(w / W, h / H);
+    work.ResizeImage(w / s, h / s, kResizeQuality);
+    canvas.CombineImage((W - w / s) * 0.5f, (H - h / s) * 0.5f, w / s, h / s, work.ImageHandle(), 0,
+                        0, 800);
+    work.SetImageHandle(canvas.ImageHandle());
+    canvas.ReleaseImage();
 }
 
 int ChooseFormatAutomatically(CLead& scratch, const QString& workFile) {

@@ -16,6 +16,11 @@ class CLead;
 // library failed (no message).
 bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex);
 
+// Centres the work instance's image on a black W x H canvas of the given bits, scaled (up or
+// down) by the larger of its two ratios to the canvas and placed without rounding the
+// centring; the work instance then holds the canvas. Throws LeadError.
+void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits);
+
 // The automatic choice: PNG when a quarter-size trial encodes strictly smaller as PNG than as
 // JPEG at the best quality, otherwise JPEG (also when the trial fails). Returns a format code.
 int ChooseFormatAutomatically(CLead& scratch, const QString& workFile);

@@ -89,17 +89,9 @@ QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
         // A whole-number ratio (800 x 600 to 160 x 120): the average of each block of pixels is
         // as good a thumbnail and costs a fraction of a resampling filter.
         small = image.shrink(image.width() / w, image.height() / h);
-    } else if (imaging::CanResampleLanczos3(image)) {
-        small = imaging::ResampleLanczos3(image, w, h);
     } else {
-        // One Lanczos pass (no block shrink first): half the cost for a picture this small.
-        small =
-            image.resize(double(w) / image.width(), VImage::option()
-                                                        ->set("vscale", double(h) / image.height())
-                                                        ->set("kernel", VIPS_KERNEL_LANCZOS3)
-                                                        ->set("gap", 0.0));
+        small = imaging::ResizeExact(image, w, h);
     }
-    // Rounding inside the resampler may differ by one pixel; the canvas absorbs it.
     small = small.embed((width - small.width()) / 2, (height - small.height()) / 2, width, height,
                         VImage::option()->set("extend", VIPS_EXTEND_BLACK));
     QByteArray jpeg = EncodeJpeg(small, imaging::kThumbnailQuality);

@@ -350,4 +350,19 @@ VImage ResampleLanczos3(const VImage& image, int width, int height, bool vectorL
     return result.copy(VImage::option()->set("interpretation", image.interpretation()));
 }
 
+VImage ResizeExact(const VImage& image, int width, int height, VipsKernel kernel) {
+    if (image.width() == width && image.height() == height) return image;
+    if (kernel == VIPS_KERNEL_LANCZOS3 && CanResampleLanczos3(image)) {
+        return ResampleLanczos3(image, width, height);
+    }
+    VImage out = image.resize(
+        double(width) / image.width(),
+        VImage::option()->set("vscale", double(height) / image.height())->set("kernel", kernel));
+    if (out.width() != width || out.height() != height) {
+        // The resampler rounds its output size; absorb a pixel of difference.
+        out = out.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
+    }
+    return out;
+}
+
 }  // namespace imaging

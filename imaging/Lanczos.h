@@ -19,4 +19,10 @@ bool CanResampleLanczos3(const vips::VImage& image);
 vips::VImage ResampleLanczos3(const vips::VImage& image, int width, int height,
                               bool vectorLoops = true);
 
+// The image at exactly width x height: the image itself when it has that size, else resampled
+// with the kernel (Lanczos 3 by the resampler above when it takes the image; otherwise by the
+// library, a pixel of its rounding absorbed).
+vips::VImage ResizeExact(const vips::VImage& image, int width, int height,
+                         VipsKernel kernel = VIPS_KERNEL_LANCZOS3);
+
 }  // namespace imaging

@@ -15,6 +15,7 @@
 #include "app/WaitWithEvents.h"
 #include "imaging/Encoders.h"
 #include "imaging/ImagingSetup.h"
+#include "imaging/Lanczos.h"
 
 using vips::VImage;
 
@@ -32,13 +33,7 @@ QByteArray RenderPage(const QString& pdf, int page, double pageWidth, int width,
             image = image.flatten(VImage::option()->set("background", std::vector<double>{255}));
         }
         if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
-        if (image.width() != width || image.height() != height) {
-            image = image.resize(double(width) / image.width(),
-                                 VImage::option()->set("vscale", double(height) / image.height()));
-            image =
-                image.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
-        }
-        return EncodeBmp24(image.cast(VIPS_FORMAT_UCHAR), 72);
+        return EncodeBmp24(imaging::ResizeExact(image.cast(VIPS_FORMAT_UCHAR), width, height), 72);
     } catch (const vips::VError&) {
         return QByteArray();
     }

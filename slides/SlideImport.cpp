@@ -6,6 +6,7 @@
 
 #include "app/WorkFolders.h"
 #include "imaging/CLead.h"
+#include "imaging/ConvertSteps.h"
 #include "imaging/ImageLoader.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
@@ -42,19 +43,7 @@ QSize FittedSlideSize(const ExportSize& size, int width, int height) {
 }
 
 void FitSlideImage(CLead& work, CLead& canvas, int width, int height) {
-    const float W = float(width);
-    const float H = float(height);
-    canvas.CreateImage(W, H, 24);
-    canvas.FillImage(0);
-    const float iw = work.ImageWidth();
-    const float ih = work.ImageHeight();
-    const float s = std::max(iw / W, ih / H);
-    const float nw = iw / s;
-    const float nh = ih / s;
-    work.ResizeImage(nw, nh, imaging::kResizeQuality);
-    canvas.CombineImage((W - nw) * 0.5f, (H - nh) * 0.5f, nw, nh, work.ImageHandle(), 0, 0, 800);
-    work.SetImageHandle(canvas.ImageHandle());
-    canvas.ReleaseImage();
+    LetterboxImage(work, canvas, float(width), float(height), 24);
 }
 
 bool ExportSlide(SlideImportContext& context, int slide) {
