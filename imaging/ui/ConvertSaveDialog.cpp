@@ -140,9 +140,8 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
     resize(width(), kHeight);
 
+    // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
     connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {
-        // A preview of a position left meanwhile is dropped.
-        if (previewWatcher_.property("position").toInt() != previewFor_) return;
         const QImage image = previewWatcher_.result();
         preview_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
     });
@@ -168,11 +167,8 @@ QString ConvertSaveDialog::positionText() const {
 QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area) {
     try {
         CLead lead;
-        lead.ReadFileInfo(workPath, 0, 1);
         lead.LoadImage(workPath, 0, 0, -1);
-        const QRect fitted =
-            FitPreview(QRect(QPoint(0, 0), area), int(lead.ImageWidth()), int(lead.ImageHeight()));
-        lead.ResizeImage(float(fitted.width()), float(fitted.height()), imaging::kResizeQuality);
+        lead.ResizeImage(float(area.width()), float(area.height()), imaging::kResizeQuality);
         return lead.ToQImage();
     } catch (const LeadError&) {
         return QImage();
@@ -186,8 +182,6 @@ void ConvertSaveDialog::ShowPreview() {
     const QRect fitted = FitPreview(previewArea_, entry.imageWidth, entry.imageHeight);
     preview_->setGeometry(fitted);
     preview_->setPixmap(QPixmap());
-    previewFor_ = position_;
-    previewWatcher_.setProperty("position", position_);
     previewWatcher_.setFuture(
         QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath, fitted.size()));
 }

@@ -76,5 +76,4 @@ private:
     QProgressBar* progress_;
     ColorStatic* progressText_;
     QFutureWatcher<QImage> previewWatcher_;
-    int previewFor_ = 0;
 };
