@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "imaging/DcfNumbering.h"
 #include "skin/Prompter.h"
 
 namespace {
@@ -82,7 +83,8 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
             const QString v = value();
             bool ok = false;
             batch.folderNumber = v.toInt(&ok);
-            if (error.isEmpty() && (!ok || batch.folderNumber < 100 || batch.folderNumber > 999)) {
+            if (error.isEmpty() && (!ok || batch.folderNumber < dcf::kFirstFolderNumber ||
+                                    batch.folderNumber > dcf::kLastFolderNumber)) {
                 error = QStringLiteral("--folder takes a number from 100 to 999");
             }
             batchOptionSeen = true;

@@ -29,12 +29,6 @@ QString CompanionPath() {
     return PathInScope(QSettings::UserScope);
 }
 
-QString CompanionCommandLine(const QString& path, const QString& lastDestination) {
-    if (lastDestination.isEmpty()) return path;
-    return path + QLatin1String(" \"") + QLatin1String(kFolderSwitch) + lastDestination +
-           QLatin1Char('"');
-}
-
 bool LaunchCompanion(const QString& lastDestination, Prompter& prompter) {
     const QString path = CompanionPath();
     // Readable is all that is checked; whether it really starts is the system's business.

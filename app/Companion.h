@@ -12,10 +12,6 @@ class Prompter;
 // there is one, else the user's own; empty when neither holds it.
 QString CompanionPath();
 
-// The command line that starts the companion: the path, and when lastDestination is not empty
-// a blank and the quoted switch "/T:<folder>". The path itself is not quoted.
-QString CompanionCommandLine(const QString& path, const QString& lastDestination);
-
 // Starts the companion detached, with "/T:" + lastDestination as its one argument when
 // lastDestination is not empty. When no path is recorded or the file cannot be read, shows
 // message 104 and returns false. A start that fails once the file was found is not reported.

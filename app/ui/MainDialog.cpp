@@ -553,10 +553,6 @@ bool MainDialog::AllowSessionEnd() {
     return true;
 }
 
-void MainDialog::EndSession() {
-    CleanWorkFolders(settings_);
-}
-
 bool MainDialog::IsOurs(QObject* watched) const {
     auto* widget = qobject_cast<QWidget*>(watched);
     return widget && widget->window() == this;

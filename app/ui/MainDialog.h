@@ -65,8 +65,6 @@ public:
 
     // The log-off or shutdown query: false refuses the end (the user kept the window).
     bool AllowSessionEnd();
-    // The session really ends: the work folders are emptied.
-    void EndSession();
 
     // The commands; each ends by giving the focus back to the view (but Preferences and the
     // other-folder radio).

@@ -51,15 +51,14 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
         MainDialog window(settings, workSpace);
         SetMainWindow(&window);
         window.QueueStartupPaths(options.paths);
-        // A log-off asks as Close does, and the work folders go when the session ends.
+        // A log-off asks as Close does; when the session ends the window's loop ends and the
+        // work folders go below, as after Close.
         QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
                          [&window](QSessionManager& manager) {
                              if (manager.allowsInteraction() && !window.AllowSessionEnd()) {
                                  manager.cancel();
                              }
                          });
-        QObject::connect(&application, &QCoreApplication::aboutToQuit, &window,
-                         [&window] { window.EndSession(); });
         window.exec();
         SetMainWindow(nullptr);
     }

@@ -34,12 +34,6 @@ protected:
     QTemporaryDir work;
 };
 
-TEST_F(CompanionTest, CommandLineQuotesOnlyTheSwitch) {
-    EXPECT_EQ(CompanionCommandLine("/opt/Ondavire/ondavire", ""), "/opt/Ondavire/ondavire");
-    EXPECT_EQ(CompanionCommandLine("/opt/Ondavire/ondavire", "/media/SD CARD/DCIM/100RODIV"),
-              "/opt/Ondavire/ondavire \"/T:/media/SD CARD/DCIM/100RODIV\"");
-}
-
 TEST_F(CompanionTest, TheSystemValueComesFirstUnlessEmpty) {
     SetPaths("/opt/a", "/home/b");
     EXPECT_EQ(CompanionPath(), "/opt/a");
