@@ -1,39 +1,21 @@
 #include "skin/MessageTexts.h"
 
-#include <QFile>
-#include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QtDebug>
 #include <atomic>
 
+#include "skin/TextTable.h"
+
 namespace Messages {
 namespace {
 
-struct Texts {
-    QString english;
-    QString japanese;
-};
-
-using Table = QHash<int, Texts>;
+using Table = QHash<int, BilingualText>;
 
 Table ReadTable() {
     Table table;
-    QFile file(QStringLiteral(":/strings/messages.json"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("string table missing from the resources");
-        return table;
-    }
-    const QJsonObject messages = QJsonDocument::fromJson(file.readAll())
-                                     .object()
-                                     .value(QLatin1String("messages"))
-                                     .toObject();
-    for (auto it = messages.begin(); it != messages.end(); ++it) {
-        const QJsonObject entry = it.value().toObject();
-        table.insert(it.key().toInt(), Texts{entry.value(QLatin1String("en")).toString(),
-                                             entry.value(QLatin1String("ja")).toString()});
-    }
+    const QHash<QString, BilingualText> texts =
+        ReadTextTable(QStringLiteral(":/strings/messages.json"), "messages");
+    for (auto it = texts.begin(); it != texts.end(); ++it) table.insert(it.key().toInt(), *it);
     return table;
 }
 
@@ -76,7 +58,7 @@ QString Load(int id, Language language) {
         qWarning("no text with id %d in the string table", id);
         return QString();
     }
-    return language == Language::Japanese ? it->japanese : it->english;
+    return it->In(language);
 }
 
 QString Load(int id) {

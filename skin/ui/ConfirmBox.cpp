@@ -2,6 +2,7 @@
 
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/WindowFront.h"
 
@@ -18,11 +19,10 @@ ConfirmBox::ConfirmBox(QWidget* parent) : SkinnedBox(kGeometry, kCancel, parent)
     SetTitleFromString(msg::WindowTitle);
     AddCloseButton();
     SetIcon(QStyle::SP_MessageBoxWarning);
-    const bool japanese = Messages::CurrentLanguage() == Messages::Language::Japanese;
-    SkinButton* ok = AddButton(QStringLiteral("ok"), QStringLiteral("OK"), skin::kOkButton, kOk);
-    AddButton(QStringLiteral("cancel"),
-              japanese ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"),
-              skin::kCancelButton, kCancel);
+    SkinButton* ok =
+        AddButton(QStringLiteral("ok"), UiTexts::Text("button.ok"), skin::kOkButton, kOk);
+    AddButton(QStringLiteral("cancel"), UiTexts::Text("button.cancel"), skin::kCancelButton,
+              kCancel);
     ok->setFocus();
 }
 

@@ -2,6 +2,7 @@
 
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/WindowFront.h"
 
@@ -18,7 +19,8 @@ InfoBox::InfoBox(QWidget* parent) : SkinnedBox(kGeometry, kClosed, parent) {
     SetTitleFromString(msg::WindowTitle);
     AddCloseButton();
     SetIcon(QStyle::SP_MessageBoxCritical);
-    SkinButton* ok = AddButton(QStringLiteral("ok"), QStringLiteral("OK"), skin::kOkButton, kOk);
+    SkinButton* ok =
+        AddButton(QStringLiteral("ok"), UiTexts::Text("button.ok"), skin::kOkButton, kOk);
     ok->setFocus();
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "skin/UiTexts.h"
 #include "skin/ui/SkinConstants.h"
 
 namespace SkinArt {
@@ -39,13 +40,12 @@ enum class Kind { Button, Folder, Radio, Check, Title, BarClose, BarMinimise, Pa
 enum class State { Normal, Pressed, Hover, Disabled };
 enum class Tone { Blue, Accent };
 
-// Words on a picture: a pair of literal captions, or an id of the string table.
+// Words on a picture: a key of the window texts, or an id of the string table.
 struct Words {
-    const char* english = nullptr;
-    const char* japanese = nullptr;
+    const char* key = nullptr;
     int textId = 0;
 
-    bool Any() const { return english != nullptr || textId != 0; }
+    bool Any() const { return key != nullptr || textId != 0; }
 };
 
 struct Picture {
@@ -60,14 +60,13 @@ struct Picture {
 
 using Table = QHash<int, Picture>;
 
-Picture Button(QSize size, QRgb ground, const char* english, const char* japanese,
-               Tone tone = Tone::Blue) {
+Picture Button(QSize size, QRgb ground, const char* key, Tone tone = Tone::Blue) {
     Picture picture;
     picture.kind = Kind::Button;
     picture.size = size;
     picture.ground = ground;
     picture.tone = tone;
-    picture.words = Words{english, japanese};
+    picture.words = Words{key};
     return picture;
 }
 
@@ -134,17 +133,14 @@ Table BuildTable() {
     table.insert(131, Plain(Kind::Splash, QSize(580, 258)));
 
     // The main window.
-    AddStates(table, skin::kImportSlideButton,
-              Button(wide, kPanel, "Import slide", "スライド取込"));
-    AddStates(table, skin::kImportFileButton, Button(wide, kPanel, "Import file", "画像取込"));
-    AddStates(table, skin::kConvertButton,
-              Button(wide, kPanel, "Convert and Save", "変換＆保存", Tone::Accent));
-    AddStates(table, skin::kCompanionButton,
-              Button(QSize(215, 29), kPanel, "Send to projector with Ondavire", "Ondavireで転送"));
-    AddStates(table, skin::kCloseButton, Button(narrow, kPanel, "Close", "閉じる"));
+    AddStates(table, skin::kImportSlideButton, Button(wide, kPanel, "button.import_slide"));
+    AddStates(table, skin::kImportFileButton, Button(wide, kPanel, "button.import_file"));
+    AddStates(table, skin::kConvertButton, Button(wide, kPanel, "button.convert", Tone::Accent));
+    AddStates(table, skin::kCompanionButton, Button(QSize(215, 29), kPanel, "button.companion"));
+    AddStates(table, skin::kCloseButton, Button(narrow, kPanel, "button.close"));
     AddStates(table, skin::kFolderButton, Plain(Kind::Folder, QSize(23, 19), kPanel));
     AddToggle(table, Kind::Radio, QSize(22, 22), kPanel, skin::kMainWindowRadio);
-    AddTitle(table, skin::kMainWindowTitle, 765, 765, Words{nullptr, nullptr, 103});
+    AddTitle(table, skin::kMainWindowTitle, 765, 765, Words{nullptr, 103});
 
     // The title-bar buttons; only the disabled close picture is wider. A window shows the
     // disabled pictures while it is inactive, so they sit on the inactive band.
@@ -159,35 +155,34 @@ Table BuildTable() {
 
     // The dialogs on white.
     AddStates(table, {skin::kOkButton.normal, skin::kOkButton.pressed, 0, 0},
-              Button(QSize(95, 28), kWhite, "OK", "OK"));
+              Button(QSize(95, 28), kWhite, "button.ok"));
     AddStates(table, {0, 0, skin::kOkButton.hover, skin::kOkButton.disabled},
-              Button(narrow, kWhite, "OK", "OK"));
-    AddStates(table, skin::kCancelButton, Button(narrow, kWhite, "Cancel", "キャンセル"));
-    AddStates(table, skin::kStopButton, Button(narrow, kWhite, "Stop", "中止"));
-    AddStates(table, skin::kOverwriteButton, Button(narrow, kWhite, "Overwrite", "上書き"));
-    AddStates(table, skin::kNoButton, Button(narrow, kWhite, "No", "いいえ"));
-    AddStates(table, skin::kOverwriteAllButton,
-              Button(narrow, kWhite, "Overwrite all", "全て上書き"));
-    AddStates(table, skin::kSaveNextButton, Button(narrow, kWhite, "Save next", "次の番号"));
-    AddStates(table, skin::kBreakButton, Button(narrow, kWhite, "Cancel", "中止"));
+              Button(narrow, kWhite, "button.ok"));
+    AddStates(table, skin::kCancelButton, Button(narrow, kWhite, "button.cancel"));
+    AddStates(table, skin::kStopButton, Button(narrow, kWhite, "button.stop"));
+    AddStates(table, skin::kOverwriteButton, Button(narrow, kWhite, "button.overwrite"));
+    AddStates(table, skin::kNoButton, Button(narrow, kWhite, "button.no"));
+    AddStates(table, skin::kOverwriteAllButton, Button(narrow, kWhite, "button.overwrite_all"));
+    AddStates(table, skin::kSaveNextButton, Button(narrow, kWhite, "button.save_next"));
+    AddStates(table, skin::kBreakButton, Button(narrow, kWhite, "button.break"));
     AddToggle(table, Kind::Radio, QSize(22, 22), kWhite, skin::kPlacementRadio);
 
-    AddTitle(table, skin::kAboutTitle, 446, 445, Words{nullptr, nullptr, 102});
-    AddTitle(table, skin::kMessageBoxTitle, 345, 345, Words{nullptr, nullptr, 103});
-    AddTitle(table, skin::kDestinationTitle, 392, 392, Words{"Destination", "保存先の指定"});
-    AddTitle(table, skin::kPlacementTitle, 327, 327, Words{"Place the image", "画像の移動"});
-    AddTitle(table, skin::kOverwriteBoxTitle, 532, 532, Words{nullptr, nullptr, 103});
+    AddTitle(table, skin::kAboutTitle, 446, 445, Words{nullptr, 102});
+    AddTitle(table, skin::kMessageBoxTitle, 345, 345, Words{nullptr, 103});
+    AddTitle(table, skin::kDestinationTitle, 392, 392, Words{"destination.title"});
+    AddTitle(table, skin::kPlacementTitle, 327, 327, Words{"placement.title"});
+    AddTitle(table, skin::kOverwriteBoxTitle, 532, 532, Words{nullptr, 103});
 
     // Preferences.
-    AddTitle(table, skin::kPreferencesTitle, 259, 259, Words{"Preferences", "環境設定"});
+    AddTitle(table, skin::kPreferencesTitle, 259, 259, Words{"preferences.title"});
     AddToggle(table, Kind::Check, QSize(18, 18), kPanel, skin::kPreferencesCheck);
 
     // The convert dialog.
-    AddTitle(table, skin::kConvertTitle, 765, 765, Words{"Convert and Save", "変換＆保存"});
-    AddStates(table, skin::kPreviousButton, Button(step, kPanel, "< Prev", "< 前へ"));
-    AddStates(table, skin::kNextButton, Button(step, kPanel, "Next >", "次へ >"));
-    AddStates(table, skin::kSaveButton, Button(wide, kPanel, "Save", "保存"));
-    AddStates(table, skin::kSaveAllButton, Button(wide, kPanel, "Save All", "全て保存"));
+    AddTitle(table, skin::kConvertTitle, 765, 765, Words{"convert.title"});
+    AddStates(table, skin::kPreviousButton, Button(step, kPanel, "button.previous"));
+    AddStates(table, skin::kNextButton, Button(step, kPanel, "button.next"));
+    AddStates(table, skin::kSaveButton, Button(wide, kPanel, "button.save"));
+    AddStates(table, skin::kSaveAllButton, Button(wide, kPanel, "button.save_all"));
 
     // Panels behind groups of controls.
     const std::pair<int, int> panels[] = {{267, 168}, {268, 157}, {269, 88},
@@ -204,8 +199,8 @@ const Table& Pictures() {
 
 QString TextOf(const Words& words, Language language) {
     if (words.textId != 0) return Messages::Load(words.textId, language);
-    if (words.english == nullptr) return QString();
-    return QString::fromUtf8(language == Language::Japanese ? words.japanese : words.english);
+    if (words.key == nullptr) return QString();
+    return UiTexts::Text(words.key, language);
 }
 
 // ---- Text ----------------------------------------------------------------------------------
