@@ -40,11 +40,7 @@ void ThumbnailRenderer::Resume() {
 }
 
 bool ThumbnailRenderer::idle() const {
-    if (!inFlight_.isEmpty()) return false;
-    for (const ImageEntry& entry : list_.entries()) {
-        if (!entry.rendered) return false;
-    }
-    return true;
+    return inFlight_.isEmpty() && NextRow() < 0;
 }
 
 void ThumbnailRenderer::WaitForDone() {
@@ -71,7 +67,7 @@ QImage ThumbnailRenderer::Render(const QString& workPath, int imageWidth, int im
     }
 }
 
-int ThumbnailRenderer::NextRow() {
+int ThumbnailRenderer::NextRow() const {
     const int n = list_.count();
     const auto waiting = [&](int row) {
         const ImageEntry& entry = list_.at(row);
@@ -91,6 +87,7 @@ void ThumbnailRenderer::Schedule() {
         const ImageEntry& entry = list_.at(row);
         const EntryId id = entry.id;
         inFlight_.insert(id);
+        working_ = true;
         // The result comes back as a queued call, which is dropped with the renderer if the
         // window closes first (the destructor waits for the workers).
         pool_.start([this, id, path = entry.workPath, width = entry.imageWidth,
@@ -100,7 +97,10 @@ void ThumbnailRenderer::Schedule() {
                 this, [this, id, image] { Finished(id, image); }, Qt::QueuedConnection);
         });
     }
-    if (inFlight_.isEmpty() && NextRow() < 0) Q_EMIT allRendered();
+    if (working_ && idle()) {
+        working_ = false;
+        Q_EMIT allRendered();
+    }
 }
 
 void ThumbnailRenderer::Finished(EntryId id, const QImage& image) {

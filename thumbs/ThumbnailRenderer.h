@@ -38,11 +38,12 @@ public:
 
 Q_SIGNALS:
     void thumbnailReady(EntryId id);
+    // The last job in flight finished and nothing is left to render.
     void allRendered();
 
 private:
     void Schedule();
-    int NextRow();
+    int NextRow() const;
     void Finished(EntryId id, const QImage& image);
 
     WorkingList& list_;
@@ -50,6 +51,7 @@ private:
     QSet<EntryId> inFlight_;
     int firstVisible_ = 0;
     int lastVisible_ = -1;
-    int scanFrom_ = 0;  // rows before it are rendered or in flight
+    mutable int scanFrom_ = 0;  // rows before it are rendered or in flight
     bool paused_ = false;
+    bool working_ = false;  // jobs were started since the last allRendered
 };
