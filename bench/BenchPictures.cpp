@@ -1,6 +1,8 @@
 #include "bench/BenchPictures.h"
 
+#include <QFile>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 using vips::VImage;
@@ -82,6 +84,19 @@ VImage PhotoLike(int width, int height, int seed) {
 
     const VImage colour = Blotches(width, height, std::max(width, height) / 6, 30, seed, 3);
     return Srgb((sky + colour + texture) * gain);
+}
+
+void MakeFile(const QString& path, const std::function<void(const QString&)>& save) {
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    save(partial);
+    QFile::remove(path);
+    if (!QFile::rename(partial, path))
+        throw std::runtime_error("cannot rename " + path.toStdString());
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 }  // namespace benchpictures

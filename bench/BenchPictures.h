@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <chrono>
+#include <functional>
 #include <vips/vips8>
 
 // Pictures the benchmarks make: photograph-like scenes that compress at quality 90 as a
@@ -14,5 +17,12 @@ vips::VImage Tiled(const vips::VImage& tile, int width, int height);
 // A sky-to-ground gradient, soft colour variation at several scales, a few hard-edged objects
 // and luminance grain.
 vips::VImage PhotoLike(int width, int height, int seed);
+
+// Writes a file through a temporary name, so that an interrupted run leaves no half file
+// behind: save writes the file it is given. Throws std::runtime_error when the rename fails.
+void MakeFile(const QString& path, const std::function<void(const QString&)>& save);
+
+// Seconds of the steady clock since a point in time.
+double Seconds(std::chrono::steady_clock::time_point since);
 
 }  // namespace benchpictures

@@ -110,10 +110,6 @@ std::vector<Input> CorpusFiles(const QString& dir, const Layout& layout) {
     return files;
 }
 
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
 // User and system time of every thread of the process so far.
 double ProcessorSeconds() {
     timespec now{};
@@ -196,16 +192,6 @@ VImage ScreenLike(int width, int height, int seed) {
         }
     }
     return canvas;
-}
-
-// Writes through a temporary name, so that an interrupted run leaves no half file behind.
-template <typename Save>
-void MakeFile(const QString& path, Save&& save) {
-    const QString partial = path + QStringLiteral(".part");
-    save(QFile::encodeName(partial));
-    QFile::remove(path);
-    if (!QFile::rename(partial, path))
-        throw std::runtime_error("cannot rename " + path.toStdString());
 }
 
 void PutLittleEndian(QByteArray& bytes, qsizetype at, quint32 value, int size) {
@@ -314,31 +300,32 @@ int MakeCorpus(const QString& dir, const Layout& layout) {
                 const bool portrait = input.kind == Kind::Portrait;
                 const VImage image =
                     PhotoLike(portrait ? 3000 : 4000, portrait ? 4000 : 3000, seed);
-                MakeFile(input.path, [&](const QByteArray& name) {
-                    image.jpegsave(name.constData(),
+                MakeFile(input.path, [&](const QString& name) {
+                    image.jpegsave(QFile::encodeName(name).constData(),
                                    VImage::option()->set("Q", 90)->set("strip", true));
                 });
                 break;
             }
             case Kind::Screen: {
                 const VImage image = ScreenLike(1920, 1080, seed);
-                MakeFile(input.path, [&](const QByteArray& name) {
-                    image.pngsave(name.constData(), VImage::option()->set("strip", true));
+                MakeFile(input.path, [&](const QString& name) {
+                    image.pngsave(QFile::encodeName(name).constData(),
+                                  VImage::option()->set("strip", true));
                 });
                 break;
             }
             case Kind::Bitmap: {
                 const VImage image = PhotoLike(2000, 1500, seed);
-                MakeFile(input.path, [&](const QByteArray& name) {
-                    WriteFile(QFile::decodeName(name), EncodeBmp(image));
-                });
+                MakeFile(input.path,
+                         [&](const QString& name) { WriteFile(name, EncodeBmp(image)); });
                 break;
             }
             case Kind::Scan: {
                 // Uncompressed, as a scanner writes it.
                 const VImage image = PhotoLike(2400, 1800, seed);
-                MakeFile(input.path, [&](const QByteArray& name) {
-                    image.tiffsave(name.constData(), VImage::option()->set("strip", true));
+                MakeFile(input.path, [&](const QString& name) {
+                    image.tiffsave(QFile::encodeName(name).constData(),
+                                   VImage::option()->set("strip", true));
                 });
                 break;
             }

@@ -79,10 +79,6 @@ constexpr double kPhotosSeconds = 60;
 constexpr double kStallMs = 50;
 constexpr double kManyPeakMb = 400;
 
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
 double Ms(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
@@ -145,16 +141,6 @@ struct Options {
 };
 
 // ---- pictures ----
-
-// Writes through a temporary name, so that an interrupted run leaves no half file behind.
-void MakeFile(const QString& path, const std::function<void(const QString&)>& save) {
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    save(partial);
-    QFile::remove(path);
-    if (!QFile::rename(partial, path))
-        throw std::runtime_error("cannot rename " + path.toStdString());
-}
 
 void SaveJpeg(const VImage& image, const QString& path, int quality) {
     image.jpegsave(QFile::encodeName(path).constData(),
