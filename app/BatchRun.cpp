@@ -149,14 +149,7 @@ public:
         if (loader_.AddImage(path, 0, 0) != 1) ++refused;
     }
     void QueuePresentation(const QString& path) override {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
-            prompter_.Info(msg::WrongPresentation, path);
-            ++refused;
-            return;
-        }
-        file.close();
-        if (!space_.CheckWorkSpace(prompter_) || !EnsurePrivateFolder(settings_.autoExportFolder)) {
+        if (!ReadyForPresentation(path, settings_, space_, prompter_)) {
             ++refused;
             return;
         }

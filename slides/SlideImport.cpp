@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "app/AppSettings.h"
 #include "app/WorkFolders.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
@@ -81,6 +82,23 @@ bool ExportSlide(SlideImportContext& context, int slide) {
     if (context.loader.AddImage(file, 1, 1) == 1) context.unsavedChanges = true;
     // The loader made its own work copy.
     QFile::remove(file);
+    return true;
+}
+
+bool ReadyForPresentation(const QString& path, const AppSettings& settings,
+                          const WorkSpace& workSpace, Prompter& prompter) {
+    if (!workSpace.CheckWorkSpace(prompter)) return false;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
+        prompter.Info(msg::WrongPresentation, path);
+        return false;
+    }
+    file.close();
+    if (!EnsurePrivateFolder(settings.workFolder) ||
+        !EnsurePrivateFolder(settings.autoExportFolder)) {
+        prompter.Info(msg::SlidesLoadFailed);
+        return false;
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@ class SlideExporter;
 class WorkSpace;
 class WorkingList;
 class CLead;
+struct AppSettings;
 
 // How a slide import shows its progress and hears a stop: the window's progress window, or
 // nothing in the batch run.
@@ -51,6 +52,12 @@ QString SlideFileName(const QString& presentationPath, int slide, const QString&
 // Centres the image held by work on a black frame of width x height, the image scaled (up or
 // down) by the larger of its two ratios to the frame, placed without rounding the centring.
 void FitSlideImage(CLead& work, CLead& canvas, int width, int height);
+
+// The checks before a presentation is converted, in this order: room in the work folder (141),
+// a file that is not empty (133; it is opened for reading only), the work and export folders
+// made (135). False when one fails, its message shown.
+bool ReadyForPresentation(const QString& path, const AppSettings& settings,
+                          const WorkSpace& workSpace, Prompter& prompter);
 
 // Walks the slides of an opened presentation in order: each is exported, fitted onto an
 // 800 x 600 black frame, saved as a 24-bit bitmap and added to the list as a slide, until

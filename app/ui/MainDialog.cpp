@@ -325,19 +325,7 @@ void MainDialog::dropEvent(QDropEvent* event) {
 }
 
 bool MainDialog::ImportPresentation(const QString& path) {
-    if (!workSpace_.CheckWorkSpace(*prompter_)) return false;
-    // Opened for reading only: the user's files are never opened for writing.
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
-        prompter_->Info(msg::WrongPresentation, path);
-        return false;
-    }
-    file.close();
-    if (!EnsurePrivateFolder(settings_.workFolder) ||
-        !EnsurePrivateFolder(settings_.autoExportFolder)) {
-        prompter_->Info(msg::SlidesLoadFailed);
-        return false;
-    }
+    if (!ReadyForPresentation(path, settings_, workSpace_, *prompter_)) return false;
     // The progress window shows from the start, busy until the slide count is known: the
     // conversion itself takes a while.
     ImportProgressDialog progress(msg::ConvertingTitle, this);
