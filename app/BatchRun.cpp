@@ -8,12 +8,13 @@
 #include <QTextStream>
 #include <deque>
 
-#include "app/AppSettings.h"
 #include "app/CommandLine.h"
 #include "app/ImportDispatch.h"
-#include "app/WorkFolders.h"
-#include "imaging/ConvertRun.h"
-#include "imaging/DcfNumbering.h"
+#include "card/ConvertRun.h"
+#include "card/DcfNumbering.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
@@ -22,7 +23,6 @@
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
-#include "thumbs/WorkingList.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QHash>
 
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
 #include "skin/Prompter.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QSettings>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 

@@ -3,10 +3,10 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "app/AppSettings.h"
 #include "app/BatchRun.h"
 #include "app/CommandLine.h"
 #include "app/ui/ProgramStart.h"
+#include "core/AppSettings.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 

@@ -15,14 +15,14 @@
 #include <cstdio>
 #include <vips/vips8>
 
-#include "app/WorkFolders.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "imaging/ImagingSetup.h"
 #include "skin/Prompter.h"
 #include "slides/LibreOfficeBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
-#include "thumbs/WorkingList.h"
 
 namespace {
 

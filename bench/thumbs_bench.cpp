@@ -46,9 +46,10 @@
 #include <vector>
 #include <vips/vips8>
 
-#include "app/WaitWithEvents.h"
-#include "app/WorkFolders.h"
 #include "bench/BenchPictures.h"
+#include "core/WaitWithEvents.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImageLoader.h"
 #include "imaging/ImagingSetup.h"
@@ -56,7 +57,6 @@
 #include "skin/Prompter.h"
 #include "slides/ui/ImportProgressDialog.h"
 #include "thumbs/ThumbnailRenderer.h"
-#include "thumbs/WorkingList.h"
 #include "thumbs/ui/CThumbView.h"
 
 using vips::VImage;

@@ -7,12 +7,12 @@
 #include <QTemporaryFile>
 #include <cerrno>
 
-#include "app/WorkFolders.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
-#include "thumbs/WorkingList.h"
 
 namespace {
 

@@ -21,6 +21,8 @@ public:
     // are 1 for a slide from a presentation, 0 for an image file.
     int AddImage(const QString& path, int originFlagA, int originFlagB);
 
+    const WorkingList& list() const { return list_; }
+
     // What the examination and the copy of one file found: the message to show (0 when the
     // image is accepted), the upright size and the work copy.
     struct Examined {

@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <vips/vips8>
 
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
 #include "imaging/Encoders.h"
 #include "imaging/ImagingSetup.h"
 #include "imaging/Lanczos.h"

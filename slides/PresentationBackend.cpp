@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QSettings>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "slides/LibreOfficeBackend.h"
 
 namespace {

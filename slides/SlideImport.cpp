@@ -4,8 +4,9 @@
 #include <QFileInfo>
 #include <cmath>
 
-#include "app/AppSettings.h"
-#include "app/WorkFolders.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
 #include "imaging/ImageLoader.h"
@@ -13,7 +14,6 @@
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "slides/SlideExporter.h"
-#include "thumbs/WorkingList.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "thumbs/WorkingList.h"
+#include "core/WorkingList.h"
 
 namespace thumbs {
 

@@ -1,7 +1,7 @@
 #include "thumbs/Reordering.h"
 
+#include "core/WorkingList.h"
 #include "thumbs/Selection.h"
-#include "thumbs/WorkingList.h"
 
 namespace thumbs {
 

@@ -1,6 +1,6 @@
 #include "thumbs/Selection.h"
 
-#include "thumbs/WorkingList.h"
+#include "core/WorkingList.h"
 
 namespace thumbs {
 

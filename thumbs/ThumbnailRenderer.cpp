@@ -1,9 +1,9 @@
 #include "thumbs/ThumbnailRenderer.h"
 
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "thumbs/ThumbLayout.h"
-#include "thumbs/WorkingList.h"
 
 ThumbnailRenderer::ThumbnailRenderer(WorkingList& list, QObject* parent)
     : QObject(parent), list_(list) {

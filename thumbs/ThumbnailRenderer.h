@@ -5,7 +5,7 @@
 #include <QSet>
 #include <QThreadPool>
 
-#include "thumbs/ImageEntry.h"
+#include "core/ImageEntry.h"
 
 class WorkingList;
 

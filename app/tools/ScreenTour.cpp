@@ -9,14 +9,14 @@
 
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include "app/AppSettings.h"
-#include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
-#include "app/ui/DestinationDialog.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/PreferencesDialog.h"
+#include "card/ui/ConvertSaveDialog.h"
+#include "card/ui/DestinationDialog.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
 #include "imaging/ImageLoader.h"
-#include "imaging/ui/ConvertSaveDialog.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"

@@ -13,20 +13,20 @@
 #include <QPainter>
 #include <QShortcut>
 
-#include "app/AppSettings.h"
 #include "app/Companion.h"
-#include "app/Destination.h"
 #include "app/ImportDispatch.h"
-#include "app/WaitWithEvents.h"
-#include "app/WorkFolders.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"
-#include "app/ui/DestinationDialog.h"
 #include "app/ui/PreferencesDialog.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WindowImport.h"
+#include "card/Destination.h"
+#include "card/ui/ConvertSaveDialog.h"
+#include "card/ui/DestinationDialog.h"
+#include "core/AppSettings.h"
+#include "core/WaitWithEvents.h"
+#include "core/WorkFolders.h"
 #include "imaging/ImageLoader.h"
-#include "imaging/ui/ConvertSaveDialog.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
@@ -292,7 +292,7 @@ void MainDialog::ImportPaths(const QStringList& paths) {
     progress.Start(counter);
     progress.show();
     list_.setListFull(false);
-    WindowImport sink(*this, &progress);
+    WindowImport sink = ImportSinkFor(&progress);
     for (const QString& path : paths) {
         if (!workSpace_.CheckWorkSpace(*prompter_)) break;
         int loaded = 0;
@@ -303,6 +303,12 @@ void MainDialog::ImportPaths(const QStringList& paths) {
     view_->Relayout(true);
     QApplication::restoreOverrideCursor();
     FocusView();
+}
+
+WindowImport MainDialog::ImportSinkFor(ImportProgressDialog* progress) {
+    return WindowImport(
+        *loader_, unsavedChanges_, [this](const QString& path) { QueuePresentation(path); },
+        progress);
 }
 
 void MainDialog::ImportStartupEntry(const QStringList& paths) {
@@ -387,7 +393,7 @@ void MainDialog::ImportFileCommand() {
         progress.Start(int(files.size()));
         progress.show();
         list_.setListFull(false);
-        WindowImport sink(*this, &progress);
+        WindowImport sink = ImportSinkFor(&progress);
         for (const QString& file : files) {
             if (!workSpace_.CheckWorkSpace(*prompter_)) break;
             if (!sink.StepProgress()) break;

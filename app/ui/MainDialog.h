@@ -6,15 +6,16 @@
 #include <functional>
 #include <memory>
 
-#include "app/Destination.h"
+#include "card/Destination.h"
+#include "core/WorkingList.h"
 #include "skin/ui/RadioGroup.h"
 #include "skin/ui/ResizableDialog.h"
-#include "thumbs/WorkingList.h"
 
 struct AppSettings;
 class BitmapRadio;
 class CThumbView;
 class ImageLoader;
+class ImportProgressDialog;
 class SlideExporter;
 struct SlideImportContext;
 class ColorStatic;
@@ -23,6 +24,7 @@ class OwnerDrawMenu;
 class Prompter;
 class QSessionManager;
 class SkinButton;
+class WindowImport;
 class WorkSpace;
 
 // The program's only top-level window: the import buttons, the destination choice, Convert
@@ -111,6 +113,8 @@ private:
     // Imports paths as a drop does: a count pass for the bar, then each path in order with the
     // free-space check before it, until Cancel or a full list.
     void ImportPaths(const QStringList& paths);
+    // Where an import with this progress window puts its images and presentations.
+    WindowImport ImportSinkFor(ImportProgressDialog* progress);
     void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
     void ShowDestination();
     void FocusView();

@@ -5,12 +5,12 @@
 #include <QSessionManager>
 #include <QSettings>
 
-#include "app/AppSettings.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
-#include "app/WorkFolders.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/SplashWindow.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"

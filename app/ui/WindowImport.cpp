@@ -1,11 +1,16 @@
 #include "app/ui/WindowImport.h"
 
-#include "app/ui/MainDialog.h"
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "slides/ui/ImportProgressDialog.h"
 
-WindowImport::WindowImport(MainDialog& window, ImportProgressDialog* progress)
-    : window_(window), progress_(progress) {}
+WindowImport::WindowImport(ImageLoader& loader, bool& unsavedChanges,
+                           std::function<void(const QString&)> queuePresentation,
+                           ImportProgressDialog* progress)
+    : loader_(loader),
+      unsavedChanges_(unsavedChanges),
+      queuePresentation_(std::move(queuePresentation)),
+      progress_(progress) {}
 
 bool WindowImport::StepProgress() {
     if (!progress_) return true;
@@ -14,15 +19,15 @@ bool WindowImport::StepProgress() {
 }
 
 void WindowImport::LoadImage(const QString& path) {
-    if (window_.loader().AddImage(path, 0, 0) == 1) window_.setUnsavedChanges(true);
+    if (loader_.AddImage(path, 0, 0) == 1) unsavedChanges_ = true;
 }
 
 void WindowImport::QueuePresentation(const QString& path) {
-    window_.QueuePresentation(path);
+    queuePresentation_(path);
 }
 
 bool WindowImport::ListFull() const {
-    return window_.list().listFull();
+    return loader_.list().listFull();
 }
 
 void WindowSlideProgress::Start(int slideCount) {

@@ -1,17 +1,23 @@
 #pragma once
 
+#include <functional>
+
 #include "app/ImportDispatch.h"
 #include "slides/SlideImport.h"
 
+class ImageLoader;
 class ImportProgressDialog;
-class MainDialog;
 
 // Where the window's imports put what they find: images into the working list through the
 // loader (marking the list unsaved), presentations into the window's queue, with a step of
 // the progress window (and a look at its Cancel) before each. GUI thread.
 class WindowImport : public ImportSink {
 public:
-    WindowImport(MainDialog& window, ImportProgressDialog* progress);
+    // unsavedChanges: the window's flag, set when an image is added. queuePresentation: the
+    // window's presentation queue.
+    WindowImport(ImageLoader& loader, bool& unsavedChanges,
+                 std::function<void(const QString&)> queuePresentation,
+                 ImportProgressDialog* progress);
 
     bool StepProgress() override;
     void LoadImage(const QString& path) override;
@@ -19,7 +25,9 @@ public:
     bool ListFull() const override;
 
 private:
-    MainDialog& window_;
+    ImageLoader& loader_;
+    bool& unsavedChanges_;
+    std::function<void(const QString&)> queuePresentation_;
     ImportProgressDialog* progress_;
 };
 

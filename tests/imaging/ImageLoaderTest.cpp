@@ -9,10 +9,10 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "core/WorkingList.h"
 #include "skin/MessageIds.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
-#include "thumbs/WorkingList.h"
 
 using namespace testimages;
 

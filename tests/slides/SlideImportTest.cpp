@@ -5,7 +5,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "app/WorkFolders.h"
+#include "core/WorkFolders.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
@@ -14,7 +15,6 @@
 #include "tests/support/Presentations.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
-#include "thumbs/WorkingList.h"
 
 using namespace testimages;
 using namespace testpresentations;

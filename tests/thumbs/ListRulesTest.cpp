@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/WorkingList.h"
 #include "tests/support/QtPrinters.h"
 #include "thumbs/Deletion.h"
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
-#include "thumbs/WorkingList.h"
 
 using namespace thumbs;
 

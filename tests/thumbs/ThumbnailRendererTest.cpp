@@ -7,12 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
-#include "thumbs/WorkingList.h"
 
 using namespace testimages;
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "core/WorkingList.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
@@ -15,7 +16,6 @@
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
 #include "thumbs/ThumbnailRenderer.h"
-#include "thumbs/WorkingList.h"
 #include "thumbs/ui/DragPicture.h"
 #include "thumbs/ui/PlacementDialog.h"
 

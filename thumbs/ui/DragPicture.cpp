@@ -3,8 +3,8 @@
 #include <QBitmap>
 #include <QPainter>
 
+#include "core/ImageEntry.h"
 #include "skin/ui/SkinConstants.h"
-#include "thumbs/ImageEntry.h"
 #include "thumbs/ThumbLayout.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/AppSettings.h"
-#include "app/WorkFolders.h"
 #include "app/ui/CCustomFileDialog.h"
 #include "app/ui/MainDialog.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/WindowFront.h"

@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/AppSettings.h"
-#include "app/WorkFolders.h"
 #include "app/ui/SplashWindow.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"

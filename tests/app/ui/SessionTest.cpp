@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/AppSettings.h"
-#include "app/WorkFolders.h"
-#include "app/ui/DestinationDialog.h"
 #include "app/ui/MainDialog.h"
-#include "imaging/ui/ConvertSaveDialog.h"
+#include "card/ui/ConvertSaveDialog.h"
+#include "card/ui/DestinationDialog.h"
+#include "core/AppSettings.h"
+#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/WindowFront.h"

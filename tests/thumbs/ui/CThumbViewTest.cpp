@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/WorkingList.h"
 #include "skin/MessageIds.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/SkinButton.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "thumbs/Selection.h"
-#include "thumbs/WorkingList.h"
 #include "thumbs/ui/PlacementDialog.h"
 
 using namespace thumbs;

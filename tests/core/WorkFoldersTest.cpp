@@ -1,4 +1,4 @@
-#include "app/WorkFolders.h"
+#include "core/WorkFolders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "skin/MessageIds.h"
 #include "tests/support/ScriptedPrompter.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui/DestinationDialog.h"
+#include "card/ui/DestinationDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -8,7 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"

@@ -1,4 +1,4 @@
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "app/Destination.h"
+#include "card/Destination.h"
 #include "skin/ui/SkinnedDialog.h"
 
 class Prompter;

@@ -1,4 +1,4 @@
-#include "app/ui/DestinationDialog.h"
+#include "card/ui/DestinationDialog.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "imaging/ConvertRun.h"
+#include "card/ConvertRun.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,14 +10,14 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
 
+#include "card/DcfNumbering.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
-#include "imaging/DcfNumbering.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
-#include "thumbs/WorkingList.h"
 
 using namespace imaging;
 

@@ -1,4 +1,4 @@
-#include "imaging/ConvertRun.h"
+#include "card/ConvertRun.h"
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -8,13 +8,13 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
-#include "thumbs/WorkingList.h"
 
 using namespace testimages;
 using Kind = ScriptedPrompter::Kind;

@@ -1,4 +1,4 @@
-#include "app/Destination.h"
+#include "card/Destination.h"
 
 #include <gtest/gtest.h>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "thumbs/WorkingList.h"
+#include "core/WorkingList.h"
 
 #include <QFileInfo>
 

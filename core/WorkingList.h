@@ -3,7 +3,7 @@
 #include <QAbstractListModel>
 #include <QList>
 
-#include "thumbs/ImageEntry.h"
+#include "core/ImageEntry.h"
 
 // The ordered list of images that the user imported and that the convert run writes in this
 // order. A list model so that views follow it; it holds no rules of its own beyond keeping

@@ -1,4 +1,4 @@
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "imaging/ConvertRun.h"
+#include "card/ConvertRun.h"
 #include "skin/ui/SkinnedDialog.h"
 
 class ColorStatic;

@@ -1,4 +1,4 @@
-#include "app/Destination.h"
+#include "card/Destination.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QStorageInfo>
 #include <algorithm>
 
-#include "imaging/DcfNumbering.h"
+#include "card/DcfNumbering.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 

@@ -1,4 +1,4 @@
-#include "app/WorkFolders.h"
+#include "core/WorkFolders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 

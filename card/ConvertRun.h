@@ -9,7 +9,7 @@
 #include <deque>
 #include <functional>
 
-#include "thumbs/ImageEntry.h"
+#include "core/ImageEntry.h"
 
 class Prompter;
 class WorkingList;

@@ -1,16 +1,16 @@
-#include "imaging/ui/ConvertSaveDialog.h"
+#include "card/ui/ConvertSaveDialog.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
-#include "thumbs/WorkingList.h"
 
 using namespace testimages;
 

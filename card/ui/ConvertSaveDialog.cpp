@@ -1,4 +1,4 @@
-#include "imaging/ui/ConvertSaveDialog.h"
+#include "card/ui/ConvertSaveDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -7,7 +7,8 @@
 #include <QProgressBar>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "app/WaitWithEvents.h"
+#include "core/WaitWithEvents.h"
+#include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
@@ -18,7 +19,6 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
-#include "thumbs/WorkingList.h"
 
 namespace {
 
