@@ -392,14 +392,6 @@ void CLead::SaveImage(const QString& file, int format, int bits, int quality, in
     WriteWhole(file, bytes);
 }
 
-void CLead::SaveImageWithThumbnail(const QString& file, int format, int bits, int quality,
-                                   float thumbnailWidth, float thumbnailHeight,
-                                   int /*thumbnailBits*/) {
-    const QByteArray bytes =
-        SaveImageWithThumbnailToMemory(format, bits, quality, thumbnailWidth, thumbnailHeight);
-    WriteWhole(file, bytes);
-}
-
 QByteArray CLead::SaveImageToMemory(int format, int bits, int quality) {
     return Encode(format, bits, quality, 0, 0);
 }

@@ -88,11 +88,9 @@ public:
     // Encodes the held image (format 23, 98, 75 or 6; quality is the compression factor for
     // JPEG) and writes it to file. A failed write leaves no file behind.
     void SaveImage(const QString& file, int format, int bits, int quality, int option = 0);
-    // As SaveImage, with an embedded thumbnail of thumbnailWidth x thumbnailHeight made from
-    // the held pixels (letterboxed on black when the aspect differs).
-    void SaveImageWithThumbnail(const QString& file, int format, int bits, int quality,
-                                float thumbnailWidth, float thumbnailHeight, int thumbnailBits);
     QByteArray SaveImageToMemory(int format, int bits, int quality);
+    // As SaveImageToMemory, with an embedded thumbnail of thumbnailWidth x thumbnailHeight made
+    // from the held pixels (letterboxed on black when the aspect differs).
     QByteArray SaveImageWithThumbnailToMemory(int format, int bits, int quality,
                                               float thumbnailWidth, float thumbnailHeight);
 

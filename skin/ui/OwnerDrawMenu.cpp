@@ -132,10 +132,6 @@ OwnerDrawMenu::OwnerDrawMenu(QWidget* parent) : QMenu(parent) {
     setStyle(TheMenuLook());
 }
 
-OwnerDrawMenu::OwnerDrawMenu(const QString& title, QWidget* parent) : OwnerDrawMenu(parent) {
-    setTitle(title);
-}
-
 OwnerDrawMenu::ItemTexts OwnerDrawMenu::SplitItemText(const QString& text) {
     const qsizetype tab = text.indexOf(QLatin1Char('\t'));
     if (tab < 0) return {text, QString()};

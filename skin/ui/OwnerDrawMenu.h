@@ -10,7 +10,6 @@ class OwnerDrawMenu : public QMenu {
 
 public:
     explicit OwnerDrawMenu(QWidget* parent = nullptr);
-    explicit OwnerDrawMenu(const QString& title, QWidget* parent = nullptr);
 
     // An item's text split at its first tab: the part drawn left (its & mnemonic kept for
     // drawing) and the part drawn right-aligned (empty when there is no tab).
