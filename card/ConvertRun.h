@@ -32,6 +32,12 @@ struct ImageOutcome {
     EntryId id = 0;
     Outcome result = Outcome::Failed;
     QString path;  // the file written
+    // Written, but its pixels were decoded with warnings (a damaged file, as far as it could
+    // be read); the user was told.
+    bool damaged = false;
+    // Failed because the image itself cannot be decoded (not because of the destination):
+    // a run that goes on past bad images goes on past this one.
+    bool unreadable = false;
 };
 
 // One image made ready to write: encoded on a worker before its turn comes.
