@@ -1,5 +1,8 @@
 #include "core/WorkFolders.h"
 
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +11,9 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "core/AppSettings.h"
 #include "skin/MessageIds.h"
@@ -18,6 +23,12 @@ namespace {
 
 const QLatin1String kWorkFolderName("vimbrelcastorWork");
 const QLatin1String kExportFolderName("autoexport");
+const QLatin1String kRunFolderPrefix("vimbrelcastorBatch-");
+// A run folder is made under a hidden name and renamed once it is held, so that a run
+// cleaning up never takes a folder that is being made for one of its peers.
+const QLatin1String kPendingRunFolderPrefix(".vimbrelcastorBatch-");
+// A pending folder that nobody holds after this long was left by a run killed while making it.
+constexpr std::time_t kPendingAgeSeconds = 60;
 
 WorkPaths PathsIn(const QString& workFolder) {
     return WorkPaths{workFolder, workFolder + QLatin1Char('/') + kExportFolderName};
@@ -35,6 +46,36 @@ bool UsableName(const QString& path) {
         return errno == ENOENT;
     }
     return OwnFolder(info);
+}
+
+int RemoveEntry(const char* path, const struct stat*, int type, struct FTW*) {
+    if (type == FTW_DP) {
+        ::rmdir(path);
+    } else {
+        ::unlink(path);
+    }
+    return 0;  // a failure leaves that entry and goes on with the rest
+}
+
+// Removes folder and everything in it, on its own file system, without following a link.
+void RemoveTree(const QString& folder) {
+    ::nftw(QFile::encodeName(folder).constData(), RemoveEntry, 16,
+           FTW_DEPTH | FTW_PHYS | FTW_MOUNT);
+}
+
+// Deletes the files of the export folder and then of the work folder (see CleanWorkFolders).
+void EmptyWorkFolder(const QString& workFolder, const QString& exportFolder) {
+    // A link planted in the shared temporary folder must not make us delete the files of its
+    // target; the export folder lies inside the work folder, so that one is checked first.
+    if (workFolder.isEmpty() || !IsPrivateFolder(workFolder)) return;
+    for (const QString& folder : {exportFolder, workFolder}) {
+        if (!IsPrivateFolder(folder)) continue;
+        QStringList files;
+        ListFolderFiles(folder, QStringLiteral("*"), files);
+        for (const QString& file : files) {
+            QFile::remove(file);
+        }
+    }
 }
 
 }  // namespace
@@ -106,15 +147,74 @@ bool IsPrivateFolder(const QString& path) {
 }
 
 void CleanWorkFolders(const AppSettings& settings) {
-    // A link planted in the shared temporary folder must not make us delete the files of its
-    // target; the export folder lies inside the work folder, so that one is checked first.
-    if (settings.workFolder.isEmpty() || !IsPrivateFolder(settings.workFolder)) return;
-    for (const QString& folder : {settings.autoExportFolder, settings.workFolder}) {
-        if (!IsPrivateFolder(folder)) continue;
-        QStringList files;
-        ListFolderFiles(folder, QStringLiteral("*"), files);
-        for (const QString& file : files) {
-            QFile::remove(file);
+    EmptyWorkFolder(settings.workFolder, settings.autoExportFolder);
+}
+
+FolderHold::~FolderHold() {
+    Release();
+}
+
+bool FolderHold::Take(const QString& folder) {
+    Release();
+    const int fd = ::open(QFile::encodeName(folder).constData(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+void FolderHold::Release() {
+    if (fd_ < 0) return;
+    ::close(fd_);  // closing the only descriptor drops the lock
+    fd_ = -1;
+}
+
+RunWorkFolder::RunWorkFolder(const QString& tempPath) {
+    QByteArray pending = QFile::encodeName(QDir(tempPath).filePath(kPendingRunFolderPrefix) +
+                                           QLatin1String("XXXXXX"));
+    if (::mkdtemp(pending.data()) == nullptr) return;
+    const QString pendingPath = QFile::decodeName(pending);
+    const QString suffix = pendingPath.mid(pendingPath.lastIndexOf(u'-') + 1);
+    const QString finalPath = QDir(tempPath).filePath(kRunFolderPrefix + suffix);
+    if (!hold_.Take(pendingPath) ||
+        ::renameat2(AT_FDCWD, pending.constData(), AT_FDCWD,
+                    QFile::encodeName(finalPath).constData(), RENAME_NOREPLACE) != 0) {
+        RemoveTree(pendingPath);
+        hold_.Release();
+        return;
+    }
+    path_ = finalPath;
+}
+
+RunWorkFolder::~RunWorkFolder() {
+    if (!path_.isEmpty()) RemoveTree(path_);
+}
+
+void RemoveStaleWorkFolders(const QString& tempPath) {
+    const QDir temp(tempPath);
+    const QStringList names =
+        temp.entryList(QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const bool window = name == kWorkFolderName || name.startsWith(kWorkFolderName + u'-');
+        const bool run = name.startsWith(kRunFolderPrefix);
+        const bool pending = name.startsWith(kPendingRunFolderPrefix);
+        if (!window && !run && !pending) continue;
+        const QString folder = temp.filePath(name);
+        struct stat info;
+        if (::lstat(QFile::encodeName(folder).constData(), &info) != 0 || !OwnFolder(info)) {
+            continue;
+        }
+        if (pending && std::time(nullptr) - info.st_mtime < kPendingAgeSeconds) continue;
+        FolderHold hold;
+        if (!hold.Take(folder)) continue;  // a live process of ours works in it
+        if (window) {
+            EmptyWorkFolder(folder, PathsIn(folder).autoExportFolder);
+        } else {
+            RemoveTree(folder);
         }
     }
 }

@@ -1,7 +1,10 @@
 #include "core/WorkFolders.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -199,3 +202,88 @@ TEST(ChooseWorkPaths, SkipsAForeignOwnedFolder) {
 }
 
 }  // namespace
+
+// Leftovers of runs that are gone go; what a live process holds, what is not ours and what a
+// link leads to stay.
+TEST(RemoveStaleWorkFolders, RemovesOnlyWhatNoLiveRunHolds) {
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    const auto make = [&](const QString& name) {
+        dir.mkpath(name);
+        ::chmod(QFile::encodeName(dir.filePath(name)).constData(), 0700);
+        return dir.filePath(name);
+    };
+    // A killed window's work folder: its files go, its LibreOffice profile stays.
+    const QString window = make("vimbrelcastorWork");
+    make("vimbrelcastorWork/autoexport");
+    make("vimbrelcastorWork/profile");
+    Touch(window + "/TMPabc123");
+    Touch(window + "/autoexport/slide1.bmp");
+    Touch(window + "/profile/registrymodifications.xcu");
+    // A killed batch run's folder goes whole.
+    const QString deadRun = make("vimbrelcastorBatch-dead01");
+    make("vimbrelcastorBatch-dead01/autoexport");
+    Touch(deadRun + "/TMPdef456");
+    // A live run of another process keeps its folder.
+    const QString liveRun = make("vimbrelcastorBatch-live01");
+    Touch(liveRun + "/TMPghi789");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        FolderHold hold;
+        const char byte = hold.Take(liveRun) ? 1 : 0;
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], &byte, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ASSERT_EQ(held, 1);
+    // Not ours: another name, a link standing for a run folder, a folder being made just now.
+    const QString other = make("somebody-else");
+    Touch(other + "/keep.txt");
+    ASSERT_TRUE(QFile::link(other, dir.filePath("vimbrelcastorBatch-link01")));
+    const QString pending = make(".vimbrelcastorBatch-new001");
+
+    RemoveStaleWorkFolders(temp.path());
+    EXPECT_FALSE(QFile::exists(window + "/TMPabc123"));
+    EXPECT_FALSE(QFile::exists(window + "/autoexport/slide1.bmp"));
+    EXPECT_TRUE(QFile::exists(window + "/profile/registrymodifications.xcu"));
+    EXPECT_FALSE(QFileInfo::exists(deadRun));
+    EXPECT_TRUE(QFile::exists(liveRun + "/TMPghi789"));
+    EXPECT_TRUE(QFile::exists(other + "/keep.txt"));
+    EXPECT_TRUE(QFileInfo(dir.filePath("vimbrelcastorBatch-link01")).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(pending));
+
+    // Once its process is gone, however it ended, the folder is a leftover too.
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    RemoveStaleWorkFolders(temp.path());
+    EXPECT_FALSE(QFileInfo::exists(liveRun));
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TEST(RunWorkFolder, PrivateHeldWhileItLivesAndGoneAfter) {
+    QTemporaryDir temp;
+    QString path;
+    {
+        RunWorkFolder folder(temp.path());
+        ASSERT_TRUE(folder.isValid());
+        path = folder.path();
+        EXPECT_TRUE(QFileInfo(path).fileName().startsWith("vimbrelcastorBatch-"));
+        EXPECT_EQ(ModeOf(path), 0700u);
+        QDir().mkpath(path + "/autoexport");
+        Touch(path + "/autoexport/slide.bmp");
+        // Held by this run: a cleaner does not take it.
+        RemoveStaleWorkFolders(temp.path());
+        EXPECT_TRUE(QFile::exists(path + "/autoexport/slide.bmp"));
+        FolderHold other;
+        EXPECT_FALSE(other.Take(path));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(QDir(temp.path())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
+}
