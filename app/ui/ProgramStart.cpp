@@ -10,6 +10,7 @@
 #include "app/ui/MainDialog.h"
 #include "app/ui/SplashWindow.h"
 #include "core/AppSettings.h"
+#include "core/TerminationSignals.h"
 #include "core/WorkFolders.h"
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
@@ -40,10 +41,19 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
         return 1;
     }
     const QString tempPath = QDir::tempPath();
+    // What killed runs left behind goes first: this window is the only one of this user.
+    RemoveStaleWorkFolders(tempPath);
     const WorkPaths paths = ChooseWorkPaths(tempPath);
     settings.workFolder = paths.workFolder;
     settings.autoExportFolder = paths.autoExportFolder;
+    // Held while the window lives, so that a batch run cleaning up leaves it alone.
+    FolderHold workFolderHold;
+    if (EnsurePrivateFolder(settings.workFolder)) workFolderHold.Take(settings.workFolder);
     const WorkSpace workSpace(tempPath);
+    // SIGTERM and SIGINT end every loop of the window as if each box and dialog were
+    // cancelled, and the work folders are emptied below as after Close.
+    QObject::connect(&TerminationSignals::Install(), &TerminationSignals::requested, &application,
+                     [] { QCoreApplication::exit(0); });
 
     if (!SplashSuppressed(options)) (new SplashWindow())->show();
 

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "core/TerminationSignals.h"
 #include "core/WaitWithEvents.h"
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
@@ -53,6 +54,10 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
       unsavedChanges_(unsavedChanges),
       lastDestination_(lastDestination) {
     setObjectName(QStringLiteral("convertSaveDialog"));
+    // Asked to end: a running Save All stops after the image being written.
+    if (TerminationSignals* signals = TerminationSignals::Installed()) {
+        connect(signals, &TerminationSignals::requested, this, [this] { cancel_ = true; });
+    }
     SetTitlePictures(skin::kConvertTitle);
     SetTitleFromString(msg::AboutTitle);
     AddCloseButton();
