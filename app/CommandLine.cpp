@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <QHash>
+#include <algorithm>
 
 #include "card/DcfNumbering.h"
 #include "skin/Prompter.h"
@@ -135,17 +136,16 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
     return options;
 }
 
+bool IsAutomationSwitch(const QString& argument) {
+    if (argument.size() < 2 || (argument[0] != u'-' && argument[0] != u'/')) return false;
+    const QString name = argument.mid(1);
+    return name.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("Automation"), Qt::CaseInsensitive) == 0;
+}
+
 bool SplashSuppressed(const ProgramOptions& options) {
-    if (options.noSplash) return true;
-    for (const QString& argument : options.paths) {
-        if (argument.size() < 2 || (argument[0] != u'-' && argument[0] != u'/')) continue;
-        const QString name = argument.mid(1);
-        if (name.compare(QLatin1String("Embedding"), Qt::CaseInsensitive) == 0 ||
-            name.compare(QLatin1String("Automation"), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return options.noSplash ||
+           std::any_of(options.paths.begin(), options.paths.end(), IsAutomationSwitch);
 }
 
 QString UsageText() {

@@ -36,9 +36,11 @@ struct ProgramOptions {
 // arguments[0] is the program name.
 ProgramOptions ParseProgramArguments(const QStringList& arguments);
 
-// True when the arguments ask for no start-up picture: --no-splash, or "-Embedding" or
-// "/Automation" (either prefix, any case) as an automated start passes them. Those two stay
-// among the paths, where they match no file.
+// "-Embedding" or "/Automation" (either prefix, any case), as an automated start passes them.
+// They stay among the paths, but the window imports nothing for them.
+bool IsAutomationSwitch(const QString& argument);
+
+// True when the arguments ask for no start-up picture: --no-splash, or an automation switch.
 bool SplashSuppressed(const ProgramOptions& options);
 
 // The text of --help.

@@ -1,30 +1,81 @@
 #include "app/ImportDispatch.h"
 
+#include <dirent.h>
+
 #include <QDir>
 #include <QFileInfo>
+#include <memory>
+#include <optional>
+
+#include "skin/UiTexts.h"
 
 namespace {
 
-// What one entry of a listing (or a single path) stands for, and the path to hand on.
+// What one entry of a listing (or a single path) stands for, and the path to hand on; or why
+// it is not taken.
 struct Entry {
     PathKind kind = PathKind::Other;
     QString path;
+    std::optional<SkipReason> skipped;
 };
 
-Entry Classify(const QFileInfo& info) {
+bool LooksImportable(const QString& path) {
+    return KindOfPath(path) != PathKind::Other;
+}
+
+// Not taken; the reason goes to the sink only when said is set.
+Entry Skip(const QString& path, bool said, SkipReason reason) {
+    return {PathKind::Other, path, said ? std::optional(reason) : std::nullopt};
+}
+
+// givenAlone: the path was named by itself (not met in a folder), so whatever is not taken
+// is worth a word; in a listing only what looks like something we import is.
+Entry Classify(const QFileInfo& info, bool givenAlone) {
+    const QString path = info.filePath();
     if (info.isSymLink()) {
-        // A dangling link and a loop lead to no file.
         const QString target = info.canonicalFilePath();
-        if (target.isEmpty() || !QFileInfo(target).isFile()) return {};
-        if (KindOfPath(target) != PathKind::Image) return {};
-        return {PathKind::Image, target};
+        const bool said =
+            givenAlone || LooksImportable(path) || LooksImportable(info.symLinkTarget());
+        if (target.isEmpty() || !info.exists()) {  // dangling, or a loop
+            return Skip(path, said, SkipReason::DanglingLink);
+        }
+        const QFileInfo targetInfo(target);
+        if (targetInfo.isDir()) return {};
+        if (!targetInfo.isFile()) return Skip(path, said, SkipReason::NotRegularFile);
+        if (KindOfPath(target) != PathKind::Image) {
+            return Skip(path, givenAlone, SkipReason::NotImageType);
+        }
+        return {PathKind::Image, target, std::nullopt};
     }
     if (info.isDir()) return {};
-    return {KindOfPath(info.filePath()), info.filePath()};
+    const PathKind kind = KindOfPath(path);
+    if (kind == PathKind::Other) return Skip(path, givenAlone, SkipReason::NotImageType);
+    return {kind, path, std::nullopt};
+}
+
+// The names in folder that this system cannot spell back: a file name that is not valid in
+// the locale's encoding (say Latin-1 bytes on a UTF-8 system) comes out of a listing changed,
+// and no file has the changed name.
+QStringList UnspellableNames(const QString& folder) {
+    QStringList names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(folder).constData()),
+                                                  ::closedir);
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray raw(entry->d_name);
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != raw) names.append(QDir(folder).filePath(name));
+    }
+    names.sort();
+    return names;
 }
 
 // One entry; false when the user stopped the import.
 bool Take(const Entry& entry, int& counter, ImportMode mode, ImportSink* sink) {
+    if (entry.skipped) {
+        if (mode == ImportMode::Load) sink->Skipped(entry.path, *entry.skipped);
+        return true;
+    }
     switch (entry.kind) {
         case PathKind::Image:
             if (mode == ImportMode::Load) {
@@ -48,13 +99,32 @@ bool Take(const Entry& entry, int& counter, ImportMode mode, ImportSink* sink) {
 }  // namespace
 
 PathKind KindOfPath(const QString& path) {
-    const QString tail = path.right(5).toLower();
-    const QString last4 = tail.right(4);
-    if (last4 == u".jpg" || last4 == u".png" || last4 == u".bmp" || last4 == u".tif") {
-        return PathKind::Image;
+    static const char* const kImageTypes[] = {".jpg", ".jpeg", ".jpe", ".png",
+                                              ".bmp", ".tif",  ".tiff"};
+    static const char* const kPresentationTypes[] = {".ppt", ".pptx", ".odp"};
+    for (const char* type : kImageTypes) {
+        if (path.endsWith(QLatin1String(type), Qt::CaseInsensitive)) return PathKind::Image;
     }
-    if (last4 == u".ppt" || last4 == u".odp" || tail == u".pptx") return PathKind::Presentation;
+    for (const char* type : kPresentationTypes) {
+        if (path.endsWith(QLatin1String(type), Qt::CaseInsensitive)) return PathKind::Presentation;
+    }
     return PathKind::Other;
+}
+
+QString SkipReasonText(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::NotFound:
+            return UiTexts::Text("skip.not_found");
+        case SkipReason::NotImageType:
+            return UiTexts::Text("skip.not_image_type");
+        case SkipReason::DanglingLink:
+            return UiTexts::Text("skip.dangling_link");
+        case SkipReason::NotRegularFile:
+            return UiTexts::Text("skip.not_regular_file");
+        case SkipReason::UnreadableName:
+            return UiTexts::Text("skip.unreadable_name");
+    }
+    return QString();
 }
 
 bool ImportPath(const QString& path, int& counter, ImportMode mode, ImportSink* sink) {
@@ -67,16 +137,22 @@ bool ImportPath(const QString& path, int& counter, ImportMode mode, ImportSink* 
         folder = info.filePath();
     }
     if (folder.isEmpty()) {
-        // A single file is the only match in its own folder; a path that names nothing
-        // matches nothing.
-        if (!info.exists() && !info.isSymLink()) return true;
-        return Take(Classify(info), counter, mode, sink);
+        // A single file is the only match in its own folder.
+        if (!info.exists() && !info.isSymLink()) {
+            return Take(Skip(path, true, SkipReason::NotFound), counter, mode, sink);
+        }
+        return Take(Classify(info, true), counter, mode, sink);
     }
     const QFileInfoList entries = QDir(folder).entryInfoList(
         QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries) {
-        if (!Take(Classify(entry), counter, mode, sink)) return false;
-        if (mode == ImportMode::Load && sink->ListFull()) break;
+        if (!Take(Classify(entry, false), counter, mode, sink)) return false;
+        if (mode == ImportMode::Load && sink->ListFull()) return true;
+    }
+    if (mode == ImportMode::Load) {
+        for (const QString& name : UnspellableNames(folder)) {
+            if (LooksImportable(name)) sink->Skipped(name, SkipReason::UnreadableName);
+        }
     }
     return true;
 }

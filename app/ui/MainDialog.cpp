@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QShortcut>
 
+#include "app/CommandLine.h"
 #include "app/Companion.h"
 #include "app/ImportDispatch.h"
 #include "app/ui/AboutDialog.h"
@@ -243,7 +244,9 @@ void MainDialog::BuildShortcuts() {
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), &MainDialog::SelectAllCommand);
 }
 
-void MainDialog::QueueStartupPaths(const QStringList& paths) {
+void MainDialog::QueueStartupPaths(const QStringList& arguments) {
+    QStringList paths = arguments;
+    paths.removeIf(IsAutomationSwitch);
     if (!paths.isEmpty()) startupQueue_.append(paths);
 }
 
@@ -300,6 +303,7 @@ void MainDialog::ImportPaths(const QStringList& paths) {
         if (list_.listFull()) break;
     }
     progress.hide();
+    sink.TellSkipped(*prompter_);
     view_->Relayout(true);
     QApplication::restoreOverrideCursor();
     FocusView();

@@ -2,7 +2,16 @@
 
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
+#include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 #include "slides/ui/ImportProgressDialog.h"
+
+namespace {
+
+// A message box stays readable: the rest is counted.
+constexpr int kSkippedLinesShown = 12;
+
+}  // namespace
 
 WindowImport::WindowImport(ImageLoader& loader, bool& unsavedChanges,
                            std::function<void(const QString&)> queuePresentation,
@@ -28,6 +37,22 @@ void WindowImport::QueuePresentation(const QString& path) {
 
 bool WindowImport::ListFull() const {
     return loader_.list().listFull();
+}
+
+void WindowImport::Skipped(const QString& path, SkipReason reason) {
+    if (reason == SkipReason::NotImageType) return;
+    skipped_.append(QStringLiteral("%1 (%2)").arg(path, SkipReasonText(reason)));
+}
+
+void WindowImport::TellSkipped(Prompter& prompter) const {
+    if (skipped_.isEmpty()) return;
+    QStringList lines{UiTexts::Text("import.skipped")};
+    lines += skipped_.mid(0, kSkippedLinesShown);
+    if (skipped_.size() > kSkippedLinesShown) {
+        lines.append(
+            UiTexts::Text("import.skipped.more").arg(skipped_.size() - kSkippedLinesShown));
+    }
+    prompter.Plain(lines.join(u'\n'));
 }
 
 void WindowSlideProgress::Start(int slideCount) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <functional>
 
 #include "app/ImportDispatch.h"
@@ -7,6 +8,7 @@
 
 class ImageLoader;
 class ImportProgressDialog;
+class Prompter;
 
 // Where the window's imports put what they find: images into the working list through the
 // loader (marking the list unsaved), presentations into the window's queue, with a step of
@@ -23,12 +25,19 @@ public:
     void LoadImage(const QString& path) override;
     void QueuePresentation(const QString& path) override;
     bool ListFull() const override;
+    // Kept for one message at the end of the import; a file that is not an image or a
+    // presentation is passed over in silence.
+    void Skipped(const QString& path, SkipReason reason) override;
+
+    // One message naming what was not imported and why; nothing when all was.
+    void TellSkipped(Prompter& prompter) const;
 
 private:
     ImageLoader& loader_;
     bool& unsavedChanges_;
     std::function<void(const QString&)> queuePresentation_;
     ImportProgressDialog* progress_;
+    QStringList skipped_;
 };
 
 // The slide import's progress in the window's progress window.

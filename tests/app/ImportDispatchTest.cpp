@@ -1,9 +1,14 @@
 #include "app/ImportDispatch.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 #include "tests/support/TestImages.h"
 
@@ -22,6 +27,9 @@ public:
     }
     void QueuePresentation(const QString& path) override { presentations.append(path); }
     bool ListFull() const override { return full; }
+    void Skipped(const QString& path, SkipReason reason) override {
+        skipped.append({QFileInfo(path).fileName(), reason});
+    }
 
     int steps = 0;
     int stepsBeforeCancel = 1000;
@@ -29,6 +37,7 @@ public:
     bool full = false;
     QStringList images;
     QStringList presentations;
+    QList<std::pair<QString, SkipReason>> skipped;
 };
 
 class ImportDispatchTest : public ::testing::Test {
@@ -55,8 +64,11 @@ TEST(KindOfPath, ByTheLastCharactersWithoutRegardToCase) {
         {"/a/b.Png", PathKind::Image},
         {"/a/b.bmp", PathKind::Image},
         {"/a/b.tif", PathKind::Image},
-        {"/a/b.jpeg", PathKind::Other},
-        {"/a/b.tiff", PathKind::Other},
+        {"/a/b.jpeg", PathKind::Image},
+        {"/a/b.JPE", PathKind::Image},
+        {"/a/b.TIFF", PathKind::Image},
+        {"/a/b.jp", PathKind::Other},
+        {"/a/b.pp", PathKind::Other},
         {"/a/b.gif", PathKind::Other},
         {"/a/talk.ppt", PathKind::Presentation},
         {"/a/talk.PPTX", PathKind::Presentation},
@@ -74,7 +86,7 @@ TEST_F(ImportDispatchTest, AFolderInNameOrderWithoutSubFolders) {
     Make("my folder/a.jpg");
     Make("my folder/talk.ppt");
     Make("my folder/notes.txt");
-    Make("my folder/photo.jpeg");
+    Make("my folder/photo.gif");
     Make("my folder/sub/inner.jpg");
 
     int counter = 0;
@@ -121,13 +133,73 @@ TEST_F(ImportDispatchTest, SymbolicLinksStandForWhatTheyPointAt) {
     EXPECT_TRUE(sink.images.isEmpty());
 }
 
+// What is not taken is named with its reason: in a folder, whatever looks like an image or
+// a presentation (by its own name or its link's target); given alone, anything.
+TEST_F(ImportDispatchTest, WhatIsNotTakenIsNamedWithItsReason) {
+    const QString folder = Path("mixed");
+    Make("mixed/good.jpg");
+    Make("mixed/notes.txt");
+    Make("elsewhere/readme.txt");
+    QDir().mkpath(Path("mixed/sub.jpg"));
+    ASSERT_TRUE(QFile::link(Path("nothing here.jpg"), Path("mixed/dangling.jpg")));
+    ASSERT_TRUE(QFile::link(Path("nothing here.png"), Path("mixed/dangling no type")));
+    ASSERT_TRUE(QFile::link(Path("nothing here"), Path("mixed/dangling other")));
+    ASSERT_TRUE(QFile::link(Path("mixed/loop b.jpg"), Path("mixed/loop a.jpg")));
+    ASSERT_TRUE(QFile::link(Path("mixed/loop a.jpg"), Path("mixed/loop b.jpg")));
+    ASSERT_TRUE(QFile::link("/dev/null", Path("mixed/device.jpg")));
+    ASSERT_TRUE(QFile::link(Path("elsewhere/readme.txt"), Path("mixed/text.jpg")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("mixed/pipe.png")).constData(), 0600), 0);
+    // A Latin-1 name on a UTF-8 system.
+    const QByteArray latin1 = QFile::encodeName(folder) + "/caf\xe9.jpg";
+    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    int counter = 0;
+    EXPECT_TRUE(ImportPath(folder, counter, ImportMode::Load, &sink));
+    // A pipe with an image's name goes to the loader, which refuses it with its message.
+    EXPECT_EQ(sink.images, (QStringList{folder + "/good.jpg", folder + "/pipe.png"}));
+    const QList<std::pair<QString, SkipReason>> expected{
+        {"dangling no type", SkipReason::DanglingLink},
+        {"dangling.jpg", SkipReason::DanglingLink},
+        {"device.jpg", SkipReason::NotRegularFile},
+        {"loop a.jpg", SkipReason::DanglingLink},
+        {"loop b.jpg", SkipReason::DanglingLink},
+        {QFile::decodeName("caf\xe9.jpg"), SkipReason::UnreadableName},
+    };
+    EXPECT_EQ(sink.skipped, expected);
+    ::unlink(latin1.constData());  // the temporary folder cannot spell it either
+
+    struct Alone {
+        const char* name;
+        std::optional<SkipReason> reason;
+    } const alone[] = {
+        {"never made.jpg", SkipReason::NotFound},
+        {"mixed/notes.txt", SkipReason::NotImageType},
+        {"mixed/text.jpg", SkipReason::NotImageType},
+        {"mixed/dangling other", SkipReason::DanglingLink},
+        {"mixed/device.jpg", SkipReason::NotRegularFile},
+        {"mixed/good.jpg", std::nullopt},
+    };
+    for (const Alone& a : alone) {
+        sink.skipped.clear();
+        EXPECT_TRUE(ImportPath(Path(a.name), counter, ImportMode::Load, &sink));
+        if (a.reason) {
+            ASSERT_EQ(sink.skipped.size(), 1) << a.name;
+            EXPECT_EQ(sink.skipped.first().second, *a.reason) << a.name;
+        } else {
+            EXPECT_TRUE(sink.skipped.isEmpty()) << a.name;
+        }
+    }
+}
+
 TEST_F(ImportDispatchTest, SingleFilesMissingPathsCancelAndAFullList) {
     int counter = 0;
     const QString single = Make("one.JPG");
     EXPECT_TRUE(ImportPath(single, counter, ImportMode::Load, &sink));
     EXPECT_EQ(sink.images, QStringList{single});
     EXPECT_TRUE(ImportPath(Path("never made.jpg"), counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images.size(), 1) << "a path that names nothing matches nothing";
+    EXPECT_EQ(sink.images.size(), 1) << "a path that names nothing loads nothing";
 
     for (int i = 1; i <= 5; ++i) Make(QString("five/%1.jpg").arg(i));
     RecordingSink cancelling;

@@ -69,7 +69,7 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
     WriteJpeg(Halves(3000, 2000, Qt::red, Qt::blue), In("e rotated.jpg"), 90, false, 6);
     WriteBytes(In("f broken.jpg"), "this is not a picture\n");
     WriteBytes(In("notes.txt"), "skipped\n");
-    WriteJpeg(Solid(64, 48, Qt::black), In("g.jpeg"));  // five letters: skipped
+    WriteJpeg(Solid(64, 48, Qt::black), In("g.jpeg"));  // a JPEG under its longer name
     QDir(in).mkdir("sub folder");
     WriteJpeg(Solid(64, 48, Qt::black), In("sub folder/inner.jpg"));
 
@@ -81,12 +81,12 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
 
     const QString folder = QDir(card).filePath("DCIM/100RODIV");
     QStringList expected;
-    for (int i = 1; i <= 5; ++i)
+    for (int i = 1; i <= 6; ++i)
         expected << QDir(folder).filePath(QString("DUVU%1.JPG").arg(i, 4, 10, QChar('0')));
     EXPECT_EQ(result.out.split('\n', Qt::SkipEmptyParts), expected);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files),
               (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG",
-                           "DUVU0005.JPG"}));
+                           "DUVU0005.JPG", "DUVU0006.JPG"}));
     const QColor centres[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
     for (int i = 0; i < 4; ++i) {
         const vips::VImage image = vips::VImage::new_from_file(QFile::encodeName(expected[i]));

@@ -98,8 +98,8 @@ private Q_SLOTS:
             }
         });
         Drop(window.get(), {folder});
-        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.PNG"}));
-        QCOMPARE(range, 2);
+        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.PNG", "photo.jpeg"}));
+        QCOMPARE(range, 3);
         QCOMPARE(window->presentationQueueSize(), 1);
         QVERIFY(window->unsavedChanges());
         QVERIFY(prompter.records.isEmpty());
@@ -118,6 +118,11 @@ private Q_SLOTS:
                             QDir(links).filePath("dangling.jpg")});
         QCOMPARE(Names(*window), (QStringList{"x.jpg", "y.jpg", "holiday.jpg"}));
         QCOMPARE(window->list().at(2).sourcePath, target);
+        // The link that leads nowhere is named, with why, in one message at the end.
+        QCOMPARE(prompter.records.size(), 1);
+        QCOMPARE(prompter.records[0].kind, ScriptedPrompter::Kind::Plain);
+        QCOMPARE(prompter.records[0].text, QString("Not imported:\n%1 (a link that leads nowhere)")
+                                               .arg(QDir(links).filePath("dangling.jpg")));
     }
 
     void cancelAfterTheSecondOfFiveKeepsTwo() {
@@ -175,7 +180,7 @@ private Q_SLOTS:
     void loadAllThroughTheDialogAndAJpegPickedByName() {
         auto window = MakeWindow();
         QVERIFY(window);
-        const QString folder = Folder("dialog folder", {"a.jpg", "b.jpg", "c.jpeg", "sub/"});
+        const QString folder = Folder("dialog folder", {"a.jpg", "b.jpg", "c.gif", "sub/"});
         QTimer::singleShot(200, [&] {
             auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -186,16 +191,16 @@ private Q_SLOTS:
         QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg"}));
         QCOMPARE(settings.lastImageFolder, folder);
 
-        // Picked by name, a ".jpeg" goes to the loader as it is.
+        // Picked by name, a file of any type goes to the loader as it is.
         QTimer::singleShot(200, [&] {
             auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->setDirectory(folder);
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("c.jpeg");
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText("c.gif");
             QMetaObject::invokeMethod(dialog, "accept");
         });
         window->ImportFileCommand();
-        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg", "c.jpeg"}));
+        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg", "c.gif"}));
     }
 
     void theCommandLineIsImportedAtTheFirstTick() {
