@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "card/DcfNumbering.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
@@ -99,17 +98,11 @@ TEST_F(ConvertRunTest, EmptyFolderGetsOneFileAnImageInListOrder) {
     AddImages(3);
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
+    EXPECT_EQ(CardContents(), (QStringList{"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3"}));
     EXPECT_TRUE(prompter.records.isEmpty());
     EXPECT_FALSE(unsaved);
     EXPECT_EQ(lastDestination, card);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_TRUE(list.at(row).saved);
-        const QColor expected = ImageColour(row);
-        const QColor written =
-            PixelAt(QDir(card).filePath(dcf::FileName(row + 1, false)), 400, 300);
-        EXPECT_NEAR(written.hue(), expected.hue(), 8) << "row " << row;
-    }
+    for (int row = 0; row < 3; ++row) EXPECT_TRUE(list.at(row).saved);
 }
 
 // What the card folder holds after each answer to the number question: every file by name,
