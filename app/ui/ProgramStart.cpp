@@ -25,7 +25,12 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());
     BoxPrompter prompter;
+    const char* programName = argc > 0 ? argv[0] : nullptr;
+    return RunWindowSession(options, prompter, [programName] { return StartImaging(programName); });
+}
 
+int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
+                     const std::function<bool()>& startImaging) {
     SingleInstance instance;
     if (!instance.Acquire()) {
         prompter.Info(msg::AlreadyRunning);
@@ -36,7 +41,7 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
 
     AppSettings settings;
     ResetSettings(settings);
-    if (!StartImaging(argc > 0 ? argv[0] : nullptr)) {
+    if (!startImaging()) {
         prompter.Info(msg::InstallFailed);
         return 1;
     }
@@ -58,12 +63,12 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     if (!SplashSuppressed(options)) (new SplashWindow())->show();
 
     {
-        MainDialog window(settings, workSpace);
+        MainDialog window(settings, workSpace, &prompter);
         SetMainWindow(&window);
         window.QueueStartupPaths(options.paths);
         // A log-off asks as Close does; when the session ends the window's loop ends and the
         // work folders go below, as after Close.
-        QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+        QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &window,
                          [&window](QSessionManager& manager) {
                              if (manager.allowsInteraction() && !window.AllowSessionEnd()) {
                                  manager.cancel();

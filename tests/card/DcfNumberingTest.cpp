@@ -17,17 +17,6 @@ void MakeFiles(const QString& folder, const QStringList& names) {
     for (const QString& name : names) testimages::WriteBytes(QDir(folder).filePath(name), "x");
 }
 
-TEST(DcfNumbering, NamesAndPaths) {
-    EXPECT_EQ(dcf::FileName(1, false), "DUVU0001.JPG");
-    EXPECT_EQ(dcf::FileName(12, true), "DUVU0012.PNG");
-    EXPECT_EQ(dcf::FileName(9999, false), "DUVU9999.JPG");
-    EXPECT_EQ(dcf::FilePath("/media/card/DCIM/100RODIV", 1, false),
-              "/media/card/DCIM/100RODIV/DUVU0001.JPG");
-    EXPECT_EQ(dcf::FilePath("/home/u/Slides/", 12, true), "/home/u/Slides/DUVU0012.PNG");
-    EXPECT_EQ(dcf::CardFolder("/media/card", 100), "/media/card/DCIM/100RODIV");
-    EXPECT_EQ(dcf::CardFolder("/media/card/", 42), "/media/card/DCIM/042RODIV");
-}
-
 TEST(DcfNumbering, WhichNamesTakeANumber) {
     struct Case {
         const char* name;

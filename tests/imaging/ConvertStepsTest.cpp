@@ -147,14 +147,4 @@ TEST(ChooseFormatAutomatically, PngOnlyWhenStrictlySmaller) {
               kFormatJpeg);
 }
 
-TEST(FillExifSlots, OneTimeInBothDateSlots) {
-    CLead work;
-    FillExifSlots(work, QDateTime(QDate(2007, 3, 2), QTime(9, 5, 3)));
-    EXPECT_EQ(work.Comment(kSlotDateTime), "2007:03:02 09:05:03");
-    EXPECT_EQ(work.Comment(kSlotDateTimeDigitized), "2007:03:02 09:05:03");
-    EXPECT_EQ(work.Comment(kSlotMake), "Kestrovia");
-    EXPECT_EQ(work.Comment(kSlotModel), "VIMBRELCASTOR");
-    EXPECT_EQ(work.Comment(kSlotInteropIndex), "R98");
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "core/WorkFolders.h"
@@ -77,6 +78,156 @@ TEST(SlideImport, FitSlideImageCentresWithoutRounding) {
         for (int x : c.blackColumns) EXPECT_TRUE(IsBlack(frame.pixelColor(x, 300))) << x;
         for (int y : c.redRows) EXPECT_TRUE(IsRed(frame.pixelColor(400, y))) << y;
         for (int y : c.blackRows) EXPECT_TRUE(IsBlack(frame.pixelColor(400, y))) << y;
+    }
+}
+
+// A presentation program that draws slide n in its own colour and fails where it is told to.
+// What it was asked to do goes into a log the test keeps, since the exporter owns the backend.
+class ScriptedBackend : public PresentationBackend {
+public:
+    struct Log {
+        QList<int> exported;  // the slides it was asked to write, in order
+        int closed = 0;
+    };
+    struct Faults {
+        int sizeUnreadableAt = 0;  // the page size of this slide cannot be read
+        int exportFailsAt = 0;     // this slide is not written
+        int noPictureAt = 0;       // this slide is written as bytes that are no picture
+    };
+
+    ScriptedBackend(int slides, Faults faults, Log& log)
+        : slides_(slides), faults_(faults), log_(log) {}
+
+    static QColor SlideColour(int n) { return QColor::fromHsv(n * 60 % 360, 255, 255); }
+
+    OpenResult Open(const QString&, const QString&) override { return OpenResult::Opened; }
+    int SlideCount() const override { return slides_; }
+    QSizeF SlideSize(int n) const override {
+        return n == faults_.sizeUnreadableAt ? QSizeF() : QSizeF(720, 540);
+    }
+    bool ExportSlide(int n, int width, int height, const QString& file) override {
+        log_.exported.append(n);
+        if (n == faults_.exportFailsAt) return false;
+        if (n == faults_.noPictureAt) {
+            WriteBytes(file, "half a picture");
+            return true;
+        }
+        // A 24-bit bitmap, as the real program writes.
+        QImage picture(width, height, QImage::Format_RGB888);
+        picture.fill(SlideColour(n));
+        WriteBmp(picture, file, BmpKind::Bits24);
+        return true;
+    }
+    void Close() override { ++log_.closed; }
+
+private:
+    int slides_;
+    Faults faults_;
+    Log& log_;
+};
+
+TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
+    struct Case {
+        const char* name;
+        int slides;
+        ScriptedBackend::Faults faults;
+        int freeSpaceChecksPassed;  // -1: the work folder never fills
+        int listHeldBefore;
+        QList<int> added;  // the slides that end in the list, in list order
+        QList<int> ids;
+        QList<int> exported;
+        QStringList leftInExportFolder;
+    } const cases[] = {
+        {"whole_deck", 4, {}, -1, 0, {1, 2, 3, 4}, {}, {1, 2, 3, 4}, {}},
+        {"no_slides", 0, {}, -1, 0, {}, {}, {}, {}},
+        {"size_of_slide_3_unreadable_gives_134",
+         4,
+         {.sizeUnreadableAt = 3},
+         -1,
+         0,
+         {1, 2},
+         {msg::SlidesDisplayFailed},
+         {1, 2},
+         {}},
+        {"export_of_slide_3_fails_gives_135",
+         4,
+         {.exportFailsAt = 3},
+         -1,
+         0,
+         {1, 2},
+         {msg::SlidesLoadFailed},
+         {1, 2, 3},
+         {}},
+        // The file the program could not read stays until the work folders are cleaned.
+        {"slide_2_no_picture_gives_135",
+         4,
+         {.noPictureAt = 2},
+         -1,
+         0,
+         {1},
+         {msg::SlidesLoadFailed},
+         {1, 2},
+         {"deck0002.bmp"}},
+        {"work_folder_full_before_slide_3_gives_141",
+         4,
+         {},
+         2,
+         0,
+         {1, 2},
+         {msg::NotEnoughSpace},
+         {1, 2},
+         {}},
+        {"list_full_at_slide_2_gives_123_once",
+         4,
+         {},
+         -1,
+         WorkingList::kMaxEntries - 1,
+         {1},
+         {msg::TooManyImages},
+         {1, 2},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir temp;
+        const QString work = QDir(temp.path()).filePath("work");
+        const QString exportFolder = QDir(work).filePath("autoexport");
+        ASSERT_TRUE(EnsurePrivateFolder(work) && EnsurePrivateFolder(exportFolder));
+        WorkingList list;
+        QList<ImageEntry> before(c.listHeldBefore);
+        list.ReplaceEntries(before);
+        ScriptedPrompter prompter;
+        ImageLoader loader(list, prompter, work);
+        int checks = 0;
+        const WorkSpace space(temp.path(), [&] {
+            const bool room = c.freeSpaceChecksPassed < 0 || checks++ < c.freeSpaceChecksPassed;
+            return room ? 10ull << 30 : 0ull;
+        });
+        ScriptedBackend::Log log;
+        SlideExporter exporter(std::make_unique<ScriptedBackend>(c.slides, c.faults, log),
+                               QDir(temp.path()).filePath("deck.pptx"), exportFolder);
+        ASSERT_TRUE(exporter.OpenPresentation(prompter));
+        bool unsaved = false;
+        SlideImportContext context{exporter, loader, list, space, prompter, unsaved, nullptr};
+        ImportSlides(context);
+
+        EXPECT_EQ(log.closed, 1) << "the presentation is ended by the run";
+        EXPECT_EQ(log.exported, c.exported);
+        EXPECT_EQ(prompter.Ids(), c.ids);
+        ASSERT_EQ(list.count(), c.listHeldBefore + c.added.size());
+        for (int i = 0; i < c.added.size(); ++i) {
+            const ImageEntry& entry = list.at(c.listHeldBefore + i);
+            const int slide = c.added[i];
+            EXPECT_EQ(QFileInfo(entry.sourcePath).fileName(), SlideFileName("deck", slide, "bmp"));
+            EXPECT_EQ(entry.originFlagA, 1);
+            EXPECT_EQ(entry.originFlagB, 1);
+            const QColor shown = PixelAt(entry.workPath, 400, 300);
+            EXPECT_NEAR(shown.hue(), ScriptedBackend::SlideColour(slide).hue(), 8) << slide;
+        }
+        EXPECT_EQ(unsaved, !c.added.isEmpty());
+        // One work copy for each slide added, and no export file of a slide that went through.
+        EXPECT_EQ(QDir(work).entryList(QDir::Files).size(), c.added.size());
+        EXPECT_EQ(QDir(exportFolder).entryList(QDir::Files), c.leftInExportFolder);
     }
 }
 

@@ -101,6 +101,7 @@ TEST(MoveSelected, KeepsThumbnailsAndClearsTheSavedFlag) {
 }
 
 TEST(Selection, Modes) {
+    constexpr int kAll = 100;  // a step that selects every entry, as Ctrl+A does
     struct Step {
         int index;
         int mode;
@@ -127,23 +128,28 @@ TEST(Selection, Modes) {
         {"shift_before_any_click_selects_nothing", {{3, kSelectRange}}, "", -1},
         {"shift_outside_changes_nothing", {{1, kSelectPlain}, {-1, kSelectRange}}, "B", 1},
         {"ctrl_outside_changes_nothing", {{1, kSelectPlain}, {-1, kSelectToggle}}, "B", 1},
+        // Ctrl+A keeps the anchor; what follows works on the whole list.
+        {"all_then_ctrl_drops_one", {{1, kSelectPlain}, {kAll, 0}, {3, kSelectToggle}}, "ABCE", 1},
+        {"all_then_plain_on_one_keeps_all", {{kAll, 0}, {2, kSelectPlain}}, "ABCDE", 2},
+        {"all_then_shift_from_the_anchor",
+         {{3, kSelectPlain}, {kAll, 0}, {1, kSelectRange}},
+         "BCD",
+         3},
+        {"all_then_plain_outside_clears", {{kAll, 0}, {-1, kSelectPlain}}, "", -1},
     };
     for (const Case& c : cases) {
         WorkingList list;
         Fill(list, "ABCDE");
         int anchor = -1;
-        for (const Step& step : c.steps) Select(list, step.index, step.mode, anchor);
+        for (const Step& step : c.steps) {
+            if (step.index == kAll)
+                SelectAll(list);
+            else
+                Select(list, step.index, step.mode, anchor);
+        }
         EXPECT_EQ(Selected(list), c.selected) << c.name;
         EXPECT_EQ(anchor, c.anchor) << c.name;
     }
-    WorkingList list;
-    Fill(list, "ABCDE");
-    SelectAll(list);
-    EXPECT_EQ(SelectedCount(list), 5);
-    EXPECT_EQ(FindSelectedFrom(list, 3), 3);
-    ClearSelection(list);
-    EXPECT_FALSE(AnySelected(list));
-    EXPECT_EQ(FindSelectedFrom(list, 0), -1);
 }
 
 TEST(Deletion, SelectedGoWithTheirWorkCopiesAllKeepsThem) {

@@ -10,38 +10,60 @@ class PreferencesDialogTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void opensWithTheGivenValues() {
-        for (const auto& [dcf, thumbnails, quality] :
-             {std::tuple{true, false, 3}, std::tuple{false, true, 1}, std::tuple{true, true, 5}}) {
-            const PreferencesDialog dialog(dcf, thumbnails, quality);
-            QCOMPARE(dialog.dcfOption(), dcf);
-            QCOMPARE(dialog.thumbnailOption(), thumbnails);
-            QCOMPARE(dialog.qualityPosition(), quality);
+    // OK hands back the values the dialog opened with, as the clicks on the two check buttons
+    // and a key on the quality slider changed them; each button toggles only itself.
+    void okTakesTheControlsAsTheyAre() {
+        struct Case {
+            const char* name;
+            bool dcf, thumbnails;
+            int quality;
+            QStringList clicks;
+            int key;  // on the slider; 0 for none
+            bool dcfAfter, thumbnailsAfter;
+            int qualityAfter;
+        } const cases[] = {
+            {"untouched", true, false, 3, {}, 0, true, false, 3},
+            {"untouched_other_values", false, true, 1, {}, 0, false, true, 1},
+            {"both_off_and_lowest",
+             true,
+             true,
+             5,
+             {"dcf", "thumbnails"},
+             Qt::Key_Home,
+             false,
+             false,
+             1},
+            {"dcf_on_and_highest", false, false, 2, {"dcf"}, Qt::Key_End, true, false, 5},
+            {"thumbnails_twice_back_on",
+             true,
+             true,
+             4,
+             {"thumbnails", "thumbnails"},
+             0,
+             true,
+             true,
+             4},
+        };
+        for (const Case& c : cases) {
+            PreferencesDialog dialog(c.dcf, c.thumbnails, c.quality);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            for (const QString& name : c.clicks) {
+                auto* check = dialog.findChild<BitmapRadio*>(name);
+                QVERIFY2(check && check->isVisible(), qPrintable(name));
+                QTest::mouseClick(check, Qt::LeftButton);
+            }
+            if (c.key != 0) {
+                auto* slider = dialog.findChild<QSlider*>("quality");
+                slider->setFocus();
+                QTest::keyClick(slider, Qt::Key(c.key));
+            }
+            QTest::mouseClick(dialog.findChild<SkinButton*>("ok"), Qt::LeftButton);
+            QVERIFY2(dialog.result() == QDialog::Accepted, c.name);
+            QVERIFY2(dialog.dcfOption() == c.dcfAfter, c.name);
+            QVERIFY2(dialog.thumbnailOption() == c.thumbnailsAfter, c.name);
+            QVERIFY2(dialog.qualityPosition() == c.qualityAfter, c.name);
         }
-    }
-
-    void okTakesTheChangedControls() {
-        PreferencesDialog dialog(true, true, 5);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* slider = dialog.findChild<QSlider*>("quality");
-        slider->setFocus();
-        QTest::keyClick(slider, Qt::Key_Home);
-        // Each check button toggles on its own, both ways, without touching the other.
-        for (const char* name : {"dcf", "thumbnails"}) {
-            auto* check = dialog.findChild<BitmapRadio*>(name);
-            QVERIFY2(check && check->isVisible(), name);
-            QTest::mouseClick(check, Qt::LeftButton);
-            QVERIFY2(!check->isChecked(), name);
-            QTest::mouseClick(check, Qt::LeftButton);
-            QVERIFY2(check->isChecked(), name);
-            QTest::mouseClick(check, Qt::LeftButton);
-        }
-        QTest::mouseClick(dialog.findChild<SkinButton*>("ok"), Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.dcfOption(), false);
-        QCOMPARE(dialog.thumbnailOption(), false);
-        QCOMPARE(dialog.qualityPosition(), 1);
     }
 
     // The dialog only answers Rejected; the main window copies nothing back then.

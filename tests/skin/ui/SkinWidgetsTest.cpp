@@ -4,7 +4,6 @@
 #include <QtTest>
 
 #include "skin/ui/BitmapRadio.h"
-#include "skin/ui/OwnerDrawMenu.h"
 #include "skin/ui/RadioGroup.h"
 #include "skin/ui/ResizableDialog.h"
 #include "skin/ui/SkinArt.h"
@@ -225,20 +224,6 @@ private Q_SLOTS:
         kept->click();
         QVERIFY(!kept->isChecked());
         delete kept;
-    }
-
-    void menuItemTextSplitsAtTheFirstTab() {
-        const QString cases[][3] = {
-            {"Convert and Save(&S)\tCtrl+S", "Convert and Save(&S)", "Ctrl+S"},
-            {"Delete All(&A)", "Delete All(&A)", ""},
-            {"a\tb\tc", "a", "b\tc"},
-            {"\tDel", "", "Del"},
-        };
-        for (const auto& [text, left, right] : cases) {
-            const auto split = OwnerDrawMenu::SplitItemText(text);
-            QCOMPARE(split.left, left);
-            QCOMPARE(split.right, right);
-        }
     }
 
 private:
