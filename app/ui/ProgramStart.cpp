@@ -57,7 +57,7 @@ int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
     const WorkSpace workSpace(tempPath);
     // SIGTERM and SIGINT end every loop of the window as if each box and dialog were
     // cancelled, and the work folders are emptied below as after Close.
-    QObject::connect(&TerminationSignals::Install(), &TerminationSignals::requested, &application,
+    QObject::connect(&TerminationSignals::Install(), &TerminationSignals::requested, qApp,
                      [] { QCoreApplication::exit(0); });
 
     if (!SplashSuppressed(options)) (new SplashWindow())->show();
