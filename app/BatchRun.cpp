@@ -79,6 +79,9 @@ public:
         Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
     }
 
+    // The policy's answer is the same for every question.
+    bool AnswersFixed() const override { return answer_.has_value(); }
+
     // A progress line that the next message or path overwrites (terminals only).
     void Progress(int done, int count) {
         if (!::isatty(::fileno(err_))) return;

@@ -239,6 +239,8 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path) {
                         return Outcome::Written;
                     }
                     prompter_.Info(msg::FileNumber9999);
+                    // A fixed answer would only bring the same question back, for ever.
+                    if (prompter_.AnswersFixed()) return Outcome::Failed;
                     ask_ = true;  // and the question comes back
                     keep_ = true;
                     break;
