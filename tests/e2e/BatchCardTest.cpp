@@ -107,4 +107,56 @@ TEST_F(BatchCardTest, SaveNextWithNoNumberAfter9999EndsWith144) {
     EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU9999.JPG"}));
 }
 
+// Two runs into one folder: each writes all its images at consecutive numbers, or says that
+// the folder is busy and writes nothing. Every file on the card is one run's image.
+TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
+    constexpr int kImages = 30;
+    const auto colour = [](int run, int i) {  // run 0 red, run 1 blue; green tells the image
+        return QColor(run == 0 ? 230 : 20, 10 + 6 * i, run == 0 ? 20 : 230);
+    };
+    const QString inputs[2] = {Images("in0", kImages, [&](int i) { return colour(0, i); }),
+                               Images("in1", kImages, [&](int i) { return colour(1, i); })};
+    enum class Second { Together, DuringFirst, AfterFirst };
+    const Second trials[] = {Second::Together, Second::Together,    Second::Together,
+                             Second::Together, Second::DuringFirst, Second::AfterFirst};
+    int busy = 0;
+    for (const Second second : trials) {
+        SCOPED_TRACE(int(second));
+        QDir(card + "/DCIM").removeRecursively();
+        QProcess processes[2];
+        Start(processes[0], {"--folder", "100", "--on-conflict", "next", inputs[0]});
+        if (second == Second::DuringFirst) {
+            ASSERT_TRUE(WaitForFirstEntry(processes[0]));
+        } else if (second == Second::AfterFirst) {
+            ASSERT_TRUE(processes[0].waitForFinished(120000));
+        }
+        Start(processes[1], {"--folder", "100", "--on-conflict", "next", inputs[1]});
+        QSet<QString> written;
+        for (int run = 0; run < 2; ++run) {
+            const Result r = Finish(processes[run]);
+            ASSERT_TRUE(r.finished);
+            if (r.exitCode == 1 && r.out.isEmpty() && r.err.contains("Another run is writing")) {
+                ++busy;
+                continue;
+            }
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            ASSERT_EQ(r.out.size(), kImages);
+            const int first = r.out[0].right(8).left(4).toInt();
+            for (int i = 0; i < kImages; ++i) {
+                EXPECT_EQ(r.out[i],
+                          folder + QString("/DUVU%1.JPG").arg(first + i, 4, 10, QChar('0')));
+                EXPECT_FALSE(written.contains(r.out[i])) << "a number taken twice";
+                written.insert(r.out[i]);
+                const QColor pixel = PixelAt(r.out[i], 400, 300);
+                EXPECT_TRUE(run == 0 ? pixel.red() > 128 : pixel.blue() > 128) << "another run's";
+                EXPECT_NEAR(pixel.green(), colour(run, i).green(), 2) << "image " << i;
+            }
+        }
+        EXPECT_FALSE(written.isEmpty());
+        EXPECT_EQ(Entries(folder).size(), written.size()) << "a file lost, or one left behind";
+    }
+    std::cout << "[ trials   ] " << std::size(trials) << " trials, " << busy
+              << " runs said the folder was busy\n";
+}
+
 }  // namespace
