@@ -4,8 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
+#include <csignal>
 #include <deque>
 
 #include "app/CommandLine.h"
@@ -13,6 +14,7 @@
 #include "card/ConvertRun.h"
 #include "card/DcfNumbering.h"
 #include "core/AppSettings.h"
+#include "core/TerminationSignals.h"
 #include "core/WorkFolders.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
@@ -20,6 +22,7 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
@@ -30,6 +33,17 @@ void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+QString SignalName(int signal) {
+    switch (signal) {
+        case SIGTERM:
+            return QStringLiteral("SIGTERM");
+        case SIGINT:
+            return QStringLiteral("SIGINT");
+        default:
+            return QStringLiteral("signal %1").arg(signal);
+    }
 }
 
 // Messages on standard error; the numbered-conflict question answered by the command line's
@@ -222,12 +236,18 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         convert.destination = QDir::cleanPath(batch.destination);
     }
 
-    // Work copies of this run only, so that a window open at the same time keeps its own.
+    // SIGTERM and SIGINT stop the run after the image being written; the work folder goes
+    // and no temporary file stays on the card.
+    TerminationSignals::Install();
+    const std::atomic<bool>& stop = TerminationSignals::Flag();
+
+    // What killed runs left in the temporary folder goes first. Then the work copies of this
+    // run only, so that a window open at the same time keeps its own.
     const QString tempPath = QDir::tempPath();
-    QTemporaryDir work(QDir(tempPath).filePath(QStringLiteral("vimbrelcastorBatch-XXXXXX")));
+    RemoveStaleWorkFolders(tempPath);
+    const RunWorkFolder work(tempPath);
     if (!work.isValid()) {
-        Print(err,
-              QStringLiteral("vimbrelcastor: cannot make a work folder in %1\n").arg(tempPath));
+        prompter.Plain(UiTexts::Text("batch.no_work_folder").arg(tempPath));
         return 1;
     }
     const WorkSpace space(tempPath);
@@ -252,7 +272,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     }
     std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
     const auto feedOne = [&]() -> bool {
-        if (queue.empty()) return false;
+        if (queue.empty() || stop) return false;
         if (!space.CheckWorkSpace(prompter)) {
             ++missing;
             queue.clear();
@@ -270,6 +290,13 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     };
     while (list.isEmpty() && feedOne()) {
     }
+    const auto stopped = [&](int written) {
+        prompter.ClearProgress();
+        const int signal = TerminationSignals::Received();
+        prompter.Plain(UiTexts::Text("batch.stopped").arg(SignalName(signal)).arg(written));
+        return 128 + signal;
+    };
+    if (stop) return stopped(0);
     if (list.isEmpty()) {
         prompter.Info(msg::NoImages);
         return 1;
@@ -284,7 +311,6 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         }
         future.waitForFinished();
     });
-    const std::atomic<bool> stop{false};
     const bool completed =
         run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {
             prompter.ClearProgress();
@@ -292,6 +318,12 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
             prompter.Progress(position, count);
         });
     prompter.ClearProgress();
+    if (stop) {
+        const QList<ImageOutcome>& outcomes = run.outcomes();
+        return stopped(int(std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) {
+            return o.result == Outcome::Written;
+        })));
+    }
     const bool allImported = sink.refused == 0 && missing == 0 && !list.listFull();
     return completed && allImported ? 0 : 1;
 }

@@ -1,7 +1,10 @@
+#include <signal.h>
+
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <iostream>
@@ -85,6 +88,10 @@ protected:
         return QDir(in).entryList(
             QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
+    QStringList LeftBehind() const {
+        return Entries(folder).filter(QRegularExpression("^\\.vimbrelcastor-.*\\.tmp$")) +
+               Entries(tmp).filter("vimbrelcastorBatch-");
+    }
 
     QTemporaryDir temp;
     QString card = temp.filePath("card");
@@ -157,6 +164,57 @@ TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
     }
     std::cout << "[ trials   ] " << std::size(trials) << " trials, " << busy
               << " runs said the folder was busy\n";
+}
+
+// What a killed run left (its temporary file on the card, its work folder) goes with the next
+// run, and nothing else does.
+TEST_F(BatchCardTest, WhatAKilledRunLeftIsRemovedByTheNext) {
+    QProcess killed;
+    Start(killed, {Images(
+                      "in", 40, [](int i) { return QColor::fromHsv(i * 9, 255, 255); }, 1600)});
+    ASSERT_TRUE(WaitForFirstEntry(killed));
+    ::kill(killed.processId(), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    ASSERT_EQ(Entries(tmp).filter("vimbrelcastorBatch-").size(), 1);
+    // The kill may fall between two writes: a leftover is planted beside what is not ours.
+    WriteBytes(folder + "/.vimbrelcastor-00000000deadbeef.tmp", "half");
+    WriteBytes(folder + "/notes.tmp", "someone's");
+    QDir(folder).mkdir(".vimbrelcastor-folder.tmp");
+    QDir(tmp).mkdir("someone-else");
+    const Result next = Run({"--folder", "100", "--on-conflict", "next",
+                             Images("one", 1, [](int) { return Qt::white; })});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(LeftBehind(), QStringList{".vimbrelcastor-folder.tmp"});
+    EXPECT_TRUE(QFile::exists(folder + "/notes.tmp"));
+    EXPECT_TRUE(QFile::exists(tmp + "/someone-else"));
+}
+
+// SIGTERM and SIGINT stop the run after the image being written: what was written stays and
+// was reported, nothing temporary stays, and the exit status names the signal.
+TEST_F(BatchCardTest, ASignalStopsTheRunCleanly) {
+    const QString in = Images(
+        "in", 40, [](int i) { return QColor::fromHsv(i * 9, 255, 255); }, 1600);
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        QDir(folder).removeRecursively();
+        QProcess process;
+        Start(process, {in});
+        ASSERT_TRUE(WaitForFirstEntry(process));
+        ::kill(process.processId(), signal);
+        const Result result = Finish(process);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(result.exitCode, 128 + signal);
+        EXPECT_TRUE(
+            result.err.endsWith(QString("vimbrelcastor: Stopped by %1 after writing %2 images.\n")
+                                    .arg(signal == SIGTERM ? "SIGTERM" : "SIGINT")
+                                    .arg(result.out.size())))
+            << result.err.toStdString();
+        EXPECT_LT(result.out.size(), 40);
+        QStringList names;
+        for (const QString& path : result.out) names << QFileInfo(path).fileName();
+        EXPECT_EQ(Entries(folder), names);
+        EXPECT_TRUE(LeftBehind().isEmpty());
+    }
 }
 
 }  // namespace
