@@ -13,6 +13,7 @@
 #include "app/ImportDispatch.h"
 #include "card/ConvertRun.h"
 #include "card/DcfNumbering.h"
+#include "card/Destination.h"
 #include "core/AppSettings.h"
 #include "core/TerminationSignals.h"
 #include "core/WorkFolders.h"
@@ -231,6 +232,11 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         convert.cardFlag = true;
         convert.destination =
             existing.isEmpty() ? dcf::CardFolder(batch.cardRoot, number) : existing;
+        const QString link = LinkOnCardPath(batch.cardRoot, convert.destination);
+        if (!link.isEmpty()) {
+            prompter.Plain(UiTexts::Text("card.folder_is_link").arg(link));
+            return 1;
+        }
     } else {
         convert.cardFlag = false;
         convert.destination = QDir::cleanPath(batch.destination);

@@ -217,4 +217,20 @@ TEST_F(BatchCardTest, ASignalStopsTheRunCleanly) {
     }
 }
 
+TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
+    const QString in = Images("in", 1, [](int) { return Qt::red; });
+    for (const QString& link : {card + "/DCIM", folder}) {
+        QDir(card).removeRecursively();
+        QDir().mkpath(QFileInfo(link).path());
+        QDir().mkpath(temp.filePath("elsewhere"));
+        ASSERT_TRUE(QFile::link(temp.filePath("elsewhere"), link));
+        const Result result = Run({"--folder", "100", in});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "vimbrelcastor: \"" + link +
+                                  "\" is a symbolic link. Images are written only into folders "
+                                  "on the card itself.\n");
+        EXPECT_TRUE(Entries(temp.filePath("elsewhere")).isEmpty());
+    }
+}
+
 }  // namespace
