@@ -1,5 +1,6 @@
 #include "app/BatchRun.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -36,6 +37,55 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// A message of several lines as one line, so that every line of standard error starts with
+// the program's name. Japanese sentences follow each other without a space.
+QString OneLine(const QString& text) {
+    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (QString& line : lines) line = line.trimmed();
+    const bool japanese = Messages::CurrentLanguage() == Messages::Language::Japanese;
+    return lines.join(japanese ? QString() : QStringLiteral(" "));
+}
+
+// Where the messages of the libraries and of Qt go during a run.
+std::FILE* diagnostics = stderr;
+
+void PrintDiagnostic(const QString& text) {
+    Print(diagnostics, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
+}
+
+// libvips's own warnings are left out: what they are about is reported for each image, in the
+// user's language. Anything else the libraries log keeps to one line that names the program.
+GLogWriterOutput WriteLibraryMessage(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                     gpointer) {
+    const char* domain = nullptr;
+    QString message;
+    for (gsize i = 0; i < count; ++i) {
+        if (qstrcmp(fields[i].key, "GLIB_DOMAIN") == 0) {
+            domain = static_cast<const char*>(fields[i].value);
+        } else if (qstrcmp(fields[i].key, "MESSAGE") == 0) {
+            message = QString::fromUtf8(static_cast<const char*>(fields[i].value));
+        }
+    }
+    const bool severe = (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL)) != 0;
+    if ((qstrcmp(domain, "VIPS") == 0 && !severe) ||
+        g_log_writer_default_would_drop(level, domain)) {
+        return G_LOG_WRITER_HANDLED;
+    }
+    PrintDiagnostic(message);
+    return G_LOG_WRITER_HANDLED;
+}
+
+void WriteQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    PrintDiagnostic(message);
+}
+
+void RouteLibraryMessages(std::FILE* err) {
+    diagnostics = err;
+    g_log_set_writer_func(WriteLibraryMessage, nullptr, nullptr);
+    qInstallMessageHandler(WriteQtMessage);
+}
+
 QString SignalName(int signal) {
     switch (signal) {
         case SIGTERM:
@@ -47,21 +97,23 @@ QString SignalName(int signal) {
     }
 }
 
-// Messages on standard error; the numbered-conflict question answered by the command line's
-// policy, or asked on the terminal.
+// Messages on standard error, one line each; the numbered-conflict question answered by the
+// command line's policy, or asked on the terminal.
 class TerminalPrompter : public Prompter {
 public:
     TerminalPrompter(std::FILE* err, std::optional<int> answer) : err_(err), answer_(answer) {}
 
     void Info(int id, const QString& argument = QString()) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(Messages::Format(id, argument)));
+        Print(err_,
+              QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(Messages::Format(id, argument))));
         ++messages;
     }
 
     bool Confirm(int id, const QString& argument = QString()) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ").arg(Messages::Format(id, argument)));
+        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ")
+                        .arg(OneLine(Messages::Format(id, argument))));
         const bool yes = ::isatty(STDIN_FILENO) && ReadLine().toLower().startsWith(u'y');
         if (!::isatty(STDIN_FILENO)) Print(err_, QStringLiteral("n\n"));
         return yes;
@@ -69,11 +121,12 @@ public:
 
     int Overwrite(const QString& text, bool saveAllMode) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
         if (answer_) {
-            Print(err_, QStringLiteral("  -> %1\n").arg(AnswerName(*answer_)));
+            Print(err_, QStringLiteral("vimbrelcastor: %1 -> %2\n")
+                            .arg(OneLine(text), AnswerName(*answer_)));
             return *answer_;
         }
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
         if (!::isatty(STDIN_FILENO)) return overwrite::Cancel;
         for (;;) {
             Print(err_, saveAllMode
@@ -91,7 +144,7 @@ public:
 
     void Plain(const QString& text) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
     }
 
     // The policy's answer is the same for every question.
@@ -113,18 +166,19 @@ public:
     int messages = 0;
 
 private:
+    // The caption of the window's button for the answer.
     static QString AnswerName(int answer) {
         switch (answer) {
             case overwrite::Overwrite:
-                return QStringLiteral("overwrite");
+                return UiTexts::Text("button.overwrite");
             case overwrite::OverwriteAll:
-                return QStringLiteral("overwrite all");
+                return UiTexts::Text("button.overwrite_all");
             case overwrite::SaveNext:
-                return QStringLiteral("save next");
+                return UiTexts::Text("button.save_next");
             case overwrite::No:
-                return QStringLiteral("skip");
+                return UiTexts::Text("button.no");
             default:
-                return QStringLiteral("cancel");
+                return UiTexts::Text("button.break");
         }
     }
 
@@ -138,7 +192,8 @@ private:
     bool progressShown_ = false;
 };
 
-// The images and presentations a path stands for, in order, without loading anything.
+// The images and presentations a path stands for, in order, without loading anything; what
+// is not taken is said at once, with its reason.
 class CollectingSink : public ImportSink {
 public:
     struct Item {
@@ -146,12 +201,22 @@ public:
         QString path;
     };
 
+    explicit CollectingSink(Prompter& prompter) : prompter_(prompter) {}
+
     bool StepProgress() override { return true; }
     void LoadImage(const QString& path) override { items.append({false, path}); }
     void QueuePresentation(const QString& path) override { items.append({true, path}); }
     bool ListFull() const override { return false; }
+    void Skipped(const QString& path, SkipReason reason) override {
+        prompter_.Plain(QStringLiteral("%1: %2").arg(path, SkipReasonText(reason)));
+        ++skipped;
+    }
 
     QList<Item> items;
+    int skipped = 0;
+
+private:
+    Prompter& prompter_;
 };
 
 // Images go straight to the loader, presentations are turned into slides on the spot so that
@@ -206,6 +271,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     std::optional<int> answer = batch.conflictAnswer;
     if (!answer && !batch.askOnConflict && !::isatty(STDIN_FILENO)) answer = overwrite::Cancel;
     TerminalPrompter prompter(err, answer);
+    RouteLibraryMessages(err);
 
     if (!StartImaging()) {
         prompter.Info(msg::InstallFailed);
@@ -265,22 +331,17 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
 
     // The paths are walked first (names only), then each image is imported while the run
     // encodes the ones before it: copying files and encoding overlap.
-    CollectingSink collected;
-    int missing = 0;
+    CollectingSink collected(prompter);
     for (const QString& path : options.paths) {
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
-            Print(err, QStringLiteral("vimbrelcastor: %1: no such file or folder\n").arg(path));
-            ++missing;
-            continue;
-        }
         int counter = 0;
         ImportPath(path, counter, ImportMode::Load, &collected);
     }
     std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
+    bool importCut = false;  // the work folder's drive filled up
     const auto feedOne = [&]() -> bool {
         if (queue.empty() || stop) return false;
         if (!space.CheckWorkSpace(prompter)) {
-            ++missing;
+            importCut = true;
             queue.clear();
             return false;
         }
@@ -330,6 +391,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
             return o.result == Outcome::Written;
         })));
     }
-    const bool allImported = sink.refused == 0 && missing == 0 && !list.listFull();
+    const bool allImported =
+        sink.refused == 0 && collected.skipped == 0 && !importCut && !list.listFull();
     return completed && allImported ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <iostream>
 
+#include "tests/support/BrokenImages.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -230,6 +231,32 @@ TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
                                   "\" is a symbolic link. Images are written only into folders "
                                   "on the card itself.\n");
         EXPECT_TRUE(Entries(temp.filePath("elsewhere")).isEmpty());
+    }
+}
+
+// Scripts read standard error line by line: each message is one line that names the program,
+// in both languages, with messages of two lines and the policy's answered questions too.
+TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
+    const QString in = temp.filePath("in");
+    QDir().mkpath(in);
+    WriteJpeg(Solid(320, 240, Qt::red), in + "/a good.jpg");
+    WriteDamagedJpeg(PhotoLike(320, 240), in + "/b damaged.jpg");
+    WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/c undecodable.jpg");
+    WriteBytes(in + "/d not an image.jpg", "text");
+    const QString missing = temp.filePath("missing.jpg");
+    for (const QStringList& arguments :
+         {QStringList{"--lang", "en", "--folder", "100", "--on-conflict", "skip", in, missing},
+          QStringList{"--lang", "ja", "--folder", "100", "--on-conflict", "skip", in, missing},
+          QStringList{"--lang", "ja", missing}}) {
+        QDir().mkpath(folder);
+        WriteBytes(folder + "/DUVU0001.JPG", "old");  // the question, and the policy's answer
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.endsWith('\n'));
+        const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+        EXPECT_GE(lines.size(), 2);
+        for (const QString& line : lines)
+            EXPECT_TRUE(line.startsWith("vimbrelcastor: ")) << line.toStdString();
     }
 }
 
