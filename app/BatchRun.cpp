@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
-#include <algorithm>
 #include <csignal>
 #include <deque>
 
@@ -260,6 +259,33 @@ private:
     const AppSettings& settings_;
 };
 
+// What became of the images of a run, for its last line.
+struct Tally {
+    int written = 0;
+    int damaged = 0;
+    int skipped = 0;
+    int failed = 0;
+};
+
+Tally Count(const QList<ImageOutcome>& outcomes) {
+    Tally tally;
+    for (const ImageOutcome& outcome : outcomes) {
+        switch (outcome.result) {
+            case Outcome::Written:
+                ++tally.written;
+                if (outcome.damaged) ++tally.damaged;
+                break;
+            case Outcome::Skipped:
+                ++tally.skipped;
+                break;
+            case Outcome::Failed:
+                ++tally.failed;
+                break;
+        }
+    }
+    return tally;
+}
+
 }  // namespace
 
 int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
@@ -378,6 +404,9 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         }
         future.waitForFinished();
     });
+    // An image that cannot be decoded is reported and passed over; a failure of the
+    // destination still ends the run.
+    run.SetGoOnPastBadImages(true);
     const bool completed =
         run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {
             prompter.ClearProgress();
@@ -385,13 +414,17 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
             prompter.Progress(position, count);
         });
     prompter.ClearProgress();
-    if (stop) {
-        const QList<ImageOutcome>& outcomes = run.outcomes();
-        return stopped(int(std::count_if(outcomes.begin(), outcomes.end(), [](const auto& o) {
-            return o.result == Outcome::Written;
-        })));
-    }
-    const bool allImported =
-        sink.refused == 0 && collected.skipped == 0 && !importCut && !list.listFull();
-    return completed && allImported ? 0 : 1;
+    const Tally tally = Count(run.outcomes());
+    if (stop) return stopped(tally.written);
+    if (run.folderBusy()) return 1;  // said so; nothing was written
+    const int refused = collected.skipped + sink.refused;
+    prompter.Plain(UiTexts::Text("batch.summary")
+                       .arg(tally.written)
+                       .arg(tally.damaged)
+                       .arg(tally.skipped)
+                       .arg(refused)
+                       .arg(tally.failed));
+    const bool allImported = refused == 0 && !importCut && !list.listFull();
+    const bool allWritten = completed && tally.failed == 0 && tally.damaged == 0;
+    return allImported && allWritten ? 0 : 1;
 }

@@ -105,6 +105,7 @@ void ConvertRun::StartRun(bool wholeList) {
     ask_ = true;
     keep_ = true;
     wholeList_ = wholeList;
+    passedOver_ = 0;
     folderBusy_ = false;
 }
 
@@ -141,16 +142,26 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
         const QFuture<EncodedImage> future = ahead_.front();
         ahead_.pop_front();
         waiter_(future);
+        const EncodedImage encoded = future.result();
         ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
-        outcome.result = SaveOneImage(row, future.result(), &outcome.path);
+        outcome.result = SaveOneImage(row, encoded, &outcome.path);
+        // An image that could not be loaded or scaled could not be decoded.
+        outcome.unreadable = outcome.unreadable || encoded.failure == EncodedImage::Failure::Load ||
+                             encoded.failure == EncodedImage::Failure::Fit;
         outcomes_.append(outcome);
         if (outcome.result == Outcome::Failed) {
-            DrainAhead();  // what was encoded ahead is discarded
-            return false;
+            // Whether a failure ends the run: the window stops at every one; a batch run goes
+            // on past an image that is bad by itself.
+            if (!(goOnPastBadImages_ && outcome.unreadable)) {
+                DrainAhead();  // what was encoded ahead is discarded
+                return false;
+            }
+            ++passedOver_;
+        } else {
+            // A skipped image counts as done, as the question's No promises.
+            unsavedChanges_ = false;
+            lastDestination_ = settings_.destination;
         }
-        // A skipped image counts as done, as the question's No promises.
-        unsavedChanges_ = false;
-        lastDestination_ = settings_.destination;
         if (progress) progress(row + 1, count, outcome);
     }
     return true;
@@ -199,7 +210,8 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
     const QString& folder = settings_.destination;
     *replace = false;
     if (!HoldFolder()) return Outcome::Failed;
-    const int number = row + 1;
+    // Bad images gone past leave no hole: the next image takes the number.
+    const int number = row + 1 - passedOver_;
     *path = dcf::FilePath(folder, number, png);
     if (ask_ && dcf::FileNumberExists(*path, number)) {
         for (;;) {

@@ -83,6 +83,10 @@ public:
     // once and says that the folder is busy. The window waits, the batch run refuses.
     using BusyWait = std::function<bool()>;
     void SetBusyWait(BusyWait wait) { busyWait_ = std::move(wait); }
+    // Save All goes on past an image whose file cannot be decoded (reported, and the next
+    // image takes its number) instead of ending there. A failure of the destination ends the
+    // run either way.
+    void SetGoOnPastBadImages(bool goOn) { goOnPastBadImages_ = goOn; }
 
     // Writes the image at position (1-based). True when it was written.
     bool Save(int position);
@@ -122,6 +126,7 @@ private:
     Waiter waiter_;
     Feeder feeder_;
     BusyWait busyWait_;
+    bool goOnPastBadImages_ = false;
     int lookAhead_ = 2;
     QThreadPool pool_;
     std::deque<QFuture<EncodedImage>> ahead_;
@@ -130,6 +135,7 @@ private:
     bool ask_ = true;
     bool keep_ = true;
     bool wholeList_ = false;
+    int passedOver_ = 0;  // bad images gone past: the numbers they would have had are free
 
     CardFolderLock folderLock_;
     bool folderBusy_ = false;

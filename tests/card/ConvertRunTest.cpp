@@ -370,6 +370,7 @@ TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
         settings.cardFlag = cardFlag;
         settings.destination = blocker + "/DCIM/100RODIV";
         ConvertRun run = Run();
+        run.SetGoOnPastBadImages(true);  // a failure of the destination ends the run all the same
         EXPECT_FALSE(run.SaveAll(stop));
         EXPECT_EQ(prompter.Ids(),
                   QList<int>{cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder});

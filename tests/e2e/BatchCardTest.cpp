@@ -234,6 +234,46 @@ TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
     }
 }
 
+// A run goes on past an image that cannot be decoded; the next one takes its number. The last
+// line counts what became of each; a file refused at import counts as refused.
+TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
+    struct Case {
+        const char* name;
+        const char* language;
+        int exitCode;
+        QString summary;
+    } const cases[] = {
+        {"good_bad_good", "en", 1,
+         "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 0, failed: 1\n"},
+        {"good_bad_good_in_japanese", "ja", 1,
+         "vimbrelcastor: 書き込み: 2 件（うち破損: 0 件）、スキップ: 0 件、取り込み不可: 0 件、"
+         "失敗: 1 件\n"},
+        {"good_refused_good_missing", "en", 1,
+         "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 2, failed: 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(card + "/DCIM").removeRecursively();
+        const QString in = temp.filePath(c.name);
+        QDir().mkpath(in);
+        WriteJpeg(Solid(320, 240, Qt::red), in + "/a.jpg");
+        if (QString(c.name).contains("refused")) {
+            WriteBytes(in + "/b.jpg", "not a picture");
+        } else {
+            WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/b.jpg");
+        }
+        WriteJpeg(Solid(320, 240, Qt::blue), in + "/c.jpg");
+        QStringList arguments{"--lang", c.language, in};
+        if (QString(c.name).contains("missing")) arguments << temp.filePath("missing.jpg");
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_TRUE(result.err.endsWith(c.summary)) << result.err.toStdString();
+        EXPECT_EQ(result.out, (QStringList{folder + "/DUVU0001.JPG", folder + "/DUVU0002.JPG"}));
+        EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
+        EXPECT_GT(PixelAt(folder + "/DUVU0002.JPG", 400, 300).blue(), 200) << "the third image";
+    }
+}
+
 // Scripts read standard error line by line: each message is one line that names the program,
 // in both languages, with messages of two lines and the policy's answered questions too.
 TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
