@@ -1,18 +1,21 @@
 #include "app/BatchRun.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTextStream>
+#include <csignal>
 #include <deque>
 
 #include "app/CommandLine.h"
 #include "app/ImportDispatch.h"
 #include "card/ConvertRun.h"
 #include "card/DcfNumbering.h"
+#include "card/Destination.h"
 #include "core/AppSettings.h"
+#include "core/TerminationSignals.h"
 #include "core/WorkFolders.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
@@ -20,6 +23,7 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
@@ -32,21 +36,83 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Messages on standard error; the numbered-conflict question answered by the command line's
-// policy, or asked on the terminal.
+// A message of several lines as one line, so that every line of standard error starts with
+// the program's name. Japanese sentences follow each other without a space.
+QString OneLine(const QString& text) {
+    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (QString& line : lines) line = line.trimmed();
+    const bool japanese = Messages::CurrentLanguage() == Messages::Language::Japanese;
+    return lines.join(japanese ? QString() : QStringLiteral(" "));
+}
+
+// Where the messages of the libraries and of Qt go during a run.
+std::FILE* diagnostics = stderr;
+
+void PrintDiagnostic(const QString& text) {
+    Print(diagnostics, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
+}
+
+// libvips's own warnings are left out: what they are about is reported for each image, in the
+// user's language. Anything else the libraries log keeps to one line that names the program.
+GLogWriterOutput WriteLibraryMessage(GLogLevelFlags level, const GLogField* fields, gsize count,
+                                     gpointer) {
+    const char* domain = nullptr;
+    QString message;
+    for (gsize i = 0; i < count; ++i) {
+        if (qstrcmp(fields[i].key, "GLIB_DOMAIN") == 0) {
+            domain = static_cast<const char*>(fields[i].value);
+        } else if (qstrcmp(fields[i].key, "MESSAGE") == 0) {
+            message = QString::fromUtf8(static_cast<const char*>(fields[i].value));
+        }
+    }
+    const bool severe = (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL)) != 0;
+    if ((qstrcmp(domain, "VIPS") == 0 && !severe) ||
+        g_log_writer_default_would_drop(level, domain)) {
+        return G_LOG_WRITER_HANDLED;
+    }
+    PrintDiagnostic(message);
+    return G_LOG_WRITER_HANDLED;
+}
+
+void WriteQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    PrintDiagnostic(message);
+}
+
+void RouteLibraryMessages(std::FILE* err) {
+    diagnostics = err;
+    g_log_set_writer_func(WriteLibraryMessage, nullptr, nullptr);
+    qInstallMessageHandler(WriteQtMessage);
+}
+
+QString SignalName(int signal) {
+    switch (signal) {
+        case SIGTERM:
+            return QStringLiteral("SIGTERM");
+        case SIGINT:
+            return QStringLiteral("SIGINT");
+        default:
+            return QStringLiteral("signal %1").arg(signal);
+    }
+}
+
+// Messages on standard error, one line each; the numbered-conflict question answered by the
+// command line's policy, or asked on the terminal.
 class TerminalPrompter : public Prompter {
 public:
     TerminalPrompter(std::FILE* err, std::optional<int> answer) : err_(err), answer_(answer) {}
 
     void Info(int id, const QString& argument = QString()) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(Messages::Format(id, argument)));
+        Print(err_,
+              QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(Messages::Format(id, argument))));
         ++messages;
     }
 
     bool Confirm(int id, const QString& argument = QString()) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ").arg(Messages::Format(id, argument)));
+        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ")
+                        .arg(OneLine(Messages::Format(id, argument))));
         const bool yes = ::isatty(STDIN_FILENO) && ReadLine().toLower().startsWith(u'y');
         if (!::isatty(STDIN_FILENO)) Print(err_, QStringLiteral("n\n"));
         return yes;
@@ -54,11 +120,12 @@ public:
 
     int Overwrite(const QString& text, bool saveAllMode) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
         if (answer_) {
-            Print(err_, QStringLiteral("  -> %1\n").arg(AnswerName(*answer_)));
+            Print(err_, QStringLiteral("vimbrelcastor: %1 -> %2\n")
+                            .arg(OneLine(text), AnswerName(*answer_)));
             return *answer_;
         }
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
         if (!::isatty(STDIN_FILENO)) return overwrite::Cancel;
         for (;;) {
             Print(err_, saveAllMode
@@ -76,8 +143,11 @@ public:
 
     void Plain(const QString& text) override {
         ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(text));
+        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
     }
+
+    // The policy's answer is the same for every question.
+    bool AnswersFixed() const override { return answer_.has_value(); }
 
     // A progress line that the next message or path overwrites (terminals only).
     void Progress(int done, int count) {
@@ -95,18 +165,19 @@ public:
     int messages = 0;
 
 private:
+    // The caption of the window's button for the answer.
     static QString AnswerName(int answer) {
         switch (answer) {
             case overwrite::Overwrite:
-                return QStringLiteral("overwrite");
+                return UiTexts::Text("button.overwrite");
             case overwrite::OverwriteAll:
-                return QStringLiteral("overwrite all");
+                return UiTexts::Text("button.overwrite_all");
             case overwrite::SaveNext:
-                return QStringLiteral("save next");
+                return UiTexts::Text("button.save_next");
             case overwrite::No:
-                return QStringLiteral("skip");
+                return UiTexts::Text("button.no");
             default:
-                return QStringLiteral("cancel");
+                return UiTexts::Text("button.break");
         }
     }
 
@@ -120,7 +191,8 @@ private:
     bool progressShown_ = false;
 };
 
-// The images and presentations a path stands for, in order, without loading anything.
+// The images and presentations a path stands for, in order, without loading anything; what
+// is not taken is said at once, with its reason.
 class CollectingSink : public ImportSink {
 public:
     struct Item {
@@ -128,12 +200,22 @@ public:
         QString path;
     };
 
+    explicit CollectingSink(Prompter& prompter) : prompter_(prompter) {}
+
     bool StepProgress() override { return true; }
     void LoadImage(const QString& path) override { items.append({false, path}); }
     void QueuePresentation(const QString& path) override { items.append({true, path}); }
     bool ListFull() const override { return false; }
+    void Skipped(const QString& path, SkipReason reason) override {
+        prompter_.Plain(QStringLiteral("%1: %2").arg(path, SkipReasonText(reason)));
+        ++skipped;
+    }
 
     QList<Item> items;
+    int skipped = 0;
+
+private:
+    Prompter& prompter_;
 };
 
 // Images go straight to the loader, presentations are turned into slides on the spot so that
@@ -177,6 +259,33 @@ private:
     const AppSettings& settings_;
 };
 
+// What became of the images of a run, for its last line.
+struct Tally {
+    int written = 0;
+    int damaged = 0;
+    int skipped = 0;
+    int failed = 0;
+};
+
+Tally Count(const QList<ImageOutcome>& outcomes) {
+    Tally tally;
+    for (const ImageOutcome& outcome : outcomes) {
+        switch (outcome.result) {
+            case Outcome::Written:
+                ++tally.written;
+                if (outcome.damaged) ++tally.damaged;
+                break;
+            case Outcome::Skipped:
+                ++tally.skipped;
+                break;
+            case Outcome::Failed:
+                ++tally.failed;
+                break;
+        }
+    }
+    return tally;
+}
+
 }  // namespace
 
 int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
@@ -188,6 +297,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     std::optional<int> answer = batch.conflictAnswer;
     if (!answer && !batch.askOnConflict && !::isatty(STDIN_FILENO)) answer = overwrite::Cancel;
     TerminalPrompter prompter(err, answer);
+    RouteLibraryMessages(err);
 
     if (!StartImaging()) {
         prompter.Info(msg::InstallFailed);
@@ -214,17 +324,28 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         convert.cardFlag = true;
         convert.destination =
             existing.isEmpty() ? dcf::CardFolder(batch.cardRoot, number) : existing;
+        const QString link = LinkOnCardPath(batch.cardRoot, convert.destination);
+        if (!link.isEmpty()) {
+            prompter.Plain(UiTexts::Text("card.folder_is_link").arg(link));
+            return 1;
+        }
     } else {
         convert.cardFlag = false;
         convert.destination = QDir::cleanPath(batch.destination);
     }
 
-    // Work copies of this run only, so that a window open at the same time keeps its own.
+    // SIGTERM and SIGINT stop the run after the image being written; the work folder goes
+    // and no temporary file stays on the card.
+    TerminationSignals::Install();
+    const std::atomic<bool>& stop = TerminationSignals::Flag();
+
+    // What killed runs left in the temporary folder goes first. Then the work copies of this
+    // run only, so that a window open at the same time keeps its own.
     const QString tempPath = QDir::tempPath();
-    QTemporaryDir work(QDir(tempPath).filePath(QStringLiteral("vimbrelcastorBatch-XXXXXX")));
+    RemoveStaleWorkFolders(tempPath);
+    const RunWorkFolder work(tempPath);
     if (!work.isValid()) {
-        Print(err,
-              QStringLiteral("vimbrelcastor: cannot make a work folder in %1\n").arg(tempPath));
+        prompter.Plain(UiTexts::Text("batch.no_work_folder").arg(tempPath));
         return 1;
     }
     const WorkSpace space(tempPath);
@@ -236,22 +357,17 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
 
     // The paths are walked first (names only), then each image is imported while the run
     // encodes the ones before it: copying files and encoding overlap.
-    CollectingSink collected;
-    int missing = 0;
+    CollectingSink collected(prompter);
     for (const QString& path : options.paths) {
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
-            Print(err, QStringLiteral("vimbrelcastor: %1: no such file or folder\n").arg(path));
-            ++missing;
-            continue;
-        }
         int counter = 0;
         ImportPath(path, counter, ImportMode::Load, &collected);
     }
     std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
+    bool importCut = false;  // the work folder's drive filled up
     const auto feedOne = [&]() -> bool {
-        if (queue.empty()) return false;
+        if (queue.empty() || stop) return false;
         if (!space.CheckWorkSpace(prompter)) {
-            ++missing;
+            importCut = true;
             queue.clear();
             return false;
         }
@@ -267,6 +383,13 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     };
     while (list.isEmpty() && feedOne()) {
     }
+    const auto stopped = [&](int written) {
+        prompter.ClearProgress();
+        const int signal = TerminationSignals::Received();
+        prompter.Plain(UiTexts::Text("batch.stopped").arg(SignalName(signal)).arg(written));
+        return 128 + signal;
+    };
+    if (stop) return stopped(0);
     if (list.isEmpty()) {
         prompter.Info(msg::NoImages);
         return 1;
@@ -281,7 +404,9 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         }
         future.waitForFinished();
     });
-    const std::atomic<bool> stop{false};
+    // An image that cannot be decoded is reported and passed over; a failure of the
+    // destination still ends the run.
+    run.SetGoOnPastBadImages(true);
     const bool completed =
         run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {
             prompter.ClearProgress();
@@ -289,6 +414,17 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
             prompter.Progress(position, count);
         });
     prompter.ClearProgress();
-    const bool allImported = sink.refused == 0 && missing == 0 && !list.listFull();
-    return completed && allImported ? 0 : 1;
+    const Tally tally = Count(run.outcomes());
+    if (stop) return stopped(tally.written);
+    if (run.folderBusy()) return 1;  // said so; nothing was written
+    const int refused = collected.skipped + sink.refused;
+    prompter.Plain(UiTexts::Text("batch.summary")
+                       .arg(tally.written)
+                       .arg(tally.damaged)
+                       .arg(tally.skipped)
+                       .arg(refused)
+                       .arg(tally.failed));
+    const bool allImported = refused == 0 && !importCut && !list.listFull();
+    const bool allWritten = completed && tally.failed == 0 && tally.damaged == 0;
+    return allImported && allWritten ? 0 : 1;
 }

@@ -1,14 +1,10 @@
 #include "card/ConvertRun.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QtConcurrent/QtConcurrentRun>
-#include <cerrno>
 
 #include "card/DcfNumbering.h"
 #include "core/WorkingList.h"
@@ -18,44 +14,11 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 
 using namespace imaging;
 
 namespace {
-
-// Writes bytes into a new file of the folder whose name no numbering rule matches; returns
-// its path, or an empty text when nothing could be written (and nothing is left).
-QString WriteTemporary(const QString& folder, const QByteArray& bytes) {
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString path = QDir(folder).filePath(
-            QStringLiteral(".vimbrelcastor-%1.tmp")
-                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
-        const QByteArray native = QFile::encodeName(path);
-        // 0666 before the umask: the file gets the permissions any new file of the user gets.
-        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            return QString();
-        }
-        qsizetype done = 0;
-        bool ok = true;
-        while (ok && done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += n;
-        }
-        // A full card may report itself only when the data is flushed.
-        ok = ok && ::fdatasync(fd) == 0;
-        ok = ::close(fd) == 0 && ok;
-        if (!ok) {
-            ::unlink(native.constData());
-            return QString();
-        }
-        return path;
-    }
-    return QString();
-}
 
 QString WithoutExtension(const QString& path) {
     const QFileInfo info(path);
@@ -138,10 +101,17 @@ QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
                              settings_, QDateTime::currentDateTime());
 }
 
-bool ConvertRun::Save(int position) {
+void ConvertRun::StartRun(bool wholeList) {
     ask_ = true;
     keep_ = true;
-    wholeList_ = false;
+    wholeList_ = wholeList;
+    passedOver_ = 0;
+    folderBusy_ = false;
+}
+
+bool ConvertRun::Save(int position) {
+    StartRun(false);
+    const auto release = qScopeGuard([this] { folderLock_.Release(); });
     const int row = position - 1;
     if (row < 0 || row >= list_.count()) return false;
     const QFuture<EncodedImage> future = StartEncoding(row);
@@ -156,9 +126,8 @@ bool ConvertRun::Save(int position) {
 }
 
 bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress) {
-    ask_ = true;
-    keep_ = true;
-    wholeList_ = true;
+    StartRun(true);
+    const auto release = qScopeGuard([this] { folderLock_.Release(); });
     int next = 0;
     for (int row = 0;; ++row) {
         while (row >= list_.count() && feeder_ && feeder_()) {
@@ -173,16 +142,26 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
         const QFuture<EncodedImage> future = ahead_.front();
         ahead_.pop_front();
         waiter_(future);
+        const EncodedImage encoded = future.result();
         ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
-        outcome.result = SaveOneImage(row, future.result(), &outcome.path);
+        outcome.result = SaveOneImage(row, encoded, &outcome.path);
+        // An image that could not be loaded or scaled could not be decoded.
+        outcome.unreadable = outcome.unreadable || encoded.failure == EncodedImage::Failure::Load ||
+                             encoded.failure == EncodedImage::Failure::Fit;
         outcomes_.append(outcome);
         if (outcome.result == Outcome::Failed) {
-            DrainAhead();  // what was encoded ahead is discarded
-            return false;
+            // Whether a failure ends the run: the window stops at every one; a batch run goes
+            // on past an image that is bad by itself.
+            if (!(goOnPastBadImages_ && outcome.unreadable)) {
+                DrainAhead();  // what was encoded ahead is discarded
+                return false;
+            }
+            ++passedOver_;
+        } else {
+            // A skipped image counts as done, as the question's No promises.
+            unsavedChanges_ = false;
+            lastDestination_ = settings_.destination;
         }
-        // A skipped image counts as done, as the question's No promises.
-        unsavedChanges_ = false;
-        lastDestination_ = settings_.destination;
         if (progress) progress(row + 1, count, outcome);
     }
     return true;
@@ -203,32 +182,48 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, QString* 
         return Outcome::Failed;
     }
     QString path;
-    const Outcome named = ChooseName(row, encoded.png, &path);
-    if (named != Outcome::Written) return named;
-    const int number = dcf::NumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
-    if (encoded.failure == EncodedImage::Failure::Encode ||
-        !WriteReplacing(path, number, encoded.bytes)) {
-        prompter_.Info(msg::SaveError);
-        return Outcome::Failed;
+    QString takenBefore;
+    for (;;) {
+        bool replace = false;
+        const Outcome named = ChooseName(row, encoded.png, &path, &replace);
+        if (named != Outcome::Written) return named;
+        const int number = dcf::NumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
+        const Placement placed = encoded.failure == EncodedImage::Failure::Encode
+                                     ? Placement::Failed
+                                     : WriteReplacing(path, number, encoded.bytes, replace);
+        if (placed == Placement::Done) break;
+        // A name taken since it was chosen (by another program: our runs wait for the folder)
+        // is a taken number like any other. Chosen again, it is taken by something the folder
+        // does not show.
+        if (placed == Placement::Failed || path == takenBefore) {
+            prompter_.Info(msg::SaveError);
+            return Outcome::Failed;
+        }
+        takenBefore = path;
     }
     list_.SetSaved(row, true);
     *writtenPath = path;
     return Outcome::Written;
 }
 
-Outcome ConvertRun::ChooseName(int row, bool png, QString* path) {
+Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) {
     const QString& folder = settings_.destination;
-    int number = row + 1;
+    *replace = false;
+    if (!HoldFolder()) return Outcome::Failed;
+    // Bad images gone past leave no hole: the next image takes the number.
+    const int number = row + 1 - passedOver_;
     *path = dcf::FilePath(folder, number, png);
     if (ask_ && dcf::FileNumberExists(*path, number)) {
         for (;;) {
             const QString text = Messages::Format(msg::SameNumberExists, WithoutExtension(*path));
             switch (prompter_.Overwrite(text, wholeList_)) {
                 case overwrite::Overwrite:
+                    *replace = true;
                     return Outcome::Written;
                 case overwrite::OverwriteAll:
                     ask_ = false;
                     keep_ = true;
+                    *replace = true;
                     return Outcome::Written;
                 case overwrite::SaveNext: {
                     ask_ = false;
@@ -239,6 +234,8 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path) {
                         return Outcome::Written;
                     }
                     prompter_.Info(msg::FileNumber9999);
+                    // A fixed answer would only bring the same question back, for ever.
+                    if (prompter_.AnswersFixed()) return Outcome::Failed;
                     ask_ = true;  // and the question comes back
                     keep_ = true;
                     break;
@@ -258,25 +255,56 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path) {
             return Outcome::Failed;
         }
         *path = dcf::FilePath(folder, *free, png);
+        return Outcome::Written;
     }
+    // Overwriting all keeps the list's numbers and replaces what has them.
+    *replace = !ask_;
     return Outcome::Written;
 }
 
-bool ConvertRun::WriteReplacing(const QString& path, int number, const QByteArray& bytes) {
+bool ConvertRun::HoldFolder() {
+    if (folderLock_.held()) return true;
+    const QString& folder = settings_.destination;
+    for (;;) {
+        switch (folderLock_.Take(folder)) {
+            case CardFolderLock::Result::Held:
+                // No live run can own a temporary file here now: what is left, a killed run
+                // left behind.
+                RemoveLeftoverTemporaries(folder);
+                return true;
+            case CardFolderLock::Result::Unavailable:
+                // A file system without locks: the names are still claimed without replacing,
+                // but temporary files may belong to a live run and stay.
+                return true;
+            case CardFolderLock::Result::Busy:
+                if (!busyWait_) {
+                    prompter_.Plain(UiTexts::Text("convert.folder_busy").arg(folder));
+                    folderBusy_ = true;
+                    return false;
+                }
+                if (!busyWait_()) return false;  // stopped while waiting
+                break;
+        }
+    }
+}
+
+Placement ConvertRun::WriteReplacing(const QString& path, int number, const QByteArray& bytes,
+                                     bool replace) {
     // The new file is complete before anything is replaced: written beside, then renamed over
     // a file of the same name in one step.
     const QString folder = QFileInfo(path).path();
-    const QString temporary = WriteTemporary(folder, bytes);
-    if (temporary.isEmpty()) return false;
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) !=
-        0) {
+    const QString temporary = WriteTemporaryFile(folder, bytes);
+    if (temporary.isEmpty()) return Placement::Failed;
+    const Placement placed = MoveIntoPlace(temporary, path, replace);
+    if (placed != Placement::Done) {
         QFile::remove(temporary);
-        return false;
+        return placed;
     }
     // Then the other files of the number (another prefix or extension) go, so that none stays
-    // beside the new one. A file that cannot be deleted ends the deletion.
-    dcf::RemoveOtherFilesOfNumber(path, number);
-    return true;
+    // beside the new one; only when the number was to be replaced, since otherwise they came
+    // after the number was found free. A file that cannot be deleted ends the deletion.
+    if (replace) dcf::RemoveOtherFilesOfNumber(path, number);
+    return Placement::Done;
 }
 
 void ConvertRun::DrainAhead() {

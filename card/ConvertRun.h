@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 
+#include "card/CardFolderLock.h"
 #include "core/ImageEntry.h"
 
 class Prompter;
@@ -53,8 +54,10 @@ struct EncodedImage {
 // without ever destroying what it replaces before the new file is complete. While one image
 // is named and written, the next ones are already being encoded on the pool; names,
 // questions and writes stay in list order, and a stop or a failure discards what was encoded
-// ahead. No widgets: the convert dialog and the batch run both drive it. Runs on the thread
-// that owns the list (the GUI thread or the batch run's); the encoding runs on the pool.
+// ahead. Numbers are decided only while the run holds the destination folder's lock, so runs
+// never take each other's numbers. No widgets: the convert dialog and the batch run both drive
+// it. Runs on the thread that owns the list (the GUI thread or the batch run's); the encoding
+// runs on the pool.
 class ConvertRun {
 public:
     // Called while the run waits for an encoding; the window pumps its events here. The
@@ -75,6 +78,15 @@ public:
     void SetFeeder(Feeder feeder) { feeder_ = std::move(feeder); }
     // Images encoded ahead of the one being written (at least 1).
     void SetLookAhead(int images) { lookAhead_ = std::max(1, images); }
+    // Called while another run writes into the destination folder: waits a moment and returns
+    // true to try again, false to give up without writing. Without one the run gives up at
+    // once and says that the folder is busy. The window waits, the batch run refuses.
+    using BusyWait = std::function<bool()>;
+    void SetBusyWait(BusyWait wait) { busyWait_ = std::move(wait); }
+    // Save All goes on past an image whose file cannot be decoded (reported, and the next
+    // image takes its number) instead of ending there. A failure of the destination ends the
+    // run either way.
+    void SetGoOnPastBadImages(bool goOn) { goOnPastBadImages_ = goOn; }
 
     // Writes the image at position (1-based). True when it was written.
     bool Save(int position);
@@ -83,6 +95,8 @@ public:
     bool SaveAll(const std::atomic<bool>& stop, const Progress& progress = {});
 
     const QList<ImageOutcome>& outcomes() const { return outcomes_; }
+    // True when the run gave up because another run was writing into the folder.
+    bool folderBusy() const { return folderBusy_; }
     const ConvertSettings& settings() const { return settings_; }
 
     // Encodes one work copy as the settings ask (runs on a worker).
@@ -93,9 +107,15 @@ private:
     QFuture<EncodedImage> StartEncoding(int row);
     // The numbering and writing of one image whose encoding is done.
     Outcome SaveOneImage(int row, const EncodedImage& encoded, QString* writtenPath);
-    // The name for the image at row, settling a taken number; empty when nothing is written.
-    Outcome ChooseName(int row, bool png, QString* path);
-    bool WriteReplacing(const QString& path, int number, const QByteArray& bytes);
+    // The name for the image at row, settling a taken number; Written when the image is to be
+    // written there, and then *replace says whether what has the name may be replaced.
+    Outcome ChooseName(int row, bool png, QString* path, bool* replace);
+    // Holds the destination folder for the rest of the run, waiting or refusing while another
+    // run holds it. False when nothing may be written.
+    bool HoldFolder();
+    Placement WriteReplacing(const QString& path, int number, const QByteArray& bytes,
+                             bool replace);
+    void StartRun(bool wholeList);
     void DrainAhead();
 
     WorkingList& list_;
@@ -105,6 +125,8 @@ private:
     QString& lastDestination_;
     Waiter waiter_;
     Feeder feeder_;
+    BusyWait busyWait_;
+    bool goOnPastBadImages_ = false;
     int lookAhead_ = 2;
     QThreadPool pool_;
     std::deque<QFuture<EncodedImage>> ahead_;
@@ -113,6 +135,10 @@ private:
     bool ask_ = true;
     bool keep_ = true;
     bool wholeList_ = false;
+    int passedOver_ = 0;  // bad images gone past: the numbers they would have had are free
+
+    CardFolderLock folderLock_;
+    bool folderBusy_ = false;
 
     QList<ImageOutcome> outcomes_;
 };

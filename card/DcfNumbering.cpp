@@ -18,8 +18,9 @@ QStringList EntriesOf(const QString& folder, QDir::Filters filters) {
                                   QDir::Name);
 }
 
-QStringList FileNamesOf(const QString& folder) {
-    return EntriesOf(folder, QDir::Files);
+// Every entry: a broken link and a pipe are listed as system entries.
+QStringList EveryNameOf(const QString& folder) {
+    return EntriesOf(folder, QDir::AllEntries | QDir::System);
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ std::optional<int> NumberOfName(const QString& fileName) {
 
 QStringList FilesOfNumber(const QString& folder, int number) {
     QStringList files;
-    for (const QString& name : FileNamesOf(folder)) {
+    for (const QString& name : EveryNameOf(folder)) {
         if (NumberOfName(name) == number) files.append(QDir(folder).filePath(name));
     }
     return files;
@@ -70,6 +71,10 @@ bool RemoveOtherFilesOfNumber(const QString& kept, int number) {
         const bool same = known && ::stat(QFile::encodeName(file).constData(), &other) == 0 &&
                           other.st_dev == keptStat.st_dev && other.st_ino == keptStat.st_ino;
         if (same || QFileInfo(file).fileName() == keptName) continue;
+        struct stat own {};
+        if (::lstat(QFile::encodeName(file).constData(), &own) != 0 || !S_ISREG(own.st_mode)) {
+            continue;
+        }
         if (!QFile::remove(file)) return false;
     }
     return true;
@@ -81,7 +86,7 @@ bool FileNumberExists(const QString& path, int number) {
 
 std::optional<int> NextFreeFileNumber(const QString& folder, int start) {
     int best = start;
-    for (const QString& name : FileNamesOf(folder)) {
+    for (const QString& name : EveryNameOf(folder)) {
         const std::optional<int> number = NumberOfName(name);
         if (number && *number >= start) best = std::max(best, *number);
     }

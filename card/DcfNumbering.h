@@ -7,10 +7,12 @@
 class Prompter;
 
 // The card layout: folders DCIM/NNNRODIV (100 to 999) and files DUVUNNNN.JPG or .PNG (0001
-// to 9999), and the rules for finding taken and free numbers. A number is taken by any file
+// to 9999), and the rules for finding taken and free numbers. A number is taken by any entry
 // whose name has exactly eight characters before its extension, the last four being the
 // number's digits (ABCD0007.JPG, DUVU0007.PNG and duvu0007.thm all take 7): cards are FAT, so
-// letters compare without regard to case. Pure functions over the file system; any thread.
+// letters compare without regard to case. The entry may be of any kind (a folder, a link that
+// leads nowhere, a pipe): its name cannot be written either. Pure functions over the file
+// system; any thread.
 namespace dcf {
 
 inline constexpr char kFilePrefix[] = "DUVU";
@@ -28,19 +30,19 @@ QString FilePath(const QString& folder, int number, bool png);
 // The number a file name takes, or nothing.
 std::optional<int> NumberOfName(const QString& fileName);
 
-// The files (not folders) directly in folder that take the number, sorted by name.
+// The entries directly in folder that take the number, of any kind, sorted by name.
 QStringList FilesOfNumber(const QString& folder, int number);
 
 // Deletes the files of the number in kept's folder other than kept itself, recognised as the
 // same file under any name the folder shows it by (a FAT card keeps the old name's case when a
-// file is renamed over one spelled otherwise). Stops at the first file that cannot be deleted
-// and then returns false.
+// file is renamed over one spelled otherwise). Only regular files are deleted: folders, links
+// and the rest stay. Stops at the first file that cannot be deleted and then returns false.
 bool RemoveOtherFilesOfNumber(const QString& kept, int number);
 
-// True when a file in the folder part of path takes the number.
+// True when an entry in the folder part of path takes the number.
 bool FileNumberExists(const QString& path, int number);
 
-// One more than the highest number at or above start that a file in the folder takes (start
+// One more than the highest number at or above start that an entry in the folder takes (start
 // + 1 when none does); holes are never filled. Nothing when that would pass 9999.
 std::optional<int> NextFreeFileNumber(const QString& folder, int start);
 

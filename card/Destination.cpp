@@ -9,6 +9,7 @@
 #include "card/DcfNumbering.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 
 namespace {
 
@@ -109,9 +110,22 @@ std::optional<QString> AcceptCardFolder(const QString& drive, const QString& num
 
     // A folder of the number, of this suffix or another, is used as it is once confirmed.
     const QString existing = dcf::ExistingFolderOfNumber(drive, number);
-    if (existing.isEmpty()) return dcf::CardFolder(drive, number);
+    const QString folder = existing.isEmpty() ? dcf::CardFolder(drive, number) : existing;
+    const QString link = LinkOnCardPath(drive, folder);
+    if (!link.isEmpty()) {
+        prompter.Plain(UiTexts::Text("card.folder_is_link").arg(link));
+        return std::nullopt;
+    }
+    if (existing.isEmpty()) return folder;
     const QString question = root.filePath(QLatin1String(dcf::kDcimFolder) + QLatin1Char('/') +
                                            dcf::FolderNumberText(number));
     if (!prompter.Confirm(msg::FolderNumberExists, question)) return std::nullopt;
     return existing;
+}
+
+QString LinkOnCardPath(const QString& drive, const QString& folder) {
+    const QString dcim = QDir(drive).filePath(QLatin1String(dcf::kDcimFolder));
+    if (QFileInfo(dcim).isSymLink()) return dcim;
+    if (QFileInfo(folder).isSymLink()) return folder;
+    return QString();
 }

@@ -31,8 +31,14 @@ QString ProposedCardDrive(const QList<Drive>& drives, const QString& programPath
 
 // The checks of OK in the destination dialog, in order: the number field (message 143 below
 // 100, 999 above), the drive being ready (119), a write test with a folder "temppstg" that is
-// removed again (118), and the question 124 when drive/DCIM/NNNRODIV or another entry of that
-// number exists. Gives the card folder (an existing entry when the user accepted it) or nothing
-// when the dialog should stay open. Nothing of the card folder is created here.
+// removed again (118), the refusal of a DCIM or card folder that is a symbolic link, and the
+// question 124 when drive/DCIM/NNNRODIV or another entry of that number exists. Gives the card
+// folder (an existing entry when the user accepted it) or nothing when the dialog should stay
+// open. Nothing of the card folder is created here.
 std::optional<QString> AcceptCardFolder(const QString& drive, const QString& numberText,
                                         Prompter& prompter);
+
+// drive/DCIM when it is a symbolic link, else folder (a card folder under it) when it is one,
+// else an empty text. Images are written only into folders on the card itself: a link could
+// lead anywhere.
+QString LinkOnCardPath(const QString& drive, const QString& folder);

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "core/TerminationSignals.h"
@@ -28,6 +29,8 @@ constexpr int kPreviewInset = 20;
 constexpr QRect kPositionPanel{515, 40, 230, 76};
 constexpr QRect kSavePanel{515, 124, 230, 163};
 constexpr int kHeight = 456;
+// How often a busy destination folder is tried again.
+constexpr int kFolderRetryMs = 200;
 
 // The picture fitted into the area, centred; offsets truncated.
 QRect FitPreview(const QRect& area, int w, int h) {
@@ -219,15 +222,27 @@ std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun() {
                                             lastDestination_);
     // Waiting for an encoding keeps the window alive: repaints, Stop, the close button.
     run->SetWaiter([](QFuture<EncodedImage> future) { WaitWithEvents(future); });
+    run->SetBusyWait([this] { return WaitForFolder(); });
     return run;
+}
+
+bool ConvertSaveDialog::WaitForFolder() {
+    progressText_->setText(UiTexts::Text("convert.waiting_for_folder"));
+    QEventLoop pause;
+    QTimer::singleShot(kFolderRetryMs, &pause, &QEventLoop::quit);
+    pause.exec();
+    return !cancel_;
 }
 
 void ConvertSaveDialog::SaveCurrent() {
     if (running_ || count() == 0) return;
     running_ = true;
+    cancel_ = false;
     UpdateControls();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString shown = progressText_->text();
     const bool saved = MakeRun()->Save(position_);
+    progressText_->setText(shown);  // in case it waited for the folder
     QApplication::restoreOverrideCursor();
     running_ = false;
     if (saved) Next();
@@ -245,7 +260,9 @@ void ConvertSaveDialog::SaveAll() {
     progress_->setValue(0);
     progressText_->setText(UiTexts::Text("convert.done").arg(0).arg(count()));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MakeRun()->SaveAll(cancel_, [this](int done, int total, const ImageOutcome&) {
+    int reached = 0;
+    MakeRun()->SaveAll(cancel_, [this, &reached](int done, int total, const ImageOutcome&) {
+        reached = done;
         progress_->setValue(done);
         progressText_->setText(UiTexts::Text("convert.done").arg(done).arg(total));
         if (done < total) Next();
@@ -253,6 +270,8 @@ void ConvertSaveDialog::SaveAll() {
         // while this image was written stops the run before the next one.
         QApplication::processEvents();
     });
+    // Also when the run was stopped while it waited for the folder.
+    progressText_->setText(UiTexts::Text("convert.done").arg(reached).arg(count()));
     QApplication::restoreOverrideCursor();
     running_ = false;
     UpdateControls();

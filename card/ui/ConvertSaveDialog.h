@@ -20,8 +20,10 @@ class WorkingList;
 // steps through the list, and writes the previewed image (Save) or every image in list order
 // (Save All) through the convert run, with the output size and format chosen here. During
 // Save All the window stays responsive: the run encodes ahead on the pool while the dialog
-// waits in its own event loop, so Stop is seen between images. Opened modally by the main
-// window, which takes the size and format back afterwards. GUI thread.
+// waits in its own event loop, so Stop is seen between images. When another run (a batch run)
+// is writing into the same folder, Save and Save All wait for it, and Stop ends the wait.
+// Opened modally by the main window, which takes the size and format back afterwards. GUI
+// thread.
 class ConvertSaveDialog : public SkinnedDialog {
     Q_OBJECT
 
@@ -52,6 +54,9 @@ private:
     void ShowPreview();
     void UpdateControls();
     std::unique_ptr<ConvertRun> MakeRun();
+    // While another run writes into the destination folder: a moment with the window's events
+    // running; false once the user stopped.
+    bool WaitForFolder();
     static QImage RenderPreview(const QString& workPath, QSize area);
 
     WorkingList& list_;

@@ -1,6 +1,7 @@
 #include "card/ConvertRun.h"
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -224,6 +225,80 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
     }
 }
 
+// Whatever has a number's name takes the number: the question comes before the image is
+// written, and what is not a regular file is never replaced.
+TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
+    // A prompter that looks at the card while the question is open.
+    class WatchingPrompter : public ScriptedPrompter {
+    public:
+        int Overwrite(const QString& text, bool saveAllMode) override {
+            seen = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                          QDir::NoDotAndDotDot);
+            return ScriptedPrompter::Overwrite(text, saveAllMode);
+        }
+        QString folder;
+        QStringList seen;
+    };
+    struct Case {
+        const char* kind;
+        const char* entry;
+        int answer;
+        QList<int> infos;
+        QStringList after;
+    } const cases[] = {
+        {"folder",
+         "DUVU0002.JPG",
+         overwrite::SaveNext,
+         {},
+         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
+        {"pipe",
+         "DUVU0002.JPG",
+         overwrite::SaveNext,
+         {},
+         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
+        {"dangling_link",
+         "DUVU0002.JPG",
+         overwrite::SaveNext,
+         {},
+         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
+        {"folder",
+         "DUVU0002.JPG",
+         overwrite::Overwrite,
+         {msg::SaveError},
+         {"DUVU0001.JPG", "DUVU0002.JPG"}},
+        {"pipe",
+         "ABCD0002.THM",
+         overwrite::Overwrite,
+         {},
+         {"ABCD0002.THM", "DUVU0001.JPG", "DUVU0002.JPG"}},
+    };
+    AddImages(2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.entry);
+        QDir(card).removeRecursively();
+        Existing({});
+        const QByteArray taken = QFile::encodeName(QDir(card).filePath(c.entry));
+        const int made = qstrcmp(c.kind, "folder") == 0 ? ::mkdir(taken.constData(), 0700)
+                         : qstrcmp(c.kind, "pipe") == 0 ? ::mkfifo(taken.constData(), 0600)
+                                                        : ::symlink("nowhere", taken.constData());
+        ASSERT_EQ(made, 0);
+        WatchingPrompter watching;
+        watching.folder = card;
+        watching.overwriteAnswers = {c.answer};
+        ConvertRun run(list, settings, watching, unsaved, lastDestination);
+        run.SaveAll(stop);
+        QStringList before{"DUVU0001.JPG", c.entry};
+        before.sort();
+        EXPECT_EQ(watching.seen, before);
+        EXPECT_EQ(watching.Ids(), c.infos);
+        EXPECT_EQ(QDir(card).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                       QDir::NoDotAndDotDot),
+                  c.after);
+        struct stat entry {};
+        EXPECT_TRUE(::lstat(taken.constData(), &entry) == 0 && !S_ISREG(entry.st_mode));
+    }
+}
+
 TEST_F(ConvertRunTest, OverwriteReplacesTheOldBytesAndLeavesNoTemporaryFile) {
     AddImages(1);
     Existing({"DUVU0001.JPG", "abcd0001.thm"});
@@ -326,6 +401,7 @@ TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
         settings.cardFlag = cardFlag;
         settings.destination = blocker + "/DCIM/100RODIV";
         ConvertRun run = Run();
+        run.SetGoOnPastBadImages(true);  // a failure of the destination ends the run all the same
         EXPECT_FALSE(run.SaveAll(stop));
         EXPECT_EQ(prompter.Ids(),
                   QList<int>{cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder});

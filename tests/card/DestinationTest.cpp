@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 
 namespace {
@@ -54,6 +55,26 @@ TEST(Destination, AcceptCardFolder) {
         // Nothing is made on the card: the write test cleans up, DCIM waits for the first image.
         EXPECT_EQ(root.exists("temppstg"), QString(c.made).contains("temppstg"));
         EXPECT_EQ(root.exists("DCIM"), QString(c.made).contains("DCIM"));
+    }
+}
+
+// A DCIM or card folder that is a symbolic link could lead off the card: it is refused.
+TEST(Destination, ALinkedCardFolderIsRefused) {
+    Messages::SetLanguage(Messages::Language::English);
+    for (const char* link : {"DCIM", "DCIM/100RODIV"}) {
+        SCOPED_TRACE(link);
+        QTemporaryDir temp;
+        const QDir card(temp.filePath("card"));
+        QDir().mkpath(temp.filePath("elsewhere"));
+        card.mkpath(QFileInfo(card.filePath(link)).path());
+        ASSERT_TRUE(QFile::link(temp.filePath("elsewhere"), card.filePath(link)));
+        ScriptedPrompter prompter;
+        prompter.confirmAnswers = {true};
+        EXPECT_EQ(AcceptCardFolder(card.path(), "100", prompter), std::nullopt);
+        ASSERT_EQ(prompter.records.size(), 1);
+        EXPECT_EQ(prompter.records[0].text, "\"" + card.filePath(link) +
+                                                "\" is a symbolic link. Images are written "
+                                                "only into folders on the card itself.");
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "card/CardFolderLock.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
@@ -115,6 +117,49 @@ private Q_SLOTS:
         QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
         QVERIFY(!dialog.running());
         QVERIFY(dialog.isEnabled());
+    }
+
+    // Another run (a batch run) writes into the folder: Save All waits with the window alive,
+    // and writes once the other run has ended; Stop ends the wait with nothing written.
+    void aFolderAnotherRunWritesIsWaitedFor_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("written_after_the_other_run")
+            << false << QStringList{"DUVU0001.JPG", "DUVU0002.JPG"};
+        QTest::newRow("stopped_while_waiting") << true << QStringList{};
+    }
+
+    void aFolderAnotherRunWritesIsWaitedFor() {
+        QFETCH(bool, stop);
+        QFETCH(QStringList, written);
+        Fill(2);
+        QDir().mkpath(Card());
+        CardFolderLock other;
+        QCOMPARE(other.Take(Card()), CardFolderLock::Result::Held);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        prompter.confirmAnswers = {true};
+        auto* text = dialog.findChild<QLabel*>("progressText");
+        bool waited = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (waited || text->text() != "Waiting for another run writing into this folder...")
+                return;
+            waited = true;
+            if (stop) {
+                QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
+            } else {
+                other.Release();
+            }
+        });
+        poll.start(20);
+        dialog.SaveAll();
+        QVERIFY(waited);
+        QCOMPARE(Written(), written);
+        QCOMPARE(prompter.Ids(), stop ? QList<int>{msg::ConfirmStop} : QList<int>{});
+        QCOMPARE(text->text(), QString("%1 / 2 images").arg(written.size()));
+        QVERIFY(!dialog.running());
     }
 
     void stopAnsweredCancelGoesOn() {

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writing into one destination folder while other runs may write there too. A run holds the
+// folder's lock from before it decides its first number to its end, so two runs never take
+// each other's numbers; the lock is advisory (flock on the folder itself), nothing is written
+// on the card for it, and the system drops it when the process ends, however it ends. A new
+// image is written into a temporary file beside its final name and then moved into place
+// without replacing a name the run did not decide to replace. Any thread; one lock per run.
+class CardFolderLock {
+public:
+    enum class Result {
+        Held,         // this run holds the folder
+        Busy,         // another run (of this or another process) holds it
+        Unavailable,  // the folder cannot be opened, or its file system has no locks
+    };
+
+    CardFolderLock() = default;
+    ~CardFolderLock();
+    CardFolderLock(const CardFolderLock&) = delete;
+    CardFolderLock& operator=(const CardFolderLock&) = delete;
+
+    // Tries once, without waiting.
+    Result Take(const QString& folder);
+    void Release();
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// The names of the temporary files: ".vimbrelcastor-<16 hex digits>.tmp". No numbering rule
+// matches them (a dot among the first four characters).
+inline constexpr char kTemporaryPrefix[] = ".vimbrelcastor-";
+inline constexpr char kTemporarySuffix[] = ".tmp";
+
+// Writes bytes into a new temporary file of the folder and flushes it; returns its path, or an
+// empty text when nothing could be written (and nothing is left).
+QString WriteTemporaryFile(const QString& folder, const QByteArray& bytes);
+
+// Removes the temporary files in folder (regular files of the temporary names, nothing else);
+// returns how many. Only for a run that holds the folder's lock: then no live run owns one, and
+// what is there is left over from a run that was killed.
+int RemoveLeftoverTemporaries(const QString& folder);
+
+enum class Placement { Done, Taken, Failed };
+
+// Gives the file at from the name to. With replace, whatever has that name is replaced in one
+// step. Without it, a name that is taken (by an entry of any kind) is left alone and the
+// answer is Taken. from stays where it was unless the answer is Done.
+Placement MoveIntoPlace(const QString& from, const QString& to, bool replace);
+// What MoveIntoPlace does without replace where the file system refuses the no-replace flag:
+// a hard link where there are links, else a look at the name and a rename (only a program
+// that is not ours could come between: our runs wait for the folder's lock).
+Placement MoveIntoPlaceWithoutFlag(const QString& from, const QString& to);

@@ -1,0 +1,303 @@
+#include <signal.h>
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <iostream>
+
+#include "tests/support/BrokenImages.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+
+namespace {
+
+// Batch runs as scripts start them, each with a temporary folder of its own: side by side on
+// one card, killed, stopped by a signal, sent through a link, or given images that fail. No
+// file is ever lost, left half-written or written off the card, and every line on standard
+// error names the program.
+class BatchCardTest : public ::testing::Test {
+protected:
+    struct Result {
+        bool finished;
+        int exitCode;
+        QStringList out;  // lines
+        QString err;
+    };
+
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "e2e_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
+    BatchCardTest() {
+        QDir().mkpath(card);
+        QDir().mkpath(tmp);
+        environment.insert("TMPDIR", tmp);
+        environment.insert("XDG_CONFIG_HOME", temp.filePath("config"));
+    }
+
+    void Start(QProcess& process, const QStringList& arguments) {
+        process.setProcessEnvironment(environment);
+        process.start(VC_PROGRAM,
+                      QStringList{"--batch", "--card", card, "--lang", "en"} + arguments);
+        process.closeWriteChannel();
+    }
+    static Result Finish(QProcess& process, int milliseconds = 120000) {
+        const bool finished =
+            process.state() == QProcess::NotRunning || process.waitForFinished(milliseconds);
+        if (!finished) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return {
+            finished, process.exitCode(),
+            QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+    Result Run(const QStringList& arguments, int milliseconds = 120000) {
+        QProcess process;
+        Start(process, arguments);
+        return Finish(process, milliseconds);
+    }
+    // Until the running program has put something into the card folder.
+    bool WaitForFirstEntry(QProcess& process) const {
+        while (Entries(folder).isEmpty()) {
+            if (process.waitForFinished(5)) return false;
+        }
+        return true;
+    }
+
+    // count images in a new folder, image i of the colour colour(i).
+    QString Images(const QString& name, int count, const std::function<QColor(int)>& colour,
+                   int width = 160) {
+        const QString in = temp.filePath(name);
+        QDir().mkpath(in);
+        for (int i = 0; i < count; ++i) {
+            WriteJpeg(Solid(width, width * 3 / 4, colour(i)),
+                      QDir(in).filePath(QString("%1.jpg").arg(i, 3, 10, QChar('0'))));
+        }
+        return in;
+    }
+    static QStringList Entries(const QString& in) {
+        return QDir(in).entryList(
+            QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    QStringList LeftBehind() const {
+        return Entries(folder).filter(QRegularExpression("^\\.vimbrelcastor-.*\\.tmp$")) +
+               Entries(tmp).filter("vimbrelcastorBatch-");
+    }
+
+    QTemporaryDir temp;
+    QString card = temp.filePath("card");
+    QString folder = card + "/DCIM/100RODIV";
+    QString tmp = temp.filePath("tmp");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(BatchCardTest, SaveNextWithNoNumberAfter9999EndsWith144) {
+    QDir().mkpath(folder);
+    WriteBytes(folder + "/DUVU0001.JPG", "old");
+    WriteBytes(folder + "/DUVU9999.JPG", "old");
+    const Result result = Run(
+        {"--folder", "100", "--on-conflict", "next", Images("in", 2, [](int) { return Qt::red; })},
+        20000);
+    ASSERT_TRUE(result.finished) << "the question and its answer came back for ever";
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.count("the file number 9999 already exists"), 1)
+        << result.err.toStdString();
+    EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU9999.JPG"}));
+}
+
+// Two runs into one folder: each writes all its images at consecutive numbers, or says that
+// the folder is busy and writes nothing. Every file on the card is one run's image.
+TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
+    constexpr int kImages = 30;
+    const auto colour = [](int run, int i) {  // run 0 red, run 1 blue; green tells the image
+        return QColor(run == 0 ? 230 : 20, 10 + 6 * i, run == 0 ? 20 : 230);
+    };
+    const QString inputs[2] = {Images("in0", kImages, [&](int i) { return colour(0, i); }),
+                               Images("in1", kImages, [&](int i) { return colour(1, i); })};
+    enum class Second { Together, DuringFirst, AfterFirst };
+    const Second trials[] = {Second::Together, Second::Together,    Second::Together,
+                             Second::Together, Second::DuringFirst, Second::AfterFirst};
+    int busy = 0;
+    for (const Second second : trials) {
+        SCOPED_TRACE(int(second));
+        QDir(card + "/DCIM").removeRecursively();
+        QProcess processes[2];
+        Start(processes[0], {"--folder", "100", "--on-conflict", "next", inputs[0]});
+        if (second == Second::DuringFirst) {
+            ASSERT_TRUE(WaitForFirstEntry(processes[0]));
+        } else if (second == Second::AfterFirst) {
+            ASSERT_TRUE(processes[0].waitForFinished(120000));
+        }
+        Start(processes[1], {"--folder", "100", "--on-conflict", "next", inputs[1]});
+        QSet<QString> written;
+        for (int run = 0; run < 2; ++run) {
+            const Result r = Finish(processes[run]);
+            ASSERT_TRUE(r.finished);
+            if (r.exitCode == 1 && r.out.isEmpty() && r.err.contains("Another run is writing")) {
+                ++busy;
+                continue;
+            }
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            ASSERT_EQ(r.out.size(), kImages);
+            const int first = r.out[0].right(8).left(4).toInt();
+            for (int i = 0; i < kImages; ++i) {
+                EXPECT_EQ(r.out[i],
+                          folder + QString("/DUVU%1.JPG").arg(first + i, 4, 10, QChar('0')));
+                EXPECT_FALSE(written.contains(r.out[i])) << "a number taken twice";
+                written.insert(r.out[i]);
+                const QColor pixel = PixelAt(r.out[i], 400, 300);
+                EXPECT_TRUE(run == 0 ? pixel.red() > 128 : pixel.blue() > 128) << "another run's";
+                EXPECT_NEAR(pixel.green(), colour(run, i).green(), 2) << "image " << i;
+            }
+        }
+        EXPECT_FALSE(written.isEmpty());
+        EXPECT_EQ(Entries(folder).size(), written.size()) << "a file lost, or one left behind";
+    }
+    std::cout << "[ trials   ] " << std::size(trials) << " trials, " << busy
+              << " runs said the folder was busy\n";
+}
+
+// What a killed run left (its temporary file on the card, its work folder) goes with the next
+// run, and nothing else does.
+TEST_F(BatchCardTest, WhatAKilledRunLeftIsRemovedByTheNext) {
+    QProcess killed;
+    Start(killed, {Images(
+                      "in", 40, [](int i) { return QColor::fromHsv(i * 9, 255, 255); }, 1600)});
+    ASSERT_TRUE(WaitForFirstEntry(killed));
+    ::kill(killed.processId(), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    ASSERT_EQ(Entries(tmp).filter("vimbrelcastorBatch-").size(), 1);
+    // The kill may fall between two writes: a leftover is planted beside what is not ours.
+    WriteBytes(folder + "/.vimbrelcastor-00000000deadbeef.tmp", "half");
+    WriteBytes(folder + "/notes.tmp", "someone's");
+    QDir(folder).mkdir(".vimbrelcastor-folder.tmp");
+    QDir(tmp).mkdir("someone-else");
+    const Result next = Run({"--folder", "100", "--on-conflict", "next",
+                             Images("one", 1, [](int) { return Qt::white; })});
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_EQ(LeftBehind(), QStringList{".vimbrelcastor-folder.tmp"});
+    EXPECT_TRUE(QFile::exists(folder + "/notes.tmp"));
+    EXPECT_TRUE(QFile::exists(tmp + "/someone-else"));
+}
+
+// SIGTERM and SIGINT stop the run after the image being written: what was written stays and
+// was reported, nothing temporary stays, and the exit status names the signal.
+TEST_F(BatchCardTest, ASignalStopsTheRunCleanly) {
+    const QString in = Images(
+        "in", 40, [](int i) { return QColor::fromHsv(i * 9, 255, 255); }, 1600);
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        QDir(folder).removeRecursively();
+        QProcess process;
+        Start(process, {in});
+        ASSERT_TRUE(WaitForFirstEntry(process));
+        ::kill(process.processId(), signal);
+        const Result result = Finish(process);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(result.exitCode, 128 + signal);
+        EXPECT_TRUE(
+            result.err.endsWith(QString("vimbrelcastor: Stopped by %1 after writing %2 images.\n")
+                                    .arg(signal == SIGTERM ? "SIGTERM" : "SIGINT")
+                                    .arg(result.out.size())))
+            << result.err.toStdString();
+        EXPECT_LT(result.out.size(), 40);
+        QStringList names;
+        for (const QString& path : result.out) names << QFileInfo(path).fileName();
+        EXPECT_EQ(Entries(folder), names);
+        EXPECT_TRUE(LeftBehind().isEmpty());
+    }
+}
+
+TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
+    const QString in = Images("in", 1, [](int) { return Qt::red; });
+    for (const QString& link : {card + "/DCIM", folder}) {
+        QDir(card).removeRecursively();
+        QDir().mkpath(QFileInfo(link).path());
+        QDir().mkpath(temp.filePath("elsewhere"));
+        ASSERT_TRUE(QFile::link(temp.filePath("elsewhere"), link));
+        const Result result = Run({"--folder", "100", in});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "vimbrelcastor: \"" + link +
+                                  "\" is a symbolic link. Images are written only into folders "
+                                  "on the card itself.\n");
+        EXPECT_TRUE(Entries(temp.filePath("elsewhere")).isEmpty());
+    }
+}
+
+// A run goes on past an image that cannot be decoded; the next one takes its number. The last
+// line counts what became of each; a file refused at import counts as refused.
+TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
+    struct Case {
+        const char* name;
+        const char* language;
+        int exitCode;
+        QString summary;
+    } const cases[] = {
+        {"good_bad_good", "en", 1,
+         "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 0, failed: 1\n"},
+        {"good_bad_good_in_japanese", "ja", 1,
+         "vimbrelcastor: 書き込み: 2 件（うち破損: 0 件）、スキップ: 0 件、取り込み不可: 0 件、"
+         "失敗: 1 件\n"},
+        {"good_refused_good_missing", "en", 1,
+         "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 2, failed: 0\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(card + "/DCIM").removeRecursively();
+        const QString in = temp.filePath(c.name);
+        QDir().mkpath(in);
+        WriteJpeg(Solid(320, 240, Qt::red), in + "/a.jpg");
+        if (QString(c.name).contains("refused")) {
+            WriteBytes(in + "/b.jpg", "not a picture");
+        } else {
+            WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/b.jpg");
+        }
+        WriteJpeg(Solid(320, 240, Qt::blue), in + "/c.jpg");
+        QStringList arguments{"--lang", c.language, in};
+        if (QString(c.name).contains("missing")) arguments << temp.filePath("missing.jpg");
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_TRUE(result.err.endsWith(c.summary)) << result.err.toStdString();
+        EXPECT_EQ(result.out, (QStringList{folder + "/DUVU0001.JPG", folder + "/DUVU0002.JPG"}));
+        EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
+        EXPECT_GT(PixelAt(folder + "/DUVU0002.JPG", 400, 300).blue(), 200) << "the third image";
+    }
+}
+
+// Scripts read standard error line by line: each message is one line that names the program,
+// in both languages, with messages of two lines and the policy's answered questions too.
+TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
+    const QString in = temp.filePath("in");
+    QDir().mkpath(in);
+    WriteJpeg(Solid(320, 240, Qt::red), in + "/a good.jpg");
+    WriteDamagedJpeg(PhotoLike(320, 240), in + "/b damaged.jpg");
+    WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/c undecodable.jpg");
+    WriteBytes(in + "/d not an image.jpg", "text");
+    const QString missing = temp.filePath("missing.jpg");
+    for (const QStringList& arguments :
+         {QStringList{"--lang", "en", "--folder", "100", "--on-conflict", "skip", in, missing},
+          QStringList{"--lang", "ja", "--folder", "100", "--on-conflict", "skip", in, missing},
+          QStringList{"--lang", "ja", missing}}) {
+        QDir().mkpath(folder);
+        WriteBytes(folder + "/DUVU0001.JPG", "old");  // the question, and the policy's answer
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.endsWith('\n'));
+        const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+        EXPECT_GE(lines.size(), 2);
+        for (const QString& line : lines)
+            EXPECT_TRUE(line.startsWith("vimbrelcastor: ")) << line.toStdString();
+    }
+}
+
+}  // namespace
