@@ -17,7 +17,9 @@ packages=(
     # screenshots on a virtual display
     xvfb xauth
     # benchmarks: the peers measured side by side
-    libvips-tools imagemagick
+    libvips-tools imagemagick time
+    # tests: JPEG files written with arithmetic coding (cjpeg)
+    libjpeg-turbo-progs
 )
 
 missing=()
