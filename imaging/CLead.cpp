@@ -59,6 +59,9 @@ std::string ReasonOf(const std::string& text) {
 // (or OutOfMemory when an allocation failed).
 template <typename Work>
 auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> decltype(work()) {
+    // A decoder that went on past damage leaves its complaints in the library's error text:
+    // they must not be taken for the reason of this work's failure.
+    vips_error_clear();
     try {
         return work();
     } catch (const LeadError&) {
