@@ -517,8 +517,9 @@ QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
             case kFormatJpegExif: {
                 // The picture is computed once, then encoded as the image and as its thumbnail.
                 const VImage pixels = thumbnail ? held.copy_memory() : held;
-                const QByteArray jpeg = EncodeJpeg(pixels, JpegQuality(quality));
-                if (format == kFormatJpeg && !thumbnail) return StripApplicationSegments(jpeg);
+                const QByteArray jpeg = EncodeJpeg(pixels, JpegQuality(quality), resolutionX_);
+                // Without an Exif block the JFIF segment carries the resolution.
+                if (format == kFormatJpeg && !thumbnail) return WithJfifSegment(jpeg, resolutionX_);
                 ExifFields fields;
                 if (format == kFormatJpegExif) {
                     fields.make = comments_[kSlotMake];
@@ -538,7 +539,7 @@ QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
                 return SpliceExif(jpeg, BuildExifPayload(fields, thumb));
             }
             case kFormatPng:
-                return EncodePng(bits == 24 ? ToThreeBands(held) : held);
+                return EncodePng(bits == 24 ? ToThreeBands(held) : held, resolutionX_);
             case kFormatBmp:
                 return EncodeBmp24(held, resolutionX_);
             default:
