@@ -199,11 +199,20 @@ int OrientationOf(const VImage& image) {
 VImage Normalise(VImage image, bool grey) {
     if (image.interpretation() == VIPS_INTERPRETATION_CMYK) {
         image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    } else if (image.bands() >= 3 && image.get_typeof(VIPS_META_ICC_NAME) != 0) {
+    } else if (image.get_typeof(VIPS_META_ICC_NAME) != 0) {
+        // Grey pictures with a grey profile go through it too, to sRGB and back to one band.
+        const bool greyBands = image.bands() <= 2;
         try {
             image = image.icc_transform("srgb", VImage::option()->set("embedded", true));
+            if (greyBands) {
+                const bool alpha = image.bands() == 4;
+                VImage luminance = image.extract_band(0, VImage::option()->set("n", 3))
+                                       .colourspace(VIPS_INTERPRETATION_B_W);
+                image = alpha ? luminance.bandjoin(image.extract_band(3)) : luminance;
+            }
         } catch (const vips::VError&) {
-            // A damaged profile: keep the pixels as they are.
+            // A damaged profile, or one for another colour space: keep the pixels as they are.
+            vips_error_clear();
         }
     }
     if (image.format() != VIPS_FORMAT_UCHAR) {

@@ -18,8 +18,8 @@ packages=(
     xvfb xauth
     # benchmarks: the peers measured side by side
     libvips-tools imagemagick time
-    # tests: JPEG files written with arithmetic coding (cjpeg)
-    libjpeg-turbo-progs
+    # tests: JPEG files written with arithmetic coding (cjpeg), colour profiles made by lcms2
+    libjpeg-turbo-progs liblcms2-dev
 )
 
 missing=()
