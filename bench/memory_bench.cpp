@@ -53,14 +53,16 @@ VImage Sixteen(const VImage& image) {
 
 QByteArray PngChunk(const char* type, const QByteArray& data);
 
-// A PNG header that claims a 16-bit RGBA picture of kSide x kSide, with no pixel data at all.
-QByteArray EmptyPng() {
+// A PNG header that claims a 16-bit RGBA picture of kSide x kSide, with no pixel data at all
+// (57 bytes).
+QByteArray EmptyPng(bool interlaced) {
     QByteArray ihdr(13, '\0');
     auto* p = reinterpret_cast<uchar*>(ihdr.data());
     qToBigEndian<quint32>(kSide, p);
     qToBigEndian<quint32>(kSide, p + 4);
     p[8] = 16;  // bit depth
     p[9] = 6;   // RGBA
+    p[12] = interlaced ? 1 : 0;
     return QByteArray("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", ihdr) +
            PngChunk("IDAT", QByteArray()) + PngChunk("IEND", QByteArray());
 }
@@ -151,7 +153,8 @@ std::vector<Input> Inputs() {
              Sixteen(Picture(kSide, kSide, 4))
                  .pngsave(file(p), VImage::option()->set("interlace", true));
          }},
-        {"png16-empty.png", [&](const QString& p) { WriteBytes(p, EmptyPng()); }},
+        {"png16-empty.png", [&](const QString& p) { WriteBytes(p, EmptyPng(false)); }},
+        {"png16-empty-interlaced.png", [&](const QString& p) { WriteBytes(p, EmptyPng(true)); }},
         {"tiff8-strips.tif",
          [&](const QString& p) {
              Picture(kSide, kSide, 3)

@@ -12,6 +12,7 @@
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
 #include "imaging/Lanczos.h"
+#include "imaging/PngPasses.h"
 
 using vips::VImage;
 using vips::VOption;
@@ -26,9 +27,12 @@ bool SaysOutOfMemory(const std::string& text) {
            text.find("memory allocation failed") != std::string::npos;
 }
 
-// The first line of the library's error text that says something, without the name of the
-// part that raised it ("VipsJpeg: ", "vips_region_prepare: "): the decoder's own words.
+// The last line of the library's error text that says something, without the name of the
+// part that raised it ("VipsJpeg: ", "vips_region_prepare: "): the decoder's own words. The
+// text is shared by every thread and collects messages until it is cleared, so the newest
+// line is this failure's.
 std::string ReasonOf(const std::string& text) {
+    std::string reason;
     std::string fallback;
     size_t from = 0;
     while (from < text.size()) {
@@ -37,11 +41,9 @@ std::string ReasonOf(const std::string& text) {
         std::string line = text.substr(from, to - from);
         from = to + 1;
         const size_t colon = line.find(": ");
-        const bool named =
-            colon != std::string::npos && line.find(' ') > colon && line.compare(0, 4, "Vips") == 0;
-        const bool lowerNamed = colon != std::string::npos && line.find(' ') >= colon &&
-                                line.compare(0, 4, "vips") == 0;
-        if (named || lowerNamed) line = line.substr(colon + 2);
+        const bool named = colon != std::string::npos && line.find(' ') >= colon &&
+                           (line.compare(0, 4, "Vips") == 0 || line.compare(0, 4, "vips") == 0);
+        if (named) line = line.substr(colon + 2);
         while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
         if (line.empty()) continue;
         // The library's own bookkeeping about a failed tile or read says less than the
@@ -49,9 +51,9 @@ std::string ReasonOf(const std::string& text) {
         const bool bookkeeping = line.rfind("error in tile", 0) == 0 ||
                                  line.rfind("out of order read", 0) == 0 ||
                                  line.rfind("read gave", 0) == 0 || line == "stop";
-        if (!bookkeeping) return line;
-        if (fallback.empty()) fallback = line;
+        (bookkeeping ? fallback : reason) = line;
     }
+    if (!reason.empty()) return reason;
     return fallback.empty() ? std::string("the image data cannot be decoded") : fallback;
 }
 
@@ -59,18 +61,15 @@ std::string ReasonOf(const std::string& text) {
 // (or OutOfMemory when an allocation failed).
 template <typename Work>
 auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> decltype(work()) {
-    // A decoder that went on past damage leaves its complaints in the library's error text:
-    // they must not be taken for the reason of this work's failure.
-    vips_error_clear();
     try {
         return work();
     } catch (const LeadError&) {
         throw;
     } catch (const vips::VError& error) {
         const std::string text = error.what();
-        // The library collects its messages until they are cleared: the next failure must
-        // not repeat this one's.
-        vips_error_clear();
+        // The library collects its messages until they are cleared; clearing them here could
+        // take another worker's failure text before it is read, so only a long text goes.
+        if (std::strlen(vips_error_buffer()) > 4096) vips_error_clear();
         throw LeadError(ReasonOf(text),
                         SaysOutOfMemory(text) ? LeadError::Kind::OutOfMemory : kind);
     } catch (const std::bad_alloc&) {
@@ -212,7 +211,6 @@ VImage Normalise(VImage image, bool grey) {
             }
         } catch (const vips::VError&) {
             // A damaged profile, or one for another colour space: keep the pixels as they are.
-            vips_error_clear();
         }
     }
     if (image.format() != VIPS_FORMAT_UCHAR) {
@@ -301,7 +299,7 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
 }
 
 LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
-                          const QString& damage) {
+                          const QString& damage, bool interlaced) {
     LeadImage loaded;
     if (!damage.isEmpty()) {
         tolerant = true;
@@ -317,6 +315,12 @@ LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits
                       LeadError::Kind::Unreadable);
         tolerant = true;
         loaded.damage_ = QString::fromStdString(strict.what());
+    }
+    loaded.interlaced_ = interlaced;
+    if (tolerant && interlaced && format == kFormatPng) {
+        QString passDamage;
+        image = DecodeInterlacedPng(file, kMaxImageSide * 8, kMaxImageSide * 8, true, &passDamage);
+        if (loaded.damage_.isEmpty()) loaded.damage_ = passDamage;
     }
     return Guard(
         [&] {
@@ -342,7 +346,8 @@ void CLead::LoadImage(const QString& file, int bits, int /*page*/, int /*pages*/
     if (!IsSupportedFormat(sniffed.format)) {
         throw LeadError("unsupported image format", LeadError::Kind::Unreadable);
     }
-    held_ = OpenFile(file, sniffed.format, sniffed.oneBit, bits, false, sniffed.damage);
+    held_ = OpenFile(file, sniffed.format, sniffed.oneBit, bits, false, sniffed.damage,
+                     sniffed.interlaced);
 }
 
 template <typename Compute>
@@ -355,7 +360,8 @@ auto CLead::Decoding(Compute&& compute) -> decltype(compute()) {
         if (strict.kind() != LeadError::Kind::Unreadable) throw;
         // Read again accepting the decoder's warnings; the picture keeps the kind it was
         // given since it was loaded (a grey conversion, a bilevel flag).
-        LeadImage reopened = OpenFile(held_.file_, held_.fileFormat_, false, held_.loadBits_, true);
+        LeadImage reopened = OpenFile(held_.file_, held_.fileFormat_, false, held_.loadBits_, true,
+                                      QString(), held_.interlaced_);
         if (held_.image_.bands() == 1 && reopened.image_.bands() == 3) {
             reopened.image_ = reopened.image_.colourspace(VIPS_INTERPRETATION_B_W);
         }
@@ -440,7 +446,22 @@ void CLead::ResizeImage(float width, float height, int flags) {
             }
             options->set("shrink", shrink);
         }
-        VImage loaded = LoadWith(held_.file_, held_.fileFormat_, options, held_.tolerant_);
+        if (held_.fileFormat_ == kFormatWebp) {
+            // The decoder scales while it decodes, averaging: a little larger than the target.
+            const double scale = std::max(double(storedTargetWidth) / held_.storedWidth_,
+                                          double(storedTargetHeight) / held_.storedHeight_);
+            if (scale < 0.5) options->set("scale", std::min(1.0, scale * 1.02));
+        }
+        VImage loaded;
+        if (held_.fileFormat_ == kFormatPng && held_.interlaced_) {
+            delete options;
+            QString damage;
+            loaded = DecodeInterlacedPng(held_.file_, storedTargetWidth, storedTargetHeight,
+                                         held_.tolerant_, &damage);
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else {
+            loaded = LoadWith(held_.file_, held_.fileFormat_, options, held_.tolerant_);
+        }
         // The picture keeps the kind it was loaded as (a grey file loaded as colour stays
         // colour).
         loaded = Normalise(loaded, image.bands() == 1);

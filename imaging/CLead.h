@@ -45,8 +45,9 @@ private:
     int storedWidth_ = 0;
     int storedHeight_ = 0;
     int orientation_ = 1;
-    int loadBits_ = 0;       // as LoadImage was asked
-    bool tolerant_ = false;  // decoded accepting the decoder's warnings
+    int loadBits_ = 0;         // as LoadImage was asked
+    bool interlaced_ = false;  // a PNG stored in passes
+    bool tolerant_ = false;    // decoded accepting the decoder's warnings
 };
 
 // One imaging instance: examines files, holds at most one image and transforms, composes and
@@ -133,8 +134,10 @@ private:
     // The file's picture as LoadImage gives it: upright, normalised, not yet decoded. A
     // header the strict decoder refuses is read again tolerantly (and marked damaged).
     // damage, when the header already tells it (a file cut short), marks it from the start.
+    // An interlaced PNG read tolerantly goes through the pass reader, which keeps what it
+    // read where the library's reader gives up.
     static LeadImage OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
-                              const QString& damage = QString());
+                              const QString& damage = QString(), bool interlaced = false);
     QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
 
     int infoWidth_ = 0;

@@ -15,6 +15,7 @@ using namespace imaging;
 constexpr quint64 kMaxDirectoryEntries = 4096;
 constexpr quint64 kMaxPieces = 1 << 20;
 constexpr int kMaxJpegSegments = 4096;
+constexpr int kMaxPngChunks = 1 << 20;
 
 const QString kTruncated = QStringLiteral("the file ends before its pixels do");
 
@@ -161,9 +162,24 @@ void SniffPng(Reader& in, SniffedFile* sniffed) {
         return;
     }
     sniffed->oneBit = depth == 1 && type == 0;
-    // Every PNG ends with its end chunk; without it the file was cut short.
-    QByteArray tail;
-    if (!in.Read(in.size() - 12, 12, &tail) || tail.mid(4, 4) != "IEND") {
+    sniffed->interlaced = p[12] == 1;
+    // The chunks, by their lengths: a file without image data has no picture to show at all;
+    // one that ends inside a chunk or before its end chunk was cut short.
+    qint64 at = 8;
+    quint64 imageData = 0;
+    bool ended = false;
+    for (int chunk = 0; chunk < kMaxPngChunks && !ended; ++chunk) {
+        quint32 length = 0;
+        QByteArray type;
+        if (!in.Number(at, false, &length) || !in.Read(at + 4, 4, &type)) break;
+        if (length > 0x7FFFFFFFu) break;  // larger than a PNG chunk may be
+        if (type == "IDAT") imageData += length;
+        ended = type == "IEND";
+        at += 12 + qint64(length);
+    }
+    if (imageData == 0 && (ended || at <= in.size())) {
+        sniffed->problem = QStringLiteral("the file holds no image data");
+    } else if (!ended || at > in.size()) {
         sniffed->damage = QStringLiteral("the file ends before its end chunk");
     }
 }

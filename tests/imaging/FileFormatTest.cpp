@@ -175,6 +175,8 @@ TEST(FileFormat, HeaderFieldsAtTheirExtremes) {
         {"png_bad_depth", Png(4, 4, 3, 2), Expect::Refused},
         {"png_bad_type", Png(4, 4, 8, 7), Expect::Refused},
         {"png_cut", Png(4, 4).chopped(12), Expect::Damaged, 4, 4},
+        {"png_no_image_data", Png(4, 4).left(33) + QByteArray("\0\0\0\0IEND\xAE\x42\x60\x82", 12),
+         Expect::Refused},
         {"png_no_header", QByteArray("\x89PNG\r\n\x1A\n", 8), Expect::Refused},
         {"gif_sound", gif, Expect::Sized, 8, 6},
         {"gif_zero", gifSized(0, 0), Expect::Refused},
