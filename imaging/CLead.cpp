@@ -9,6 +9,7 @@
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
 #include "imaging/FileFormat.h"
+#include "imaging/GifFrame.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
 #include "imaging/Lanczos.h"
@@ -458,6 +459,12 @@ void CLead::ResizeImage(float width, float height, int flags) {
             QString damage;
             loaded = DecodeInterlacedPng(held_.file_, storedTargetWidth, storedTargetHeight,
                                          held_.tolerant_, &damage);
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else if (held_.fileFormat_ == kFormatGif) {
+            // One byte a pixel through the colour table, where the library's reader takes four.
+            delete options;
+            QString damage;
+            loaded = DecodeGifFrame(held_.file_, held_.tolerant_, &damage);
             if (held_.damage_.isEmpty()) held_.damage_ = damage;
         } else {
             loaded = LoadWith(held_.file_, held_.fileFormat_, options, held_.tolerant_);

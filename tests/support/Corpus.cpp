@@ -233,6 +233,82 @@ QByteArray BreakRestartMarkers(const QByteArray& jpeg) {
     return out;
 }
 
+void Colour16(int index, int* red, int* green, int* blue) {
+    *red = (index * 53) % 256;
+    *green = (index * 97 + 40) % 256;
+    *blue = 255 - index * 15;
+}
+
+QByteArray GifBytes(const GifSpec& spec) {
+    QByteArray out("GIF89a");
+    const auto u16 = [&out](int value) {
+        out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
+    };
+    QByteArray table;
+    for (int i = 0; i < 16; ++i) {
+        int r = 0, g = 0, b = 0;
+        Colour16(i, &r, &g, &b);
+        table.append(char(r)).append(char(g)).append(char(b));
+    }
+    u16(spec.screenWidth);
+    u16(spec.screenHeight);
+    out.append(char(spec.localTable ? 0x03 : 0x83)).append('\0').append('\0');
+    if (!spec.localTable) out.append(table);
+    if (spec.transparent >= 0) {
+        out.append("\x21\xF9\x04\x01\0\0", 6).append(char(spec.transparent)).append('\0');
+    }
+    out.append('\x2C');
+    u16(spec.left);
+    u16(spec.top);
+    u16(spec.width);
+    u16(spec.height);
+    out.append(char((spec.localTable ? 0x83 : 0) | (spec.interlaced ? 0x40 : 0)));
+    if (spec.localTable) out.append(table);
+    // Every pixel a literal 5-bit code (minimum code size 4), with a clear code often enough
+    // that the code size never grows: valid LZW any decoder reads.
+    QList<int> rows;
+    const int starts[] = {0, 4, 2, 1};
+    const int steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (spec.interlaced ? 4 : 1); ++pass) {
+        for (int y = spec.interlaced ? starts[pass] : 0; y < spec.height;
+             y += spec.interlaced ? steps[pass] : 1) {
+            rows << y;
+        }
+    }
+    QList<int> codes{16};
+    int sinceClear = 0;
+    for (int y : rows) {
+        for (int x = 0; x < spec.width; ++x) {
+            if (++sinceClear == 14) {
+                codes << 16;
+                sinceClear = 1;
+            }
+            codes << (x * 7 + y * 3) % 16;
+        }
+    }
+    codes << 17;
+    QByteArray packed;
+    quint32 bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= quint32(code) << count;
+        count += 5;
+        while (count >= 8) {
+            packed.append(char(bits & 0xFF));
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) packed.append(char(bits & 0xFF));
+    out.append('\x04');
+    for (qsizetype at = 0; at < packed.size(); at += 255) {
+        const QByteArray block = packed.mid(at, 255);
+        out.append(char(block.size())).append(block);
+    }
+    out.append('\0').append('\x3B');
+    return out;
+}
+
 QByteArray CutAt(const QByteArray& bytes, double fraction) {
     return bytes.left(std::max<qsizetype>(8, qsizetype(bytes.size() * fraction)));
 }
@@ -330,6 +406,15 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
         {"jpeg-12bit.jpg", bytes([=] { return TwelveBits(SaveJpeg(colour, VImage::option())); }),
          true},
         {"gif.gif", [=](const QString& p) { colour.gifsave(Name(p)); }},
+        {"gif-interlaced.gif", bytes([] { return GifBytes({.interlaced = true}); })},
+        {"gif-frame-transparent.gif", bytes([] {
+             return GifBytes({.left = 5,
+                              .top = 3,
+                              .width = 30,
+                              .height = 20,
+                              .transparent = 2,
+                              .localTable = true});
+         })},
         {"webp-lossy.webp", [=](const QString& p) { colour.webpsave(Name(p)); }},
         {"webp-lossless.webp",
          [=](const QString& p) {

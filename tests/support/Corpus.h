@@ -18,6 +18,24 @@ QByteArray CutAt(const QByteArray& bytes, double fraction);
 // count bytes from at (a fraction of the size) replaced by value.
 QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value);
 
+// A GIF written byte by byte: a screen of screenWidth x screenHeight with one frame of
+// width x height at left, top, 16 colours (colour i is Colour16(i)), index (x * 7 + y * 3) % 16
+// at frame pixel x, y; interlaced rows, a transparent index and a local colour table as asked.
+struct GifSpec {
+    int screenWidth = 48;
+    int screenHeight = 32;
+    int left = 0;
+    int top = 0;
+    int width = 48;
+    int height = 32;
+    bool interlaced = false;
+    int transparent = -1;
+    bool localTable = false;
+};
+QByteArray GifBytes(const GifSpec& spec);
+// The sRGB colour of index i of GifBytes' table.
+void Colour16(int index, int* red, int* green, int* blue);
+
 struct File {
     QString name;
     QString path;
