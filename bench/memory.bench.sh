@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The memory of one conversion at the largest size the import checks allow (10,000 x 10,000):
-# each worst-case input (JPEG, JPEG turned by its Exif orientation, PNG 8/16-bit with alpha and
-# interlaced, a PNG header claiming a 16-bit picture with no pixels, TIFF strips and tiles of
-# 8 and 16 bits, BMP, GIF, WebP) is converted in its own process, and its peak resident memory
-# and time are printed.
+# each worst-case input (JPEG baseline, turned by its Exif orientation, progressive with and
+# without chroma subsampling; PNG 8/16-bit with alpha and interlaced; PNG headers claiming a
+# 16-bit picture with no pixels; TIFF strips and tiles of 8 and 16 bits; BMP, GIF, WebP) is
+# converted in its own process, and its peak resident memory and time are printed.
 #
 #   bash bench/memory.bench.sh [build-dir]
 #

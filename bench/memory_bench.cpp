@@ -25,6 +25,7 @@
 #include "bench/BenchPictures.h"
 #include "card/ConvertRun.h"
 #include "imaging/ImagingSetup.h"
+#include "thumbs/ThumbnailRenderer.h"
 
 using vips::VImage;
 using namespace benchpictures;
@@ -145,6 +146,13 @@ std::vector<Input> Inputs() {
          [&](const QString& p) {
              Picture(kSide, kSide, 3).jpegsave(file(p), VImage::option()->set("interlace", true));
          }},
+        {"jpeg-progressive-444.jpg",
+         [&](const QString& p) {
+             Picture(kSide, kSide, 3)
+                 .jpegsave(file(p), VImage::option()
+                                        ->set("interlace", true)
+                                        ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_OFF));
+         }},
         {"png8-alpha.png", [&](const QString& p) { Picture(kSide, kSide, 4).pngsave(file(p)); }},
         {"png16-alpha.png",
          [&](const QString& p) { Sixteen(Picture(kSide, kSide, 4)).pngsave(file(p)); }},
@@ -241,6 +249,13 @@ int main(int argc, char** argv) {
         if (mode == "corpus" && !arg.isEmpty()) return Corpus(arg);
         if (mode == "list" && !arg.isEmpty()) return List(arg);
         if (mode == "convert" && !arg.isEmpty()) return Convert(arg);
+        if (mode == "thumbnail" && !arg.isEmpty()) {
+            const auto start = std::chrono::steady_clock::now();
+            const QImage thumbnail = ThumbnailRenderer::Render(arg, 0, 0);
+            std::printf("%.2f s  thumbnail %s\n", Seconds(start),
+                        thumbnail.isNull() ? "failed" : "made");
+            return 0;
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "memory_bench: %s\n", error.what());
         return 1;

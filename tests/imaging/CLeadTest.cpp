@@ -200,6 +200,22 @@ TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
     }
 }
 
+TEST(CLead, ABitmapLargerThanTheToolkitsDefaultAllocationLoads) {
+    // 10,000 x 3,500 at 24 bits: the toolkit's reader needs 134 MB for it, past its default
+    // limit of 128 MB (a 10,000 x 10,000 bitmap, the largest allowed, needs 381 MB).
+    QTemporaryDir temp;
+    const QString path = QDir(temp.path()).filePath("wide.bmp");
+    QImage picture(10000, 3500, QImage::Format_RGB888);
+    picture.fill(QColor(40, 200, 90));
+    WriteBmp(picture, path, BmpKind::Bits24);
+    picture = QImage();
+    CLead lead;
+    lead.LoadImage(path);
+    lead.ResizeImage(800, 280, kResizeQuality);
+    const QColor centre = lead.ToQImage().pixelColor(400, 140);
+    EXPECT_EQ(centre, QColor(40, 200, 90));
+}
+
 TEST(CLead, BitmapsScaleWithEveryRowIntact) {
     // The decoded rows must outlive the reader: the first and last rows are checked too.
     QTemporaryDir temp;
