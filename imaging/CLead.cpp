@@ -12,6 +12,7 @@
 #include "imaging/GifFrame.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
+#include "imaging/JpegTolerant.h"
 #include "imaging/Lanczos.h"
 #include "imaging/PngPasses.h"
 
@@ -423,8 +424,12 @@ void CLead::ResizeImage(float width, float height, int flags) {
     held_.image_ = Decoding([&] {
         const VImage& image = held_.image_;
         const bool shrinking = targetWidth < image.width() || targetHeight < image.height();
+        // A damaged JPEG is read by the file path whatever the size: libjpeg goes on past the
+        // warnings where the library's reader stops.
+        const bool jpegRescue = IsJpeg(held_.fileFormat_) && held_.tolerant_;
         // A bitmap was decoded whole when it was loaded: reading it again gains nothing.
-        if (held_.file_.isEmpty() || !shrinking || held_.fileFormat_ == kFormatBmp) {
+        if (held_.file_.isEmpty() || (!shrinking && !jpegRescue) ||
+            held_.fileFormat_ == kFormatBmp) {
             return ResizeExact(image, targetWidth, targetHeight, kernel).copy_memory();
         }
         // Decode straight from the file, top to bottom, at a reduced size where the decoder
@@ -434,6 +439,7 @@ void CLead::ResizeImage(float width, float height, int flags) {
         const int storedTargetWidth = swap ? targetHeight : targetWidth;
         const int storedTargetHeight = swap ? targetWidth : targetHeight;
         VOption* options = VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
+        int decoderShrink = 1;
         if (IsJpeg(held_.fileFormat_)) {
             // The factor keeps the decoded picture at least as large as the target.
             int shrink = 1;
@@ -446,6 +452,7 @@ void CLead::ResizeImage(float width, float height, int flags) {
                 }
             }
             options->set("shrink", shrink);
+            decoderShrink = shrink;
         }
         if (held_.fileFormat_ == kFormatWebp) {
             // The decoder scales while it decodes, averaging: a little larger than the target.
@@ -454,7 +461,12 @@ void CLead::ResizeImage(float width, float height, int flags) {
             if (scale < 0.5) options->set("scale", std::min(1.0, scale * 1.02));
         }
         VImage loaded;
-        if (held_.fileFormat_ == kFormatPng && held_.interlaced_) {
+        if (jpegRescue) {
+            QString damage;
+            loaded = DecodeJpegTolerantly(held_.file_, decoderShrink, &damage);
+            delete options;
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else if (held_.fileFormat_ == kFormatPng && held_.interlaced_) {
             delete options;
             QString damage;
             loaded = DecodeInterlacedPng(held_.file_, storedTargetWidth, storedTargetHeight,

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config make clang-format
-    qt6-base-dev libvips-dev libexif-dev libpng-dev libgtest-dev
+    qt6-base-dev libvips-dev libexif-dev libpng-dev libjpeg-dev libgtest-dev
     # the program's Japanese texts
     fonts-noto-cjk
     # slides: presentations are converted by a headless LibreOffice

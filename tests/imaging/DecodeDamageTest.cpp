@@ -34,6 +34,9 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
     const QByteArray jpeg =
         Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 20)->set("Q", 95));
     const QByteArray png = Encoded(picture, ".png", VImage::option());
+    // A marker after every block of pixels: far more than a hundred of them broken.
+    const QByteArray dense =
+        Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 1)->set("Q", 95));
     enum class Expect { Damaged, Unreadable };
     const struct Row {
         const char* name;
@@ -42,6 +45,8 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         const char* reason;
     } rows[] = {
         {"jpeg_bad_restart_markers", corpus::BreakRestartMarkers(jpeg), Expect::Damaged,
+         "Corrupt JPEG data: found marker"},
+        {"jpeg_many_bad_restart_markers", corpus::BreakRestartMarkers(dense), Expect::Damaged,
          "Corrupt JPEG data: found marker"},
         {"jpeg_overwritten_data", corpus::Overwrite(jpeg, 0.6, 64, char(0x55)), Expect::Damaged,
          "Corrupt JPEG data"},
