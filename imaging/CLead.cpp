@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/BmpReader.h"
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
 #include "imaging/FileFormat.h"
@@ -85,6 +86,9 @@ bool IsJpeg(int format) {
     return format == kFormatJpeg || format == kFormatJpegExif;
 }
 
+// Where a reader of ours notes on the image that the file is damaged, and why.
+const char* const kDamageField = "vimbrelcastor-damage";
+
 // The toolkit's picture, kept alive for as long as the library image that reads its rows.
 void FreeHeldQImage(VipsImage*, void* image) {
     delete static_cast<QImage*>(image);
@@ -109,12 +113,18 @@ VImage WrapQImage(QImage image, int bands) {
     return rowPixels == width ? result : result.crop(0, 0, width, height);
 }
 
-// Windows bitmaps are decoded by the toolkit's reader: every depth and run-length coding,
-// and a header that tells the size without decoding the pixels (the library's generic
-// reader would decode them once for the header and once more for the pixels). Its picture
-// is used where it lies: a palette picture as one byte a pixel through its palette, a
-// colour picture as the toolkit's four bytes a pixel.
+// Windows bitmaps are read by our own reader (imaging/BmpReader.cpp), row by row from the
+// file; layouts it does not know go to the toolkit's reader, whose picture is used where it
+// lies: a palette picture as one byte a pixel through its palette, a colour picture as the
+// toolkit's four bytes a pixel.
 VImage LoadBitmap(const QString& file) {
+    QString damage;
+    if (std::optional<VImage> read = ReadBitmap(file, &damage)) {
+        if (damage.isEmpty()) return *read;
+        VImage marked = read->copy();
+        marked.set(kDamageField, damage.toUtf8().constData());
+        return marked;
+    }
     QImageReader reader(file, "bmp");
     QImage image = reader.read();
     if (image.isNull()) {
@@ -319,6 +329,9 @@ LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits
         loaded.damage_ = QString::fromStdString(strict.what());
     }
     loaded.interlaced_ = interlaced;
+    if (loaded.damage_.isEmpty() && image.get_typeof(kDamageField) != 0) {
+        loaded.damage_ = QString::fromUtf8(image.get_string(kDamageField));
+    }
     if (tolerant && interlaced && format == kFormatPng) {
         QString passDamage;
         image = DecodeInterlacedPng(file, kMaxImageSide * 8, kMaxImageSide * 8, true, &passDamage);
@@ -427,7 +440,8 @@ void CLead::ResizeImage(float width, float height, int flags) {
         // A damaged JPEG is read by the file path whatever the size: libjpeg goes on past the
         // warnings where the library's reader stops.
         const bool jpegRescue = IsJpeg(held_.fileFormat_) && held_.tolerant_;
-        // A bitmap was decoded whole when it was loaded: reading it again gains nothing.
+        // A bitmap's rows are read from the file as the resampler asks for them: reading it
+        // again gains nothing.
         if (held_.file_.isEmpty() || (!shrinking && !jpegRescue) ||
             held_.fileFormat_ == kFormatBmp) {
             return ResizeExact(image, targetWidth, targetHeight, kernel).copy_memory();
