@@ -8,6 +8,8 @@
 //   memory_bench list DIR      prints the inputs, one path a line
 //   memory_bench convert FILE  converts FILE; prints the seconds, whether it was damaged, and
 //                              the failure when it failed
+//   memory_bench thumbnail FILE  makes the grid's thumbnail of FILE (by hand: the script does
+//                              not run it)
 
 #include <QByteArray>
 #include <QDateTime>
