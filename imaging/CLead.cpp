@@ -476,9 +476,9 @@ void CLead::ResizeImage(float width, float height, int flags) {
         }
         VImage loaded;
         if (jpegRescue) {
+            delete options;  // before anything can throw
             QString damage;
             loaded = DecodeJpegTolerantly(held_.file_, decoderShrink, &damage);
-            delete options;
             if (held_.damage_.isEmpty()) held_.damage_ = damage;
         } else if (held_.fileFormat_ == kFormatPng && held_.interlaced_) {
             delete options;
