@@ -15,6 +15,7 @@ using namespace imaging;
 constexpr quint64 kMaxDirectoryEntries = 4096;
 constexpr quint64 kMaxPieces = 1 << 20;
 constexpr int kMaxJpegSegments = 4096;
+constexpr int kMaxJpegStrayBytes = 1 << 16;
 constexpr int kMaxPngChunks = 1 << 20;
 
 const QString kTruncated = QStringLiteral("the file ends before its pixels do");
@@ -102,6 +103,12 @@ void SniffJpeg(Reader& in, SniffedFile* sniffed) {
     for (int segment = 0; segment < kMaxJpegSegments; ++segment) {
         quint8 mark = 0;
         quint8 marker = 0;
+        // Stray bytes before a marker are skipped, as the decoder skips them (with a
+        // warning), up to a limit.
+        for (int stray = 0; stray < kMaxJpegStrayBytes && in.U8(at, &mark) && mark != 0xFF;
+             ++stray) {
+            ++at;
+        }
         if (!in.U8(at, &mark) || mark != 0xFF) break;
         // Fill bytes may stand before a marker.
         do {
@@ -191,7 +198,8 @@ void SniffGif(Reader& in, SniffedFile* sniffed) {
         sniffed->problem = QStringLiteral("the screen descriptor is missing");
         return;
     }
-    SetSize(width, height, sniffed);
+    // A screen of no size is taken as the decoders take it: the first frame gives the size.
+    if (width != 0 && height != 0) SetSize(width, height, sniffed);
 }
 
 // One value of a directory entry: SHORT, LONG or LONG8, held in the entry or where it points.
@@ -375,7 +383,6 @@ void SniffBmp(Reader& in, SniffedFile* sniffed) {
     quint16 bits = 0;
     quint32 compression = 0;
     quint32 imageSize = 0;
-    quint32 colours = 0;
     bool complete = true;
     if (headerSize == 12) {
         quint16 w = 0;
@@ -391,7 +398,7 @@ void SniffBmp(Reader& in, SniffedFile* sniffed) {
                    in.Number(26, true, &planes) && in.Number(28, true, &bits) &&
                    in.Number(30, true, &compression);
         if (headerSize >= 40) {
-            complete = complete && in.Number(34, true, &imageSize) && in.Number(46, true, &colours);
+            complete = complete && in.Number(34, true, &imageSize);
         }
         width = w;
         // Negative: rows stored top-down. The most negative value has no positive twin.
@@ -408,7 +415,7 @@ void SniffBmp(Reader& in, SniffedFile* sniffed) {
     const bool codingFits = compression == 0 || (compression == 1 && bits == 8) ||
                             (compression == 2 && bits == 4) ||
                             ((compression == 3 || compression == 6) && (bits == 16 || bits == 32));
-    if (planes != 1 || !depthFits || !codingFits || (bits <= 8 && colours > (1u << bits))) {
+    if (planes != 1 || !depthFits || !codingFits) {
         sniffed->problem = QStringLiteral("%1 bits a pixel with coding %2 is not a bitmap")
                                .arg(bits)
                                .arg(compression);
