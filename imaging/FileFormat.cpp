@@ -264,7 +264,8 @@ void SniffTiff(Reader& in, const QByteArray& head, SniffedFile* sniffed) {
     const int entrySize = big ? 20 : 12;
     const int inlineSize = big ? 8 : 4;
     quint64 count = 0;
-    if (directory < quint64(big ? 16 : 8) || directory >= quint64(in.size())) {
+    if (directory < quint64(big ? 16 : 8) || directory >= quint64(in.size()) ||
+        quint64(in.size()) - directory < quint64(countSize)) {
         sniffed->problem = QStringLiteral("the first directory lies outside the file");
         return;
     }
