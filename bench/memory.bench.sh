@@ -2,8 +2,9 @@
 # The memory of one conversion at the largest size the import checks allow (10,000 x 10,000):
 # each worst-case input (JPEG baseline, turned by its Exif orientation, progressive with and
 # without chroma subsampling; PNG 8/16-bit with alpha and interlaced; PNG headers claiming a
-# 16-bit picture with no pixels; TIFF strips and tiles of 8 and 16 bits; BMP, GIF, WebP) is
-# converted in its own process, and its peak resident memory and time are printed.
+# 16-bit picture with no pixels; TIFF strips and tiles of 8 and 16 bits; BMP, GIF, WebP; and
+# JPEG, interlaced PNG and BMP cut short) is converted in its own process, and its peak
+# resident memory and time are printed.
 #
 #   bash bench/memory.bench.sh [build-dir]
 #
@@ -28,7 +29,7 @@ fi
 "$tool" corpus "$corpus"
 
 echo "load average before the runs: $(cut -d ' ' -f 1-3 /proc/loadavg)"
-printf '%-28s %10s %9s  %s\n' input "peak MB" seconds result
+printf '%-32s %10s %9s  %s\n' input "peak MB" seconds result
 status=0
 while read -r input; do
     report=$(mktemp)
@@ -38,7 +39,7 @@ while read -r input; do
     fi
     read -r kb seconds <"$report" || true
     rm -f "$report"
-    printf '%-28s %10d %9s  %s\n' "$(basename "$input")" $((kb / 1024)) "$seconds" \
+    printf '%-32s %10d %9s  %s\n' "$(basename "$input")" $((kb / 1024)) "$seconds" \
         "$(cut -d ' ' -f 3- <<<"$result")"
     [ $((kb / 1024)) -lt 500 ] || status=1
 done < <("$tool" list "$corpus")

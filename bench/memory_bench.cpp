@@ -129,6 +129,13 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     }
 }
 
+// The first third of the named file beside path.
+QByteArray Cut(const QString& path, const char* name) {
+    QFile in(QFileInfo(path).dir().filePath(QString::fromLatin1(name)));
+    if (!in.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + std::string(name));
+    return in.read(in.size() / 3);
+}
+
 struct Input {
     const char* name;
     std::function<void(const QString&)> write;
@@ -202,6 +209,11 @@ std::vector<Input> Inputs() {
              Picture(kSide, kSide, 3)
                  .webpsave(file(p), VImage::option()->set("Q", 50)->set("effort", 0));
          }},
+        // Damaged: cut short at a third of their length (made from the files above).
+        {"jpeg-cut.jpg", [&](const QString& p) { WriteBytes(p, Cut(p, "jpeg.jpg")); }},
+        {"png16-alpha-interlaced-cut.png",
+         [&](const QString& p) { WriteBytes(p, Cut(p, "png16-alpha-interlaced.png")); }},
+        {"bmp24-cut.bmp", [&](const QString& p) { WriteBytes(p, Cut(p, "bmp24.bmp")); }},
     };
 }
 

@@ -332,11 +332,6 @@ LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits
     if (loaded.damage_.isEmpty() && image.get_typeof(kDamageField) != 0) {
         loaded.damage_ = QString::fromUtf8(image.get_string(kDamageField));
     }
-    if (tolerant && interlaced && format == kFormatPng) {
-        QString passDamage;
-        image = DecodeInterlacedPng(file, kMaxImageSide * 8, kMaxImageSide * 8, true, &passDamage);
-        if (loaded.damage_.isEmpty()) loaded.damage_ = passDamage;
-    }
     return Guard(
         [&] {
             loaded.file_ = file;
@@ -437,13 +432,15 @@ void CLead::ResizeImage(float width, float height, int flags) {
     held_.image_ = Decoding([&] {
         const VImage& image = held_.image_;
         const bool shrinking = targetWidth < image.width() || targetHeight < image.height();
-        // A damaged JPEG is read by the file path whatever the size: libjpeg goes on past the
-        // warnings where the library's reader stops.
+        // A damaged JPEG or interlaced PNG is read by the file path whatever the size: our
+        // readers go on where the library's stop (libjpeg past a hundred warnings, the
+        // passes of a PNG cut short).
         const bool jpegRescue = IsJpeg(held_.fileFormat_) && held_.tolerant_;
+        const bool rescue =
+            jpegRescue || (held_.fileFormat_ == kFormatPng && held_.interlaced_ && held_.tolerant_);
         // A bitmap's rows are read from the file as the resampler asks for them: reading it
         // again gains nothing.
-        if (held_.file_.isEmpty() || (!shrinking && !jpegRescue) ||
-            held_.fileFormat_ == kFormatBmp) {
+        if (held_.file_.isEmpty() || (!shrinking && !rescue) || held_.fileFormat_ == kFormatBmp) {
             return ResizeExact(image, targetWidth, targetHeight, kernel).copy_memory();
         }
         // Decode straight from the file, top to bottom, at a reduced size where the decoder

@@ -134,8 +134,6 @@ private:
     // The file's picture as LoadImage gives it: upright, normalised, not yet decoded. A
     // header the strict decoder refuses is read again tolerantly (and marked damaged).
     // damage, when the header already tells it (a file cut short), marks it from the start.
-    // An interlaced PNG read tolerantly goes through the pass reader, which keeps what it
-    // read where the library's reader gives up.
     static LeadImage OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
                               const QString& damage = QString(), bool interlaced = false);
     QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
