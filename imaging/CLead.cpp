@@ -13,6 +13,7 @@
 #include "imaging/GifFrame.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
+#include "imaging/JpegDc.h"
 #include "imaging/JpegTolerant.h"
 #include "imaging/Lanczos.h"
 #include "imaging/PngPasses.h"
@@ -472,7 +473,23 @@ void CLead::ResizeImage(float width, float height, int flags) {
             if (scale < 0.5) options->set("scale", std::min(1.0, scale * 1.02));
         }
         VImage loaded;
-        if (jpegRescue) {
+        // A progressive JPEG scaled by 1/8 needs only the first coefficient of each block:
+        // read from its first scans, where libjpeg would keep every coefficient of the file.
+        std::optional<VImage> dcOnly;
+        if (IsJpeg(held_.fileFormat_) && held_.interlaced_ && decoderShrink == 8) {
+            QString damage;
+            try {
+                dcOnly = DecodeProgressiveDc(held_.file_, held_.tolerant_, &damage);
+            } catch (...) {
+                delete options;
+                throw;
+            }
+            if (dcOnly && held_.damage_.isEmpty()) held_.damage_ = damage;
+        }
+        if (dcOnly) {
+            delete options;
+            loaded = *dcOnly;
+        } else if (jpegRescue) {
             delete options;  // before anything can throw
             QString damage;
             loaded = DecodeJpegTolerantly(held_.file_, decoderShrink, &damage);

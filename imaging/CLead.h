@@ -46,7 +46,7 @@ private:
     int storedHeight_ = 0;
     int orientation_ = 1;
     int loadBits_ = 0;         // as LoadImage was asked
-    bool interlaced_ = false;  // a PNG stored in passes
+    bool interlaced_ = false;  // stored in passes: interlaced PNG, progressive JPEG
     bool tolerant_ = false;    // decoded accepting the decoder's warnings
 };
 

@@ -129,6 +129,8 @@ void SniffJpeg(Reader& in, SniffedFile* sniffed) {
                 !in.Number(at + 5, false, &width)) {
                 break;
             }
+            sniffed->interlaced =
+                marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
             if (precision != 8) {
                 sniffed->problem =
                     QStringLiteral("%1-bit samples are not supported").arg(precision);

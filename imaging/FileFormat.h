@@ -12,7 +12,8 @@ struct SniffedFile {
     // The stored size as the header gives it; 0 when it does not give one.
     int width = 0;
     int height = 0;
-    bool interlaced = false;  // a PNG stored in seven passes
+    // The picture is stored in passes: an interlaced PNG, a progressive JPEG.
+    bool interlaced = false;
     // Why the header cannot be right (a zero or negative size, a depth the format does not
     // have, a directory past the end of the file); empty when it can. No decoder is asked
     // to read such a file.
