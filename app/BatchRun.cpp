@@ -52,8 +52,9 @@ void PrintDiagnostic(const QString& text) {
     Print(diagnostics, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
 }
 
-// libvips's own warnings are left out: what they are about is reported for each image, in the
-// user's language. Anything else the libraries log keeps to one line that names the program.
+// What the libraries log keeps to one line that names the program. The imaging libraries'
+// warnings reach this far only with --verbose: what they are about is reported for each image,
+// in the user's language.
 GLogWriterOutput WriteLibraryMessage(GLogLevelFlags level, const GLogField* fields, gsize count,
                                      gpointer) {
     const char* domain = nullptr;
@@ -65,11 +66,7 @@ GLogWriterOutput WriteLibraryMessage(GLogLevelFlags level, const GLogField* fiel
             message = QString::fromUtf8(static_cast<const char*>(fields[i].value));
         }
     }
-    const bool severe = (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL)) != 0;
-    if ((qstrcmp(domain, "VIPS") == 0 && !severe) ||
-        g_log_writer_default_would_drop(level, domain)) {
-        return G_LOG_WRITER_HANDLED;
-    }
+    if (g_log_writer_default_would_drop(level, domain)) return G_LOG_WRITER_HANDLED;
     PrintDiagnostic(message);
     return G_LOG_WRITER_HANDLED;
 }

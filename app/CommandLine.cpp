@@ -57,6 +57,8 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
             options.version = true;
         } else if (name == QLatin1String("--no-splash")) {
             options.noSplash = true;
+        } else if (name == QLatin1String("--verbose")) {
+            options.verbose = true;
         } else if (name == QLatin1String("--batch")) {
             batch.enabled = true;
         } else if (name == QLatin1String("--lang")) {
@@ -150,7 +152,7 @@ bool SplashSuppressed(const ProgramOptions& options) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [PATH]...\n"
+        "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [--verbose] [PATH]...\n"
         "       vimbrelcastor --batch (--card ROOT [--folder NNN] | --dest DIR)\n"
         "                     [--size svga|xga|sxga] [--quality 1-5] [--format jpeg|png|auto]\n"
         "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
@@ -188,6 +190,8 @@ QString UsageText() {
         "Options:\n"
         "  --lang en|ja   language of the texts (default: from the system locale)\n"
         "  --no-splash    no start-up picture\n"
+        "  --verbose      also print the image libraries' own warnings (damaged files are\n"
+        "                 reported either way)\n"
         "  --version      print the version and exit\n"
         "  --help         print this help and exit\n"
         "  --             every later argument is a path, even when it starts with --\n");

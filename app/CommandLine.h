@@ -27,6 +27,7 @@ struct ProgramOptions {
     bool help = false;
     bool version = false;
     bool noSplash = false;
+    bool verbose = false;  // --verbose: the imaging libraries' own warnings too
     std::optional<Messages::Language> language;  // --lang en|ja
     BatchOptions batch;
     QStringList paths;  // images, folders and presentations

@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/ui/ProgramStart.h"
 #include "core/AppSettings.h"
+#include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
         out << Messages::Load(msg::WindowTitle) << '\n';
         return 0;
     }
+    // Before anything starts the imaging libraries: their warnings show only when asked.
+    SetImagingVerbose(options.verbose);
     Messages::SetLanguage(
         options.language.value_or(Messages::LanguageForLocale(QLocale::system())));
     NameProfileStore();

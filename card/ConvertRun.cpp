@@ -44,6 +44,23 @@ ConvertRun::~ConvertRun() {
 EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thumbnail,
                                    const ConvertSettings& settings, const QDateTime& now) {
     EncodedImage encoded;
+    // A failure while the picture is read or fitted is the picture's: it cannot be converted.
+    const auto failed = [&encoded](const LeadError& error, EncodedImage::Failure otherwise) {
+        switch (error.kind()) {
+            case LeadError::Kind::OutOfMemory:
+                encoded.failure = EncodedImage::Failure::OutOfMemory;
+                break;
+            case LeadError::Kind::Unreadable:
+                encoded.failure = EncodedImage::Failure::Unreadable;
+                break;
+            case LeadError::Kind::Failed:
+                encoded.failure = otherwise;
+                break;
+        }
+        encoded.reason = QString::fromStdString(error.what());
+        encoded.bytes.clear();
+        return encoded;
+    };
     CLead work;
     CLead scratch;
     int format = kFormatJpeg;
@@ -57,21 +74,21 @@ EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thum
             format = kFormatPng;
             break;
         default:
-            encoded.failure = EncodedImage::Failure::Fit;
+            encoded.failure = EncodedImage::Failure::Encode;
             return encoded;
     }
     encoded.png = format == kFormatPng;
     try {
         work.LoadImage(workPath, 0, 0, -1);
-    } catch (const LeadError&) {
-        encoded.failure = EncodedImage::Failure::Load;
-        return encoded;
+    } catch (const LeadError& error) {
+        return failed(error, EncodedImage::Failure::Unreadable);
     }
     if (!encoded.png && exif) FillExifSlots(work, now);
-    if (!FitToOutputSize(work, scratch, settings.sizeIndex)) {
-        encoded.failure = EncodedImage::Failure::Fit;
-        return encoded;
+    std::optional<LeadError> fitFailure;
+    if (!FitToOutputSize(work, scratch, settings.sizeIndex, &fitFailure)) {
+        return failed(*fitFailure, EncodedImage::Failure::Unreadable);
     }
+    encoded.damage = work.DamageText();
     work.SetResolutionX(kOutputDpi);
     work.SetResolutionY(kOutputDpi);
     try {
@@ -84,8 +101,8 @@ EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thum
                                             code, 0, factor, kThumbnailWidth, kThumbnailHeight)
                                       : work.SaveImageToMemory(code, 0, factor);
         }
-    } catch (const LeadError&) {
-        encoded.failure = EncodedImage::Failure::Encode;
+    } catch (const LeadError& error) {
+        return failed(error, EncodedImage::Failure::Encode);
     }
     return encoded;
 }
@@ -117,7 +134,7 @@ bool ConvertRun::Save(int position) {
     const QFuture<EncodedImage> future = StartEncoding(row);
     waiter_(future);
     ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
-    outcome.result = SaveOneImage(row, future.result(), &outcome.path);
+    outcome.result = SaveOneImage(row, future.result(), &outcome);
     outcomes_.append(outcome);
     if (outcome.result != Outcome::Written) return false;
     lastDestination_ = settings_.destination;
@@ -144,10 +161,7 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
         waiter_(future);
         const EncodedImage encoded = future.result();
         ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
-        outcome.result = SaveOneImage(row, encoded, &outcome.path);
-        // An image that could not be loaded or scaled could not be decoded.
-        outcome.unreadable = outcome.unreadable || encoded.failure == EncodedImage::Failure::Load ||
-                             encoded.failure == EncodedImage::Failure::Fit;
+        outcome.result = SaveOneImage(row, encoded, &outcome);
         outcomes_.append(outcome);
         if (outcome.result == Outcome::Failed) {
             // Whether a failure ends the run: the window stops at every one; a batch run goes
@@ -167,19 +181,31 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
     return true;
 }
 
-Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, QString* writtenPath) {
+Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutcome* outcome) {
     const QString& folder = settings_.destination;
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         prompter_.Info(settings_.cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder,
                        folder);
         return Outcome::Failed;
     }
-    // With the imaging library the pixels are decoded while they are scaled, so a file that
-    // cannot be decoded fails there: the user hears of it as of a file that cannot be read.
-    if (encoded.failure == EncodedImage::Failure::Load ||
-        encoded.failure == EncodedImage::Failure::Fit) {
-        prompter_.Info(msg::NotEnoughMemory);
-        return Outcome::Failed;
+    // The user hears of the file they chose, never of its work copy.
+    const QString& source = list_.at(row).sourcePath;
+    switch (encoded.failure) {
+        case EncodedImage::Failure::Unreadable:
+            outcome->unreadable = true;
+            if (encoded.reason.isEmpty()) {
+                prompter_.Info(msg::WrongImageFile, source);
+            } else {
+                prompter_.Plain(Messages::Format(msg::WrongImageFile, source) + QLatin1Char('\n') +
+                                UiTexts::Text("convert.reason").arg(encoded.reason));
+            }
+            return Outcome::Failed;
+        case EncodedImage::Failure::OutOfMemory:
+            prompter_.Info(msg::NotEnoughMemory);
+            return Outcome::Failed;
+        case EncodedImage::Failure::None:
+        case EncodedImage::Failure::Encode:
+            break;
     }
     QString path;
     QString takenBefore;
@@ -202,7 +228,12 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, QString* 
         takenBefore = path;
     }
     list_.SetSaved(row, true);
-    *writtenPath = path;
+    outcome->path = path;
+    if (encoded.damaged()) {
+        // Written as far as the decoder could read it; never silently.
+        outcome->damaged = true;
+        prompter_.Plain(UiTexts::Text("convert.damaged").arg(source, encoded.damage));
+    }
     return Outcome::Written;
 }
 

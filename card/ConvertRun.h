@@ -43,10 +43,21 @@ struct ImageOutcome {
 
 // One image made ready to write: encoded on a worker before its turn comes.
 struct EncodedImage {
-    enum class Failure { None, Load, Fit, Encode };
+    enum class Failure {
+        None,
+        Unreadable,   // the image cannot be decoded (or fitted): it is a wrong image file
+        OutOfMemory,  // an allocation failed while it was decoded, fitted or encoded
+        Encode,       // the encoder failed
+    };
     Failure failure = Failure::None;
+    QString reason;  // the imaging library's reason for the failure
+    // The decoder's reason when the pixels were decoded with warnings: the image is encoded
+    // as far as it could be read. Empty for a sound image.
+    QString damage;
     bool png = false;
     QByteArray bytes;
+
+    bool damaged() const { return !damage.isEmpty(); }
 };
 
 // Save and Save All over the working list: each image is fitted to the output size, encoded,
@@ -105,8 +116,9 @@ public:
 
 private:
     QFuture<EncodedImage> StartEncoding(int row);
-    // The numbering and writing of one image whose encoding is done.
-    Outcome SaveOneImage(int row, const EncodedImage& encoded, QString* writtenPath);
+    // The numbering and writing of one image whose encoding is done; fills the outcome's
+    // path, damaged and unreadable, and returns its result.
+    Outcome SaveOneImage(int row, const EncodedImage& encoded, ImageOutcome* outcome);
     // The name for the image at row, settling a taken number; Written when the image is to be
     // written there, and then *replace says whether what has the name may be replaced.
     Outcome ChooseName(int row, bool png, QString* path, bool* replace);

@@ -2,15 +2,21 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QSysInfo>
 #include <cmath>
 #include <cstring>
 
+#include "imaging/BmpReader.h"
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
 #include "imaging/FileFormat.h"
+#include "imaging/GifFrame.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/ImagingSetup.h"
+#include "imaging/JpegDc.h"
+#include "imaging/JpegTolerant.h"
 #include "imaging/Lanczos.h"
+#include "imaging/PngPasses.h"
 
 using vips::VImage;
 using vips::VOption;
@@ -18,18 +24,62 @@ using namespace imaging;
 
 namespace {
 
-// Runs one piece of libvips work and turns its failure into a LeadError.
+// The library says "out of memory" in its error text when an allocation fails; nothing else
+// tells that failure from a file it cannot read.
+bool SaysOutOfMemory(const std::string& text) {
+    return text.find("out of memory") != std::string::npos ||
+           text.find("memory allocation failed") != std::string::npos;
+}
+
+// The last line of the library's error text that says something, without the name of the
+// part that raised it ("VipsJpeg: ", "vips_region_prepare: "): the decoder's own words. The
+// text is shared by every thread and collects messages until it is cleared, so the newest
+// line is this failure's.
+std::string ReasonOf(const std::string& text) {
+    std::string reason;
+    std::string fallback;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t to = text.find('\n', from);
+        if (to == std::string::npos) to = text.size();
+        std::string line = text.substr(from, to - from);
+        from = to + 1;
+        const size_t colon = line.find(": ");
+        const bool named = colon != std::string::npos && line.find(' ') >= colon &&
+                           (line.compare(0, 4, "Vips") == 0 || line.compare(0, 4, "vips") == 0);
+        if (named) line = line.substr(colon + 2);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+        if (line.empty()) continue;
+        // The library's own bookkeeping about a failed tile or read says less than the
+        // decoder's message beside it.
+        const bool bookkeeping = line.rfind("error in tile", 0) == 0 ||
+                                 line.rfind("out of order read", 0) == 0 ||
+                                 line.rfind("read gave", 0) == 0 || line == "stop";
+        (bookkeeping ? fallback : reason) = line;
+    }
+    if (!reason.empty()) return reason;
+    return fallback.empty() ? std::string("the image data cannot be decoded") : fallback;
+}
+
+// Runs one piece of libvips work and turns its failure into a LeadError of the kind given
+// (or OutOfMemory when an allocation failed).
 template <typename Work>
-auto Guard(Work&& work) -> decltype(work()) {
+auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> decltype(work()) {
     try {
         return work();
+    } catch (const LeadError&) {
+        throw;
     } catch (const vips::VError& error) {
-        throw LeadError(error.what());
-    } catch (const std::runtime_error& error) {
-        if (dynamic_cast<const LeadError*>(&error)) throw;
-        throw LeadError(error.what());
+        const std::string text = error.what();
+        // The library collects its messages until they are cleared; clearing them here could
+        // take another worker's failure text before it is read, so only a long text goes.
+        if (std::strlen(vips_error_buffer()) > 4096) vips_error_clear();
+        throw LeadError(ReasonOf(text),
+                        SaysOutOfMemory(text) ? LeadError::Kind::OutOfMemory : kind);
     } catch (const std::bad_alloc&) {
-        throw LeadError("out of memory");
+        throw LeadError("out of memory", LeadError::Kind::OutOfMemory);
+    } catch (const std::runtime_error& error) {
+        throw LeadError(error.what(), kind);
     }
 }
 
@@ -37,33 +87,90 @@ bool IsJpeg(int format) {
     return format == kFormatJpeg || format == kFormatJpegExif;
 }
 
-// Windows bitmaps are decoded by the toolkit's reader: every depth and run-length coding,
-// and a header that tells the size without decoding the pixels (the library's generic
-// reader would decode them once for the header and once more for the pixels).
+// Where a reader of ours notes on the image that the file is damaged, and why.
+const char* const kDamageField = "vimbrelcastor-damage";
+
+// The toolkit's picture, kept alive for as long as the library image that reads its rows.
+void FreeHeldQImage(VipsImage*, void* image) {
+    delete static_cast<QImage*>(image);
+}
+
+// A library image over the rows of a QImage, without copying them: bands bytes a pixel,
+// rows bytesPerLine apart (the extra bytes of a row are cropped off).
+VImage WrapQImage(QImage image, int bands) {
+    const int width = image.width();
+    const int height = image.height();
+    const int rowPixels = int(image.bytesPerLine() / bands);
+    auto* owned = new QImage(std::move(image));
+    VipsImage* wrapped =
+        vips_image_new_from_memory(owned->constBits(), size_t(owned->sizeInBytes()), rowPixels,
+                                   height, bands, VIPS_FORMAT_UCHAR);
+    if (!wrapped) {
+        delete owned;
+        throw LeadError("out of memory for a bitmap", LeadError::Kind::OutOfMemory);
+    }
+    g_signal_connect(wrapped, "postclose", G_CALLBACK(FreeHeldQImage), owned);
+    VImage result(wrapped);
+    return rowPixels == width ? result : result.crop(0, 0, width, height);
+}
+
+// Windows bitmaps are read by our own reader (imaging/BmpReader.cpp), row by row from the
+// file; layouts it does not know go to the toolkit's reader, whose picture is used where it
+// lies: a palette picture as one byte a pixel through its palette, a colour picture as the
+// toolkit's four bytes a pixel.
 VImage LoadBitmap(const QString& file) {
+    QString damage;
+    if (std::optional<VImage> read = ReadBitmap(file, &damage)) {
+        if (damage.isEmpty()) return *read;
+        VImage marked = read->copy();
+        marked.set(kDamageField, damage.toUtf8().constData());
+        return marked;
+    }
     QImageReader reader(file, "bmp");
     QImage image = reader.read();
     if (image.isNull()) {
-        throw LeadError("damaged bitmap: " + reader.errorString().toStdString());
+        throw LeadError("damaged bitmap: " + reader.errorString().toStdString(),
+                        LeadError::Kind::Unreadable);
     }
-    image = image.convertToFormat(QImage::Format_RGB888);
-    const int rowBytes = image.width() * 3;
-    QByteArray pixels(qsizetype(rowBytes) * image.height(), Qt::Uninitialized);
-    for (int y = 0; y < image.height(); ++y) {
-        std::memcpy(pixels.data() + qsizetype(y) * rowBytes, image.constScanLine(y), rowBytes);
+    if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) {
+        image = image.convertToFormat(QImage::Format_Indexed8);
     }
-    // The library keeps its own copy: the buffer goes when this function returns.
-    VipsImage* copied =
-        vips_image_new_from_memory_copy(pixels.constData(), size_t(pixels.size()), image.width(),
-                                        image.height(), 3, VIPS_FORMAT_UCHAR);
-    if (!copied) throw LeadError("out of memory for a bitmap");
-    return VImage(copied).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    if (image.format() == QImage::Format_Indexed8) {
+        const QList<QRgb> table = image.colorTable();
+        QByteArray lut(256 * 3, '\0');
+        for (int i = 0; i < 256 && i < table.size(); ++i) {
+            lut[3 * i] = char(qRed(table[i]));
+            lut[3 * i + 1] = char(qGreen(table[i]));
+            lut[3 * i + 2] = char(qBlue(table[i]));
+        }
+        VipsImage* copied = vips_image_new_from_memory_copy(lut.constData(), size_t(lut.size()),
+                                                            256, 1, 3, VIPS_FORMAT_UCHAR);
+        if (!copied) throw LeadError("out of memory for a bitmap", LeadError::Kind::OutOfMemory);
+        const VImage palette(copied);
+        return WrapQImage(std::move(image), 1)
+            .maplut(palette)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    }
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    // Each pixel is one 32-bit word 0xAARRGGBB, stored as B, G, R, A on this byte order.
+    const VImage bgra = WrapQImage(std::move(image), 4);
+    const bool little = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
+    const VImage rgb = little ? VImage::bandjoin({bgra[2], bgra[1], bgra[0]})
+                              : VImage::bandjoin({bgra[1], bgra[2], bgra[3]});
+    return rgb.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 // Calls the loader of the format with the file name as it is: the generic loaders would
 // read "[...]" in a user's file name as load options.
-VImage LoadWith(const QString& file, int format, VOption* options) {
+VImage LoadWith(const QString& file, int format, VOption* options, bool tolerant) {
     const QByteArray name = QFile::encodeName(file);
+    if (format != kFormatBmp) {
+        // Strict: the first warning of the decoder fails the read. Tolerant: the decoder goes
+        // as far as it can and leaves the rest as it leaves it.
+        options->set("fail_on", tolerant ? VIPS_FAIL_ON_NONE : VIPS_FAIL_ON_WARNING);
+    }
     switch (format) {
         case kFormatJpeg:
         case kFormatJpegExif:
@@ -81,13 +188,18 @@ VImage LoadWith(const QString& file, int format, VOption* options) {
             return LoadBitmap(file);
         default:
             delete options;
-            throw LeadError("unsupported image format");
+            throw LeadError("unsupported image format", LeadError::Kind::Unreadable);
     }
 }
 
 SniffedFile Sniff(const QString& file) {
     SniffedFile sniffed;
-    if (!SniffImageFile(file, &sniffed)) throw LeadError("cannot read the file");
+    if (!SniffImageFile(file, &sniffed)) {
+        throw LeadError("cannot read the file", LeadError::Kind::Unreadable);
+    }
+    if (!sniffed.problem.isEmpty()) {
+        throw LeadError(sniffed.problem.toStdString(), LeadError::Kind::Unreadable);
+    }
     return sniffed;
 }
 
@@ -99,11 +211,19 @@ int OrientationOf(const VImage& image) {
 VImage Normalise(VImage image, bool grey) {
     if (image.interpretation() == VIPS_INTERPRETATION_CMYK) {
         image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    } else if (image.bands() >= 3 && image.get_typeof(VIPS_META_ICC_NAME) != 0) {
+    } else if (image.get_typeof(VIPS_META_ICC_NAME) != 0) {
+        // Grey pictures with a grey profile go through it too, to sRGB and back to one band.
+        const bool greyBands = image.bands() <= 2;
         try {
             image = image.icc_transform("srgb", VImage::option()->set("embedded", true));
+            if (greyBands) {
+                const bool alpha = image.bands() == 4;
+                VImage luminance = image.extract_band(0, VImage::option()->set("n", 3))
+                                       .colourspace(VIPS_INTERPRETATION_B_W);
+                image = alpha ? luminance.bandjoin(image.extract_band(3)) : luminance;
+            }
         } catch (const vips::VError&) {
-            // A damaged profile: keep the pixels as they are.
+            // A damaged profile, or one for another colour space: keep the pixels as they are.
         }
     }
     if (image.format() != VIPS_FORMAT_UCHAR) {
@@ -160,51 +280,107 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
         // Readable by the library (PDF, SVG, ...) but not ours, or not an image at all.
         if (vips_foreign_find_load(QFile::encodeName(file).constData()) == nullptr) {
             vips_error_clear();
-            throw LeadError("not an image file");
+            throw LeadError("not an image file", LeadError::Kind::Unreadable);
         }
         return;
     }
-    Guard([&] {
-        int width = sniffed.width;
-        int height = sniffed.height;
-        int bits = sniffed.oneBit ? 1 : 24;
-        int orientation = 1;
-        if (sniffed.format != kFormatBmp) {
-            const VImage header = LoadWith(file, sniffed.format, VImage::option());
-            width = header.width();
-            height = header.height();
-            orientation = OrientationOf(header);
-            if (!sniffed.oneBit) {
-                const int sampleBits = header.format() == VIPS_FORMAT_USHORT ? 16 : 8;
-                bits = header.bands() * sampleBits;
+    Guard(
+        [&] {
+            int width = sniffed.width;
+            int height = sniffed.height;
+            int bits = sniffed.oneBit ? 1 : 24;
+            int orientation = 1;
+            if (sniffed.format != kFormatBmp) {
+                // The examination reads the header only; damage in the pixels is the
+                // conversion's to find and tell.
+                const VImage header = LoadWith(file, sniffed.format, VImage::option(), true);
+                width = header.width();
+                height = header.height();
+                orientation = OrientationOf(header);
+                if (!sniffed.oneBit) {
+                    const int sampleBits = header.format() == VIPS_FORMAT_USHORT ? 16 : 8;
+                    bits = header.bands() * sampleBits;
+                }
             }
-        }
-        infoWidth_ = width;
-        infoHeight_ = height;
-        infoBits_ = bits;
-        infoFormat_ = sniffed.format;
-        infoOrientation_ = orientation;
-    });
+            infoWidth_ = width;
+            infoHeight_ = height;
+            infoBits_ = bits;
+            infoFormat_ = sniffed.format;
+            infoOrientation_ = orientation;
+        },
+        LeadError::Kind::Unreadable);
+}
+
+LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
+                          const QString& damage, bool interlaced) {
+    LeadImage loaded;
+    if (!damage.isEmpty()) {
+        tolerant = true;
+        loaded.damage_ = damage;
+    }
+    VImage image;
+    try {
+        image = Guard([&] { return LoadWith(file, format, VImage::option(), tolerant); },
+                      LeadError::Kind::Unreadable);
+    } catch (const LeadError& strict) {
+        if (tolerant || strict.kind() != LeadError::Kind::Unreadable) throw;
+        image = Guard([&] { return LoadWith(file, format, VImage::option(), true); },
+                      LeadError::Kind::Unreadable);
+        tolerant = true;
+        loaded.damage_ = QString::fromStdString(strict.what());
+    }
+    loaded.interlaced_ = interlaced;
+    if (loaded.damage_.isEmpty() && image.get_typeof(kDamageField) != 0) {
+        loaded.damage_ = QString::fromUtf8(image.get_string(kDamageField));
+    }
+    return Guard(
+        [&] {
+            loaded.file_ = file;
+            loaded.fileFormat_ = format;
+            loaded.storedWidth_ = image.width();
+            loaded.storedHeight_ = image.height();
+            loaded.orientation_ = OrientationOf(image);
+            loaded.loadBits_ = bits;
+            loaded.tolerant_ = tolerant;
+            if (loaded.orientation_ != 1) image = image.autorot();
+            image = Normalise(image, oneBit);
+            if (bits == 24) image = ToThreeBands(image);
+            loaded.image_ = image;
+            loaded.oneBit_ = oneBit && bits != 24;
+            return loaded;
+        },
+        LeadError::Kind::Unreadable);
 }
 
 void CLead::LoadImage(const QString& file, int bits, int /*page*/, int /*pages*/) {
     const SniffedFile sniffed = Sniff(file);
-    if (!IsSupportedFormat(sniffed.format)) throw LeadError("unsupported image format");
-    held_ = Guard([&] {
-        LeadImage loaded;
-        VImage image = LoadWith(file, sniffed.format, VImage::option());
-        loaded.file_ = file;
-        loaded.fileFormat_ = sniffed.format;
-        loaded.storedWidth_ = image.width();
-        loaded.storedHeight_ = image.height();
-        loaded.orientation_ = OrientationOf(image);
-        if (loaded.orientation_ != 1) image = image.autorot();
-        image = Normalise(image, sniffed.oneBit);
-        if (bits == 24) image = ToThreeBands(image);
-        loaded.image_ = image;
-        loaded.oneBit_ = sniffed.oneBit && bits != 24;
-        return loaded;
-    });
+    if (!IsSupportedFormat(sniffed.format)) {
+        throw LeadError("unsupported image format", LeadError::Kind::Unreadable);
+    }
+    held_ = OpenFile(file, sniffed.format, sniffed.oneBit, bits, false, sniffed.damage,
+                     sniffed.interlaced);
+}
+
+template <typename Compute>
+auto CLead::Decoding(Compute&& compute) -> decltype(compute()) {
+    if (held_.file_.isEmpty()) return Guard(compute);
+    if (held_.tolerant_) return Guard(compute, LeadError::Kind::Unreadable);
+    try {
+        return Guard(compute, LeadError::Kind::Unreadable);
+    } catch (const LeadError& strict) {
+        if (strict.kind() != LeadError::Kind::Unreadable) throw;
+        // Read again accepting the decoder's warnings; the picture keeps the kind it was
+        // given since it was loaded (a grey conversion, a bilevel flag).
+        LeadImage reopened = OpenFile(held_.file_, held_.fileFormat_, false, held_.loadBits_, true,
+                                      QString(), held_.interlaced_);
+        if (held_.image_.bands() == 1 && reopened.image_.bands() == 3) {
+            reopened.image_ = reopened.image_.colourspace(VIPS_INTERPRETATION_B_W);
+        }
+        reopened.oneBit_ = held_.oneBit_;
+        if (reopened.damage_.isEmpty()) reopened.damage_ = QString::fromStdString(strict.what());
+        held_ = reopened;
+        return Guard(compute, LeadError::Kind::Unreadable);
+    }
 }
 
 float CLead::ImageWidth() const {
@@ -244,54 +420,112 @@ void CLead::FillImage(quint32 colour) {
                                            : image.new_from_image((red + green + blue) / 3);
         held_.image_ = filled.copy(VImage::option()->set("interpretation", image.interpretation()));
         held_.file_.clear();
+        held_.damage_.clear();
         held_.oneBit_ = false;
     });
 }
 
 void CLead::ResizeImage(float width, float height, int flags) {
-    const VImage& image = Held();
+    Held();
     const int targetWidth = RoundToPixels(width);
     const int targetHeight = RoundToPixels(height);
     const VipsKernel kernel = flags == kResizeQuality ? VIPS_KERNEL_LANCZOS3 : VIPS_KERNEL_LINEAR;
-    Guard([&] {
+    held_.image_ = Decoding([&] {
+        const VImage& image = held_.image_;
         const bool shrinking = targetWidth < image.width() || targetHeight < image.height();
-        // A bitmap was decoded whole when it was loaded: reading it again gains nothing.
-        if (held_.file_.isEmpty() || !shrinking || held_.fileFormat_ == kFormatBmp) {
-            held_.image_ = ResizeExact(image, targetWidth, targetHeight, kernel);
-        } else {
-            // Decode straight from the file at a reduced size: a JPEG scaled by 1/2, 1/4 or
-            // 1/8 in the decoder costs a fraction of a full decode. The factor keeps the
-            // decoded picture at least as large as the target.
-            const bool swap = SwapsSides(held_.orientation_);
-            const int storedTargetWidth = swap ? targetHeight : targetWidth;
-            const int storedTargetHeight = swap ? targetWidth : targetHeight;
-            VOption* options = VImage::option()->set(
-                "access", held_.orientation_ == 1 ? VIPS_ACCESS_SEQUENTIAL : VIPS_ACCESS_RANDOM);
-            if (IsJpeg(held_.fileFormat_)) {
-                int shrink = 1;
-                for (int factor : {8, 4, 2}) {
-                    const int w = (held_.storedWidth_ + factor - 1) / factor;
-                    const int h = (held_.storedHeight_ + factor - 1) / factor;
-                    if (w >= storedTargetWidth && h >= storedTargetHeight) {
-                        shrink = factor;
-                        break;
-                    }
-                }
-                options->set("shrink", shrink);
-            }
-            VImage loaded = LoadWith(held_.file_, held_.fileFormat_, options);
-            if (held_.orientation_ != 1) loaded = loaded.autorot();
-            // The picture keeps the kind it was loaded as (a grey file loaded as colour
-            // stays colour).
-            loaded = Normalise(loaded, image.bands() == 1);
-            if (image.bands() == 3) loaded = ToThreeBands(loaded);
-            // Computed now, once: a file read in sequence cannot be read a second time by a
-            // later encode, and the result is small.
-            held_.image_ = ResizeExact(loaded, targetWidth, targetHeight, kernel).copy_memory();
+        // A damaged JPEG or interlaced PNG is read by the file path whatever the size: our
+        // readers go on where the library's stop (libjpeg past a hundred warnings, the
+        // passes of a PNG cut short).
+        const bool jpegRescue = IsJpeg(held_.fileFormat_) && held_.tolerant_;
+        const bool rescue =
+            jpegRescue || (held_.fileFormat_ == kFormatPng && held_.interlaced_ && held_.tolerant_);
+        // A bitmap's rows are read from the file as the resampler asks for them: reading it
+        // again gains nothing.
+        if (held_.file_.isEmpty() || (!shrinking && !rescue) || held_.fileFormat_ == kFormatBmp) {
+            return ResizeExact(image, targetWidth, targetHeight, kernel).copy_memory();
         }
-        held_.file_.clear();
-        held_.oneBit_ = false;  // resampled edges are grey
+        // Decode straight from the file, top to bottom, at a reduced size where the decoder
+        // can: a JPEG scaled by 1/2, 1/4 or 1/8 in the decoder costs a fraction of a full
+        // decode. The picture is resized as it is stored and turned upright once small.
+        const bool swap = SwapsSides(held_.orientation_);
+        const int storedTargetWidth = swap ? targetHeight : targetWidth;
+        const int storedTargetHeight = swap ? targetWidth : targetHeight;
+        VOption* options = VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
+        int decoderShrink = 1;
+        if (IsJpeg(held_.fileFormat_)) {
+            // The factor keeps the decoded picture at least as large as the target.
+            int shrink = 1;
+            for (int factor : {8, 4, 2}) {
+                const int w = (held_.storedWidth_ + factor - 1) / factor;
+                const int h = (held_.storedHeight_ + factor - 1) / factor;
+                if (w >= storedTargetWidth && h >= storedTargetHeight) {
+                    shrink = factor;
+                    break;
+                }
+            }
+            options->set("shrink", shrink);
+            decoderShrink = shrink;
+        }
+        if (held_.fileFormat_ == kFormatWebp) {
+            // The decoder scales while it decodes, averaging: a little larger than the target.
+            const double scale = std::max(double(storedTargetWidth) / held_.storedWidth_,
+                                          double(storedTargetHeight) / held_.storedHeight_);
+            if (scale < 0.5) options->set("scale", std::min(1.0, scale * 1.02));
+        }
+        VImage loaded;
+        // A progressive JPEG scaled by 1/8 needs only the first coefficient of each block:
+        // read from its first scans, where libjpeg would keep every coefficient of the file.
+        std::optional<VImage> dcOnly;
+        if (IsJpeg(held_.fileFormat_) && held_.interlaced_ && decoderShrink == 8) {
+            QString damage;
+            try {
+                dcOnly = DecodeProgressiveDc(held_.file_, held_.tolerant_, &damage);
+            } catch (...) {
+                delete options;
+                throw;
+            }
+            if (dcOnly && held_.damage_.isEmpty()) held_.damage_ = damage;
+        }
+        if (dcOnly) {
+            delete options;
+            loaded = *dcOnly;
+        } else if (jpegRescue) {
+            delete options;  // before anything can throw
+            QString damage;
+            loaded = DecodeJpegTolerantly(held_.file_, decoderShrink, &damage);
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else if (held_.fileFormat_ == kFormatPng && held_.interlaced_) {
+            delete options;
+            QString damage;
+            loaded = DecodeInterlacedPng(held_.file_, storedTargetWidth, storedTargetHeight,
+                                         held_.tolerant_, &damage);
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else if (held_.fileFormat_ == kFormatGif) {
+            // One byte a pixel through the colour table, where the library's reader takes four.
+            delete options;
+            QString damage;
+            loaded = DecodeGifFrame(held_.file_, held_.tolerant_, &damage);
+            if (held_.damage_.isEmpty()) held_.damage_ = damage;
+        } else {
+            loaded = LoadWith(held_.file_, held_.fileFormat_, options, held_.tolerant_);
+        }
+        // The picture keeps the kind it was loaded as (a grey file loaded as colour stays
+        // colour).
+        loaded = Normalise(loaded, image.bands() == 1);
+        if (image.bands() == 3) loaded = ToThreeBands(loaded);
+        // Computed now, once: a file read in sequence cannot be read a second time by a
+        // later encode, and the result is small.
+        VImage small =
+            ResizeExact(loaded, storedTargetWidth, storedTargetHeight, kernel).copy_memory();
+        if (held_.orientation_ != 1) {
+            small = small.copy();
+            small.set(VIPS_META_ORIENTATION, held_.orientation_);
+            small = small.autorot().copy_memory();
+        }
+        return small;
     });
+    held_.file_.clear();
+    held_.oneBit_ = false;  // resampled edges are grey
 }
 
 void CLead::CombineImage(float x, float y, float width, float height, const LeadImage& source,
@@ -313,6 +547,8 @@ void CLead::CombineImage(float x, float y, float width, float height, const Lead
         }
         held_.image_ = target.insert(piece, int(std::lround(x)), int(std::lround(y)));
         held_.file_.clear();
+        // The composition is as damaged as what went into it.
+        if (held_.damage_.isEmpty()) held_.damage_ = source.damage_;
     });
 }
 
@@ -349,16 +585,18 @@ QString CLead::Comment(int slot) const {
 
 QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
                          int thumbnailHeight) {
-    const VImage& held = Held();
-    return Guard([&] {
+    Held();
+    return Decoding([&] {
+        const VImage& held = held_.image_;
         const bool thumbnail = thumbnailWidth > 0 && thumbnailHeight > 0;
         switch (format) {
             case kFormatJpeg:
             case kFormatJpegExif: {
                 // The picture is computed once, then encoded as the image and as its thumbnail.
                 const VImage pixels = thumbnail ? held.copy_memory() : held;
-                const QByteArray jpeg = EncodeJpeg(pixels, JpegQuality(quality));
-                if (format == kFormatJpeg && !thumbnail) return StripApplicationSegments(jpeg);
+                const QByteArray jpeg = EncodeJpeg(pixels, JpegQuality(quality), resolutionX_);
+                // Without an Exif block the JFIF segment carries the resolution.
+                if (format == kFormatJpeg && !thumbnail) return WithJfifSegment(jpeg, resolutionX_);
                 ExifFields fields;
                 if (format == kFormatJpegExif) {
                     fields.make = comments_[kSlotMake];
@@ -378,7 +616,7 @@ QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
                 return SpliceExif(jpeg, BuildExifPayload(fields, thumb));
             }
             case kFormatPng:
-                return EncodePng(bits == 24 ? ToThreeBands(held) : held);
+                return EncodePng(bits == 24 ? ToThreeBands(held) : held, resolutionX_);
             case kFormatBmp:
                 return EncodeBmp24(held, resolutionX_);
             default:
@@ -402,9 +640,10 @@ QByteArray CLead::SaveImageWithThumbnailToMemory(int format, int bits, int quali
                   RoundToPixels(thumbnailHeight));
 }
 
-QImage CLead::ToQImage() const {
-    const VImage& held = Held();
-    return Guard([&] {
+QImage CLead::ToQImage() {
+    Held();
+    return Decoding([&] {
+        const VImage& held = held_.image_;
         const VImage pixels = held.bands() == 1 ? held : ToThreeBands(held);
         size_t size = 0;
         void* data = pixels.write_to_memory(&size);

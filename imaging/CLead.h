@@ -7,12 +7,21 @@
 #include <stdexcept>
 #include <vips/vips8>
 
-// Raised by every CLead operation that fails: unreadable or damaged file, unsupported
-// operation, write error, out of memory. Callers guard a sequence of calls and map a failure
-// to one message.
+// Raised by every CLead operation that fails. Callers guard a sequence of calls and map a
+// failure to one message by its kind; what() is the library's reason, short enough to show.
 class LeadError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        Failed,       // an operation, an encoder or a write failed
+        Unreadable,   // no decoder can read the file's pixels (or its header)
+        OutOfMemory,  // an allocation failed
+    };
+    explicit LeadError(const std::string& reason, Kind kind = Kind::Failed)
+        : std::runtime_error(reason), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
 };
 
 // The image an imaging instance holds. Moving it between instances moves the image; the
@@ -26,6 +35,9 @@ private:
 
     vips::VImage image_;   // 8 bits per sample, one band (grey) or three (sRGB)
     bool oneBit_ = false;  // bilevel: values 0 and 255 only
+    // The decoder's reason when the pixels were decoded with warnings (read as far as they
+    // could be); empty for a sound picture.
+    QString damage_;
     // While the image is still exactly its file's content: the file, its format and how it
     // is stored, so that a downscale can decode at a reduced size straight from the file.
     QString file_;
@@ -33,6 +45,9 @@ private:
     int storedWidth_ = 0;
     int storedHeight_ = 0;
     int orientation_ = 1;
+    int loadBits_ = 0;         // as LoadImage was asked
+    bool interlaced_ = false;  // stored in passes: interlaced PNG, progressive JPEG
+    bool tolerant_ = false;    // decoded accepting the decoder's warnings
 };
 
 // One imaging instance: examines files, holds at most one image and transforms, composes and
@@ -41,6 +56,13 @@ private:
 // ImagingConstants.h, the compression factor as JPEG quality). Images are shown and written
 // upright: an Exif orientation is applied when a file is loaded. One thread at a time may
 // use an instance; instances on different threads are independent.
+//
+// Decoding: a file is read lazily and decoded when its pixels are first computed (by a
+// resize, ToQImage or an encode), strictly first; when the decoder stops at damage (bad
+// restart markers, corrupt data, a truncated tail) the pixels are decoded again accepting
+// its warnings, the damaged part as the decoder leaves it, and the image is marked Damaged()
+// with the decoder's reason. A file no decoder can read raises LeadError of kind Unreadable,
+// with the reason; a failed allocation raises kind OutOfMemory.
 class CLead {
 public:
     CLead();
@@ -60,6 +82,11 @@ public:
     float ImageHeight() const;
     int ImageBits() const;
 
+    // Whether the held picture was decoded with warnings, and the decoder's reason (empty
+    // when sound). Known once its pixels have been computed; a resize computes them.
+    bool Damaged() const { return !held_.damage_.isEmpty(); }
+    QString DamageText() const { return held_.damage_; }
+
     LeadImage ImageHandle() const { return held_; }
     void SetImageHandle(LeadImage image) { held_ = std::move(image); }
     void ReleaseImage() { held_ = LeadImage(); }
@@ -68,7 +95,8 @@ public:
     void CreateImage(float width, float height, int bits);
     // colour as 0x00BBGGRR.
     void FillImage(quint32 colour);
-    // Resamples to the size (rounded to whole pixels); flags 2 asks for Lanczos 3.
+    // Resamples to the size (rounded to whole pixels); flags 2 asks for Lanczos 3. The result
+    // is computed, in memory: nothing after it decodes the file again.
     void ResizeImage(float width, float height, int flags);
     // Pastes source (from sourceX, sourceY, width by height) into the held image at x, y,
     // rounded to whole pixels.
@@ -95,10 +123,19 @@ public:
                                               float thumbnailWidth, float thumbnailHeight);
 
     // The held pixels for drawing.
-    QImage ToQImage() const;
+    QImage ToQImage();
 
 private:
     const vips::VImage& Held() const;
+    // Runs compute over the held picture; while that is still its file's content, a strict
+    // decode that fails is run once more tolerantly, and the picture is marked damaged.
+    template <typename Compute>
+    auto Decoding(Compute&& compute) -> decltype(compute());
+    // The file's picture as LoadImage gives it: upright, normalised, not yet decoded. A
+    // header the strict decoder refuses is read again tolerantly (and marked damaged).
+    // damage, when the header already tells it (a file cut short), marks it from the start.
+    static LeadImage OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
+                              const QString& damage = QString(), bool interlaced = false);
     QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
 
     int infoWidth_ = 0;

@@ -5,7 +5,8 @@
 
 using namespace imaging;
 
-bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex) {
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
+                     std::optional<LeadError>* failure) {
     const OutputSize size = kSizeTable.at(sizeIndex);
     try {
         const float W = float(size.width);
@@ -23,7 +24,8 @@ bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex) {
         LetterboxImage(work, scratch, W, H, work.ImageBits());
         if (oneBit) work.ReduceColours(1, 1, 0, 0);
         return true;
-    } catch (const LeadError&) {
+    } catch (const LeadError& error) {
+        if (failure) failure->emplace(error);
         return false;
     }
 }

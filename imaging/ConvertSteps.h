@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 class CLead;
+class LeadError;
 
 // The steps that turn one work copy into an output image, over two imaging instances: the
 // work instance, which holds the image to be saved, and a scratch instance for the canvas and
@@ -12,9 +14,12 @@ class CLead;
 // Scales the work instance's image to the output size of sizeIndex. Equal aspect ratios are
 // resized straight to W x H; otherwise the picture, scaled by s = max(w / W, h / H), is
 // centred on a black W x H canvas at ((W - w/s) / 2, (H - h/s) / 2). A bilevel image is
-// scaled as grey; after letterboxing it is made bilevel again. False when the imaging
-// library failed (no message).
-bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex);
+// scaled as grey; after letterboxing it is made bilevel again. When it succeeds the held
+// pixels are computed (an encode cannot meet a decode error) and work.Damaged() tells whether
+// the picture was decoded with warnings. False when the imaging library failed (no message);
+// failure, when given, then holds the error with its kind and reason.
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
+                     std::optional<LeadError>* failure = nullptr);
 
 // Centres the work instance's image on a black W x H canvas of the given bits, scaled (up or
 // down) by the larger of its two ratios to the canvas and placed without rounding the

@@ -26,19 +26,27 @@ VImage ToThreeBands(const VImage& image) {
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
-QByteArray EncodeJpeg(const VImage& image, int quality) {
-    return TakeBlob(ToThreeBands(image).jpegsave_buffer(
-        VImage::option()
-            ->set("Q", quality)
-            ->set("strip", true)
-            ->set("interlace", false)
-            ->set("optimize_coding", false)
-            ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)));
+// The resolution travels as the image's pixels per millimetre.
+VImage WithResolution(const VImage& image, int dpi) {
+    const double perMillimetre = dpi / 25.4;
+    return image.copy(VImage::option()->set("xres", perMillimetre)->set("yres", perMillimetre));
 }
 
-QByteArray EncodePng(const VImage& image) {
-    return TakeBlob(image.pngsave_buffer(
-        VImage::option()->set("strip", true)->set("bitdepth", 8)->set("compression", 6)));
+QByteArray EncodeJpeg(const VImage& image, int quality, int dpi) {
+    return TakeBlob(WithResolution(ToThreeBands(image), dpi)
+                        .jpegsave_buffer(VImage::option()
+                                             ->set("Q", quality)
+                                             ->set("strip", true)
+                                             ->set("interlace", false)
+                                             ->set("optimize_coding", false)
+                                             ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)));
+}
+
+QByteArray EncodePng(const VImage& image, int dpi) {
+    return TakeBlob(
+        WithResolution(image, dpi)
+            .pngsave_buffer(
+                VImage::option()->set("strip", true)->set("bitdepth", 8)->set("compression", 6)));
 }
 
 QByteArray EncodeBmp24(const VImage& image, int dpi) {

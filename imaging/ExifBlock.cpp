@@ -3,6 +3,7 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-utils.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -158,6 +159,35 @@ QByteArray SpliceExif(const QByteArray& jpeg, const QByteArray& payload) {
     out.append(char(length >> 8));
     out.append(char(length & 0xFF));
     out.append(payload);
+    out.append(body.constData() + 2, body.size() - 2);
+    return out;
+}
+
+QByteArray WithJfifSegment(const QByteArray& jpeg, int dpi) {
+    const QByteArray body = StripApplicationSegments(jpeg);
+    const quint16 density = quint16(std::clamp(dpi, 1, 0xFFFF));
+    const char segment[] = {'\xFF',
+                            '\xE0',
+                            0,
+                            16,
+                            'J',
+                            'F',
+                            'I',
+                            'F',
+                            0,
+                            1,
+                            1,  // version 1.01
+                            1,  // dots per inch
+                            char(density >> 8),
+                            char(density & 0xFF),
+                            char(density >> 8),
+                            char(density & 0xFF),
+                            0,
+                            0};  // no thumbnail
+    QByteArray out;
+    out.reserve(body.size() + qsizetype(sizeof segment));
+    out.append(body.constData(), 2);
+    out.append(segment, qsizetype(sizeof segment));
     out.append(body.constData() + 2, body.size() - 2);
     return out;
 }

@@ -33,3 +33,7 @@ QByteArray SpliceExif(const QByteArray& jpeg, const QByteArray& payload);
 
 // The segments of jpeg without any application segment (APP0 to APP15).
 QByteArray StripApplicationSegments(const QByteArray& jpeg);
+
+// jpeg without its application segments and with a JFIF APP0 segment right after SOI that
+// gives the density in dots per inch (version 1.01, no thumbnail).
+QByteArray WithJfifSegment(const QByteArray& jpeg, int dpi);

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     # build
     cmake ninja-build g++ pkg-config make clang-format
-    qt6-base-dev libvips-dev libexif-dev libgtest-dev
+    qt6-base-dev libvips-dev libexif-dev libpng-dev libjpeg-dev libgtest-dev
     # the program's Japanese texts
     fonts-noto-cjk
     # slides: presentations are converted by a headless LibreOffice
@@ -17,7 +17,9 @@ packages=(
     # screenshots on a virtual display
     xvfb xauth
     # benchmarks: the peers measured side by side
-    libvips-tools imagemagick
+    libvips-tools imagemagick time
+    # tests: JPEG files written with arithmetic coding (cjpeg), colour profiles made by lcms2
+    libjpeg-turbo-progs liblcms2-dev
 )
 
 missing=()

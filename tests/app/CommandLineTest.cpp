@@ -8,38 +8,56 @@ TEST(CommandLine, Table) {
     struct Case {
         const char* name;
         QStringList arguments;
-        bool help, version;
+        bool help, version, verbose;
         std::optional<Messages::Language> language;
         QStringList paths;
         bool error;
     } const cases[] = {
-        {"nothing", {"vc"}, false, false, {}, {}, false},
-        {"help", {"vc", "--help"}, true, false, {}, {}, false},
-        {"version", {"vc", "--version"}, false, true, {}, {}, false},
-        {"lang_ja", {"vc", "--lang", "ja"}, false, false, Messages::Language::Japanese, {}, false},
+        {"nothing", {"vc"}, false, false, false, {}, {}, false},
+        {"verbose", {"vc", "--verbose", "a.jpg"}, false, false, true, {}, {"a.jpg"}, false},
+        {"help", {"vc", "--help"}, true, false, false, {}, {}, false},
+        {"version", {"vc", "--version"}, false, true, false, {}, {}, false},
+        {"lang_ja",
+         {"vc", "--lang", "ja"},
+         false,
+         false,
+         false,
+         Messages::Language::Japanese,
+         {},
+         false},
         {"lang_equals_en",
          {"vc", "--lang=en"},
+         false,
          false,
          false,
          Messages::Language::English,
          {},
          false},
-        {"lang_bad", {"vc", "--lang", "fr"}, false, false, {}, {}, true},
-        {"lang_missing_value", {"vc", "--lang"}, false, false, {}, {}, true},
-        {"unknown_option", {"vc", "--frobnicate"}, false, false, {}, {}, true},
+        {"lang_bad", {"vc", "--lang", "fr"}, false, false, false, {}, {}, true},
+        {"lang_missing_value", {"vc", "--lang"}, false, false, false, {}, {}, true},
+        {"unknown_option", {"vc", "--frobnicate"}, false, false, false, {}, {}, true},
         {"paths_with_blanks",
          {"vc", "/my pics", "写真 1.jpg"},
+         false,
          false,
          false,
          {},
          {"/my pics", "写真 1.jpg"},
          false},
-        {"double_dash_ends_options", {"vc", "--", "--help"}, false, false, {}, {"--help"}, false},
+        {"double_dash_ends_options",
+         {"vc", "--", "--help"},
+         false,
+         false,
+         false,
+         {},
+         {"--help"},
+         false},
     };
     for (const Case& c : cases) {
         const ProgramOptions options = ParseProgramArguments(c.arguments);
         EXPECT_EQ(options.help, c.help) << c.name;
         EXPECT_EQ(options.version, c.version) << c.name;
+        EXPECT_EQ(options.verbose, c.verbose) << c.name;
         EXPECT_EQ(options.language, c.language) << c.name;
         EXPECT_EQ(options.paths, c.paths) << c.name;
         EXPECT_EQ(!options.error.isEmpty(), c.error) << c.name;

@@ -13,11 +13,13 @@
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "tests/support/Corpus.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
 using Kind = ScriptedPrompter::Kind;
+using vips::VImage;
 
 namespace {
 
@@ -410,13 +412,74 @@ TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
     EXPECT_FALSE(list.at(0).saved);
 }
 
-TEST_F(ConvertRunTest, AWorkCopyThatCannotBeReadGives142AndEndsTheRun) {
-    AddImages(3);
-    QFile::remove(list.at(1).workPath);
+TEST_F(ConvertRunTest, AnImageThatCannotBeDecodedIsNamedAsAWrongFileAndEndsTheRun) {
+    const struct Case {
+        const char* name;
+        std::function<void(const QString& workPath)> spoil;
+        const char* reason;
+    } cases[] = {
+        {"work_copy_gone", [](const QString& p) { QFile::remove(p); }, "cannot read the file"},
+        {"no_frame_header",
+         [](const QString& p) { WriteBytes(p, QByteArray("\xFF\xD8\xFF\xE0garbage", 11)); },
+         "no frame header"},
+        {"cut_before_the_scan", [](const QString& p) { WriteBytes(p, ReadBytes(p).left(200)); },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        list.ReplaceEntries({});
+        prompter.records.clear();
+        AddImages(3);
+        c.spoil(list.at(1).workPath);
+        ConvertRun run = Run();
+        EXPECT_FALSE(run.SaveAll(stop));
+        ASSERT_EQ(prompter.records.size(), 1);
+        const ScriptedPrompter::Record& told = prompter.records[0];
+        // 121's text names the user's file, not the work copy, with the library's reason.
+        EXPECT_EQ(told.kind, Kind::Plain);
+        EXPECT_TRUE(told.text.startsWith(
+            Messages::Format(msg::WrongImageFile, list.at(1).sourcePath) + "\n("))
+            << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QLatin1String(c.reason))) << told.text.toStdString();
+        ASSERT_EQ(run.outcomes().size(), 2);
+        EXPECT_TRUE(run.outcomes()[1].unreadable);
+        EXPECT_FALSE(run.outcomes()[0].unreadable);
+        EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"})
+            << "what was encoded ahead is discarded";
+        QDir(card).removeRecursively();
+    }
+}
+
+TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarning) {
+    AddImages(2, 640, 480);
+    const QString damagedCopy = list.at(0).workPath;
+    const VImage picture = PhotoLike(640, 480);
+    const QByteArray sound = [&] {
+        void* data = nullptr;
+        size_t size = 0;
+        picture.write_to_buffer(".jpg", &data, &size,
+                                VImage::option()->set("restart_interval", 40)->set("Q", 95));
+        QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+        g_free(data);
+        return bytes;
+    }();
+    WriteBytes(damagedCopy, corpus::BreakRestartMarkers(sound));
     ConvertRun run = Run();
-    EXPECT_FALSE(run.SaveAll(stop));
-    EXPECT_EQ(prompter.Ids(), QList<int>{msg::NotEnoughMemory});
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"}) << "what was encoded ahead is discarded";
+    EXPECT_TRUE(run.SaveAll(stop));
+    EXPECT_EQ(CardFiles(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
+    ASSERT_EQ(prompter.records.size(), 1);
+    EXPECT_EQ(prompter.records[0].kind, Kind::Plain);
+    EXPECT_EQ(
+        prompter.records[0].text,
+        QString("\"%1\" is damaged: written as far as it could be read (%2).")
+            .arg(list.at(0).sourcePath, "Corrupt JPEG data: found marker 0xd5 instead of RST2"));
+    EXPECT_TRUE(run.outcomes()[0].damaged);
+    EXPECT_FALSE(run.outcomes()[1].damaged);
+    // The rows before the first broken marker are the picture's own.
+    const QColor top = PixelAt(QDir(card).filePath("DUVU0001.JPG"), 400, 40);
+    const QColor expected = PixelAt(picture, 320, 10);
+    EXPECT_NEAR(top.red(), expected.red(), 24);
+    EXPECT_NEAR(top.green(), expected.green(), 24);
 }
 
 // A drive that fills up during the run: a small tmpfs, so this needs root.

@@ -1,6 +1,7 @@
 #include "imaging/CLead.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <functional>
@@ -199,6 +200,22 @@ TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
     }
 }
 
+TEST(CLead, ABitmapLargerThanTheToolkitsDefaultAllocationLoads) {
+    // 10,000 x 3,500 at 24 bits: the toolkit's reader needs 134 MB for it, past its default
+    // limit of 128 MB (a 10,000 x 10,000 bitmap, the largest allowed, needs 381 MB).
+    QTemporaryDir temp;
+    const QString path = QDir(temp.path()).filePath("wide.bmp");
+    QImage picture(10000, 3500, QImage::Format_RGB888);
+    picture.fill(QColor(40, 200, 90));
+    WriteBmp(picture, path, BmpKind::Bits24);
+    picture = QImage();
+    CLead lead;
+    lead.LoadImage(path);
+    lead.ResizeImage(800, 280, kResizeQuality);
+    const QColor centre = lead.ToQImage().pixelColor(400, 140);
+    EXPECT_EQ(centre, QColor(40, 200, 90));
+}
+
 TEST(CLead, BitmapsScaleWithEveryRowIntact) {
     // The decoded rows must outlive the reader: the first and last rows are checked too.
     QTemporaryDir temp;
@@ -211,6 +228,62 @@ TEST(CLead, BitmapsScaleWithEveryRowIntact) {
     for (int y : {0, 1, 240, 478, 479}) {
         EXPECT_LT(out.pixelColor(100, y).lightness(), 20) << y;
         EXPECT_GT(out.pixelColor(540, y).lightness(), 235) << y;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A grey profile whose tone curve is a straight line: the stored values are linear light.
+QByteArray LinearGreyProfile() {
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    QByteArray bytes(qsizetype(size), '\0');
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(linear);
+    return bytes;
+}
+
+TEST(CLead, AGreyPictureIsConvertedThroughItsProfile) {
+    QTemporaryDir temp;
+    QByteArray profile = LinearGreyProfile();
+    ASSERT_GT(profile.size(), 100);
+    VImage ramp = (VImage::xyz(256, 64).extract_band(0))
+                      .cast(VIPS_FORMAT_UCHAR)
+                      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
+    ramp.set(VIPS_META_ICC_NAME, nullptr, profile.data(), size_t(profile.size()));
+    for (const int bits : {8, 16}) {
+        SCOPED_TRACE(bits);
+        const QString path = QDir(temp.path()).filePath(QString("grey%1.png").arg(bits));
+        VImage stored = ramp;
+        if (bits == 16) {
+            stored = (ramp.cast(VIPS_FORMAT_USHORT) * 257)
+                         .cast(VIPS_FORMAT_USHORT)
+                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16));
+        }
+        stored.pngsave(QFile::encodeName(path));
+        // The reference: the library's own transform of the file to sRGB.
+        const VImage reference = VImage::new_from_file(QFile::encodeName(path))
+                                     .icc_transform("srgb", VImage::option()->set("embedded", true))
+                                     .extract_band(0);
+        CLead lead;
+        lead.LoadImage(path);
+        EXPECT_EQ(lead.ImageBits(), 8) << "a grey picture stays grey";
+        const QImage ours = lead.ToQImage();
+        const VImage oursImage = VImage::new_from_memory(
+            const_cast<uchar*>(ours.constBits()), size_t(ours.sizeInBytes()),
+            int(ours.bytesPerLine()), ours.height(), 1, VIPS_FORMAT_UCHAR);
+        const double error =
+            (oursImage.crop(0, 0, 256, 64).cast(VIPS_FORMAT_INT) - reference.cast(VIPS_FORMAT_INT))
+                .abs()
+                .avg();
+        EXPECT_LT(error, 2.0);
+        // Linear light shown as sRGB is much lighter in the shadows than the stored values.
+        EXPECT_GT(reference.crop(32, 0, 1, 1).avg(), 90);
     }
 }
 

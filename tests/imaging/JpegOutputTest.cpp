@@ -173,11 +173,51 @@ TEST(JpegOutput, ThumbnailIsLetterboxedForSxga) {
     EXPECT_LT(PixelAt(thumbnail, 158, 60).lightness(), 30);
 }
 
-TEST(JpegOutput, PlainJpegHasNoApplicationSegments) {
+TEST(JpegOutput, PlainJpegHasOnlyTheJfifSegment) {
     QTemporaryDir temp;
     const QString path = SaveConverted(temp.path(), PhotoLike(800, 600), 1, 2, false, kFormatJpeg);
+    QList<int> markers;
     for (const Segment& segment : Segments(ReadBytes(path))) {
-        EXPECT_FALSE(segment.marker >= 0xE0 && segment.marker <= 0xEF) << int(segment.marker);
+        if (segment.marker >= 0xE0 && segment.marker <= 0xEF) markers << segment.marker;
+    }
+    EXPECT_EQ(markers, QList<int>{0xE0});
+}
+
+// Every written image says 72 dpi, as a reader we did not write finds it: in the Exif block,
+// in the JFIF segment of a JPEG without one, and in the pHYs chunk of a PNG.
+TEST(JpegOutput, EveryWrittenImageSays72Dpi) {
+    const struct Row {
+        const char* name;
+        int format;
+        bool thumbnail;
+        QStringList lines;
+    } rows[] = {
+        {"jpeg_with_exif",
+         kFormatJpegExif,
+         true,
+         {R"(\[IFD0\]\s+XResolution\s+: 72\n)", R"(\[IFD0\]\s+YResolution\s+: 72\n)",
+          R"(\[IFD0\]\s+ResolutionUnit\s+: 2\n)"}},
+        {"jpeg_without_exif",
+         kFormatJpeg,
+         false,
+         {R"(\[JFIF\]\s+XResolution\s+: 72\n)", R"(\[JFIF\]\s+YResolution\s+: 72\n)",
+          R"(\[JFIF\]\s+ResolutionUnit\s+: 1\n)"}},
+        {"png",
+         kFormatPng,
+         false,
+         {R"(\[PNG-pHYs\]\s+PixelsPerUnitX\s+: 2835\n)",
+          R"(\[PNG-pHYs\]\s+PixelsPerUnitY\s+: 2835\n)", R"(\[PNG-pHYs\]\s+PixelUnits\s+: 1\n)"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir temp;
+        const QString path =
+            SaveConverted(temp.path(), PhotoLike(800, 600), 1, 2, row.thumbnail, row.format);
+        const QString tags = RunTool("exiftool", {"-s", "-a", "-G1", "-n", path});
+        for (const QString& line : row.lines) {
+            EXPECT_TRUE(tags.contains(QRegularExpression(line))) << line.toStdString() << "\n"
+                                                                 << tags.toStdString();
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
+#include "tests/support/Corpus.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Reordering.h"
@@ -73,6 +74,17 @@ TEST_F(ThumbnailRendererTest, AFileThatCannotBeDecodedIsMarkedAndNotRetried) {
     EXPECT_TRUE(list.at(1).thumbnail.isNull());
     EXPECT_FALSE(list.at(0).thumbnail.isNull());
     EXPECT_FALSE(list.at(2).thumbnail.isNull());
+}
+
+TEST_F(ThumbnailRendererTest, ADamagedFileGetsTheThumbnailOfWhatCanBeRead) {
+    Add(1, 3200, 2400);
+    // Cut short: the top of the picture is there, the rest is as the decoder leaves it.
+    WriteBytes(list.at(0).workPath, corpus::CutAt(ReadBytes(list.at(0).workPath), 0.6));
+    ThumbnailRenderer renderer(list);
+    ASSERT_TRUE(WaitUntilRendered(renderer));
+    ASSERT_FALSE(list.at(0).thumbnail.isNull());
+    const QColor expected = QColor::fromHsv(0, 255, 255);
+    EXPECT_NEAR(list.at(0).thumbnail.pixelColor(50, 5).hue(), expected.hue(), 6);
 }
 
 TEST_F(ThumbnailRendererTest, ImportsMovesAndDeletionsDuringRenderingLoseOrMixNothing) {

@@ -1,0 +1,151 @@
+#include "imaging/PngPasses.h"
+
+#include <png.h>
+
+#include <QFile>
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "imaging/CLead.h"
+
+using vips::VImage;
+
+namespace imaging {
+namespace {
+
+// The state the decoder's callbacks reach; the jump back lands in Read's frame.
+struct Reading {
+    std::jmp_buf jump;
+    bool tolerant = false;
+    std::string words;  // the decoder's first complaint
+};
+
+void OnError(png_structp png, png_const_charp message) {
+    auto* reading = static_cast<Reading*>(png_get_error_ptr(png));
+    if (reading->words.empty()) reading->words = message;
+    std::longjmp(reading->jump, 1);
+}
+
+// Warnings (a profile the decoder finds odd, a damaged ancillary chunk) leave the pixels
+// sound, as the library's own reader treats them.
+void OnWarning(png_structp, png_const_charp) {}
+
+struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Passes 1 to 1, 3, 5 or 7 make the picture at 1/8, 1/4, 1/2 or full size.
+int PassesFor(int factor) {
+    return factor == 8 ? 1 : factor == 4 ? 3 : factor == 2 ? 5 : 7;
+}
+
+// Where the decoding's results go; plain data, so that a jump out of libpng skips nothing
+// that needs destroying.
+struct Picture {
+    int width = 0;  // reduced
+    int height = 0;
+    int channels = 0;
+    int factor = 1;
+    std::vector<png_byte> pixels;
+    std::vector<png_byte> row;
+    QByteArray profile;
+};
+
+// Decodes every pass, keeping the first ones. False when the decoder stopped at an error.
+bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture* picture,
+          Reading* reading) {
+    if (setjmp(reading->jump)) return false;
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep data = nullptr;
+    png_uint_32 length = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &data, &length) != 0 && length > 0) {
+        picture->profile = QByteArray(reinterpret_cast<const char*>(data), qsizetype(length));
+    }
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_read_update_info(png, info);
+    picture->channels = png_get_channels(png, info);
+    // The reduced picture stays at least twice the target where it can: the passes are
+    // samples, not averages, and the resampler after them smooths what they leave out.
+    picture->factor = 1;
+    for (int factor : {8, 4, 2}) {
+        if (width / factor >= png_uint_32(2 * minWidth) &&
+            height / factor >= png_uint_32(2 * minHeight)) {
+            picture->factor = factor;
+            break;
+        }
+    }
+    const int factor = picture->factor;
+    picture->width = int((width + factor - 1) / factor);
+    picture->height = int((height + factor - 1) / factor);
+    picture->pixels.assign(size_t(picture->width) * picture->height * picture->channels, 0);
+    picture->row.assign(png_get_rowbytes(png, info), 0);
+    const int kept = PassesFor(factor);
+    for (int pass = 0; pass < 7; ++pass) {
+        const png_uint_32 columns = PNG_PASS_COLS(width, pass);
+        const png_uint_32 rows = PNG_PASS_ROWS(height, pass);
+        if (columns == 0 || rows == 0) continue;
+        for (png_uint_32 y = 0; y < rows; ++y) {
+            png_read_row(png, picture->row.data(), nullptr);
+            if (pass >= kept) continue;  // read for its checks, not kept
+            const png_uint_32 fullY = PNG_ROW_FROM_PASS_ROW(y, pass);
+            png_byte* to = picture->pixels.data() +
+                           size_t(fullY / factor) * picture->width * picture->channels;
+            for (png_uint_32 x = 0; x < columns; ++x) {
+                const png_uint_32 fullX = PNG_COL_FROM_PASS_COL(x, pass);
+                std::copy_n(picture->row.data() + size_t(x) * picture->channels, picture->channels,
+                            to + size_t(fullX / factor) * picture->channels);
+            }
+        }
+    }
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, bool tolerant,
+                           QString* damage) {
+    damage->clear();
+    std::unique_ptr<std::FILE, Closer> in(std::fopen(QFile::encodeName(file).constData(), "rb"));
+    if (!in) throw LeadError("cannot read the file", LeadError::Kind::Unreadable);
+    Reading reading;
+    reading.tolerant = tolerant;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, OnError, OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        throw LeadError("out of memory for a PNG reader", LeadError::Kind::OutOfMemory);
+    }
+    png_init_io(png, in.get());
+    auto picture = std::make_unique<Picture>();
+    const bool complete = Read(png, info, minWidth, minHeight, picture.get(), &reading);
+    png_destroy_read_struct(&png, &info, nullptr);
+    const bool started = picture->channels > 0 && !picture->pixels.empty();
+    if ((!complete && !tolerant) || !started) {
+        throw LeadError(reading.words.empty() ? "the PNG cannot be decoded" : reading.words,
+                        LeadError::Kind::Unreadable);
+    }
+    if (!complete) *damage = QString::fromStdString(reading.words);
+    VipsImage* made = vips_image_new_from_memory_copy(
+        picture->pixels.data(), picture->pixels.size(), picture->width, picture->height,
+        picture->channels, VIPS_FORMAT_UCHAR);
+    if (!made) throw LeadError("out of memory for a PNG", LeadError::Kind::OutOfMemory);
+    VImage image(made);
+    image = image.copy(VImage::option()->set("interpretation", picture->channels <= 2
+                                                                   ? VIPS_INTERPRETATION_B_W
+                                                                   : VIPS_INTERPRETATION_sRGB));
+    if (!picture->profile.isEmpty()) {
+        vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME,
+                                 picture->profile.constData(), size_t(picture->profile.size()));
+    }
+    return image;
+}
+
+}  // namespace imaging

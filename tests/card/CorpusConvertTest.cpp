@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include "card/ConvertRun.h"
+#include "imaging/CLead.h"
+#include "tests/support/Corpus.h"
+
+namespace {
+
+// Every file of the corpus through the convert worker's encoding: nothing crashes or hangs, a
+// sound file encodes undamaged, a damaged one is encoded marked damaged or refused with a
+// reason, and a file cut short never passes for sound.
+TEST(CorpusConvert, EveryFileEncodesOrIsRefusedWithAReason) {
+    QTemporaryDir temp;
+    bool arithmeticMissing = false;
+    const QList<corpus::File> files = corpus::Write(temp.path(), &arithmeticMissing);
+    ASSERT_GT(files.size(), 200);
+    ConvertSettings settings;
+    settings.formatIndex = 1;
+    int sound = 0;
+    int damagedWritten = 0;
+    int refused = 0;
+    int undetected = 0;  // overwritten bytes that no check of the format can see
+    for (const corpus::File& file : files) {
+        SCOPED_TRACE(file.name.toStdString());
+        const EncodedImage encoded =
+            ConvertRun::EncodeOne(file.path, true, true, settings, QDateTime::currentDateTime());
+        const bool written = encoded.failure == EncodedImage::Failure::None;
+        if (written) {
+            EXPECT_GT(encoded.bytes.size(), 1000);
+            EXPECT_TRUE(encoded.bytes.startsWith("\xFF\xD8\xFF\xE1"));
+        } else {
+            EXPECT_EQ(encoded.failure, EncodedImage::Failure::Unreadable);
+            EXPECT_FALSE(encoded.reason.isEmpty());
+        }
+        if (!file.damaged) {
+            EXPECT_EQ(written, !file.refused) << encoded.reason.toStdString();
+            EXPECT_FALSE(encoded.damaged()) << encoded.damage.toStdString();
+        } else if (file.name.contains(QLatin1String("-cut"))) {
+            EXPECT_TRUE(!written || encoded.damaged()) << "a file cut short passed for sound";
+        }
+        if (!written) {
+            ++refused;
+        } else if (encoded.damaged()) {
+            ++damagedWritten;
+        } else if (file.damaged) {
+            ++undetected;
+        } else {
+            ++sound;
+        }
+    }
+    std::printf(
+        "corpus of %d files: %d sound, %d damaged written, %d refused, %d damaged "
+        "but undetectable%s\n",
+        int(files.size()), sound, damagedWritten, refused, undetected,
+        arithmeticMissing ? " (no cjpeg: arithmetic coding left out)" : "");
+}
+
+}  // namespace

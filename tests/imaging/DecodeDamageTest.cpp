@@ -1,0 +1,135 @@
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <functional>
+
+#include "imaging/CLead.h"
+#include "imaging/ConvertSteps.h"
+#include "imaging/ImagingSetup.h"
+#include "tests/support/Corpus.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+using vips::VImage;
+
+namespace {
+
+QByteArray Encoded(const VImage& image, const char* suffix, vips::VOption* options) {
+    void* data = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(suffix, &data, &size, options);
+    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    return bytes;
+}
+
+// Damaged files convert as far as the decoder reads them and say so with its reason; a file
+// no decoder can read fails as unreadable with the reason; the undamaged top of a damaged
+// picture is the picture's own.
+TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) {
+    const VImage picture = PhotoLike(320, 240);
+    const QByteArray jpeg =
+        Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 20)->set("Q", 95));
+    const QByteArray png = Encoded(picture, ".png", VImage::option());
+    // A marker after every block of pixels: far more than a hundred of them broken.
+    const QByteArray dense =
+        Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 1)->set("Q", 95));
+    enum class Expect { Damaged, Unreadable };
+    const struct Row {
+        const char* name;
+        QByteArray bytes;
+        Expect expect;
+        const char* reason;
+    } rows[] = {
+        {"jpeg_bad_restart_markers", corpus::BreakRestartMarkers(jpeg), Expect::Damaged,
+         "Corrupt JPEG data: found marker"},
+        {"jpeg_many_bad_restart_markers", corpus::BreakRestartMarkers(dense), Expect::Damaged,
+         "Corrupt JPEG data: found marker"},
+        {"jpeg_overwritten_data", corpus::Overwrite(jpeg, 0.6, 64, char(0x55)), Expect::Damaged,
+         "Corrupt JPEG data"},
+        {"jpeg_cut_tail", corpus::CutAt(jpeg, 0.7), Expect::Damaged, "Premature end"},
+        {"png_cut_tail", corpus::CutAt(png, 0.7), Expect::Damaged, ""},
+        {"jpeg_headers_only", jpeg.left(jpeg.indexOf("\xFF\xDA")), Expect::Unreadable, ""},
+        {"png_signature_only", png.left(8), Expect::Unreadable, "header chunk"},
+    };
+    QTemporaryDir temp;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = QDir(temp.path()).filePath(row.name);
+        WriteBytes(path, row.bytes);
+        CLead work;
+        CLead scratch;
+        std::optional<LeadError> failure;
+        bool fitted = false;
+        try {
+            work.LoadImage(path);
+            fitted = FitToOutputSize(work, scratch, 1, &failure);
+        } catch (const LeadError& error) {
+            failure.emplace(error);
+        }
+        if (row.expect == Expect::Unreadable) {
+            ASSERT_FALSE(fitted);
+            ASSERT_TRUE(failure.has_value());
+            EXPECT_EQ(failure->kind(), LeadError::Kind::Unreadable);
+            EXPECT_NE(std::string(failure->what()), "");
+            EXPECT_NE(std::string(failure->what()).find(row.reason), std::string::npos)
+                << failure->what();
+            continue;
+        }
+        ASSERT_TRUE(fitted) << (failure ? failure->what() : "");
+        EXPECT_TRUE(work.Damaged());
+        EXPECT_TRUE(work.DamageText().contains(QLatin1String(row.reason)))
+            << work.DamageText().toStdString();
+        // Encoding meets no decode error: the pixels were computed by the fit.
+        const QByteArray out = work.SaveImageToMemory(23, 0, 10);
+        const QString written = QDir(temp.path()).filePath(QString(row.name) + ".out.jpg");
+        WriteBytes(written, out);
+        // 320 x 240 fits 800 x 600 exactly: the top rows are the picture's own.
+        const QColor got = PixelAt(written, 400, 10);
+        const QColor expected = PixelAt(picture, 160, 4);
+        EXPECT_NEAR(got.red(), expected.red(), 30);
+        EXPECT_NEAR(got.blue(), expected.blue(), 30);
+    }
+}
+
+// What a damaged decode writes to standard error while the imaging libraries speak only
+// when asked.
+QByteArray StandardErrorOf(const std::function<void()>& work) {
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
+TEST(DecodeDamage, TheLibrariesWarningsShowOnlyWhenVerbose) {
+    QTemporaryDir temp;
+    const VImage picture = PhotoLike(320, 240);
+    const QString path = QDir(temp.path()).filePath("cut.jpg");
+    WriteBytes(path, corpus::CutAt(Encoded(picture, ".jpg", VImage::option()), 0.5));
+    const auto convert = [&] {
+        CLead work;
+        CLead scratch;
+        work.LoadImage(path);
+        EXPECT_TRUE(FitToOutputSize(work, scratch, 1));
+        EXPECT_TRUE(work.Damaged());
+    };
+    StartImaging();
+    const QByteArray quiet = StandardErrorOf(convert);
+    SetImagingVerbose(true);
+    const QByteArray verbose = StandardErrorOf(convert);
+    SetImagingVerbose(false);
+    EXPECT_EQ(quiet, QByteArray());
+    EXPECT_TRUE(verbose.contains("Premature end of JPEG file")) << verbose.toStdString();
+}
+
+}  // namespace

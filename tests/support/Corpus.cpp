@@ -1,0 +1,473 @@
+#include "tests/support/Corpus.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <functional>
+#include <vips/vips8>
+
+#include "imaging/ImagingSetup.h"
+#include "tests/support/TestImages.h"
+
+using vips::VImage;
+using vips::VOption;
+
+namespace corpus {
+namespace {
+
+constexpr int kWidth = 48;
+constexpr int kHeight = 32;
+
+VImage Tagged(const VImage& image, VipsInterpretation interpretation) {
+    return image.copy(VImage::option()->set("interpretation", interpretation));
+}
+
+// Colour everywhere, a hard edge and a gradient: every decoder has something to get wrong.
+VImage Colour() {
+    const VImage xy = VImage::xyz(kWidth, kHeight);
+    const VImage x = xy.extract_band(0);
+    const VImage y = xy.extract_band(1);
+    const VImage r = x * (255.0 / kWidth);
+    const VImage g = y * (255.0 / kHeight);
+    const VImage b = (x > kWidth / 2).ifthenelse(200, 40);
+    return Tagged(VImage::bandjoin({r, g, b}).cast(VIPS_FORMAT_UCHAR), VIPS_INTERPRETATION_sRGB);
+}
+
+VImage Grey() {
+    return Tagged(Colour().colourspace(VIPS_INTERPRETATION_B_W), VIPS_INTERPRETATION_B_W);
+}
+
+VImage WithAlpha(const VImage& image) {
+    const VImage alpha = VImage::xyz(kWidth, kHeight).extract_band(0) * (255.0 / kWidth);
+    return Tagged(VImage::bandjoin({image, alpha.cast(VIPS_FORMAT_UCHAR)}), image.interpretation());
+}
+
+VImage Sixteen(const VImage& image) {
+    const bool grey = image.interpretation() == VIPS_INTERPRETATION_B_W;
+    return Tagged((image.cast(VIPS_FORMAT_USHORT) * 257).cast(VIPS_FORMAT_USHORT),
+                  grey ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_RGB16);
+}
+
+QByteArray Name(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+void Put16(QByteArray& bytes, int at, quint16 value) {
+    qToLittleEndian<quint16>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
+}
+
+void Put32(QByteArray& bytes, int at, quint32 value) {
+    qToLittleEndian<quint32>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
+}
+
+enum class Bmp { Bits1, Bits4, Bits8, Bits16, Bits24, Bits32, Rle4, Rle8, TopDown24 };
+
+// The pixels of the colour picture, for the bitmap writer: red, green, blue a pixel.
+QByteArray RgbPixels() {
+    size_t size = 0;
+    void* data = Colour().write_to_memory(&size);
+    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    return bytes;
+}
+
+// Run-length rows: each row as runs of at most 255 equal indices, an end-of-line after each,
+// end-of-bitmap at the end. Four-bit runs repeat a pair of indices.
+QByteArray RunLengthRows(const QList<QByteArray>& rows, bool fourBits) {
+    QByteArray out;
+    for (const QByteArray& row : rows) {
+        int x = 0;
+        while (x < row.size()) {
+            int run = 1;
+            while (x + run < row.size() && run < 254 && row[x + run] == row[x]) ++run;
+            out.append(char(run));
+            const char index = row[x];
+            out.append(fourBits ? char((index << 4) | index) : index);
+            x += run;
+        }
+        out.append('\0').append('\0');
+    }
+    out.append('\0').append('\1');
+    return out;
+}
+
+// A Windows bitmap with a BITMAPINFOHEADER, bottom-up unless asked otherwise. The palette
+// depths use a grey ramp of the picture's luminance.
+QByteArray BitmapBytes(Bmp kind) {
+    const QByteArray rgb = RgbPixels();
+    const auto pixel = [&](int x, int y, int c) { return uchar(rgb[(y * kWidth + x) * 3 + c]); };
+    const auto luminance = [&](int x, int y) {
+        return (pixel(x, y, 0) * 3 + pixel(x, y, 1) * 6 + pixel(x, y, 2)) / 10;
+    };
+    int bits = 24;
+    int compression = 0;
+    switch (kind) {
+        case Bmp::Bits1:
+            bits = 1;
+            break;
+        case Bmp::Bits4:
+            bits = 4;
+            break;
+        case Bmp::Bits8:
+            bits = 8;
+            break;
+        case Bmp::Bits16:
+            bits = 16;
+            break;
+        case Bmp::Bits32:
+            bits = 32;
+            break;
+        case Bmp::Rle4:
+            bits = 4;
+            compression = 2;
+            break;
+        case Bmp::Rle8:
+            bits = 8;
+            compression = 1;
+            break;
+        case Bmp::Bits24:
+        case Bmp::TopDown24:
+            break;
+    }
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    QByteArray palette(colours * 4, '\0');
+    for (int i = 0; i < colours; ++i) {
+        const int level = i * 255 / (colours - 1);
+        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(level);
+    }
+    const auto index = [&](int x, int y) { return luminance(x, y) * (colours - 1) / 255; };
+    QList<QByteArray> rows;
+    for (int y = kHeight - 1; y >= 0; --y) {
+        const int sourceY = kind == Bmp::TopDown24 ? kHeight - 1 - y : y;
+        QByteArray row;
+        if (compression != 0) {
+            for (int x = 0; x < kWidth; ++x) row.append(char(index(x, sourceY)));
+            rows.append(row);
+            continue;
+        }
+        const int stride = ((kWidth * bits + 31) / 32) * 4;
+        row.fill('\0', stride);
+        for (int x = 0; x < kWidth; ++x) {
+            switch (bits) {
+                case 1:
+                case 4:
+                case 8: {
+                    const int bit = x * bits;
+                    const int shift = 8 - bits - bit % 8;
+                    row[bit / 8] = char(uchar(row[bit / 8]) | (index(x, sourceY) << shift));
+                    break;
+                }
+                case 16:  // 5-5-5
+                    Put16(
+                        row, 2 * x,
+                        quint16(((pixel(x, sourceY, 0) >> 3) << 10) |
+                                ((pixel(x, sourceY, 1) >> 3) << 5) | (pixel(x, sourceY, 2) >> 3)));
+                    break;
+                default:
+                    for (int c = 0; c < 3; ++c)
+                        row[x * bits / 8 + c] = char(pixel(x, sourceY, 2 - c));
+                    break;
+            }
+        }
+        rows.append(row);
+    }
+    const QByteArray pixels = compression != 0 ? RunLengthRows(rows, bits == 4) : rows.join();
+    QByteArray header(54, '\0');
+    header[0] = 'B';
+    header[1] = 'M';
+    const int offset = 54 + int(palette.size());
+    Put32(header, 2, quint32(offset + pixels.size()));
+    Put32(header, 10, quint32(offset));
+    Put32(header, 14, 40);
+    Put32(header, 18, kWidth);
+    Put32(header, 22, quint32(kind == Bmp::TopDown24 ? -kHeight : kHeight));
+    Put16(header, 26, 1);
+    Put16(header, 28, quint16(bits));
+    Put32(header, 30, quint32(compression));
+    Put32(header, 34, quint32(pixels.size()));
+    Put32(header, 38, 2835);
+    Put32(header, 42, 2835);
+    Put32(header, 46, quint32(colours));
+    return header + palette + pixels;
+}
+
+// The precision byte of the first SOF changed to 12 bits: a file the program refuses.
+QByteArray TwelveBits(const QByteArray& jpeg) {
+    QByteArray out = jpeg;
+    for (qsizetype at = 2; at + 4 < out.size();) {
+        const uchar marker = uchar(out[at + 1]);
+        if (uchar(out[at]) != 0xFF) break;
+        if (marker >= 0xC0 && marker <= 0xC2) {
+            out[at + 4] = 12;
+            break;
+        }
+        at += 2 + ((uchar(out[at + 2]) << 8) | uchar(out[at + 3]));
+    }
+    return out;
+}
+
+QByteArray SaveJpeg(const VImage& image, VOption* options) {
+    void* data = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(".jpg", &data, &size, options);
+    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    return bytes;
+}
+
+}  // namespace
+
+QByteArray BreakRestartMarkers(const QByteArray& jpeg) {
+    QByteArray out = jpeg;
+    const qsizetype scan = out.indexOf("\xFF\xDA");
+    int seen = 0;
+    for (qsizetype i = scan < 0 ? out.size() : scan; i + 1 < out.size(); ++i) {
+        const uchar next = uchar(out[i + 1]);
+        if (uchar(out[i]) != 0xFF || next < 0xD0 || next > 0xD7) continue;
+        // The first two stay: the top of the picture decodes cleanly.
+        if (++seen > 2 && seen % 2 == 1) out[i + 1] = char(0xD0 + (next - 0xD0 + 3) % 8);
+    }
+    return out;
+}
+
+void Colour16(int index, int* red, int* green, int* blue) {
+    *red = (index * 53) % 256;
+    *green = (index * 97 + 40) % 256;
+    *blue = 255 - index * 15;
+}
+
+QByteArray GifBytes(const GifSpec& spec) {
+    QByteArray out("GIF89a");
+    const auto u16 = [&out](int value) {
+        out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
+    };
+    QByteArray table;
+    for (int i = 0; i < 16; ++i) {
+        int r = 0, g = 0, b = 0;
+        Colour16(i, &r, &g, &b);
+        table.append(char(r)).append(char(g)).append(char(b));
+    }
+    u16(spec.screenWidth);
+    u16(spec.screenHeight);
+    out.append(char(spec.localTable ? 0x03 : 0x83)).append('\0').append('\0');
+    if (!spec.localTable) out.append(table);
+    if (spec.transparent >= 0) {
+        out.append("\x21\xF9\x04\x01\0\0", 6).append(char(spec.transparent)).append('\0');
+    }
+    out.append('\x2C');
+    u16(spec.left);
+    u16(spec.top);
+    u16(spec.width);
+    u16(spec.height);
+    out.append(char((spec.localTable ? 0x83 : 0) | (spec.interlaced ? 0x40 : 0)));
+    if (spec.localTable) out.append(table);
+    // Every pixel a literal 5-bit code (minimum code size 4), with a clear code often enough
+    // that the code size never grows: valid LZW any decoder reads.
+    QList<int> rows;
+    const int starts[] = {0, 4, 2, 1};
+    const int steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (spec.interlaced ? 4 : 1); ++pass) {
+        for (int y = spec.interlaced ? starts[pass] : 0; y < spec.height;
+             y += spec.interlaced ? steps[pass] : 1) {
+            rows << y;
+        }
+    }
+    QList<int> codes{16};
+    int sinceClear = 0;
+    for (int y : rows) {
+        for (int x = 0; x < spec.width; ++x) {
+            if (++sinceClear == 14) {
+                codes << 16;
+                sinceClear = 1;
+            }
+            codes << (x * 7 + y * 3) % 16;
+        }
+    }
+    codes << 17;
+    QByteArray packed;
+    quint32 bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= quint32(code) << count;
+        count += 5;
+        while (count >= 8) {
+            packed.append(char(bits & 0xFF));
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) packed.append(char(bits & 0xFF));
+    out.append('\x04');
+    for (qsizetype at = 0; at < packed.size(); at += 255) {
+        const QByteArray block = packed.mid(at, 255);
+        out.append(char(block.size())).append(block);
+    }
+    out.append('\0').append('\x3B');
+    return out;
+}
+
+QByteArray CutAt(const QByteArray& bytes, double fraction) {
+    return bytes.left(std::max<qsizetype>(8, qsizetype(bytes.size() * fraction)));
+}
+
+QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value) {
+    QByteArray out = bytes;
+    const qsizetype from = qsizetype(out.size() * at);
+    for (qsizetype i = from; i < from + count && i < out.size(); ++i) out[i] = value;
+    return out;
+}
+
+QList<File> Write(const QString& dir, bool* arithmeticMissing) {
+    StartImaging();
+    QDir().mkpath(dir);
+    const VImage colour = Colour();
+    const VImage grey = Grey();
+    const auto png = [](const VImage& image, int bits, bool palette, bool interlace) {
+        return [=](const QString& p) {
+            image.pngsave(Name(p), VImage::option()
+                                       ->set("bitdepth", bits)
+                                       ->set("palette", palette)
+                                       ->set("interlace", interlace));
+        };
+    };
+    const auto tiff = [](const VImage& image, VipsForeignTiffCompression compression, bool tile,
+                         int bits = 8, bool bigtiff = false) {
+        return [=](const QString& p) {
+            VOption* options = VImage::option()
+                                   ->set("compression", compression)
+                                   ->set("tile", tile)
+                                   ->set("bigtiff", bigtiff);
+            if (tile) options->set("tile_width", 16)->set("tile_height", 16);
+            if (bits < 8) options->set("bitdepth", bits);
+            image.tiffsave(Name(p), options);
+        };
+    };
+    const auto bytes = [](std::function<QByteArray()> make) {
+        return [=](const QString& p) { testimages::WriteBytes(p, make()); };
+    };
+    const auto jpeg = [](const VImage& image, VOption* options) {
+        return [=](const QString& p) { testimages::WriteBytes(p, SaveJpeg(image, options)); };
+    };
+    const VImage cmyk = colour.colourspace(VIPS_INTERPRETATION_CMYK);
+    const VImage bilevel = Tagged(grey > 128, VIPS_INTERPRETATION_B_W);
+    struct Sound {
+        const char* name;
+        std::function<void(const QString&)> write;
+        bool refused = false;
+    };
+    QList<Sound> sounds{
+        {"png-grey1.png", png(grey, 1, false, false)},
+        {"png-grey2.png", png(grey, 2, false, false)},
+        {"png-grey4.png", png(grey, 4, false, false)},
+        {"png-grey8.png", png(grey, 8, false, false)},
+        {"png-grey16.png", png(Sixteen(grey), 16, false, false)},
+        {"png-rgb8.png", png(colour, 8, false, false)},
+        {"png-rgb16.png", png(Sixteen(colour), 16, false, false)},
+        {"png-palette1.png", png(colour, 1, true, false)},
+        {"png-palette2.png", png(colour, 2, true, false)},
+        {"png-palette4.png", png(colour, 4, true, false)},
+        {"png-palette8.png", png(colour, 8, true, false)},
+        {"png-greyalpha8.png", png(WithAlpha(grey), 8, false, false)},
+        {"png-greyalpha16.png", png(Sixteen(WithAlpha(grey)), 16, false, false)},
+        {"png-rgba8.png", png(WithAlpha(colour), 8, false, false)},
+        {"png-rgba16.png", png(Sixteen(WithAlpha(colour)), 16, false, false)},
+        {"png-rgb8-interlaced.png", png(colour, 8, false, true)},
+        {"png-grey16-interlaced.png", png(Sixteen(grey), 16, false, true)},
+        {"png-palette4-interlaced.png", png(colour, 4, true, true)},
+        {"png-rgba16-interlaced.png", png(Sixteen(WithAlpha(colour)), 16, false, true)},
+        {"bmp-1.bmp", bytes([] { return BitmapBytes(Bmp::Bits1); })},
+        {"bmp-4.bmp", bytes([] { return BitmapBytes(Bmp::Bits4); })},
+        {"bmp-8.bmp", bytes([] { return BitmapBytes(Bmp::Bits8); })},
+        {"bmp-16.bmp", bytes([] { return BitmapBytes(Bmp::Bits16); })},
+        {"bmp-24.bmp", bytes([] { return BitmapBytes(Bmp::Bits24); })},
+        {"bmp-32.bmp", bytes([] { return BitmapBytes(Bmp::Bits32); })},
+        {"bmp-rle4.bmp", bytes([] { return BitmapBytes(Bmp::Rle4); })},
+        {"bmp-rle8.bmp", bytes([] { return BitmapBytes(Bmp::Rle8); })},
+        {"bmp-24-topdown.bmp", bytes([] { return BitmapBytes(Bmp::TopDown24); })},
+        {"tiff-strips.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, false)},
+        {"tiff-tiles.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, true)},
+        {"tiff-lzw.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_LZW, false)},
+        {"tiff-deflate-tiles.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE, true)},
+        {"tiff-16.tif", tiff(Sixteen(colour), VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE, false)},
+        {"tiff-grey16-tiles.tif", tiff(Sixteen(grey), VIPS_FOREIGN_TIFF_COMPRESSION_NONE, true)},
+        {"tiff-cmyk.tif", tiff(cmyk, VIPS_FOREIGN_TIFF_COMPRESSION_LZW, false)},
+        {"tiff-1bit.tif", tiff(bilevel, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, false, 1)},
+        {"tiff-rgba.tif", tiff(WithAlpha(colour), VIPS_FOREIGN_TIFF_COMPRESSION_LZW, false)},
+        {"bigtiff.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, false, 8, true)},
+        {"bigtiff-tiles.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_LZW, true, 8, true)},
+        {"jpeg-baseline.jpg", jpeg(colour, VImage::option()->set("Q", 90))},
+        {"jpeg-progressive.jpg", jpeg(colour, VImage::option()->set("interlace", true))},
+        {"jpeg-grey.jpg", jpeg(grey, VImage::option())},
+        {"jpeg-cmyk.jpg", jpeg(cmyk, VImage::option())},
+        {"jpeg-restart.jpg", jpeg(colour, VImage::option()->set("restart_interval", 1))},
+        {"jpeg-12bit.jpg", bytes([=] { return TwelveBits(SaveJpeg(colour, VImage::option())); }),
+         true},
+        {"gif.gif", [=](const QString& p) { colour.gifsave(Name(p)); }},
+        {"gif-interlaced.gif", bytes([] { return GifBytes({.interlaced = true}); })},
+        {"gif-frame-transparent.gif", bytes([] {
+             return GifBytes({.left = 5,
+                              .top = 3,
+                              .width = 30,
+                              .height = 20,
+                              .transparent = 2,
+                              .localTable = true});
+         })},
+        {"webp-lossy.webp", [=](const QString& p) { colour.webpsave(Name(p)); }},
+        {"webp-lossless.webp",
+         [=](const QString& p) {
+             WithAlpha(colour).webpsave(Name(p), VImage::option()->set("lossless", true));
+         }},
+    };
+    const QString cjpeg = QStandardPaths::findExecutable(QStringLiteral("cjpeg"));
+    if (arithmeticMissing) *arithmeticMissing = cjpeg.isEmpty();
+    if (!cjpeg.isEmpty()) {
+        sounds.append({"jpeg-arithmetic.jpg", [=](const QString& p) {
+                           const QString ppm = p + QStringLiteral(".ppm");
+                           colour.ppmsave(Name(ppm));
+                           QProcess process;
+                           process.setStandardOutputFile(p);
+                           process.start(cjpeg, {QStringLiteral("-arithmetic"), ppm});
+                           process.waitForFinished(30000);
+                           QFile::remove(ppm);
+                       }});
+    }
+
+    QList<File> files;
+    for (const Sound& sound : sounds) {
+        const QString path = QDir(dir).filePath(QString::fromLatin1(sound.name));
+        sound.write(path);
+        files.append({QString::fromLatin1(sound.name), path, false, sound.refused});
+        if (sound.refused) continue;
+        const QByteArray whole = testimages::ReadBytes(path);
+        struct Damage {
+            const char* suffix;
+            QByteArray bytes;
+        };
+        QList<Damage> damages{
+            {"cut30", CutAt(whole, 0.3)},
+            {"cut60", CutAt(whole, 0.6)},
+            {"cut90", CutAt(whole, 0.9)},
+            {"zeros50", Overwrite(whole, 0.5, 16, '\0')},
+            {"ones75", Overwrite(whole, 0.75, 16, char(0xFF))},
+            {"header", Overwrite(whole, 0.02, 4, char(0xFF))},
+        };
+        if (QString::fromLatin1(sound.name) == QLatin1String("jpeg-restart.jpg")) {
+            damages.append({"badrst", BreakRestartMarkers(whole)});
+        }
+        for (const Damage& damage : damages) {
+            const QString name =
+                QString::fromLatin1(sound.name)
+                    .replace(QLatin1Char('.'),
+                             QStringLiteral("-%1.").arg(QLatin1String(damage.suffix)));
+            const QString damaged = QDir(dir).filePath(name);
+            testimages::WriteBytes(damaged, damage.bytes);
+            files.append({name, damaged, true, false});
+        }
+    }
+    return files;
+}
+
+}  // namespace corpus
