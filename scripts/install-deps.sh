@@ -14,8 +14,9 @@ packages=(
     libreoffice-impress-nogui
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
-    # screenshots on a virtual display
-    xvfb xauth
+    # screenshots on a virtual display; the windows under a window manager (openbox), placed
+    # as a desktop places them and read back from the X server (xwininfo, xprop)
+    xvfb xauth openbox x11-utils
     # benchmarks: the peers measured side by side
     libvips-tools imagemagick
 )

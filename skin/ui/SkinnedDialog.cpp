@@ -8,6 +8,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
+#include "skin/ui/WindowPlacement.h"
 
 SkinnedDialog::SkinnedDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -91,6 +92,11 @@ QRect SkinnedDialog::TitleBand() const {
     const int height =
         activeTitle_.isNull() ? 0 : activeTitle_.deviceIndependentSize().toSize().height();
     return QRect(border, border, width() - 2 * border, height);
+}
+
+void SkinnedDialog::setVisible(bool visible) {
+    if (visible && !isVisible()) placement::PlaceBeforeShow(this);
+    QDialog::setVisible(visible);
 }
 
 bool SkinnedDialog::IsShownActive() const {

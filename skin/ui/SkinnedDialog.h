@@ -40,6 +40,10 @@ public:
     QRect TitleBand() const;
     bool IsShownActive() const;
 
+    // Showing gives the window its place first: centred on its owner (or the screen) and
+    // inside the screen's available area (see WindowPlacement.h for why not later).
+    void setVisible(bool visible) override;
+
 protected:
     // Whether Escape ends the dialog (through reject()); off by default.
     void SetEscapeCloses(bool closes) { escapeCloses_ = closes; }
