@@ -8,8 +8,8 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config make clang-format
     qt6-base-dev libvips-dev libexif-dev libgtest-dev
-    # the program's Japanese texts
-    fonts-noto-cjk
+    # the program's Japanese texts, and Qt's own (file pickers, standard buttons)
+    fonts-noto-cjk qt6-translations-l10n
     # slides: presentations are converted by a headless LibreOffice
     libreoffice-impress-nogui
     # tests: an Exif reader we did not write

@@ -15,12 +15,15 @@
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/ToolkitTranslation.h"
 #include "skin/ui/BoxPrompter.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/WindowFront.h"
 
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
+    // The pickers and standard buttons that Qt draws speak the language of the program's texts.
+    ToolkitTranslation::Install(Messages::CurrentLanguage());
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
     QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());
