@@ -197,8 +197,12 @@ void MainDialog::BuildControls() {
     AddAnchor(view_, StretchRight | StretchDown);
     AddAnchor(close_, MoveRight | MoveDown);
 
-    // Tab order: the view comes after the menu buttons.
-    setTabOrder(aboutButton_, view_);
+    // Tab follows the window as it reads: the menu buttons along the top, the left column from
+    // top to bottom, the view, then Close at the bottom-right.
+    const QList<QWidget*> order{fileButton_, settingsButton_, aboutButton_, importSlide_,
+                                importFile_, cardRadio_,      otherRadio_,  folder_,
+                                convert_,    view_,           close_};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void MainDialog::BuildMenus() {

@@ -144,6 +144,8 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 20);
     stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
     resize(width(), kHeight);
+    // Escape is the Stop button: it asks during a run and closes the dialog otherwise.
+    SetEscapeCloses(true);
 
     // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
     connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {

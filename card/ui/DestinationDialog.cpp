@@ -98,6 +98,8 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
     cancel->move(width() / 2 + 8, 200);
     connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     resize(width(), ok->geometry().bottom() + 18);
+    // Enter in the number field (or anywhere but on Cancel) accepts, as OK does.
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
 
     // Connected after the first selection: the proposal below is made once.
@@ -105,7 +107,6 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
         WaitCursor wait;
         ProposeFreeNumber();
     });
-    connect(number_, &QLineEdit::returnPressed, this, &DestinationDialog::Accept);
     ProposeFreeNumber();
     number_->setFocus();
 }

@@ -137,6 +137,8 @@ void SkinnedDialog::changeEvent(QEvent* event) {
 }
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
+    // QDialog's own Enter knows only QPushButton; the skinned buttons are pressed here.
+    if (skin::EnterPressesButton(this, event, defaultButton_)) return;
     if (event->matches(QKeySequence::Cancel) && !escapeCloses_) {
         event->accept();
         return;

@@ -66,6 +66,7 @@ PlacementDialog::PlacementDialog(int count, QWidget* parent)
     cancel->move(width() / 2 + 8, 140);
     connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     resize(width(), 186);
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
     number_->setFocus();
     number_->selectAll();

@@ -91,30 +91,42 @@ private Q_SLOTS:
         QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
     }
 
-    void stopDuringSaveAllAsksAndStopsBeforeTheNextImage() {
-        Fill(6);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        prompter.confirmAnswers = {true};
-        bool clicked = false;
-        int clickedSignals = -1;
-        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
-            if (clicked || !list->at(0).saved) return;
-            clicked = true;
-            QTimer::singleShot(0, [&] {
-                auto* stop = dialog.findChild<QAbstractButton*>("stop");
-                QSignalSpy spy(stop, &QAbstractButton::clicked);
-                QTest::mouseClick(stop, Qt::LeftButton);
-                clickedSignals = spy.count();
+    // Stop, Escape and the title band's close button all ask 147 during a run; OK stops it
+    // before the next image.
+    void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage() {
+        enum class Way { StopButton, Escape, CloseButton };
+        const std::pair<const char*, Way> ways[] = {
+            {"stop_button", Way::StopButton},
+            {"escape", Way::Escape},
+            {"close_button", Way::CloseButton},
+        };
+        for (const auto& [name, way] : ways) {
+            Fill(6);
+            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            prompter.confirmAnswers = {true};
+            bool stopped = false;
+            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
+                if (stopped || !list->at(0).saved) return;
+                stopped = true;
+                QTimer::singleShot(0, &dialog, [&] {
+                    if (way == Way::StopButton) {
+                        QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
+                    } else if (way == Way::Escape) {
+                        QTest::keyClick(&dialog, Qt::Key_Escape);
+                    } else {
+                        QTest::mouseClick(dialog.findChild<QWidget*>("close"), Qt::LeftButton);
+                    }
+                });
             });
-        });
-        dialog.SaveAll();
-        QCOMPARE(clickedSignals, 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
-        QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
-        QVERIFY(!dialog.running());
-        QVERIFY(dialog.isEnabled());
+            dialog.SaveAll();
+            QVERIFY2(stopped, name);
+            QVERIFY2(prompter.Ids() == QList<int>{msg::ConfirmStop}, name);
+            QVERIFY2(Written() == QStringList{"DUVU0001.JPG"}, name);
+            QVERIFY2(!dialog.running(), name);
+            QVERIFY2(dialog.isVisible(), name);
+        }
     }
 
     void stopAnsweredCancelGoesOn() {
