@@ -550,11 +550,6 @@ void MainDialog::FocusView() {
     if (view_) view_->setFocus(Qt::OtherFocusReason);
 }
 
-bool MainDialog::AllowSessionEnd() {
-    if (unsavedChanges_ && !list_.isEmpty()) return prompter_->Confirm(msg::ExitWithoutSaving);
-    return true;
-}
-
 bool MainDialog::IsOurs(QObject* watched) const {
     auto* widget = qobject_cast<QWidget*>(watched);
     return widget && widget->window() == this;
@@ -626,12 +621,10 @@ void MainDialog::reject() {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ExitCommand();
+    // Alt+F4, the window manager, and the end of the session: the session is kept only when
+    // the close is refused, so the event says how the question was answered.
+    if (!closing_) ExitCommand();
+    event->setAccepted(closing_);
 }
 
 void MainDialog::paintEvent(QPaintEvent* event) {

@@ -22,7 +22,6 @@ class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
 class Prompter;
-class QSessionManager;
 class SkinButton;
 class WindowImport;
 class WorkSpace;
@@ -64,9 +63,6 @@ public:
 
     // Where the destination dialog's drives come from (tests give their own folders).
     void SetDriveLister(std::function<QList<Drive>()> lister) { driveLister_ = std::move(lister); }
-
-    // The log-off or shutdown query: false refuses the end (the user kept the window).
-    bool AllowSessionEnd();
 
     // The commands; each ends by giving the focus back to the view (but Preferences and the
     // other-folder radio).

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSessionManager>
 #include <QSettings>
 
 #include "app/CommandLine.h"
@@ -64,14 +63,9 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
         MainDialog window(settings, workSpace);
         SetMainWindow(&window);
         window.QueueStartupPaths(options.paths);
-        // A log-off asks as Close does; when the session ends the window's loop ends and the
-        // work folders go below, as after Close.
-        QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                         [&window](QSessionManager& manager) {
-                             if (manager.allowsInteraction() && !window.AllowSessionEnd()) {
-                                 manager.cancel();
-                             }
-                         });
+        // A log-off needs nothing of its own: Qt asks every window to close when the session
+        // may still be kept (and keeps it when one refuses), so the window asks as Close does,
+        // once; when it closes, its loop ends and the work folders go below, as after Close.
         window.exec();
         SetMainWindow(nullptr);
     }

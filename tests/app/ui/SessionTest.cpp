@@ -39,6 +39,7 @@ private:
     }
 
     void DropImages(MainDialog& window, int count) {
+        if (count == 0) return;
         QList<QUrl> urls;
         for (int i = 0; i < count; ++i) {
             const QString path = QDir(temp.path()).filePath(QString("photo %1.jpg").arg(i));
@@ -127,6 +128,39 @@ private Q_SLOTS:
         AnswerConvertWithSaveAll();
         window->ConvertAndSaveCommand();
         QVERIFY(QFile::exists(QDir(card->path()).filePath("DCIM/100ABCDE/DUVU0001.JPG")));
+    }
+
+    // At the end of the user's session Qt asks every window to close, and keeps the session
+    // when one refuses. The window asks 105 once; OK ends its loop (the program then empties
+    // its work folders), Cancel keeps both the window and the session.
+    void theSessionsEndAsksOnceAndOkEndsTheWindow() {
+        struct Case {
+            const char* name;
+            int images;
+            std::deque<bool> answers;
+            QList<int> asked;
+            bool ends;
+        } const cases[] = {
+            {"unsaved_ok", 1, {true}, {msg::ExitWithoutSaving}, true},
+            {"unsaved_cancel", 1, {false}, {msg::ExitWithoutSaving}, false},
+            {"nothing_to_lose", 0, {}, {}, true},
+        };
+        for (const Case& c : cases) {
+            auto window = MakeWindow();
+            QVERIFY(window);
+            DropImages(*window, c.images);
+            prompter.confirmAnswers = c.answers;
+            bool closed = false;
+            bool ended = false;
+            QTimer::singleShot(0, window.get(), [&] {
+                closed = window->windowHandle()->close();
+                if (!closed) window->done(-1);  // the window stays: end the test's loop
+            });
+            ended = window->exec() != -1;
+            QVERIFY2(closed == c.ends, c.name);
+            QVERIFY2(ended == c.ends, c.name);
+            QVERIFY2(prompter.Ids() == c.asked, c.name);
+        }
     }
 
     void convertWithAnEmptyListSays116() {
