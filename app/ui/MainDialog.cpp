@@ -431,7 +431,10 @@ void MainDialog::ConvertAndSaveCommand() {
         }
     }
     view_->PauseRenderer();
-    if (cardRadio_->isChecked() && settings_.cardFolder.isEmpty()) ChooseDestination();
+    if (!EnsureDestination()) {
+        view_->ResumeRenderer();
+        return FocusView();
+    }
     ConvertSettings convert;
     convert.formatIndex = settings_.formatIndex;
     convert.qualityPosition = settings_.qualityPosition;
@@ -449,6 +452,20 @@ void MainDialog::ConvertAndSaveCommand() {
     }
     view_->ResumeRenderer();
     FocusView();
+}
+
+bool MainDialog::EnsureDestination() {
+    // Without a destination nothing could be written: the user chooses one first, and without
+    // one the convert dialog does not open.
+    if (settings_.cardFlag) {
+        if (settings_.cardFolder.isEmpty()) ChooseDestination();
+        return !settings_.cardFolder.isEmpty();
+    }
+    if (settings_.otherFolder.isEmpty()) {
+        prompter_->Plain(UiTexts::Text("convert.no_folder"));
+        ChooseDestination();
+    }
+    return !settings_.otherFolder.isEmpty();
 }
 
 void MainDialog::ExitCommand() {
@@ -533,7 +550,8 @@ void MainDialog::ShowDestination() {
                                   ? Messages::Load(msg::SelectDestinationDrive)
                                   : settings_.cardFolder);
     } else {
-        destination_->setText(settings_.otherFolder);
+        destination_->setText(settings_.otherFolder.isEmpty() ? UiTexts::Text("main.no_folder")
+                                                              : settings_.otherFolder);
     }
 }
 

@@ -113,6 +113,9 @@ private:
     WindowImport ImportSinkFor(ImportProgressDialog* progress);
     void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
     void ShowDestination();
+    // Asks for the destination when none is chosen yet (the destination dialog for a card,
+    // the folder browser after a word for another folder); false when there is still none.
+    bool EnsureDestination();
     void FocusView();
     // Enter by focus: the focused command button runs its command.
     bool RouteEnter();

@@ -27,7 +27,8 @@ constexpr QRect kPreviewFrame{16, 40, 480, 400};
 constexpr int kPreviewInset = 20;
 constexpr QRect kPositionPanel{515, 40, 230, 76};
 constexpr QRect kSavePanel{515, 124, 230, 163};
-constexpr int kHeight = 456;
+constexpr QRect kDestinationLine{16, 448, 620, 20};  // under the preview, left of Stop
+constexpr int kHeight = 480;
 
 // The picture fitted into the area, centred; offsets truncated.
 QRect FitPreview(const QRect& area, int w, int h) {
@@ -142,6 +143,16 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     progressText_ = new ColorStatic(Qt::black, panel, this);
     progressText_->setObjectName(QStringLiteral("progressText"));
     progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 20);
+    // Where the files go, in one line: a long path loses its middle, the tooltip has it all.
+    auto* destination = new ColorStatic(Qt::black, panel, this);
+    destination->setObjectName(QStringLiteral("destination"));
+    destination->setWordWrap(false);
+    destination->setGeometry(kDestinationLine);
+    destination->setText(destination->fontMetrics().elidedText(
+        UiTexts::Text("convert.destination").arg(settings_.destination), Qt::ElideMiddle,
+        kDestinationLine.width()));
+    destination->setToolTip(settings_.destination);
+
     stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
     resize(width(), kHeight);
     // Escape is the Stop button: it asks during a run and closes the dialog otherwise.

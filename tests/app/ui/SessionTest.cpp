@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -12,6 +13,7 @@
 #include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/WindowFront.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
@@ -161,6 +163,81 @@ private Q_SLOTS:
             QVERIFY2(ended == c.ends, c.name);
             QVERIFY2(prompter.Ids() == c.asked, c.name);
         }
+    }
+
+    // "Another Foler" with no folder: Convert and Save says so and opens the folder browser; a
+    // folder picked there is where the convert dialog says the files go, and where they go.
+    void anotherFolderWithoutOneSaysSoAndAsksForIt() {
+        struct Case {
+            const char* name;
+            bool pick;
+        } const cases[] = {{"browser_cancelled", false}, {"folder_picked", true}};
+        for (const Case& c : cases) {
+            auto window = MakeWindow();
+            QVERIFY(window);
+            DropImages(*window, 2);
+            QTest::mouseClick(window->findChild<QWidget*>("otherRadio"), Qt::LeftButton);
+            QVERIFY(!settings.cardFlag);
+            QCOMPARE(window->findChild<QLabel*>("destination")->text(),
+                     UiTexts::Text("main.no_folder"));
+            QTemporaryDir target;
+            bool browserShown = false;
+            QString shownDestination;
+            // Answers the browser, then the convert dialog should it come up.
+            QTimer answer;
+            answer.setInterval(20);
+            connect(&answer, &QTimer::timeout, window.get(), [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (auto* browser = qobject_cast<QFileDialog*>(modal)) {
+                    browserShown = true;
+                    if (!c.pick) return browser->reject();
+                    browser->setDirectory(target.path());
+                    QMetaObject::invokeMethod(browser, "accept");
+                } else if (auto* convert = qobject_cast<ConvertSaveDialog*>(modal)) {
+                    answer.stop();
+                    const auto* line = convert->findChild<QLabel*>("destination");
+                    shownDestination = line != nullptr ? line->toolTip() : QStringLiteral("?");
+                    convert->SaveAll();
+                    convert->Stop();
+                }
+            });
+            answer.start();
+            window->ConvertAndSaveCommand();
+            answer.stop();
+            QVERIFY2(browserShown, c.name);
+            QVERIFY2(prompter.records.size() == 1, c.name);
+            QCOMPARE(prompter.records.first().kind, ScriptedPrompter::Kind::Plain);
+            QCOMPARE(prompter.records.first().text, UiTexts::Text("convert.no_folder"));
+            if (!c.pick) {
+                QVERIFY2(shownDestination.isEmpty(), "the convert dialog opened without a folder");
+                continue;
+            }
+            QCOMPARE(shownDestination, target.path());
+            QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+                     (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
+            QCOMPARE(window->findChild<QLabel*>("destination")->text(), target.path());
+        }
+    }
+
+    // The same for a card: the destination dialog cancelled, nothing opens that could only fail.
+    void aCancelledCardDestinationOpensNoConvertDialog() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        DropImages(*window, 1);
+        QStringList shown;
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, window.get(), [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == window.get()) return;
+            shown << modal->objectName();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        answer.start();
+        window->ConvertAndSaveCommand();
+        answer.stop();
+        QCOMPARE(shown, QStringList{"destinationDialog"});
+        QVERIFY(prompter.records.isEmpty());
     }
 
     void convertWithAnEmptyListSays116() {
