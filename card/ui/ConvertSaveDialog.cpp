@@ -43,6 +43,28 @@ QRect FitPreview(const QRect& area, int w, int h) {
                  height);
 }
 
+// Passes every message and question on, noting whether the number question was answered
+// Cancel (or its box closed): that ends a run as a failure does, though nothing failed.
+class NotingPrompter : public Prompter {
+public:
+    NotingPrompter(Prompter& inner, bool& cancelAnswered)
+        : inner_(inner), cancelAnswered_(cancelAnswered) {}
+
+    void Info(int id, const QString& argument) override { inner_.Info(id, argument); }
+    bool Confirm(int id, const QString& argument) override { return inner_.Confirm(id, argument); }
+    int Overwrite(const QString& text, bool saveAllMode) override {
+        const int answer = inner_.Overwrite(text, saveAllMode);
+        if (answer == overwrite::Cancel) cancelAnswered_ = true;
+        return answer;
+    }
+    void Plain(const QString& text) override { inner_.Plain(text); }
+    bool AnswersFixed() const override { return inner_.AnswersFixed(); }
+
+private:
+    Prompter& inner_;
+    bool& cancelAnswered_;
+};
+
 }  // namespace
 
 ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings,
@@ -142,7 +164,8 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     progress_->setTextVisible(false);
     progressText_ = new ColorStatic(Qt::black, panel, this);
     progressText_->setObjectName(QStringLiteral("progressText"));
-    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 20);
+    // Room for the result of a run: up to four lines.
+    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 80);
     // Where the files go, in one line: a long path loses its middle, the tooltip has it all.
     auto* destination = new ColorStatic(Qt::black, panel, this);
     destination->setObjectName(QStringLiteral("destination"));
@@ -153,7 +176,9 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         kDestinationLine.width()));
     destination->setToolTip(settings_.destination);
 
-    stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    // Stop while a run goes on, Close otherwise (UpdateControls).
+    stop_ = button("stop", skin::kCloseButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    stop_->setText(UiTexts::Text("button.close"));
     resize(width(), kHeight);
     // Escape is the Stop button: it asks during a run and closes the dialog otherwise.
     SetEscapeCloses(true);
@@ -205,6 +230,11 @@ void ConvertSaveDialog::ShowPreview() {
 }
 
 void ConvertSaveDialog::UpdateControls() {
+    if (stopShown_ != running_) {
+        stopShown_ = running_;
+        stop_->Setup(running_ ? skin::kStopButton : skin::kCloseButton);
+        stop_->setText(UiTexts::Text(running_ ? "button.stop" : "button.close"));
+    }
     previous_->setEnabled(!running_ && position_ != 1);
     next_->setEnabled(!running_ && position_ != count());
     save_->setEnabled(!running_);
@@ -227,9 +257,9 @@ void ConvertSaveDialog::Next() {
     UpdateControls();
 }
 
-std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun() {
-    auto run = std::make_unique<ConvertRun>(list_, settings_, prompter_, unsavedChanges_,
-                                            lastDestination_);
+std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun(Prompter& prompter) {
+    auto run =
+        std::make_unique<ConvertRun>(list_, settings_, prompter, unsavedChanges_, lastDestination_);
     // Waiting for an encoding keeps the window alive: repaints, Stop, the close button.
     run->SetWaiter([](QFuture<EncodedImage> future) { WaitWithEvents(future); });
     return run;
@@ -240,7 +270,7 @@ void ConvertSaveDialog::SaveCurrent() {
     running_ = true;
     UpdateControls();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = MakeRun()->Save(position_);
+    const bool saved = MakeRun(prompter_)->Save(position_);
     QApplication::restoreOverrideCursor();
     running_ = false;
     if (saved) Next();
@@ -258,7 +288,10 @@ void ConvertSaveDialog::SaveAll() {
     progress_->setValue(0);
     progressText_->setText(UiTexts::Text("convert.done").arg(0).arg(count()));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MakeRun()->SaveAll(cancel_, [this](int done, int total, const ImageOutcome&) {
+    bool cancelAnswered = false;
+    NotingPrompter noting(prompter_, cancelAnswered);
+    const std::unique_ptr<ConvertRun> run = MakeRun(noting);
+    const bool reachedEnd = run->SaveAll(cancel_, [this](int done, int total, const ImageOutcome&) {
         progress_->setValue(done);
         progressText_->setText(UiTexts::Text("convert.done").arg(done).arg(total));
         if (done < total) Next();
@@ -268,7 +301,39 @@ void ConvertSaveDialog::SaveAll() {
     });
     QApplication::restoreOverrideCursor();
     running_ = false;
+    ShowResult(run->outcomes(), reachedEnd, cancelAnswered);
     UpdateControls();
+}
+
+void ConvertSaveDialog::ShowResult(const QList<ImageOutcome>& outcomes, bool reachedEnd,
+                                   bool cancelAnswered) {
+    int written = 0;
+    int skipped = 0;
+    int failed = 0;
+    for (const ImageOutcome& outcome : outcomes) {
+        switch (outcome.result) {
+            case Outcome::Written:
+                ++written;
+                break;
+            case Outcome::Skipped:
+                ++skipped;
+                break;
+            case Outcome::Failed:
+                ++failed;
+                break;
+        }
+    }
+    // Cancel in the number question ends the run as a failure does, but nothing failed.
+    if (!reachedEnd && failed > 0 && cancelAnswered) --failed;
+    QStringList lines{UiTexts::Text(reachedEnd ? "convert.finished" : "convert.stopped"),
+                      UiTexts::Text("convert.written").arg(written).arg(count())};
+    if (skipped > 0) lines << UiTexts::Text("convert.skipped").arg(skipped);
+    if (failed > 0) lines << UiTexts::Text("convert.failed").arg(failed);
+    progressText_->setText(lines.join(QLatin1Char('\n')));
+}
+
+QString ConvertSaveDialog::progressText() const {
+    return progressText_->text();
 }
 
 void ConvertSaveDialog::Stop() {

@@ -9,6 +9,9 @@
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -89,6 +92,69 @@ private Q_SLOTS:
         QCOMPARE(written.width(), 1024);
         QVERIFY(!unsaved);
         QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
+    }
+
+    // After Save All the dialog says what the run did, and its way out is Close again.
+    void theEndOfSaveAllSaysWhatItDid() {
+        struct Case {
+            const char* name;
+            QStringList existing;  // files on the card before the run
+            std::deque<int> answers;
+            bool unwritable;
+            QStringList result;
+        } const cases[] = {
+            {"all_written", {}, {}, false, {"Done.", "Written: 3 of 3 images"}},
+            {"all_answered_no",
+             {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"},
+             {overwrite::No, overwrite::No, overwrite::No},
+             false,
+             {"Done.", "Written: 0 of 3 images", "Skipped: 3"}},
+            {"one_skipped",
+             {"DUVU0002.JPG"},
+             {overwrite::No},
+             false,
+             {"Done.", "Written: 2 of 3 images", "Skipped: 1"}},
+            {"cancel_at_the_second",
+             {"DUVU0002.JPG"},
+             {overwrite::Cancel},
+             false,
+             {"Stopped before the end.", "Written: 1 of 3 images"}},
+            {"the_folder_cannot_be_made",
+             {},
+             {},
+             true,
+             {"Stopped before the end.", "Written: 0 of 3 images", "Failed: 1"}},
+        };
+        for (const Case& c : cases) {
+            Fill(3);
+            QDir().mkpath(Card());
+            for (const QString& name : c.existing) {
+                QFile file(QDir(Card()).filePath(name));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
+            // A file where the folder's parent should be: the folder cannot be made.
+            if (c.unwritable) {
+                const QString blocker = QDir(Card()).filePath("blocker");
+                QFile file(blocker);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                settings.destination = blocker + "/DCIM/100RODIV";
+            }
+            prompter.overwriteAnswers = c.answers;
+            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+            auto* way = dialog.findChild<SkinButton*>("stop");
+            QCOMPARE(way->CurrentBitmap(), skin::kCloseButton.normal);
+            int duringRun = 0;
+            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog,
+                    [&] { duringRun = way->CurrentBitmap(); });
+            dialog.SaveAll();
+            QVERIFY2(dialog.progressText().split('\n') == c.result,
+                     qPrintable(QStringLiteral("%1: %2").arg(c.name, dialog.progressText())));
+            QVERIFY2(way->CurrentBitmap() == skin::kCloseButton.normal, c.name);
+            // Seen whenever an image was written meanwhile.
+            const bool wroteAny = !c.unwritable && c.existing.size() < 3;
+            QVERIFY2(!wroteAny || duringRun == skin::kStopButton.normal, c.name);
+            QVERIFY2(prompter.unanswered == 0, c.name);
+        }
     }
 
     // Stop, Escape and the title band's close button all ask 147 during a run; OK stops it
