@@ -366,10 +366,11 @@ void MainDialog::ImportSlides(SlideImportContext& context) {
 }
 
 void MainDialog::ImportSlideCommand() {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, UiTexts::Text("button.import_slide"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     // The program reads .pptx and .odp as well as .ppt.
     dialog.setNameFilter(CCustomFileDialog::QtFilter(Messages::Load(msg::PresentationFilter),
                                                      QStringLiteral("*.pptx *.odp")));
@@ -385,7 +386,7 @@ void MainDialog::ImportSlideCommand() {
 }
 
 void MainDialog::ImportFileCommand() {
-    CCustomFileDialog dialog(Messages::Load(msg::ImageFilter), settings_.lastImageFolder, this);
+    CCustomFileDialog dialog(settings_.lastImageFolder, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (accepted && !dialog.chosenFolder().isEmpty()) {
         // "Load All": the folder the dialog shows, imported as a drop of that folder.

@@ -82,7 +82,7 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         connect(signals, &TerminationSignals::requested, this, [this] { cancel_ = true; });
     }
     SetTitlePictures(skin::kConvertTitle);
-    SetTitleFromString(msg::AboutTitle);
+    setWindowTitle(UiTexts::Text("convert.title"));
     AddCloseButton();
     setAutoFillBackground(true);
     QPalette colours = palette();

@@ -9,7 +9,6 @@
 #include <QToolButton>
 
 #include "card/DcfNumbering.h"
-#include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/ColorStatic.h"
@@ -35,7 +34,7 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
     WaitCursor wait;
     setObjectName(QStringLiteral("destinationDialog"));
     SetTitlePictures(skin::kDestinationTitle);
-    SetTitleFromString(msg::WindowTitle);
+    setWindowTitle(UiTexts::Text("destination.title"));
     AddCloseButton();
     setAutoFillBackground(true);
     const QColor white(skin::kBoxBackground);

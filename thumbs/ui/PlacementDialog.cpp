@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "skin/MessageIds.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/ColorStatic.h"
@@ -15,7 +14,7 @@ PlacementDialog::PlacementDialog(int count, QWidget* parent)
     : SkinnedDialog(parent), count_(std::max(1, count)) {
     setObjectName(QStringLiteral("placementDialog"));
     SetTitlePictures(skin::kPlacementTitle);
-    SetTitleFromString(msg::AboutTitle);
+    setWindowTitle(UiTexts::Text("placement.title"));
     setAutoFillBackground(true);
     const QColor white(skin::kBoxBackground);
 

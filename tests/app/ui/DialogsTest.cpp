@@ -1,4 +1,5 @@
-// Enter, Escape and Tab in every dialog of the program, as a keyboard user meets them.
+// Every dialog of the program as a keyboard user meets it (Enter, Escape, Tab), and by the
+// title a task list shows for it.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -6,6 +7,7 @@
 #include <functional>
 
 #include "app/ui/AboutDialog.h"
+#include "app/ui/CCustomFileDialog.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/PreferencesDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
@@ -41,7 +43,7 @@ const char* NameOf(Kind kind) {
 
 }  // namespace
 
-class DialogKeysTest : public QObject {
+class DialogsTest : public QObject {
     Q_OBJECT
 
 private:
@@ -175,6 +177,31 @@ private Q_SLOTS:
         }
     }
 
+    void everyWindowHasItsOwnTitle() {
+        struct Case {
+            Kind kind;
+            const char* english;
+            const char* japanese;
+        } const cases[] = {
+            {Kind::Preferences, "Preferences", "環境設定"},
+            {Kind::About, "About Vimbrelcastor", "バージョン情報"},
+            {Kind::Destination, "Destination", "保存先の指定"},
+            {Kind::Placement, "Place the image", "画像の移動"},
+            {Kind::Convert, "Convert and Save", "変換＆保存"},
+        };
+        for (const auto language : {Messages::Language::English, Messages::Language::Japanese}) {
+            Messages::SetLanguage(language);
+            const bool english = language == Messages::Language::English;
+            for (const Case& c : cases) {
+                QCOMPARE(Make(c.kind)->windowTitle(),
+                         QString::fromUtf8(english ? c.english : c.japanese));
+            }
+            QCOMPARE(CCustomFileDialog(QString()).windowTitle(),
+                     QString::fromUtf8(english ? "Import file" : "画像取込"));
+        }
+        Messages::SetLanguage(Messages::Language::English);
+    }
+
     void tabInTheMainWindow() {
         QTemporaryDir profile;
         qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
@@ -199,5 +226,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(DialogKeysTest)
-#include "DialogKeysTest.moc"
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
