@@ -17,6 +17,7 @@
 #include "core/WorkingList.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "slides/ui/ImportProgressDialog.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "thumbs/ui/PlacementDialog.h"
 
@@ -175,6 +176,18 @@ private Q_SLOTS:
             QCOMPARE(visited, c.order);
             QCOMPARE(dialog->focusWidget(), first);  // and round again
         }
+    }
+
+    // The import's progress window runs no loop of its own; Enter on its Cancel asks to stop.
+    void enterOnTheProgressWindowsCancelAsksToStop() {
+        ImportProgressDialog progress(msg::LoadingTitle);
+        progress.Start(3);
+        progress.show();
+        QVERIFY(QTest::qWaitForWindowActive(&progress));
+        auto* cancel = progress.findChild<QWidget*>(QStringLiteral("cancel"));
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QVERIFY(progress.CancelRequested());
     }
 
     void everyWindowHasItsOwnTitle() {
