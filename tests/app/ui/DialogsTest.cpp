@@ -1,10 +1,7 @@
-// Every dialog of the program as a keyboard user meets it (Enter, Escape, Tab), and by the
-// title a task list shows for it.
-#include <QComboBox>
+// Every dialog of the program as a keyboard user meets it, and by the title a task list shows.
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"
@@ -23,24 +20,7 @@
 
 namespace {
 
-// A dialog of each kind, freshly made.
 enum class Kind { Preferences, About, Destination, Placement, Convert };
-
-const char* NameOf(Kind kind) {
-    switch (kind) {
-        case Kind::Preferences:
-            return "preferences";
-        case Kind::About:
-            return "about";
-        case Kind::Destination:
-            return "destination";
-        case Kind::Placement:
-            return "placement";
-        case Kind::Convert:
-            return "convert";
-    }
-    return "";
-}
 
 }  // namespace
 
@@ -57,8 +37,7 @@ private:
                 return std::make_unique<AboutDialog>();
             case Kind::Destination:
                 return std::make_unique<DestinationDialog>(
-                    QList<Drive>{{card.path(), QStringLiteral("CARD"), true}}, card.path(),
-                    prompter);
+                    QList<Drive>{{card.path(), QString(), true}}, card.path(), prompter);
             case Kind::Placement:
                 return std::make_unique<PlacementDialog>(4);
             case Kind::Convert:
@@ -68,18 +47,13 @@ private:
         return nullptr;
     }
 
-    // Runs the dialog and presses key on the widget named focus (the dialog's own focus when
-    // empty) from inside its loop; gives how the dialog ended, or -2 when it stayed open.
-    int Press(QDialog& dialog, const char* focus, Qt::Key key) {
+    // Runs the dialog, presses key on the widget named focus (or where the dialog put the
+    // focus) from inside its loop; gives how the dialog ended, -2 when it stayed open.
+    static int Press(QDialog& dialog, const char* focus, Qt::Key key) {
         QTimer::singleShot(0, &dialog, [&dialog, focus, key] {
             if (!QTest::qWaitForWindowActive(&dialog)) return;
-            QWidget* target = dialog.focusWidget();
-            if (*focus != '\0') {
-                target = dialog.findChild<QWidget*>(QLatin1String(focus));
-                QVERIFY2(target, focus);
-                target->setFocus();
-            }
-            QTest::keyClick(target != nullptr ? target : &dialog, key);
+            if (*focus != '\0') dialog.findChild<QWidget*>(QLatin1String(focus))->setFocus();
+            QTest::keyClick(dialog.focusWidget(), key);
             QTimer::singleShot(0, &dialog, [&dialog] {
                 if (dialog.isVisible()) dialog.done(-2);
             });
@@ -99,127 +73,58 @@ private Q_SLOTS:
         QDir(card.path()).mkpath(QStringLiteral("DCIM/100RODIV"));
     }
 
-    void enterAndEscapeEndEveryDialog() {
+    // Enter presses the focused button, else the default one (OK); the convert dialog has no
+    // default. Escape ends every dialog.
+    void enterAndEscape() {
         struct Case {
-            const char* name;
             Kind kind;
             const char* focus;  // "": where the dialog puts it
             Qt::Key key;
             int result;  // -2: stays open
         } const cases[] = {
-            {"enter_on_ok", Kind::Preferences, "ok", Qt::Key_Return, QDialog::Accepted},
-            {"enter_on_ok", Kind::About, "ok", Qt::Key_Return, QDialog::Accepted},
-            {"enter_on_ok", Kind::Destination, "ok", Qt::Key_Return, QDialog::Accepted},
-            {"enter_on_ok", Kind::Placement, "ok", Qt::Key_Enter, QDialog::Accepted},
-            {"enter_on_cancel", Kind::Preferences, "cancel", Qt::Key_Return, QDialog::Rejected},
-            {"enter_on_cancel", Kind::Destination, "cancel", Qt::Key_Return, QDialog::Rejected},
-            {"enter_on_cancel", Kind::Placement, "cancel", Qt::Key_Return, QDialog::Rejected},
-            // Enter away from any button presses the default one, OK.
-            {"enter_on_the_slider", Kind::Preferences, "quality", Qt::Key_Return,
-             QDialog::Accepted},
-            {"enter_on_a_check_button", Kind::Preferences, "dcf", Qt::Key_Return,
-             QDialog::Accepted},
-            {"enter_in_the_number", Kind::Destination, "number", Qt::Key_Return, QDialog::Accepted},
-            {"enter_on_the_drives", Kind::Destination, "drive", Qt::Key_Return, QDialog::Accepted},
-            {"enter_in_the_number", Kind::Placement, "number", Qt::Key_Return, QDialog::Accepted},
-            // The convert dialog has no default: Enter acts on a button only.
-            {"enter_on_the_sizes", Kind::Convert, "sizes", Qt::Key_Return, -2},
-            {"enter_on_close", Kind::Convert, "stop", Qt::Key_Return, QDialog::Accepted},
-            {"escape", Kind::Preferences, "", Qt::Key_Escape, QDialog::Rejected},
-            {"escape", Kind::About, "", Qt::Key_Escape, QDialog::Rejected},
-            {"escape", Kind::Destination, "", Qt::Key_Escape, QDialog::Rejected},
-            {"escape", Kind::Placement, "", Qt::Key_Escape, QDialog::Rejected},
-            {"escape", Kind::Convert, "", Qt::Key_Escape, QDialog::Rejected},
+            {Kind::Preferences, "ok", Qt::Key_Return, QDialog::Accepted},
+            {Kind::About, "ok", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Destination, "ok", Qt::Key_Enter, QDialog::Accepted},
+            {Kind::Placement, "ok", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Placement, "cancel", Qt::Key_Return, QDialog::Rejected},
+            {Kind::Preferences, "quality", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Preferences, "dcf", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Destination, "number", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Placement, "number", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Convert, "sizes", Qt::Key_Return, -2},
+            {Kind::Convert, "stop", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Preferences, "", Qt::Key_Escape, QDialog::Rejected},
+            {Kind::About, "", Qt::Key_Escape, QDialog::Rejected},
+            {Kind::Destination, "", Qt::Key_Escape, QDialog::Rejected},
+            {Kind::Placement, "", Qt::Key_Escape, QDialog::Rejected},
+            {Kind::Convert, "", Qt::Key_Escape, QDialog::Rejected},
         };
         for (const Case& c : cases) {
-            const QByteArray row = QByteArray(NameOf(c.kind)) + ": " + c.name;
-            std::unique_ptr<QDialog> dialog = Make(c.kind);
-            const int result = Press(*dialog, c.focus, c.key);
-            QVERIFY2(result == c.result,
-                     qPrintable(QStringLiteral("%1 ended with %2").arg(row).arg(result)));
+            const int result = Press(*Make(c.kind), c.focus, c.key);
+            QVERIFY2(result == c.result, qPrintable(QStringLiteral("dialog %1, key %2 on '%3': %4")
+                                                        .arg(int(c.kind))
+                                                        .arg(c.key, 0, 16)
+                                                        .arg(QLatin1String(c.focus))
+                                                        .arg(result)));
         }
-    }
-
-    // The destination dialog accepts once for one Enter in its field: its number, taken
-    // already, is asked about once.
-    void enterInTheDestinationNumberAsksOnce() {
-        std::unique_ptr<QDialog> dialog = Make(Kind::Destination);
-        dialog->findChild<QLineEdit*>(QStringLiteral("number"))->setText(QStringLiteral("100"));
+        // One Enter in the destination's field is one OK: its taken number is asked about once.
+        std::unique_ptr<QDialog> destination = Make(Kind::Destination);
+        destination->findChild<QLineEdit*>(QStringLiteral("number"))->setText("100");
         prompter.confirmAnswers = {true};
-        QCOMPARE(Press(*dialog, "number", Qt::Key_Return), int(QDialog::Accepted));
+        QCOMPARE(Press(*destination, "number", Qt::Key_Return), int(QDialog::Accepted));
         QCOMPARE(prompter.Ids(), QList<int>{msg::FolderNumberExists});
-    }
-
-    void tabFollowsTheWindowAsItReads() {
-        struct Case {
-            Kind kind;
-            QStringList order;
-        } const cases[] = {
-            {Kind::Preferences, {"quality", "dcf", "thumbnails", "ok", "cancel"}},
-            {Kind::Destination, {"drive", "number", "up", "down", "ok", "cancel"}},
-            {Kind::Placement, {"previous", "next", "number", "up", "down", "ok", "cancel"}},
-            // Previous is off at the first image.
-            {Kind::Convert, {"next", "sizes", "formats", "save", "saveAll", "stop"}},
-        };
-        for (const Case& c : cases) {
-            std::unique_ptr<QDialog> dialog = Make(c.kind);
-            dialog->show();
-            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-            QWidget* first = dialog->findChild<QWidget*>(c.order.first());
-            first->setFocus();
-            QStringList visited;
-            for (qsizetype i = 0; i < c.order.size(); ++i) {
-                QWidget* focus = dialog->focusWidget();
-                visited << (focus != nullptr ? focus->objectName() : QString());
-                QTest::keyClick(focus, Qt::Key_Tab);
-            }
-            QCOMPARE(visited, c.order);
-            QCOMPARE(dialog->focusWidget(), first);  // and round again
-        }
-    }
-
-    // The import's progress window runs no loop of its own; Enter on its Cancel asks to stop.
-    void enterOnTheProgressWindowsCancelAsksToStop() {
+        // The import's progress window runs no loop of its own: Enter on Cancel asks to stop.
         ImportProgressDialog progress(msg::LoadingTitle);
-        progress.Start(3);
         progress.show();
         QVERIFY(QTest::qWaitForWindowActive(&progress));
-        auto* cancel = progress.findChild<QWidget*>(QStringLiteral("cancel"));
-        cancel->setFocus();
-        QTest::keyClick(cancel, Qt::Key_Return);
+        QTest::keyClick(progress.findChild<QWidget*>(QStringLiteral("cancel")), Qt::Key_Return);
         QVERIFY(progress.CancelRequested());
     }
 
-    void everyWindowHasItsOwnTitle() {
-        struct Case {
-            Kind kind;
-            const char* english;
-            const char* japanese;
-        } const cases[] = {
-            {Kind::Preferences, "Preferences", "環境設定"},
-            {Kind::About, "About Vimbrelcastor", "バージョン情報"},
-            {Kind::Destination, "Destination", "保存先の指定"},
-            {Kind::Placement, "Place the image", "画像の移動"},
-            {Kind::Convert, "Convert and Save", "変換＆保存"},
-        };
-        for (const auto language : {Messages::Language::English, Messages::Language::Japanese}) {
-            Messages::SetLanguage(language);
-            const bool english = language == Messages::Language::English;
-            for (const Case& c : cases) {
-                QCOMPARE(Make(c.kind)->windowTitle(),
-                         QString::fromUtf8(english ? c.english : c.japanese));
-            }
-            QCOMPARE(CCustomFileDialog(QString()).windowTitle(),
-                     QString::fromUtf8(english ? "Import file" : "画像取込"));
-        }
-        Messages::SetLanguage(Messages::Language::English);
-    }
-
-    void tabInTheMainWindow() {
+    void tabFollowsTheMainWindowAsItReads() {
         QTemporaryDir profile;
         qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
         AppSettings settings;
-        ResetSettings(settings);
         const WorkSpace space(QDir::tempPath());
         MainDialog window(settings, space, &prompter);
         window.show();
@@ -231,11 +136,25 @@ private Q_SLOTS:
         window.findChild<QWidget*>(order.first())->setFocus();
         QStringList visited;
         for (qsizetype i = 0; i < order.size(); ++i) {
-            QWidget* focus = window.focusWidget();
-            visited << (focus != nullptr ? focus->objectName() : QString());
-            QTest::keyClick(focus, Qt::Key_Tab);
+            visited << window.focusWidget()->objectName();
+            QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(visited, order);
+    }
+
+    void everyWindowHasItsOwnTitle() {
+        const std::pair<Kind, const char*> titles[] = {
+            {Kind::Destination, "保存先の指定"},
+            {Kind::Placement, "画像の移動"},
+            {Kind::Convert, "変換＆保存"},
+        };
+        Messages::SetLanguage(Messages::Language::Japanese);
+        for (const auto& [kind, title] : titles) {
+            QCOMPARE(Make(kind)->windowTitle(), QString::fromUtf8(title));
+        }
+        QCOMPARE(CCustomFileDialog(QString()).windowTitle(), QString::fromUtf8("画像取込"));
+        Messages::SetLanguage(Messages::Language::English);
+        QCOMPARE(Make(Kind::Convert)->windowTitle(), QStringLiteral("Convert and Save"));
     }
 };
 
