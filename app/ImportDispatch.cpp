@@ -11,6 +11,9 @@
 
 namespace {
 
+const char* const kImageTypes[] = {".jpg", ".jpeg", ".jpe", ".png", ".bmp", ".tif", ".tiff"};
+const char* const kPresentationTypes[] = {".ppt", ".pptx", ".odp"};
+
 // What one entry of a listing (or a single path) stands for, and the path to hand on; or why
 // it is not taken.
 struct Entry {
@@ -99,9 +102,6 @@ bool Take(const Entry& entry, int& counter, ImportMode mode, ImportSink* sink) {
 }  // namespace
 
 PathKind KindOfPath(const QString& path) {
-    static const char* const kImageTypes[] = {".jpg", ".jpeg", ".jpe", ".png",
-                                              ".bmp", ".tif",  ".tiff"};
-    static const char* const kPresentationTypes[] = {".ppt", ".pptx", ".odp"};
     for (const char* type : kImageTypes) {
         if (path.endsWith(QLatin1String(type), Qt::CaseInsensitive)) return PathKind::Image;
     }
@@ -109,6 +109,12 @@ PathKind KindOfPath(const QString& path) {
         if (path.endsWith(QLatin1String(type), Qt::CaseInsensitive)) return PathKind::Presentation;
     }
     return PathKind::Other;
+}
+
+QStringList ImageTypePatterns() {
+    QStringList patterns;
+    for (const char* type : kImageTypes) patterns << QLatin1Char('*') + QLatin1String(type);
+    return patterns;
 }
 
 QString SkipReasonText(SkipReason reason) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Decides what each imported path is and walks folders. Types go by the last characters of
 // the full path, without regard to case: ".JPG", ".JPEG", ".JPE", ".PNG", ".BMP", ".TIF" and
@@ -16,6 +17,10 @@
 enum class PathKind { Image, Presentation, Other };
 
 PathKind KindOfPath(const QString& path);
+
+// The image types above as a file picker's name patterns ("*.jpg", ...), in lower case: the
+// picker matches them without regard to case.
+QStringList ImageTypePatterns();
 
 // Why a path was not imported.
 enum class SkipReason {

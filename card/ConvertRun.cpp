@@ -124,6 +124,7 @@ void ConvertRun::StartRun(bool wholeList) {
     wholeList_ = wholeList;
     passedOver_ = 0;
     folderBusy_ = false;
+    stoppedWaiting_ = false;
 }
 
 bool ConvertRun::Save(int position) {
@@ -135,6 +136,7 @@ bool ConvertRun::Save(int position) {
     waiter_(future);
     ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
     outcome.result = SaveOneImage(row, future.result(), &outcome);
+    if (stoppedWaiting_) return false;  // stopped before the image had its turn
     outcomes_.append(outcome);
     if (outcome.result != Outcome::Written) return false;
     lastDestination_ = settings_.destination;
@@ -162,6 +164,10 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
         const EncodedImage encoded = future.result();
         ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
         outcome.result = SaveOneImage(row, encoded, &outcome);
+        if (stoppedWaiting_) {  // stopped before the image had its turn: not one of its outcomes
+            DrainAhead();
+            return false;
+        }
         outcomes_.append(outcome);
         if (outcome.result == Outcome::Failed) {
             // Whether a failure ends the run: the window stops at every one; a batch run goes
@@ -313,7 +319,10 @@ bool ConvertRun::HoldFolder() {
                     folderBusy_ = true;
                     return false;
                 }
-                if (!busyWait_()) return false;  // stopped while waiting
+                if (!busyWait_()) {
+                    stoppedWaiting_ = true;
+                    return false;
+                }
                 break;
         }
     }

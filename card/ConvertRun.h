@@ -151,6 +151,7 @@ private:
 
     CardFolderLock folderLock_;
     bool folderBusy_ = false;
+    bool stoppedWaiting_ = false;  // the user stopped the run while it waited for the folder
 
     QList<ImageOutcome> outcomes_;
 };

@@ -8,14 +8,15 @@ packages=(
     # build
     cmake ninja-build g++ pkg-config make clang-format
     qt6-base-dev libvips-dev libexif-dev libpng-dev libjpeg-dev libgtest-dev
-    # the program's Japanese texts
-    fonts-noto-cjk
+    # the program's Japanese texts, and Qt's own (file pickers, standard buttons)
+    fonts-noto-cjk qt6-translations-l10n
     # slides: presentations are converted by a headless LibreOffice
     libreoffice-impress-nogui
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
-    # screenshots on a virtual display
-    xvfb xauth
+    # screenshots on a virtual display; the windows under a window manager (openbox), placed
+    # as a desktop places them and read back from the X server (xwininfo, xprop)
+    xvfb xauth openbox x11-utils
     # benchmarks: the peers measured side by side
     libvips-tools imagemagick time
     # tests: JPEG files written with arithmetic coding (cjpeg), colour profiles made by lcms2

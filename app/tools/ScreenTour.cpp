@@ -1,6 +1,7 @@
 // Writes screenshots of the program's windows into a folder, for a person to look at: the main
-// window in English and Japanese, an open menu, and each message box. Run under a display
-// (scripts/screenshot.sh starts it under Xvfb).
+// window in English and Japanese, an open menu, each message box, the pickers, the dialogs and
+// the convert dialog during and after a run. Run under a display (scripts/screenshot.sh starts
+// it under Xvfb, and again under a window manager).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include "app/ui/AboutDialog.h"
+#include "app/ui/CCustomFileDialog.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/PreferencesDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
@@ -20,6 +22,8 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "skin/ToolkitTranslation.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/ConfirmBox.h"
 #include "skin/ui/InfoBox.h"
 #include "skin/ui/MenuBarButton.h"
@@ -28,6 +32,7 @@
 #include "thumbs/Selection.h"
 #include "thumbs/ThumbnailRenderer.h"
 #include "thumbs/ui/CThumbView.h"
+#include "thumbs/ui/PlacementDialog.h"
 
 namespace {
 
@@ -63,6 +68,7 @@ void GrabBox(const QString& name, Show show) {
 
 void Tour(Messages::Language language, const QString& suffix) {
     Messages::SetLanguage(language);
+    ToolkitTranslation::Install(language);
     AppSettings settings;
     ResetSettings(settings);
     const WorkSpace space(QDir::tempPath());
@@ -90,6 +96,11 @@ void Tour(Messages::Language language, const QString& suffix) {
     });
     GrabBox("confirm-box-" + suffix,
             [] { ConfirmBox::Ask(Messages::Load(msg::ExitWithoutSaving)); });
+    GrabBox("no-folder-box-" + suffix, [] { InfoBox::Show(UiTexts::Text("convert.no_folder")); });
+    GrabBox("import-picker-" + suffix, [&window] {
+        CCustomFileDialog picker(QDir(QStringLiteral("samples")).absolutePath(), &window);
+        picker.exec();
+    });
     GrabBox("overwrite-box-" + suffix, [] {
         OverwriteBox::Ask(
             Messages::Format(msg::SameNumberExists, "/media/user/CARD/DCIM/100RODIV/DUVU0003"),
@@ -150,6 +161,12 @@ void Tour(Messages::Language language, const QString& suffix) {
         Save(Screen(), "destination-" + suffix);
     }
     {
+        PlacementDialog placement(window.list().count(), view);
+        placement.show();
+        Settle();
+        Save(Screen(), "placement-" + suffix);
+    }
+    {
         PreferencesDialog preferences(true, true, 5, &window);
         preferences.show();
         Settle();
@@ -171,6 +188,8 @@ void Tour(Messages::Language language, const QString& suffix) {
             Save(Screen(), "convert-run-" + suffix);
         });
         dialog.SaveAll();
+        Settle();
+        Save(Screen(), "convert-done-" + suffix);
     }
     window.list().ReplaceEntries({});
     SetMainWindow(nullptr);

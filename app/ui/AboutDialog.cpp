@@ -34,5 +34,6 @@ AboutDialog::AboutDialog(QWidget* parent) : SkinnedDialog(parent) {
     ok->move((width() - ok->width()) / 2, y + 14);
     connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
     resize(width(), ok->geometry().bottom() + 16);
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
 }

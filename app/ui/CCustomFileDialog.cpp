@@ -3,8 +3,10 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
+#include "app/ImportDispatch.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 
 QString CCustomFileDialog::QtFilter(const QString& filterText, const QString& extraPatterns) {
     // "JPEG image (*.jpg) | *.jpg ||": the description, then the patterns.
@@ -20,15 +22,18 @@ QString CCustomFileDialog::QtFilter(const QString& filterText, const QString& ex
     return QStringLiteral("%1 (%2)").arg(description, patterns);
 }
 
-CCustomFileDialog::CCustomFileDialog(const QString& filterText, const QString& folder,
-                                     QWidget* parent)
-    : QFileDialog(parent) {
+CCustomFileDialog::CCustomFileDialog(const QString& folder, QWidget* parent) : QFileDialog(parent) {
     setObjectName(QStringLiteral("customFileDialog"));
+    setWindowTitle(UiTexts::Text("button.import_file"));
     setOption(QFileDialog::DontUseNativeDialog);
     setOption(QFileDialog::ReadOnly);
     setFileMode(QFileDialog::ExistingFiles);
     setAcceptMode(QFileDialog::AcceptOpen);
-    setNameFilter(QtFilter(filterText));
+    // "photo.JPG" is as much a JPEG file as "photo.jpg".
+    setFilter(filter() & ~QDir::CaseSensitive);
+    setNameFilters({QStringLiteral("%1 (%2)").arg(UiTexts::Text("filter.images"),
+                                                  ImageTypePatterns().join(QLatin1Char(' '))),
+                    QtFilter(Messages::Load(msg::ImageFilter))});
     if (!folder.isEmpty()) setDirectory(folder);
     // Below Cancel: the dialog's buttons stand one above the other.
     if (auto* buttons = findChild<QDialogButtonBox*>()) {

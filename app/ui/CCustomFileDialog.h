@@ -6,13 +6,14 @@ class QPushButton;
 
 // The dialog of Import file: the toolkit's own open-file dialog (the same on every desktop)
 // with one more button, "Load All", below Cancel, which imports the whole folder the dialog
-// shows. chosenFolder() is empty unless that button ended the dialog. GUI thread.
+// shows. Its first filter lists every image type the program imports, its second is JPEG
+// alone (string 109); both match names without regard to case. chosenFolder() is empty
+// unless "Load All" ended the dialog. GUI thread.
 class CCustomFileDialog : public QFileDialog {
     Q_OBJECT
 
 public:
-    // filterText: a string-table filter ("Description | *.jpg ||").
-    CCustomFileDialog(const QString& filterText, const QString& folder, QWidget* parent = nullptr);
+    explicit CCustomFileDialog(const QString& folder, QWidget* parent = nullptr);
 
     QString chosenFolder() const { return chosenFolder_; }
     QPushButton* loadAllButton() const { return loadAll_; }

@@ -197,8 +197,12 @@ void MainDialog::BuildControls() {
     AddAnchor(view_, StretchRight | StretchDown);
     AddAnchor(close_, MoveRight | MoveDown);
 
-    // Tab order: the view comes after the menu buttons.
-    setTabOrder(aboutButton_, view_);
+    // Tab follows the window as it reads: the menu buttons along the top, the left column from
+    // top to bottom, the view, then Close at the bottom-right.
+    const QList<QWidget*> order{fileButton_, settingsButton_, aboutButton_, importSlide_,
+                                importFile_, cardRadio_,      otherRadio_,  folder_,
+                                convert_,    view_,           close_};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void MainDialog::BuildMenus() {
@@ -362,10 +366,11 @@ void MainDialog::ImportSlides(SlideImportContext& context) {
 }
 
 void MainDialog::ImportSlideCommand() {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, UiTexts::Text("button.import_slide"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     // The program reads .pptx and .odp as well as .ppt.
     dialog.setNameFilter(CCustomFileDialog::QtFilter(Messages::Load(msg::PresentationFilter),
                                                      QStringLiteral("*.pptx *.odp")));
@@ -381,7 +386,7 @@ void MainDialog::ImportSlideCommand() {
 }
 
 void MainDialog::ImportFileCommand() {
-    CCustomFileDialog dialog(Messages::Load(msg::ImageFilter), settings_.lastImageFolder, this);
+    CCustomFileDialog dialog(settings_.lastImageFolder, this);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     if (accepted && !dialog.chosenFolder().isEmpty()) {
         // "Load All": the folder the dialog shows, imported as a drop of that folder.
@@ -427,7 +432,10 @@ void MainDialog::ConvertAndSaveCommand() {
         }
     }
     view_->PauseRenderer();
-    if (cardRadio_->isChecked() && settings_.cardFolder.isEmpty()) ChooseDestination();
+    if (!EnsureDestination()) {
+        view_->ResumeRenderer();
+        return FocusView();
+    }
     ConvertSettings convert;
     convert.formatIndex = settings_.formatIndex;
     convert.qualityPosition = settings_.qualityPosition;
@@ -445,6 +453,20 @@ void MainDialog::ConvertAndSaveCommand() {
     }
     view_->ResumeRenderer();
     FocusView();
+}
+
+bool MainDialog::EnsureDestination() {
+    // Without a destination nothing could be written: the user chooses one first, and without
+    // one the convert dialog does not open.
+    if (settings_.cardFlag) {
+        if (settings_.cardFolder.isEmpty()) ChooseDestination();
+        return !settings_.cardFolder.isEmpty();
+    }
+    if (settings_.otherFolder.isEmpty()) {
+        prompter_->Plain(UiTexts::Text("convert.no_folder"));
+        ChooseDestination();
+    }
+    return !settings_.otherFolder.isEmpty();
 }
 
 void MainDialog::ExitCommand() {
@@ -529,7 +551,8 @@ void MainDialog::ShowDestination() {
                                   ? Messages::Load(msg::SelectDestinationDrive)
                                   : settings_.cardFolder);
     } else {
-        destination_->setText(settings_.otherFolder);
+        destination_->setText(settings_.otherFolder.isEmpty() ? UiTexts::Text("main.no_folder")
+                                                              : settings_.otherFolder);
     }
 }
 
@@ -544,11 +567,6 @@ QWidget* MainDialog::thumbView() const {
 
 void MainDialog::FocusView() {
     if (view_) view_->setFocus(Qt::OtherFocusReason);
-}
-
-bool MainDialog::AllowSessionEnd() {
-    if (unsavedChanges_ && !list_.isEmpty()) return prompter_->Confirm(msg::ExitWithoutSaving);
-    return true;
 }
 
 bool MainDialog::IsOurs(QObject* watched) const {
@@ -622,12 +640,10 @@ void MainDialog::reject() {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ExitCommand();
+    // Alt+F4, the window manager, and the end of the session: the session is kept only when
+    // the close is refused, so the event says how the question was answered.
+    if (!closing_) ExitCommand();
+    event->setAccepted(closing_);
 }
 
 void MainDialog::paintEvent(QPaintEvent* event) {

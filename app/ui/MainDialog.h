@@ -22,7 +22,6 @@ class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
 class Prompter;
-class QSessionManager;
 class SkinButton;
 class WindowImport;
 class WorkSpace;
@@ -64,9 +63,6 @@ public:
 
     // Where the destination dialog's drives come from (tests give their own folders).
     void SetDriveLister(std::function<QList<Drive>()> lister) { driveLister_ = std::move(lister); }
-
-    // The log-off or shutdown query: false refuses the end (the user kept the window).
-    bool AllowSessionEnd();
 
     // The commands; each ends by giving the focus back to the view (but Preferences and the
     // other-folder radio).
@@ -117,6 +113,9 @@ private:
     WindowImport ImportSinkFor(ImportProgressDialog* progress);
     void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
     void ShowDestination();
+    // Asks for the destination when none is chosen yet (the destination dialog for a card,
+    // the folder browser after a word for another folder); false when there is still none.
+    bool EnsureDestination();
     void FocusView();
     // Enter by focus: the focused command button runs its command.
     bool RouteEnter();

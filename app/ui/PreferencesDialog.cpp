@@ -105,6 +105,7 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
     setTabOrder(dcf_, thumbnails_);
     setTabOrder(thumbnails_, ok);
     setTabOrder(ok, cancel);
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
     quality_->setFocus();
 }

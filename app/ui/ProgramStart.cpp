@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSessionManager>
 #include <QSettings>
 
 #include "app/CommandLine.h"
@@ -15,12 +14,15 @@
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/ToolkitTranslation.h"
 #include "skin/ui/BoxPrompter.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/WindowFront.h"
 
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
+    // The pickers and standard buttons that Qt draws speak the language of the program's texts.
+    ToolkitTranslation::Install(Messages::CurrentLanguage());
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
     QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());
@@ -66,14 +68,9 @@ int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
         MainDialog window(settings, workSpace, &prompter);
         SetMainWindow(&window);
         window.QueueStartupPaths(options.paths);
-        // A log-off asks as Close does; when the session ends the window's loop ends and the
-        // work folders go below, as after Close.
-        QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &window,
-                         [&window](QSessionManager& manager) {
-                             if (manager.allowsInteraction() && !window.AllowSessionEnd()) {
-                                 manager.cancel();
-                             }
-                         });
+        // A log-off needs nothing of its own: Qt asks every window to close when the session
+        // may still be kept (and keeps it when one refuses), so the window asks as Close does,
+        // once; when it closes, its loop ends and the work folders go below, as after Close.
         window.exec();
         SetMainWindow(nullptr);
     }

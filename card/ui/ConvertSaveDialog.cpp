@@ -28,7 +28,8 @@ constexpr QRect kPreviewFrame{16, 40, 480, 400};
 constexpr int kPreviewInset = 20;
 constexpr QRect kPositionPanel{515, 40, 230, 76};
 constexpr QRect kSavePanel{515, 124, 230, 163};
-constexpr int kHeight = 456;
+constexpr QRect kDestinationLine{16, 448, 620, 20};  // under the preview, left of Stop
+constexpr int kHeight = 480;
 // How often a busy destination folder is tried again.
 constexpr int kFolderRetryMs = 200;
 
@@ -44,6 +45,28 @@ QRect FitPreview(const QRect& area, int w, int h) {
     return QRect(area.left(), area.top() + int((area.height() - height) * 0.5), area.width(),
                  height);
 }
+
+// Passes every message and question on, noting whether the number question was answered
+// Cancel (or its box closed): that ends a run as a failure does, though nothing failed.
+class NotingPrompter : public Prompter {
+public:
+    NotingPrompter(Prompter& inner, bool& cancelAnswered)
+        : inner_(inner), cancelAnswered_(cancelAnswered) {}
+
+    void Info(int id, const QString& argument) override { inner_.Info(id, argument); }
+    bool Confirm(int id, const QString& argument) override { return inner_.Confirm(id, argument); }
+    int Overwrite(const QString& text, bool saveAllMode) override {
+        const int answer = inner_.Overwrite(text, saveAllMode);
+        if (answer == overwrite::Cancel) cancelAnswered_ = true;
+        return answer;
+    }
+    void Plain(const QString& text) override { inner_.Plain(text); }
+    bool AnswersFixed() const override { return inner_.AnswersFixed(); }
+
+private:
+    Prompter& inner_;
+    bool& cancelAnswered_;
+};
 
 }  // namespace
 
@@ -62,7 +85,7 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         connect(signals, &TerminationSignals::requested, this, [this] { cancel_ = true; });
     }
     SetTitlePictures(skin::kConvertTitle);
-    SetTitleFromString(msg::AboutTitle);
+    setWindowTitle(UiTexts::Text("convert.title"));
     AddCloseButton();
     setAutoFillBackground(true);
     QPalette colours = palette();
@@ -144,9 +167,24 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     progress_->setTextVisible(false);
     progressText_ = new ColorStatic(Qt::black, panel, this);
     progressText_->setObjectName(QStringLiteral("progressText"));
-    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 20);
-    stop_ = button("stop", skin::kStopButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    // Room for the result of a run: up to four lines.
+    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 80);
+    // Where the files go, in one line: a long path loses its middle, the tooltip has it all.
+    auto* destination = new ColorStatic(Qt::black, panel, this);
+    destination->setObjectName(QStringLiteral("destination"));
+    destination->setWordWrap(false);
+    destination->setGeometry(kDestinationLine);
+    destination->setText(destination->fontMetrics().elidedText(
+        UiTexts::Text("convert.destination").arg(settings_.destination), Qt::ElideMiddle,
+        kDestinationLine.width()));
+    destination->setToolTip(settings_.destination);
+
+    // Stop while a run goes on, Close otherwise (UpdateControls).
+    stop_ = button("stop", skin::kCloseButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    stop_->setText(UiTexts::Text("button.close"));
     resize(width(), kHeight);
+    // Escape is the Stop button: it asks during a run and closes the dialog otherwise.
+    SetEscapeCloses(true);
 
     // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
     connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {
@@ -195,6 +233,11 @@ void ConvertSaveDialog::ShowPreview() {
 }
 
 void ConvertSaveDialog::UpdateControls() {
+    if (stopShown_ != running_) {
+        stopShown_ = running_;
+        stop_->Setup(running_ ? skin::kStopButton : skin::kCloseButton);
+        stop_->setText(UiTexts::Text(running_ ? "button.stop" : "button.close"));
+    }
     previous_->setEnabled(!running_ && position_ != 1);
     next_->setEnabled(!running_ && position_ != count());
     save_->setEnabled(!running_);
@@ -217,9 +260,9 @@ void ConvertSaveDialog::Next() {
     UpdateControls();
 }
 
-std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun() {
-    auto run = std::make_unique<ConvertRun>(list_, settings_, prompter_, unsavedChanges_,
-                                            lastDestination_);
+std::unique_ptr<ConvertRun> ConvertSaveDialog::MakeRun(Prompter& prompter) {
+    auto run =
+        std::make_unique<ConvertRun>(list_, settings_, prompter, unsavedChanges_, lastDestination_);
     // Waiting for an encoding keeps the window alive: repaints, Stop, the close button.
     run->SetWaiter([](QFuture<EncodedImage> future) { WaitWithEvents(future); });
     run->SetBusyWait([this] { return WaitForFolder(); });
@@ -241,7 +284,7 @@ void ConvertSaveDialog::SaveCurrent() {
     UpdateControls();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString shown = progressText_->text();
-    const bool saved = MakeRun()->Save(position_);
+    const bool saved = MakeRun(prompter_)->Save(position_);
     progressText_->setText(shown);  // in case it waited for the folder
     QApplication::restoreOverrideCursor();
     running_ = false;
@@ -260,9 +303,10 @@ void ConvertSaveDialog::SaveAll() {
     progress_->setValue(0);
     progressText_->setText(UiTexts::Text("convert.done").arg(0).arg(count()));
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    int reached = 0;
-    MakeRun()->SaveAll(cancel_, [this, &reached](int done, int total, const ImageOutcome&) {
-        reached = done;
+    bool cancelAnswered = false;
+    NotingPrompter noting(prompter_, cancelAnswered);
+    const std::unique_ptr<ConvertRun> run = MakeRun(noting);
+    const bool reachedEnd = run->SaveAll(cancel_, [this](int done, int total, const ImageOutcome&) {
         progress_->setValue(done);
         progressText_->setText(UiTexts::Text("convert.done").arg(done).arg(total));
         if (done < total) Next();
@@ -270,11 +314,41 @@ void ConvertSaveDialog::SaveAll() {
         // while this image was written stops the run before the next one.
         QApplication::processEvents();
     });
-    // Also when the run was stopped while it waited for the folder.
-    progressText_->setText(UiTexts::Text("convert.done").arg(reached).arg(count()));
     QApplication::restoreOverrideCursor();
     running_ = false;
+    ShowResult(run->outcomes(), reachedEnd, cancelAnswered);
     UpdateControls();
+}
+
+void ConvertSaveDialog::ShowResult(const QList<ImageOutcome>& outcomes, bool reachedEnd,
+                                   bool cancelAnswered) {
+    int written = 0;
+    int skipped = 0;
+    int failed = 0;
+    for (const ImageOutcome& outcome : outcomes) {
+        switch (outcome.result) {
+            case Outcome::Written:
+                ++written;
+                break;
+            case Outcome::Skipped:
+                ++skipped;
+                break;
+            case Outcome::Failed:
+                ++failed;
+                break;
+        }
+    }
+    // Cancel in the number question ends the run as a failure does, but nothing failed.
+    if (!reachedEnd && failed > 0 && cancelAnswered) --failed;
+    QStringList lines{UiTexts::Text(reachedEnd ? "convert.finished" : "convert.stopped"),
+                      UiTexts::Text("convert.written").arg(written).arg(count())};
+    if (skipped > 0) lines << UiTexts::Text("convert.skipped").arg(skipped);
+    if (failed > 0) lines << UiTexts::Text("convert.failed").arg(failed);
+    progressText_->setText(lines.join(QLatin1Char('\n')));
+}
+
+QString ConvertSaveDialog::progressText() const {
+    return progressText_->text();
 }
 
 void ConvertSaveDialog::Stop() {

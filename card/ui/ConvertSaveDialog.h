@@ -38,6 +38,10 @@ public:
     int count() const;
     bool running() const { return running_; }
     QString positionText() const;
+    // The text under the bar: the count during Save All; after it what the run did, a line
+    // each: whether it reached the end, how many images it wrote of how many, how many were
+    // skipped (answered No) and how many failed.
+    QString progressText() const;
 
 public Q_SLOTS:
     void Previous();
@@ -53,7 +57,8 @@ protected:
 private:
     void ShowPreview();
     void UpdateControls();
-    std::unique_ptr<ConvertRun> MakeRun();
+    void ShowResult(const QList<ImageOutcome>& outcomes, bool reachedEnd, bool cancelAnswered);
+    std::unique_ptr<ConvertRun> MakeRun(Prompter& prompter);
     // While another run writes into the destination folder: a moment with the window's events
     // running; false once the user stopped.
     bool WaitForFolder();
@@ -80,5 +85,6 @@ private:
     QComboBox* formats_;
     QProgressBar* progress_;
     ColorStatic* progressText_;
+    bool stopShown_ = false;  // the Stop picture on stop_, else the Close one
     QFutureWatcher<QImage> previewWatcher_;
 };

@@ -9,7 +9,6 @@
 #include <QToolButton>
 
 #include "card/DcfNumbering.h"
-#include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/ColorStatic.h"
@@ -35,7 +34,7 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
     WaitCursor wait;
     setObjectName(QStringLiteral("destinationDialog"));
     SetTitlePictures(skin::kDestinationTitle);
-    SetTitleFromString(msg::WindowTitle);
+    setWindowTitle(UiTexts::Text("destination.title"));
     AddCloseButton();
     setAutoFillBackground(true);
     const QColor white(skin::kBoxBackground);
@@ -98,6 +97,8 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
     cancel->move(width() / 2 + 8, 200);
     connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     resize(width(), ok->geometry().bottom() + 18);
+    // Enter in the number field (or anywhere but on Cancel) accepts, as OK does.
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
 
     // Connected after the first selection: the proposal below is made once.
@@ -105,7 +106,6 @@ DestinationDialog::DestinationDialog(const QList<Drive>& drives, const QString& 
         WaitCursor wait;
         ProposeFreeNumber();
     });
-    connect(number_, &QLineEdit::returnPressed, this, &DestinationDialog::Accept);
     ProposeFreeNumber();
     number_->setFocus();
 }

@@ -1,5 +1,6 @@
 #include "skin/ui/OverwriteBox.h"
 
+#include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
@@ -17,6 +18,7 @@ const SkinnedBox::Geometry kGeometry{
 OverwriteBox::OverwriteBox(bool saveAllMode, QWidget* parent)
     : SkinnedBox(kGeometry, overwrite::Cancel, parent) {
     SetTitlePictures(skin::kOverwriteBoxTitle);
+    SetTitleFromString(msg::WindowTitle);
     SetIcon(QStyle::SP_MessageBoxWarning);
     AddButton(QStringLiteral("overwrite"), UiTexts::Text("button.overwrite"),
               skin::kOverwriteButton, overwrite::Overwrite);

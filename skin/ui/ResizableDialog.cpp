@@ -83,9 +83,10 @@ void ResizableDialog::resizeEvent(QResizeEvent* event) {
     resized_ = true;
 }
 
-void ResizableDialog::showEvent(QShowEvent* event) {
-    InitialiseSize();
-    SkinnedDialog::showEvent(event);
+void ResizableDialog::setVisible(bool visible) {
+    // Before the window is placed: the restored size is what gets fitted to the screen.
+    if (visible) InitialiseSize();
+    SkinnedDialog::setVisible(visible);
 }
 
 void ResizableDialog::hideEvent(QHideEvent* event) {

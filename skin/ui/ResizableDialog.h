@@ -32,9 +32,12 @@ public:
     void AddAnchor(QWidget* control, int flags);
 
     // Takes the present size as the minimum and as the base the anchors follow from, then
-    // restores the size kept in the profile. Call it once the controls are laid out; the first
-    // show does it otherwise. Later calls do nothing.
+    // restores the size kept in the profile (fitted to the screen when the window is shown).
+    // Call it once the controls are laid out; the first show does it otherwise. Later calls do
+    // nothing.
     void InitialiseSize();
+
+    void setVisible(bool visible) override;
 
     // Whether the window changed its size since InitialiseSize; only then is the size stored.
     bool WasResized() const { return resized_; }
@@ -43,7 +46,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

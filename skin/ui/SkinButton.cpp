@@ -1,5 +1,6 @@
 #include "skin/ui/SkinButton.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -136,3 +137,22 @@ void SkinButton::SetHovered(bool hovered) {
     hovered_ = hovered;
     update();
 }
+
+namespace skin {
+
+bool EnterPressesButton(QWidget* window, QKeyEvent* event, QAbstractButton* fallback) {
+    const int key = event->key();
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) ||
+        (event->modifiers() & ~Qt::KeypadModifier)) {
+        return false;
+    }
+    auto* focused = qobject_cast<QAbstractButton*>(window->focusWidget());
+    QAbstractButton* target =
+        focused != nullptr && !focused->isCheckable() && focused->window() == window ? focused
+                                                                                     : fallback;
+    if (target != nullptr && target->isEnabled() && target->isVisible()) target->click();
+    event->accept();
+    return true;
+}
+
+}  // namespace skin

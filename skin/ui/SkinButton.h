@@ -9,6 +9,8 @@
 // A push button drawn from four skin bitmaps (normal, pressed, hover, disabled). Without its
 // normal bitmap it falls back to an ordinary push button showing its caption text. Owned by
 // its dialog like any child widget; GUI thread.
+class QKeyEvent;
+
 class SkinButton : public QAbstractButton {
     Q_OBJECT
 
@@ -48,3 +50,13 @@ private:
     std::array<QPixmap, PictureCount> pictures_;
     bool hovered_ = false;
 };
+
+namespace skin {
+
+// Enter (or the keypad's Enter) in a dialog: presses the push button that has the focus in
+// window, else fallback (the dialog's default button, or none). A focused radio or check button
+// is no push button: Enter there means the default too. True when the key was Enter; the event
+// is then taken, whether or not a button was pressed.
+bool EnterPressesButton(QWidget* window, QKeyEvent* event, QAbstractButton* fallback);
+
+}  // namespace skin

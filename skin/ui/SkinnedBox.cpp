@@ -1,6 +1,5 @@
 #include "skin/ui/SkinnedBox.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 
 #include "skin/ui/ColorStatic.h"
@@ -87,22 +86,6 @@ void SkinnedBox::LayOut() {
     }
     const int height = qMax(geometry_.height + extra, top + rowHeight + skin::kFrameWidth);
     setFixedSize(width, height);
-}
-
-void SkinnedBox::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-        !(event->modifiers() & ~Qt::KeypadModifier)) {
-        // Only a button the user moved to answers Enter; there is no default answer, so a
-        // stray Enter cannot overwrite anything.
-        auto* focused = qobject_cast<SkinButton*>(focusWidget());
-        if (focused != nullptr && buttons_.contains(focused) && focused->isEnabled()) {
-            focused->click();
-        }
-        event->accept();
-        return;
-    }
-    SkinnedDialog::keyPressEvent(event);
 }
 
 void SkinnedBox::showEvent(QShowEvent* event) {

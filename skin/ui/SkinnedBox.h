@@ -14,7 +14,8 @@ class SkinButton;
 // The common body of the program's message boxes (InfoBox, ConfirmBox, OverwriteBox): a system
 // icon, a wrapped text, a centred row of skinned buttons that each end the box with their
 // answer, and one answer for every request to go away without a button (Escape, the close
-// button, a close from the window manager). Enter acts on the focused button only. Created on
+// button, a close from the window manager). Enter acts on the focused button only: a box has no
+// default answer, so a stray Enter cannot overwrite anything. Created on
 // the stack for one question; GUI thread.
 class SkinnedBox : public SkinnedDialog {
     Q_OBJECT
@@ -50,7 +51,6 @@ protected:
     SkinButton* AddButton(const QString& name, const QString& caption,
                           const skin::ButtonBitmaps& bitmaps, int answer);
 
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -8,6 +8,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
+#include "skin/ui/WindowPlacement.h"
 
 SkinnedDialog::SkinnedDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -93,6 +94,11 @@ QRect SkinnedDialog::TitleBand() const {
     return QRect(border, border, width() - 2 * border, height);
 }
 
+void SkinnedDialog::setVisible(bool visible) {
+    if (visible && !isVisible()) placement::PlaceBeforeShow(this);
+    QDialog::setVisible(visible);
+}
+
 bool SkinnedDialog::IsShownActive() const {
     return isActiveWindow();
 }
@@ -131,6 +137,8 @@ void SkinnedDialog::changeEvent(QEvent* event) {
 }
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
+    // QDialog's own Enter knows only QPushButton; the skinned buttons are pressed here.
+    if (skin::EnterPressesButton(this, event, defaultButton_)) return;
     if (event->matches(QKeySequence::Cancel) && !escapeCloses_) {
         event->accept();
         return;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QList>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 
 #include "skin/ui/SkinConstants.h"
 
@@ -11,8 +13,9 @@ class SkinButton;
 
 // A frameless dialog with the skinned frame: a title band drawn from an active and an inactive
 // picture that drags the window, optional close and minimise buttons in the band, and a thin
-// two-coloured border. Escape does nothing unless a subclass allows it. Base of every window of
-// the program; owned like any dialog by whoever shows it. GUI thread.
+// two-coloured border. Enter presses the focused push button, or the default button; Escape does
+// nothing unless a subclass allows it. Base of every window of the program; owned like any
+// dialog by whoever shows it. GUI thread.
 class SkinnedDialog : public QDialog {
     Q_OBJECT
 
@@ -40,9 +43,16 @@ public:
     QRect TitleBand() const;
     bool IsShownActive() const;
 
+    // Showing gives the window its place first: centred on its owner (or the screen) and
+    // inside the screen's available area (see WindowPlacement.h for why not later).
+    void setVisible(bool visible) override;
+
 protected:
     // Whether Escape ends the dialog (through reject()); off by default.
     void SetEscapeCloses(bool closes) { escapeCloses_ = closes; }
+    // The button Enter presses while no push button has the focus (none by default: Enter
+    // then presses only a focused button).
+    void SetDefaultButton(QAbstractButton* button) { defaultButton_ = button; }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -68,6 +78,7 @@ private:
     QPixmap inactiveTitle_;
     QList<TitleButton> titleButtons_;
     bool escapeCloses_ = false;
+    QPointer<QAbstractButton> defaultButton_;
     bool dragging_ = false;
     QPoint dragOffset_;  // from the window's top-left corner to the grabbing cursor
 };

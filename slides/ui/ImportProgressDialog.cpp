@@ -1,6 +1,7 @@
 #include "slides/ui/ImportProgressDialog.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QProgressBar>
 
 #include "skin/MessageTexts.h"
@@ -69,4 +70,9 @@ int ImportProgressDialog::maximum() const {
 void ImportProgressDialog::reject() {
     // Escape and the frame's close button ask to stop, as Cancel does.
     cancelRequested_ = true;
+}
+
+void ImportProgressDialog::keyPressEvent(QKeyEvent* event) {
+    if (skin::EnterPressesButton(this, event, nullptr)) return;
+    QDialog::keyPressEvent(event);
 }

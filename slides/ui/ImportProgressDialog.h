@@ -30,6 +30,8 @@ public:
 
 protected:
     void reject() override;
+    // Enter on the focused Cancel button presses it, as Space does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Pump();

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "skin/MessageIds.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/ColorStatic.h"
@@ -15,7 +14,7 @@ PlacementDialog::PlacementDialog(int count, QWidget* parent)
     : SkinnedDialog(parent), count_(std::max(1, count)) {
     setObjectName(QStringLiteral("placementDialog"));
     SetTitlePictures(skin::kPlacementTitle);
-    SetTitleFromString(msg::AboutTitle);
+    setWindowTitle(UiTexts::Text("placement.title"));
     setAutoFillBackground(true);
     const QColor white(skin::kBoxBackground);
 
@@ -66,6 +65,7 @@ PlacementDialog::PlacementDialog(int count, QWidget* parent)
     cancel->move(width() / 2 + 8, 140);
     connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     resize(width(), 186);
+    SetDefaultButton(ok);
     SetEscapeCloses(true);
     number_->setFocus();
     number_->selectAll();

@@ -1,5 +1,6 @@
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -201,6 +202,47 @@ private Q_SLOTS:
         });
         window->ImportFileCommand();
         QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg", "c.gif"}));
+    }
+
+    // The picker offers every type the program imports first, then JPEG alone (109); both
+    // find their files whatever the case of the name.
+    void theImagePickerListsEveryImportedType() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder = Folder("picker", {"a.jpg", "B.JPG", "c.jpeg", "d.JPE", "e.png",
+                                                 "f.bmp", "g.tif", "h.TIFF", "notes.txt"});
+        const QList<std::pair<QString, QStringList>> wanted{
+            {"Image files (*.jpg *.jpeg *.jpe *.png *.bmp *.tif *.tiff)",
+             {"a.jpg", "B.JPG", "c.jpeg", "d.JPE", "e.png", "f.bmp", "g.tif", "h.TIFF"}},
+            {"JPEG image (*.jpg)", {"a.jpg", "B.JPG"}},
+        };
+        QStringList offered;
+        QList<std::pair<QString, QStringList>> shown;
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            offered = dialog->nameFilters();
+            dialog->setDirectory(folder);
+            const auto* view = dialog->findChild<QListView*>("listView");
+            const auto names = [view] {
+                QStringList list;
+                for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+                    list << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                }
+                list.sort(Qt::CaseInsensitive);
+                return list;
+            };
+            for (const auto& [filter, files] : wanted) {
+                dialog->selectNameFilter(filter);
+                // The folder is read in the background.
+                (void)QTest::qWaitFor([&] { return names() == files; });
+                shown.append({filter, names()});
+            }
+            dialog->reject();
+        });
+        window->ImportFileCommand();
+        QCOMPARE(offered.size(), 2);
+        QCOMPARE(shown, wanted);
     }
 
     void theCommandLineIsImportedAtTheFirstTick() {

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -12,6 +13,7 @@
 #include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/WindowFront.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
@@ -127,6 +129,76 @@ private Q_SLOTS:
         AnswerConvertWithSaveAll();
         window->ConvertAndSaveCommand();
         QVERIFY(QFile::exists(QDir(card->path()).filePath("DCIM/100ABCDE/DUVU0001.JPG")));
+    }
+
+    // At the end of the user's session Qt asks every window to close, and keeps the session
+    // when one refuses. The window asks 105 once; OK ends its loop (the program then empties
+    // its work folders), Cancel keeps the window and the session.
+    void theSessionsEndAsksOnce() {
+        for (const bool ok : {true, false}) {
+            auto window = MakeWindow();
+            QVERIFY(window);
+            DropImages(*window, 1);
+            prompter.confirmAnswers = {ok};
+            bool closed = false;
+            QTimer::singleShot(0, window.get(), [&] {
+                closed = window->windowHandle()->close();
+                if (!closed) window->done(-1);
+            });
+            QCOMPARE(window->exec() != -1, ok);
+            QCOMPARE(closed, ok);
+            QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+        }
+    }
+
+    // Convert and Save with no destination asks for one ("Another Foler": after saying so,
+    // through the folder browser) and opens the convert dialog only with one; the dialog shows
+    // where the files go.
+    void aMissingDestinationIsAskedForFirst() {
+        struct Case {
+            bool card;
+            bool pick;
+            QString askedBy;
+        } const cases[] = {
+            {false, false, "QFileDialog"},
+            {false, true, "QFileDialog"},
+            {true, false, "DestinationDialog"},
+        };
+        for (const Case& c : cases) {
+            auto window = MakeWindow();
+            QVERIFY(window);
+            DropImages(*window, 2);
+            if (!c.card)
+                QTest::mouseClick(window->findChild<QWidget*>("otherRadio"), Qt::LeftButton);
+            QTemporaryDir target;
+            QStringList shown;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, window.get(), [&] {
+                auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (modal == nullptr || modal == window.get()) return;
+                answer.stop();
+                shown << modal->metaObject()->className();
+                if (auto* convert = qobject_cast<ConvertSaveDialog*>(modal)) {
+                    shown << convert->findChild<QLabel*>("destination")->toolTip();
+                    convert->SaveAll();
+                    return convert->Stop();
+                }
+                if (!c.pick) return modal->reject();
+                qobject_cast<QFileDialog*>(modal)->setDirectory(target.path());
+                QMetaObject::invokeMethod(modal, "accept");
+                answer.start();
+            });
+            answer.start(20);
+            window->ConvertAndSaveCommand();
+            answer.stop();
+            QStringList wanted{c.askedBy};
+            if (c.pick) wanted << "ConvertSaveDialog" << target.path();
+            QCOMPARE(shown, wanted);
+            QCOMPARE(prompter.records.size(), c.card ? 0 : 1);
+            if (!c.card)
+                QCOMPARE(prompter.records.first().text, UiTexts::Text("convert.no_folder"));
+            if (c.pick) QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 2);
+        }
     }
 
     void convertWithAnEmptyListSays116() {

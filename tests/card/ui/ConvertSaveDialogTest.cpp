@@ -11,6 +11,9 @@
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/Prompter.h"
+#include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -93,30 +96,66 @@ private Q_SLOTS:
         QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
     }
 
-    void stopDuringSaveAllAsksAndStopsBeforeTheNextImage() {
-        Fill(6);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        prompter.confirmAnswers = {true};
-        bool clicked = false;
-        int clickedSignals = -1;
-        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
-            if (clicked || !list->at(0).saved) return;
-            clicked = true;
-            QTimer::singleShot(0, [&] {
-                auto* stop = dialog.findChild<QAbstractButton*>("stop");
-                QSignalSpy spy(stop, &QAbstractButton::clicked);
-                QTest::mouseClick(stop, Qt::LeftButton);
-                clickedSignals = spy.count();
+    // After Save All the dialog says what the run did, and its way out is Close again.
+    void theEndOfSaveAllSaysWhatItDid() {
+        using L = QStringList;
+        struct Case {
+            L existing;  // on the card before the run; "x/": the card folder cannot be made
+            std::deque<int> answers;
+            L result;
+        } const cases[] = {
+            {{}, {}, {"Done.", "Written: 3 of 3 images"}},
+            {{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"},
+             {overwrite::No, overwrite::No, overwrite::No},
+             {"Done.", "Written: 0 of 3 images", "Skipped: 3"}},
+            {{"DUVU0002.JPG"},
+             {overwrite::Cancel},
+             {"Stopped before the end.", "Written: 1 of 3 images"}},
+            {{"x/"}, {}, {"Stopped before the end.", "Written: 0 of 3 images", "Failed: 1"}},
+        };
+        for (const Case& c : cases) {
+            Fill(3);
+            QDir().mkpath(Card());
+            for (const QString& name : c.existing) {
+                QFile file(QDir(Card()).filePath(name.chopped(name.endsWith('/'))));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                if (name.endsWith('/')) settings.destination = file.fileName() + "/DCIM";
+            }
+            prompter.overwriteAnswers = c.answers;
+            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+            auto* way = dialog.findChild<SkinButton*>("stop");
+            int duringRun = 0;
+            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog,
+                    [&] { duringRun = way->CurrentBitmap(); });
+            dialog.SaveAll();
+            QCOMPARE(dialog.progressText().split('\n'), c.result);
+            QCOMPARE(way->CurrentBitmap(), skin::kCloseButton.normal);
+            if (duringRun != 0) QCOMPARE(duringRun, skin::kStopButton.normal);
+        }
+    }
+
+    // Stop and Escape both ask 147 during a run; OK stops it before the next image.
+    void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage() {
+        for (const bool escape : {false, true}) {
+            Fill(6);
+            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            prompter.confirmAnswers = {true};
+            bool stopped = false;
+            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
+                if (stopped || !list->at(0).saved) return;
+                stopped = true;
+                QTimer::singleShot(0, &dialog, [&] {
+                    if (escape) return QTest::keyClick(&dialog, Qt::Key_Escape);
+                    QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
+                });
             });
-        });
-        dialog.SaveAll();
-        QCOMPARE(clickedSignals, 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
-        QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
-        QVERIFY(!dialog.running());
-        QVERIFY(dialog.isEnabled());
+            dialog.SaveAll();
+            QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
+            QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
+            QVERIFY(dialog.isVisible() && !dialog.running());
+        }
     }
 
     // Another run (a batch run) writes into the folder: Save All waits with the window alive,
@@ -158,7 +197,8 @@ private Q_SLOTS:
         QVERIFY(waited);
         QCOMPARE(Written(), written);
         QCOMPARE(prompter.Ids(), stop ? QList<int>{msg::ConfirmStop} : QList<int>{});
-        QCOMPARE(text->text(), QString("%1 / 2 images").arg(written.size()));
+        QCOMPARE(text->text(), stop ? QString("Stopped before the end.\nWritten: 0 of 2 images")
+                                    : QString("Done.\nWritten: 2 of 2 images"));
         QVERIFY(!dialog.running());
     }
 
