@@ -92,8 +92,9 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
             }
             batchOptionSeen = true;
         } else if (name == QLatin1String("--size")) {
-            Choose<int>(name, value(), {{"xga", 0}, {"svga", 1}, {"sxga", 2}}, &batch.sizeIndex,
-                        &error);
+            Choose<int>(name, value(),
+                        {{"xga", 0}, {"svga", 1}, {"sxga", 2}, {"wxga", 3}, {"fhd", 4}},
+                        &batch.sizeIndex, &error);
             batchOptionSeen = true;
         } else if (name == QLatin1String("--quality")) {
             Choose<int>(name, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}},
@@ -154,26 +155,29 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [--verbose] [PATH]...\n"
         "       vimbrelcastor --batch (--card ROOT [--folder NNN] | --dest DIR)\n"
-        "                     [--size svga|xga|sxga] [--quality 1-5] [--format jpeg|png|auto]\n"
+        "                     [--size svga|xga|sxga|wxga|fhd] [--quality 1-5]\n"
+        "                     [--format jpeg|png|auto]\n"
         "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
         "                     [--lang en|ja] PATH...\n"
         "\n"
         "Prepares still images for a projector: imports photos and presentation slides,\n"
-        "lets you order them, and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024)\n"
-        "JPEG files onto a memory card in the camera folder layout.\n"
+        "lets you order them, and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024,\n"
+        "1280 x 800, 1920 x 1080) JPEG files onto a memory card in the camera folder\n"
+        "layout.\n"
         "\n"
         "Without --batch the window opens and the PATHs (image files, folders and\n"
         "presentations) are imported into it.\n"
         "\n"
         "With --batch no window opens: the PATHs are imported in order (images by their\n"
-        "extension .jpg .png .bmp .tif, presentations .ppt .pptx .odp as 800 x 600 slides\n"
-        "through LibreOffice; folders by their files, sorted by name, without their\n"
-        "sub-folders) and written in that order:\n"
+        "extension .jpg .jpeg .jpe .png .bmp .tif .tiff, presentations .ppt .pptx .odp as\n"
+        "800 x 600 slides through LibreOffice; folders by their files, sorted by name,\n"
+        "without their sub-folders) and written in that order:\n"
         "  --card ROOT      into ROOT/DCIM/NNNRODIV as DUVU0001.JPG onward, with the Exif\n"
         "                   block and thumbnail; NNN is the first free folder number\n"
         "  --folder NNN     the folder number to use instead (100 to 999)\n"
         "  --dest DIR       into the folder DIR instead of a card\n"
-        "  --size S         svga 800 x 600 (default), xga 1024 x 768, sxga 1280 x 1024\n"
+        "  --size S         svga 800 x 600 (default), xga 1024 x 768, sxga 1280 x 1024,\n"
+        "                   wxga 1280 x 800, fhd 1920 x 1080\n"
         "  --quality Q      1 (low) to 5 (high, default)\n"
         "  --format F       jpeg (default), png, or auto (PNG where it is smaller)\n"
         "  --on-conflict A  when a file of the same number exists: ask (on a terminal),\n"

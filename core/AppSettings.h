@@ -10,7 +10,7 @@ struct AppSettings {
     int formatIndex = 1;             // 0 automatic, 1 JPEG, 2 PNG
     int qualityPosition = 5;         // 1 (Low) to 5 (High)
     bool exifOption = true;          // write the Exif block
-    int sizeIndex = 1;               // 0 XGA, 1 SVGA, 2 SXGA
+    int sizeIndex = 1;               // 0 XGA, 1 SVGA, 2 SXGA, 3 WXGA, 4 Full HD
     bool thumbnailOption = true;     // embed a thumbnail
     QString cardFolder;              // the card folder chosen in the destination dialog
     QString otherFolder;             // a folder chosen in the folder browser

@@ -44,11 +44,14 @@ struct OutputSize {
     const char* label;  // the size list's text
 };
 
-// Indexed by AppSettings::sizeIndex.
-inline constexpr std::array<OutputSize, 3> kSizeTable{{
+// Indexed by AppSettings::sizeIndex. The three 4:3 and 5:4 sizes come first, in their
+// order; the wide sizes of newer projectors follow.
+inline constexpr std::array<OutputSize, 5> kSizeTable{{
     {1024, 768, "XGA   ( 1024 x 768 )"},
     {800, 600, "SVGA (  800 x 600 )"},
     {1280, 1024, "SXGA ( 1280 x 1024 )"},
+    {1280, 800, "WXGA ( 1280 x 800 )"},
+    {1920, 1080, "Full HD ( 1920 x 1080 )"},
 }};
 
 // AppSettings::formatIndex.

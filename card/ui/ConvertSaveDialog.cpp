@@ -1,5 +1,6 @@
 #include "card/ui/ConvertSaveDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
@@ -140,7 +141,10 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         sizes_->addItem(QString::fromLatin1(size.label));
     }
     sizes_->setGeometry(kSavePanel.left() + 72, kSavePanel.top() + 10, 146, 24);
-    sizes_->setCurrentIndex(std::clamp(settings_.sizeIndex, 0, 2));
+    // The wide sizes' labels are longer than the box; the open list shows them whole.
+    sizes_->view()->setMinimumWidth(sizes_->view()->sizeHintForColumn(0) + 8);
+    sizes_->setCurrentIndex(
+        std::clamp(settings_.sizeIndex, 0, static_cast<int>(imaging::kSizeTable.size()) - 1));
     connect(sizes_, &QComboBox::currentIndexChanged, this,
             [this](int index) { settings_.sizeIndex = index; });
     comboLabel("convert.format", kSavePanel.top() + 44);

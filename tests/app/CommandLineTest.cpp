@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/ImagingConstants.h"
+
 namespace {
 
 TEST(CommandLine, Table) {
@@ -99,6 +101,26 @@ TEST(CommandLine, BatchOptions) {
         EXPECT_EQ(parsed.batch.conflictAnswer, p.answer);
         EXPECT_EQ(parsed.batch.askOnConflict, p.ask);
     }
+
+    // Each size name picks its row of the size table; the wide ones come after the three.
+    const struct {
+        const char* name;
+        int width;
+        int height;
+    } sizes[] = {{"xga", 1024, 768},
+                 {"svga", 800, 600},
+                 {"sxga", 1280, 1024},
+                 {"wxga", 1280, 800},
+                 {"fhd", 1920, 1080}};
+    for (const auto& s : sizes) {
+        const ProgramOptions parsed =
+            ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--size", s.name, "x"});
+        ASSERT_TRUE(parsed.batch.sizeIndex.has_value()) << s.name;
+        EXPECT_EQ(imaging::kSizeTable.at(*parsed.batch.sizeIndex).width, s.width) << s.name;
+        EXPECT_EQ(imaging::kSizeTable.at(*parsed.batch.sizeIndex).height, s.height) << s.name;
+    }
+    EXPECT_FALSE(ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--size", "4k", "x"})
+                     .error.isEmpty());
 }
 
 }  // namespace

@@ -159,18 +159,55 @@ TEST(JpegOutput, BaselineWith420SamplingAtTheQualityOfTheTable) {
     }
 }
 
-TEST(JpegOutput, ThumbnailIsLetterboxedForSxga) {
-    QTemporaryDir temp;
-    const QString path = SaveConverted(temp.path(), Solid(1280, 1024, Qt::white), 2, 2, true);
-    const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
-    QProcess extract;
-    extract.setStandardOutputFile(thumbnail);
-    extract.start("exiftool", {"-b", "-ThumbnailImage", path});
-    ASSERT_TRUE(extract.waitForFinished());
-    // 1280 x 1024 fits 160 x 120 as 150 x 120: five black columns on each side.
-    EXPECT_LT(PixelAt(thumbnail, 1, 60).lightness(), 30);
-    EXPECT_GT(PixelAt(thumbnail, 80, 60).lightness(), 225);
-    EXPECT_LT(PixelAt(thumbnail, 158, 60).lightness(), 30);
+// The 160 x 120 thumbnail letterboxes a frame of another aspect, read back by exiftool: a
+// white picture filling the frame shows white inside the bars and black outside.
+TEST(JpegOutput, ThumbnailIsLetterboxedForEveryOtherAspect) {
+    struct Case {
+        const char* name;
+        int sizeIndex;
+        QRect picture;  // the frame's place in the thumbnail
+    } const cases[] = {
+        {"sxga_150x120_five_columns_each_side", 2, {5, 0, 150, 120}},
+        {"wxga_160x100_ten_rows_above_and_below", 3, {0, 10, 160, 100}},
+        {"full_hd_160x90_fifteen_rows_each", 4, {0, 15, 160, 90}},
+        {"svga_no_bars", 1, {0, 0, 160, 120}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir temp;
+        const OutputSize size = kSizeTable[c.sizeIndex];
+        const QString path = SaveConverted(temp.path(), Solid(size.width, size.height, Qt::white),
+                                           c.sizeIndex, 2, true);
+        const vips::VImage written = vips::VImage::new_from_file(QFile::encodeName(path));
+        EXPECT_EQ(written.width(), size.width);
+        EXPECT_EQ(written.height(), size.height);
+        const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
+        QProcess extract;
+        extract.setStandardOutputFile(thumbnail);
+        extract.start("exiftool", {"-b", "-ThumbnailImage", path});
+        ASSERT_TRUE(extract.waitForFinished());
+        const vips::VImage thumb = vips::VImage::new_from_file(QFile::encodeName(thumbnail));
+        ASSERT_EQ(thumb.width(), 160);
+        ASSERT_EQ(thumb.height(), 120);
+        const QRect& p = c.picture;
+        // Two pixels inside each edge of the frame, and two outside where there is a bar.
+        const QPoint inside[] = {{p.left() + 2, p.center().y()},
+                                 {p.right() - 2, p.center().y()},
+                                 {p.center().x(), p.top() + 2},
+                                 {p.center().x(), p.bottom() - 2}};
+        for (const QPoint& at : inside)
+            EXPECT_GT(PixelAt(thumbnail, at.x(), at.y()).lightness(), 225)
+                << at.x() << "," << at.y();
+        const QPoint outside[] = {{p.left() - 2, p.center().y()},
+                                  {p.right() + 2, p.center().y()},
+                                  {p.center().x(), p.top() - 2},
+                                  {p.center().x(), p.bottom() + 2}};
+        for (const QPoint& at : outside) {
+            if (!QRect(0, 0, 160, 120).contains(at)) continue;
+            EXPECT_LT(PixelAt(thumbnail, at.x(), at.y()).lightness(), 30)
+                << at.x() << "," << at.y();
+        }
+    }
 }
 
 TEST(JpegOutput, PlainJpegHasOnlyTheJfifSegment) {

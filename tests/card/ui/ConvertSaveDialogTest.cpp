@@ -85,13 +85,17 @@ private Q_SLOTS:
     void saveAllWritesEveryImageAndTheChosenSize() {
         Fill(3);
         ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.findChild<QComboBox*>("sizes")->setCurrentIndex(0);  // XGA
+        auto* sizes = dialog.findChild<QComboBox*>("sizes");
+        QCOMPARE(sizes->count(), 5);
+        QCOMPARE(sizes->currentIndex(), 1);  // SVGA unless chosen
+        sizes->setCurrentIndex(4);           // Full HD
         dialog.SaveAll();
         QCOMPARE(Written(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
-        QCOMPARE(dialog.sizeIndex(), 0);
+        QCOMPARE(dialog.sizeIndex(), 4);
         const vips::VImage written =
             vips::VImage::new_from_file(QFile::encodeName(QDir(Card()).filePath("DUVU0002.JPG")));
-        QCOMPARE(written.width(), 1024);
+        QCOMPARE(written.width(), 1920);
+        QCOMPARE(written.height(), 1080);
         QVERIFY(!unsaved);
         QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
     }
