@@ -1,11 +1,13 @@
 #include "app/BatchRun.h"
 
 #include <glib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <csignal>
 #include <deque>
 
@@ -146,10 +148,21 @@ public:
     // The policy's answer is the same for every question.
     bool AnswersFixed() const override { return answer_.has_value(); }
 
-    // A progress line that the next message or path overwrites (terminals only).
-    void Progress(int done, int count) {
-        if (!::isatty(::fileno(err_))) return;
-        Print(err_, QStringLiteral("\r  %1 / %2 ").arg(done).arg(count));
+    // True when the run shows a progress line (standard error is a terminal).
+    bool ShowsProgress() const { return ::isatty(::fileno(err_)); }
+
+    // One progress line that the next message or path overwrites: the count, the total and
+    // the file, cut to the terminal's width so that it stays one line (terminals only).
+    void Progress(int done, int total, const QString& file) {
+        const int fd = ::fileno(err_);
+        if (!::isatty(fd)) return;
+        winsize window = {};
+        const int columns = ::ioctl(fd, TIOCGWINSZ, &window) == 0 && window.ws_col > 0
+                                ? window.ws_col
+                                : kDefaultColumns;
+        QString line = QStringLiteral("  %1 / %2  %3").arg(done).arg(total).arg(file);
+        if (line.size() >= columns) line = line.left(std::max(0, columns - 2)) + u'~';
+        Print(err_, QStringLiteral("\r\033[K") + line);
         progressShown_ = true;
     }
 
@@ -186,6 +199,7 @@ private:
     std::FILE* err_;
     std::optional<int> answer_;
     bool progressShown_ = false;
+    static constexpr int kDefaultColumns = 80;
 };
 
 // The images and presentations a path stands for, in order, without loading anything; what
@@ -195,6 +209,7 @@ public:
     struct Item {
         bool presentation;
         QString path;
+        bool counted = true;  // in the progress line's total (not an image refused ahead)
     };
 
     explicit CollectingSink(Prompter& prompter) : prompter_(prompter) {}
@@ -360,6 +375,13 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         ImportPath(path, counter, ImportMode::Load, &collected);
     }
     std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
+    // The progress line's total is right from its first line: images that the import will
+    // refuse are found ahead by their headers (only where the line is shown: it costs a read).
+    if (prompter.ShowsProgress()) {
+        for (CollectingSink::Item& item : queue) {
+            if (!item.presentation) item.counted = ImageLoader::Examine(item.path).message == 0;
+        }
+    }
     bool importCut = false;  // the work folder's drive filled up
     const auto feedOne = [&]() -> bool {
         if (queue.empty() || stop) return false;
@@ -404,12 +426,14 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     // An image that cannot be decoded is reported and passed over; a failure of the
     // destination still ends the run.
     run.SetGoOnPastBadImages(true);
-    const bool completed =
-        run.SaveAll(stop, [&](int position, int count, const ImageOutcome& outcome) {
-            prompter.ClearProgress();
-            if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));
-            prompter.Progress(position, count);
-        });
+    const bool completed = run.SaveAll(stop, [&](int position, int, const ImageOutcome& outcome) {
+        prompter.ClearProgress();
+        if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));
+        // What is still to be imported counts from the start, so the total is right from
+        // the first line (a presentation counts once until it shows its slides).
+        const int total = int(list.count() + queue.size());
+        prompter.Progress(position, total, QFileInfo(list.at(position - 1).sourcePath).fileName());
+    });
     prompter.ClearProgress();
     const Tally tally = Count(run.outcomes());
     if (stop) return stopped(tally.written);

@@ -50,6 +50,16 @@ ImageLoader::ImageLoader(WorkingList& list, Prompter& prompter, QString workFold
     : list_(list), prompter_(prompter), workFolder_(std::move(workFolder)) {}
 
 ImageLoader::Examined ImageLoader::ExamineAndCopy(const QString& path) {
+    Examined result = Examine(path);
+    if (result.message != 0) return result;
+    // An entry without its copy would fail later in every preview and save, so a copy that
+    // cannot be made refuses the image.
+    result.workPath = MakeWorkCopy(path);
+    result.message = result.workPath.isEmpty() ? msg::WrongImageFile : 0;
+    return result;
+}
+
+ImageLoader::Examined ImageLoader::Examine(const QString& path) {
     Examined result;
     // Only regular files: a pipe or a device would block the examination forever.
     if (!QFileInfo(path).isFile()) return result;
@@ -72,10 +82,7 @@ ImageLoader::Examined ImageLoader::ExamineAndCopy(const QString& path) {
     const bool turned = imaging::SwapsSides(examiner.InfoOrientation());
     result.width = int(turned ? examiner.InfoHeight() : examiner.InfoWidth());
     result.height = int(turned ? examiner.InfoWidth() : examiner.InfoHeight());
-    // An entry without its copy would fail later in every preview and save, so a copy that
-    // cannot be made refuses the image.
-    result.workPath = MakeWorkCopy(path);
-    result.message = result.workPath.isEmpty() ? msg::WrongImageFile : 0;
+    result.message = 0;
     return result;
 }
 

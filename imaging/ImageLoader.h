@@ -37,6 +37,10 @@ public:
     using Runner = std::function<Examined(const std::function<Examined()>& work)>;
     void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
+    // The examination alone, without the copy: what AddImage would say of the file (reading
+    // only its header). Any thread.
+    static Examined Examine(const QString& path);
+
 private:
     Examined ExamineAndCopy(const QString& path);
     // The work copy in the work folder, "TMP" and a unique suffix; empty on failure, when

@@ -206,3 +206,30 @@ TEST(BatchModeUsage, ErrorsExitWith2) {
 }
 
 }  // namespace
+
+namespace {
+
+// On a terminal the run shows one progress line, the count, the total and the file, with the
+// right total from the first line; into a pipe or a file nothing of it is written.
+TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        WriteJpeg(Solid(320, 240, Qt::red), In(name));
+    WriteBytes(In("d broken.jpg"), "not a picture");
+    const QString program = VC_PROGRAM;
+    // `script` runs the program with a terminal as its standard error.
+    const QString command =
+        QString("'%1' --batch --lang en --card '%2' '%3'").arg(program, card, in);
+    QProcess terminal;
+    terminal.start("script", {"-qfec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(120000));
+    const QString shown = QString::fromLocal8Bit(terminal.readAllStandardOutput());
+    for (const char* line : {"  1 / 3  a.jpg", "  2 / 3  b.jpg", "  3 / 3  c.jpg"})
+        EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
+
+    const Result piped = RunProgram({"--batch", "--card", card, "--folder", "101", in});
+    EXPECT_EQ(piped.out.count('\n'), 3);
+    EXPECT_FALSE(piped.err.contains('\r')) << piped.err.toStdString();
+    EXPECT_FALSE(piped.err.contains(" / ")) << piped.err.toStdString();
+}
+
+}  // namespace
