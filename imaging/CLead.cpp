@@ -378,15 +378,15 @@ bool CLead::LoadExifThumbnail(const QString& file) {
                 throw;
             }
             vips_area_unref(VIPS_AREA(blob));
-            // Decoded now and strictly: a thumbnail with any damage in it is not used.
-            image = Normalise(image, false).copy_memory();
+            image = Normalise(image, false);
             if (stored->orientation != 1) {
                 image = image.copy();
                 image.set(VIPS_META_ORIENTATION, stored->orientation);
-                image = image.autorot().copy_memory();
+                image = image.autorot();
             }
+            // Decoded now and strictly: a thumbnail with any damage in it is not used.
             LeadImage loaded;
-            loaded.image_ = image;
+            loaded.image_ = image.copy_memory();
             return loaded;
         },
         LeadError::Kind::Unreadable);
