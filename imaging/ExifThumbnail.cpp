@@ -8,9 +8,9 @@
 
 namespace {
 
-// Cameras write the Exif block first, some programs after a JFIF segment or two; a file that
-// has not shown it within this many segments is not read any further.
-constexpr int kSegmentsSearched = 16;
+// The segments before the image data: an Exif block, a few more application segments, the
+// tables and the frame header. A file with more is not read any further.
+constexpr int kSegmentsSearched = 64;
 constexpr int kCompressionJpeg = 6;
 
 struct ExifDataFree {
@@ -21,13 +21,15 @@ bool ReadByte(QFile& in, uchar* byte) {
     return in.getChar(reinterpret_cast<char*>(byte));
 }
 
-// The payload of the first APP1 segment that holds an Exif block ("Exif\0\0", then the TIFF
-// structure); empty when the segments up to the image data hold none, or are damaged.
+// The payload of the APP1 segment that holds the Exif block ("Exif\0\0", then the TIFF
+// structure); empty when the segments up to the image data hold none, or more than one (the
+// photo's loader takes the last, and the two might not agree), or are damaged.
 QByteArray ReadExifSegment(QFile& in) {
     uchar soi[2] = {0, 0};
     if (!ReadByte(in, &soi[0]) || !ReadByte(in, &soi[1]) || soi[0] != 0xFF || soi[1] != 0xD8) {
         return QByteArray();
     }
+    QByteArray exif;
     for (int segment = 0; segment < kSegmentsSearched; ++segment) {
         uchar marker = 0;
         if (!ReadByte(in, &marker) || marker != 0xFF) return QByteArray();
@@ -35,9 +37,10 @@ QByteArray ReadExifSegment(QFile& in) {
         while (marker == 0xFF) {
             if (!ReadByte(in, &marker)) return QByteArray();
         }
-        // The image data starts (or the file ends, or a marker without a length stands where
-        // none belongs): no Exif block before it.
-        if (marker == 0xDA || marker == 0xD9 || marker == 0x00 || marker == 0x01 ||
+        // The image data starts: only its first marker is read, none of the data.
+        if (marker == 0xDA) return exif;
+        // The file ends, or a marker without a length stands where none belongs.
+        if (marker == 0xD9 || marker == 0x00 || marker == 0x01 ||
             (marker >= 0xD0 && marker <= 0xD8)) {
             return QByteArray();
         }
@@ -53,7 +56,9 @@ QByteArray ReadExifSegment(QFile& in) {
         const QByteArray payload = in.read(length - 2);
         if (payload.size() != length - 2) return QByteArray();
         // An APP1 segment may also hold XMP; the Exif block is the one with its header.
-        if (payload.startsWith(QByteArray("Exif\0\0", 6))) return payload;
+        if (!payload.startsWith(QByteArray("Exif\0\0", 6))) continue;
+        if (!exif.isEmpty()) return QByteArray();
+        exif = payload;
     }
     return QByteArray();
 }
