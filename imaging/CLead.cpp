@@ -84,6 +84,10 @@ auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> declt
     }
 }
 
+// The thumbnail stored in an Exif block fits one 64 KB segment: a header that claims more
+// than this is damage, and decoding it would take memory for nothing.
+constexpr int kMaxStoredThumbnailSide = 2048;
+
 bool IsJpeg(int format) {
     return format == kFormatJpeg || format == kFormatJpegExif;
 }
@@ -378,6 +382,11 @@ bool CLead::LoadExifThumbnail(const QString& file) {
                 throw;
             }
             vips_area_unref(VIPS_AREA(blob));
+            if (image.width() > kMaxStoredThumbnailSide ||
+                image.height() > kMaxStoredThumbnailSide) {
+                throw LeadError("the stored thumbnail claims an impossible size",
+                                LeadError::Kind::Unreadable);
+            }
             image = Normalise(image, false);
             if (stored->orientation != 1) {
                 image = image.copy();
