@@ -9,6 +9,7 @@
 #include "imaging/BmpReader.h"
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
+#include "imaging/ExifThumbnail.h"
 #include "imaging/FileFormat.h"
 #include "imaging/GifFrame.h"
 #include "imaging/ImagingConstants.h"
@@ -82,6 +83,10 @@ auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> declt
         throw LeadError(error.what(), kind);
     }
 }
+
+// The thumbnail stored in an Exif block fits one 64 KB segment: a header that claims more
+// than this is damage, and decoding it would take memory for nothing.
+constexpr int kMaxStoredThumbnailSide = 2048;
 
 bool IsJpeg(int format) {
     return format == kFormatJpeg || format == kFormatJpegExif;
@@ -359,6 +364,42 @@ void CLead::LoadImage(const QString& file, int bits, int /*page*/, int /*pages*/
     }
     held_ = OpenFile(file, sniffed.format, sniffed.oneBit, bits, false, sniffed.damage,
                      sniffed.interlaced);
+}
+
+bool CLead::LoadExifThumbnail(const QString& file) {
+    const std::optional<ExifThumbnail> stored = ReadExifThumbnail(file);
+    if (!stored) return false;
+    held_ = Guard(
+        [&] {
+            // The blob holds its own copy of the bytes for as long as the loader reads them.
+            VipsBlob* blob = vips_blob_copy(stored->jpeg.constData(), size_t(stored->jpeg.size()));
+            VImage image;
+            try {
+                image = VImage::jpegload_buffer(
+                    blob, VImage::option()->set("fail_on", VIPS_FAIL_ON_WARNING));
+            } catch (...) {
+                vips_area_unref(VIPS_AREA(blob));
+                throw;
+            }
+            vips_area_unref(VIPS_AREA(blob));
+            if (image.width() > kMaxStoredThumbnailSide ||
+                image.height() > kMaxStoredThumbnailSide) {
+                throw LeadError("the stored thumbnail claims an impossible size",
+                                LeadError::Kind::Unreadable);
+            }
+            image = Normalise(image, false);
+            if (stored->orientation != 1) {
+                image = image.copy();
+                image.set(VIPS_META_ORIENTATION, stored->orientation);
+                image = image.autorot();
+            }
+            // Decoded now and strictly: a thumbnail with any damage in it is not used.
+            LeadImage loaded;
+            loaded.image_ = image.copy_memory();
+            return loaded;
+        },
+        LeadError::Kind::Unreadable);
+    return true;
 }
 
 template <typename Compute>

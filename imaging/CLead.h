@@ -78,6 +78,11 @@ public:
 
     // Reads a file into the held image (bits 0: as stored; 24: three samples).
     void LoadImage(const QString& file, int bits = 0, int page = 0, int pages = -1);
+    // Reads the thumbnail a camera stored in a JPEG's Exif block into the held image, decoded
+    // in full and turned upright by the photo's orientation; the photo's own data is not read.
+    // False, and the held image unchanged, when the file has no such thumbnail; LeadError of
+    // kind Unreadable when it has one that does not decode without a warning.
+    bool LoadExifThumbnail(const QString& file);
     float ImageWidth() const;
     float ImageHeight() const;
     int ImageBits() const;

@@ -1,5 +1,7 @@
 #include "thumbs/ThumbnailRenderer.h"
 
+#include <cmath>
+
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
@@ -47,13 +49,42 @@ void ThumbnailRenderer::WaitForDone() {
     pool_.waitForDone();
 }
 
+namespace {
+
+// Whether the thumbnail a camera stored in the file can stand in for the decoded picture, as
+// the lead holds it (upright): it shows the picture's aspect within 1 %, so that the cell
+// shows neither bars nor a stretched picture, and covers the whole box, so that it is only
+// ever scaled down. A picture no larger than the box keeps its own size in the cell and is
+// decoded (that is quick).
+bool StandsIn(const CLead& thumbnail, int imageWidth, int imageHeight) {
+    if (imageWidth <= thumbs::kBoxWidth && imageHeight <= thumbs::kBoxHeight) return false;
+    const double width = thumbnail.ImageWidth();
+    const double height = thumbnail.ImageHeight();
+    if (width < thumbs::kBoxWidth || height < thumbs::kBoxHeight) return false;
+    const double ratio = (width / height) / (double(imageWidth) / imageHeight);
+    return std::abs(ratio - 1.0) <= 0.01;
+}
+
+// Loads the file's stored thumbnail into the lead; true when it stands in for the picture.
+bool LoadStoredThumbnail(CLead& lead, const QString& workPath, int imageWidth, int imageHeight) {
+    if (imageWidth <= 0 || imageHeight <= 0) return false;
+    try {
+        return lead.LoadExifThumbnail(workPath) && StandsIn(lead, imageWidth, imageHeight);
+    } catch (const LeadError&) {
+        return false;  // damaged: the picture itself is decoded
+    }
+}
+
+}  // namespace
+
 QImage ThumbnailRenderer::Render(const QString& workPath, int imageWidth, int imageHeight) {
     try {
         CLead lead;
-        lead.LoadImage(workPath, 0, 0, -1);
+        const bool stored = LoadStoredThumbnail(lead, workPath, imageWidth, imageHeight);
+        if (!stored) lead.LoadImage(workPath, 0, 0, -1);
         const float w = lead.ImageWidth();
         const float h = lead.ImageHeight();
-        if (w > thumbs::kBoxWidth || h > thumbs::kBoxHeight) {
+        if (stored || w > thumbs::kBoxWidth || h > thumbs::kBoxHeight) {
             const QRect fitted = thumbs::ThumbnailRect(
                 QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight), imageWidth > 0 ? imageWidth : w,
                 imageHeight > 0 ? imageHeight : h);

@@ -33,7 +33,10 @@ public:
     void WaitForDone();
 
     // One thumbnail: the work copy decoded at a reduced size and fitted into the 104 x 78 box
-    // (images that fit already keep their size). A null image when it cannot be decoded.
+    // (images that fit already keep their size). A JPEG whose Exif block holds a thumbnail
+    // of the picture's aspect and at least the box's size is not decoded: that thumbnail is
+    // fitted instead, turned upright as the picture is. imageWidth and imageHeight are the
+    // picture's upright size. A null image when it cannot be decoded.
     static QImage Render(const QString& workPath, int imageWidth, int imageHeight);
 
 Q_SIGNALS:

@@ -1,12 +1,17 @@
 #include "tests/support/TestImages.h"
 
 #include <gtest/gtest.h>
+#include <libexif/exif-data.h>
+#include <libexif/exif-utils.h>
 #include <zlib.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
+#include <cstdlib>
+#include <cstring>
 
+#include "imaging/ExifBlock.h"
 #include "imaging/ImagingSetup.h"
 
 using vips::VImage;
@@ -39,6 +44,19 @@ QByteArray PngChunk(const char* type, const QByteArray& data) {
         quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
         reinterpret_cast<uchar*>(crc.data()));
     return chunk + crc;
+}
+
+// A SHORT entry of one value in the directory.
+void AddShort(ExifData* data, ExifIfd ifd, ExifTag tag, ExifShort value) {
+    ExifEntry* entry = exif_entry_new();
+    entry->tag = tag;
+    entry->format = EXIF_FORMAT_SHORT;
+    entry->components = 1;
+    entry->size = 2;
+    entry->data = static_cast<unsigned char*>(std::malloc(2));
+    exif_set_short(entry->data, exif_data_get_byte_order(data), value);
+    exif_content_add_entry(data->ifd[ifd], entry);
+    exif_entry_unref(entry);
 }
 
 }  // namespace
@@ -84,6 +102,37 @@ void WriteJpeg(const VImage& image, const QString& path, int quality, bool progr
                                                           ->set("Q", quality)
                                                           ->set("interlace", progressive)
                                                           ->set("strip", orientation == 1));
+}
+
+QByteArray JpegBytes(const VImage& image, int quality) {
+    void* data = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(".jpg", &data, &size,
+                          VImage::option()->set("Q", quality)->set("strip", true));
+    const QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    return bytes;
+}
+
+QByteArray CameraJpeg(const VImage& picture, const QByteArray& thumbnailJpeg, int orientation) {
+    ExifData* data = exif_data_new();
+    exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_set_byte_order(data, EXIF_BYTE_ORDER_MOTOROLA);
+    if (orientation != 0) AddShort(data, EXIF_IFD_0, EXIF_TAG_ORIENTATION, ExifShort(orientation));
+    if (!thumbnailJpeg.isEmpty()) {
+        AddShort(data, EXIF_IFD_1, EXIF_TAG_COMPRESSION, 6);
+        // libexif writes the thumbnail's offset and length, and frees it with free().
+        data->data = static_cast<unsigned char*>(std::malloc(thumbnailJpeg.size()));
+        std::memcpy(data->data, thumbnailJpeg.constData(), thumbnailJpeg.size());
+        data->size = unsigned(thumbnailJpeg.size());
+    }
+    unsigned char* block = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(data, &block, &size);
+    exif_data_unref(data);
+    const QByteArray payload(reinterpret_cast<const char*>(block), int(size));
+    std::free(block);
+    return SpliceExif(JpegBytes(picture), payload);
 }
 
 void WritePng(const VImage& image, const QString& path, int bitDepth, bool palette) {

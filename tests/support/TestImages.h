@@ -23,6 +23,14 @@ vips::VImage Checkerboard(int width, int height);
 
 void WriteJpeg(const vips::VImage& image, const QString& path, int quality = 90,
                bool progressive = false, int orientation = 1);
+// The image as a baseline JPEG without any metadata.
+QByteArray JpegBytes(const vips::VImage& image, int quality = 90);
+// A JPEG laid out as a camera writes it: SOI, an Exif block in big-endian order (as many
+// cameras write it) with the orientation in IFD0 (none when 0) and thumbnailJpeg in IFD1 as a
+// JPEG thumbnail (none when empty), then the picture, stored as given (not turned).
+QByteArray CameraJpeg(const vips::VImage& picture, const QByteArray& thumbnailJpeg,
+                      int orientation);
+
 void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8,
               bool palette = false);
 void WriteTiff(const vips::VImage& image, const QString& path, int bitDepth = 8);

@@ -40,6 +40,14 @@ protected:
         }
     }
 
+    // A file of the given bytes.
+    void AddFile(const QByteArray& bytes, const QString& name) {
+        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        const QString path = QDir(temp.path()).filePath(name + ".jpg");
+        WriteBytes(path, bytes);
+        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+    }
+
     bool WaitUntilRendered(ThumbnailRenderer& renderer) {
         return QTest::qWaitFor([&] { return renderer.idle(); }, 20000);
     }
@@ -63,6 +71,65 @@ TEST_F(ThumbnailRendererTest, EveryEntryGetsAThumbnailFittedToItsBox) {
     // The colour is that entry's own.
     const QColor expected = QColor::fromHsv(80 % 360, 255, 255);
     EXPECT_NEAR(list.at(2).thumbnail.pixelColor(29, 39).hue(), expected.hue(), 6);
+}
+
+// A camera's stored thumbnail is shown when it shows the picture as it is, turned as the
+// picture is; otherwise the picture is decoded. The colours tell which one a cell shows and
+// which way up.
+TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs) {
+    // Thumbnails: blue left, green right; pictures: red left, yellow right.
+    const QColor blue = Qt::blue;
+    const QColor green = Qt::green;
+    const QColor red = Qt::red;
+    const QColor yellow = Qt::yellow;
+    enum class Stored { Sound, CutShort, Garbage };
+    using enum Stored;
+    const struct Row {
+        const char* name;
+        QSize picture;  // as stored, before its orientation is applied
+        int orientation;
+        QSize thumbnail;  // as stored
+        Stored stored;
+        QSize cell;     // the picture's size in its cell
+        QColor first;   // left of the cell's middle (above it in a tall one)
+        QColor second;  // right of it (below it)
+    } rows[] = {
+        {"Landscape", {800, 600}, 1, {160, 120}, Sound, {104, 78}, blue, green},
+        {"UpsideDown", {800, 600}, 3, {160, 120}, Sound, {104, 78}, green, blue},
+        {"TurnedRight", {800, 600}, 6, {160, 120}, Sound, {58, 78}, blue, green},
+        {"TurnedLeft", {800, 600}, 8, {160, 120}, Sound, {58, 78}, green, blue},
+        {"ThreeToTwo", {900, 600}, 1, {160, 107}, Sound, {104, 69}, blue, green},
+        {"FourToThreeOfAThreeToTwo", {900, 600}, 1, {160, 120}, Sound, {104, 69}, red, yellow},
+        {"ThumbnailStoredUpright", {800, 600}, 6, {120, 160}, Sound, {58, 78}, red, yellow},
+        {"TooSmall", {800, 600}, 1, {80, 60}, Sound, {104, 78}, red, yellow},
+        {"NarrowerThanTheBox", {800, 600}, 1, {100, 75}, Sound, {104, 78}, red, yellow},
+        {"CutShort", {800, 600}, 6, {160, 120}, CutShort, {58, 78}, red, yellow},
+        {"Garbage", {800, 600}, 1, {160, 120}, Garbage, {104, 78}, red, yellow},
+        {"PictureSmallerThanTheBox", {80, 60}, 1, {160, 120}, Sound, {80, 60}, red, yellow},
+    };
+    for (const Row& row : rows) {
+        QByteArray thumbnail =
+            JpegBytes(Halves(row.thumbnail.width(), row.thumbnail.height(), blue, green));
+        if (row.stored == CutShort) thumbnail.truncate(thumbnail.size() * 6 / 10);
+        if (row.stored == Garbage) thumbnail = QByteArray("\xFF\xD8") + QByteArray(900, 'x');
+        const vips::VImage picture = Halves(row.picture.width(), row.picture.height(), red, yellow);
+        AddFile(CameraJpeg(picture, thumbnail, row.orientation), row.name);
+    }
+    ThumbnailRenderer renderer(list);
+    ASSERT_TRUE(WaitUntilRendered(renderer));
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        const QImage& shown = list.at(i).thumbnail;
+        ASSERT_EQ(shown.size(), row.cell);
+        const bool tall = shown.height() > shown.width();
+        const QPoint first = tall ? QPoint(shown.width() / 2, shown.height() / 5)
+                                  : QPoint(shown.width() / 5, shown.height() / 2);
+        const QPoint second = tall ? QPoint(shown.width() / 2, shown.height() * 4 / 5)
+                                   : QPoint(shown.width() * 4 / 5, shown.height() / 2);
+        EXPECT_NEAR(shown.pixelColor(first).hue(), row.first.hue(), 8);
+        EXPECT_NEAR(shown.pixelColor(second).hue(), row.second.hue(), 8);
+    }
 }
 
 TEST_F(ThumbnailRendererTest, AFileThatCannotBeDecodedIsMarkedAndNotRetried) {
