@@ -22,7 +22,7 @@
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VC_APP_ID));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());
     BoxPrompter prompter;
     const char* programName = argc > 0 ? argv[0] : nullptr;
