@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk
     # slides: presentations are converted by a headless LibreOffice
     libreoffice-impress-nogui
+    # the package: dpkg-shlibdeps and file find its Depends
+    dpkg-dev file
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
     # screenshots on a virtual display
