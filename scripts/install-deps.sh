@@ -12,8 +12,9 @@ packages=(
     fonts-noto-cjk
     # slides: presentations are converted by a headless LibreOffice
     libreoffice-impress-nogui
-    # the package: dpkg-shlibdeps and file find its Depends
-    dpkg-dev file
+    # the package: dpkg-shlibdeps and file for its Depends, validators of its desktop entry
+    # and AppStream metadata
+    dpkg-dev file desktop-file-utils appstream
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
     # screenshots on a virtual display
