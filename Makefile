@@ -8,7 +8,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: deps build build-asan run test test-fast bench format clean
+.PHONY: deps build build-asan run test test-fast package bench format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -44,6 +44,11 @@ test: build build-asan
 # The suite without the sanitizer build, for a quick round while working.
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package, packed by CPack from the build above (stripped, under /usr):
+# build/vimbrelcastor_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	bash bench/run.sh $(BUILD)

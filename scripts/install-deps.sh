@@ -12,6 +12,9 @@ packages=(
     fonts-noto-cjk qt6-translations-l10n
     # slides: presentations are converted by a headless LibreOffice
     libreoffice-impress-nogui
+    # the package: dpkg-shlibdeps and file for its Depends, validators of its desktop entry
+    # and AppStream metadata
+    dpkg-dev file desktop-file-utils appstream
     # tests: an Exif reader we did not write
     libimage-exiftool-perl
     # screenshots on a virtual display; the windows under a window manager (openbox), placed

@@ -24,7 +24,7 @@ int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     // The pickers and standard buttons that Qt draws speak the language of the program's texts.
     ToolkitTranslation::Install(Messages::CurrentLanguage());
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vimbrelcastor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VC_APP_ID));
     QApplication::setWindowIcon(SkinArt::ProgramIcon());
     BoxPrompter prompter;
     const char* programName = argc > 0 ? argv[0] : nullptr;
