@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "imaging/CLead.h"
+#include "imaging/DecodedRows.h"
 #include "imaging/ImagingConstants.h"
 
 using vips::VImage;
@@ -122,17 +123,26 @@ int GenerateRows(VipsRegion* region, void*, void* data, void*, gboolean*) {
     return 0;
 }
 
-// Run-length coded indices, bottom-up rows; returns false when the data ends before its end
+// Run-length coded indices, bottom-up rows, into rows of width indices followed by a mask of
+// the pixels written (one bit each): a delta, an end of line or of the bitmap skips pixels, and
+// the data of a damaged file ends anywhere. Returns false when the data ends before its end
 // mark (what was decoded is kept).
 bool DecodeRunLength(const QByteArray& data, int width, int height, bool fourBits,
-                     std::vector<uchar>* indices) {
+                     DecodedRows<>* rows) {
     const auto* p = reinterpret_cast<const uchar*>(data.constData());
     const qsizetype n = data.size();
     qsizetype at = 0;
+    // Pixels right of the row are dropped; x stays at width once there, so that no count of
+    // runs can carry it further.
     int x = 0;
     int y = height - 1;  // stored bottom-up
     const auto put = [&](int index) {
-        if (x < width && y >= 0) (*indices)[size_t(y) * width + x] = uchar(index);
+        if (x >= width) return;
+        if (y >= 0) {
+            uchar* row = rows->Row(y);
+            row[x] = uchar(index);
+            row[width + x / 8] |= uchar(1 << (x % 8));
+        }
         ++x;
     };
     while (at + 1 < n) {
@@ -140,7 +150,7 @@ bool DecodeRunLength(const QByteArray& data, int width, int height, bool fourBit
         const int value = p[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) {
+            for (int i = 0; i < count && x < width; ++i) {
                 put(fourBits ? ((i % 2 == 0) ? value >> 4 : value & 0x0F) : value);
             }
             continue;
@@ -154,14 +164,14 @@ bool DecodeRunLength(const QByteArray& data, int width, int height, bool fourBit
                 return true;
             case 2:  // delta
                 if (at + 1 >= n) return false;
-                x += p[at];
+                x = std::min(width, x + p[at]);
                 y -= p[at + 1];
                 at += 2;
                 break;
             default: {  // value literal indices, padded to a 16-bit boundary
                 const qsizetype bytes = fourBits ? (value + 1) / 2 : value;
                 if (at + bytes > n) return false;
-                for (int i = 0; i < value; ++i) {
+                for (int i = 0; i < value && x < width; ++i) {
                     const int byte = p[at + (fourBits ? i / 2 : i)];
                     put(fourBits ? ((i % 2 == 0) ? byte >> 4 : byte & 0x0F) : byte);
                 }
@@ -243,25 +253,25 @@ std::optional<VImage> ReadBitmap(const QString& file, QString* damage) {
 
     if (runLength) {
         in.seek(bitmap->pixelOffset);
-        const QByteArray data = in.readAll();
-        std::vector<uchar> indices(size_t(bitmap->width) * size_t(bitmap->height), 0);
-        if (!DecodeRunLength(data, bitmap->width, bitmap->height, bits == 4, &indices)) {
+        const int rowWidth = bitmap->width;
+        auto rows = std::make_shared<DecodedRows<>>(bitmap->height,
+                                                    size_t(rowWidth) + size_t(rowWidth + 7) / 8);
+        if (!DecodeRunLength(in.readAll(), rowWidth, bitmap->height, bits == 4, rows.get())) {
             *damage = QString::fromLatin1(kCutShort);
         }
-        std::array<uchar, 256 * 3> table{};
-        for (int i = 0; i < 256; ++i)
-            std::copy_n(bitmap->palette[size_t(i)].data(), 3, &table[size_t(3 * i)]);
-        // Both copies go when the function returns; the library keeps its own.
-        VipsImage* pixels = vips_image_new_from_memory_copy(
-            indices.data(), indices.size(), bitmap->width, bitmap->height, 1, VIPS_FORMAT_UCHAR);
-        VipsImage* lut = vips_image_new_from_memory_copy(table.data(), table.size(), 256, 1, 3,
-                                                         VIPS_FORMAT_UCHAR);
-        if (!pixels || !lut) {
-            throw LeadError("out of memory for a bitmap", LeadError::Kind::OutOfMemory);
-        }
-        return VImage(pixels)
-            .maplut(VImage(lut))
-            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+        // Pixels the runs skip or never reach are black, as rows missing from a cut file are.
+        return PaintedImage(
+            rowWidth, bitmap->height, 3, VIPS_INTERPRETATION_sRGB,
+            [rows, rowWidth, palette = bitmap->palette](int y, int left, int count, uchar* out) {
+                const uchar* row = rows->Find(y);
+                for (int x = left; x < left + count; ++x, out += 3) {
+                    if (row && (row[rowWidth + x / 8] >> (x % 8)) & 1) {
+                        std::copy_n(palette[row[x]].data(), 3, out);
+                    } else {
+                        std::fill_n(out, 3, uchar(0));
+                    }
+                }
+            });
     }
 
     if (bitmap->pixelOffset + bitmap->stride * bitmap->height > bitmap->fileSize) {

@@ -3,9 +3,11 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "imaging/CLead.h"
+#include "imaging/DecodedRows.h"
 #include "imaging/ImagingConstants.h"
 
 using vips::VImage;
@@ -48,9 +50,25 @@ void ReadPalette(Bytes& in, int count, Palette* palette) {
     }
 }
 
-// Decodes the LZW stream of a frame into indices, in the frame's storage order; returns how
-// many indices it produced and, when it stopped early, why.
-qint64 DecodeLzw(Bytes& in, int minimumCodeSize, uchar* out, qint64 wanted, std::string* why) {
+// The frame's indices in storage order, each row allocated when the data reaches it.
+class FrameRows {
+public:
+    FrameRows(int width, int height) : width_(width), rows_(height, size_t(width)) {}
+    void Put(qint64 at, uchar index) {
+        if (at % width_ == 0) row_ = rows_.Row(int(at / width_));
+        row_[at % width_] = index;
+    }
+    const DecodedRows<>& rows() const { return rows_; }
+
+private:
+    int width_;
+    DecodedRows<> rows_;
+    uchar* row_ = nullptr;
+};
+
+// Decodes the LZW stream of a frame into its rows, in storage order; returns how many indices
+// it produced and, when it stopped early, why.
+qint64 DecodeLzw(Bytes& in, int minimumCodeSize, FrameRows* out, qint64 wanted, std::string* why) {
     constexpr int kMaxCodes = 4096;
     const int clear = 1 << minimumCodeSize;
     const int end = clear + 1;
@@ -105,7 +123,7 @@ qint64 DecodeLzw(Bytes& in, int minimumCodeSize, uchar* out, qint64 wanted, std:
                 return written;
             }
             first = uchar(code);
-            if (written < wanted) out[written++] = first;
+            if (written < wanted) out->Put(written++, first);
             previous = code;
             continue;
         }
@@ -123,7 +141,7 @@ qint64 DecodeLzw(Bytes& in, int minimumCodeSize, uchar* out, qint64 wanted, std:
         }
         first = uchar(current);
         stack[sp++] = first;
-        while (sp > 0 && written < wanted) out[written++] = stack[--sp];
+        while (sp > 0 && written < wanted) out->Put(written++, stack[--sp]);
         if (next < kMaxCodes) {
             prefix[next] = quint16(previous);
             suffix[next] = first;
@@ -148,8 +166,8 @@ VImage DecodeGifFrame(const QString& file, bool tolerant, QString* damage) {
     int height = bytes.U16();
     const quint8 flags = bytes.U8();
     bytes.Skip(2);  // background colour, aspect
-    if (bytes.ended() || width == 0 || height == 0 || width > kMaxImageSide * 8 ||
-        height > kMaxImageSide * 8) {
+    // A screen of no size takes its frame's, as the library's reader has it.
+    if (bytes.ended() || width > kMaxImageSide * 8 || height > kMaxImageSide * 8) {
         throw LeadError("the screen descriptor is damaged", LeadError::Kind::Unreadable);
     }
     Palette global{};
@@ -179,8 +197,8 @@ VImage DecodeGifFrame(const QString& file, bool tolerant, QString* damage) {
     const int frameWidth = bytes.U16();
     const int frameHeight = bytes.U16();
     const quint8 frameFlags = bytes.U8();
-    Palette palette = global;
-    if (frameFlags & 0x80) ReadPalette(bytes, 2 << (frameFlags & 7), &palette);
+    auto palette = std::make_shared<Palette>(global);
+    if (frameFlags & 0x80) ReadPalette(bytes, 2 << (frameFlags & 7), palette.get());
     const int minimumCodeSize = bytes.U8();
     if (bytes.ended() || minimumCodeSize < 1 || minimumCodeSize > 11) {
         throw LeadError("the image descriptor is damaged", LeadError::Kind::Unreadable);
@@ -194,72 +212,47 @@ VImage DecodeGifFrame(const QString& file, bool tolerant, QString* damage) {
     }
     width = std::max(width, left + frameWidth);
     height = std::max(height, top + frameHeight);
-    // The screen, one byte a pixel, owned by the library image made from it. A frame that
-    // fills the screen in row order is decoded straight into it.
-    const size_t screenSize = size_t(width) * size_t(height);
-    auto* screen = static_cast<uchar*>(g_try_malloc(screenSize));
-    if (!screen) throw LeadError("out of memory for a GIF", LeadError::Kind::OutOfMemory);
-    const bool direct =
-        left == 0 && top == 0 && frameWidth == width && frameHeight == height && !interlaced;
-    std::vector<uchar> indices(direct ? 0 : size_t(frameWidth) * size_t(frameHeight));
-    uchar* frame = direct ? screen : indices.data();
+    // The frame's indices, one byte a pixel in the rows the data reaches; the screen is painted
+    // from them as the pipeline asks for it.
+    auto frame = std::make_shared<FrameRows>(frameWidth, frameHeight);
     std::string why;
     const qint64 decoded =
-        DecodeLzw(bytes, minimumCodeSize, frame, qint64(frameWidth) * frameHeight, &why);
+        DecodeLzw(bytes, minimumCodeSize, frame.get(), qint64(frameWidth) * frameHeight, &why);
     if (!why.empty() && (!tolerant || decoded == 0)) {
-        g_free(screen);
         throw LeadError(why, LeadError::Kind::Unreadable);
     }
     *damage = QString::fromStdString(why);
-    // Black (outside the frame, not decoded, transparent) needs a colour of the table: the
-    // transparent index, else one the frame does not use.
-    std::array<bool, 256> used{};
-    for (qint64 i = 0; i < decoded; ++i) used[frame[i]] = true;
-    int black = transparent;
-    for (int i = 255; black < 0 && i >= 0; --i) {
-        if (!used[size_t(i)]) black = i;
-    }
-    if (black < 0) black = 0;  // every index used and none transparent: rare enough
-    Palette colours = palette;
-    colours[size_t(black)] = {0, 0, 0};
-    if (direct) {
-        std::fill(screen + decoded, screen + screenSize, uchar(black));
-    } else {
-        std::fill(screen, screen + screenSize, uchar(black));
-        // Interlaced frames store rows 0, 8, 16, ..., then 4, 12, ..., then 2, 6, ..., then
-        // 1, 3, ...
-        const int starts[] = {0, 4, 2, 1};
-        const int steps[] = {8, 8, 4, 2};
-        qint64 from = 0;
-        for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass) {
-            for (int y = interlaced ? starts[pass] : 0; y < frameHeight;
-                 y += interlaced ? steps[pass] : 1, from += frameWidth) {
-                if (top + y >= height) continue;
-                const int count = std::max(0, std::min(frameWidth, width - left));
-                uchar* to = screen + size_t(top + y) * width + left;
-                for (int x = 0; x < count && from + x < decoded; ++x) to[x] = indices[from + x];
+    // Interlaced frames store rows 0, 8, 16, ..., then 4, 12, ..., then 2, 6, ..., then 1, 3,
+    // ...: the frame row y is stored as row storedRow(y).
+    const int pass1 = (frameHeight + 7) / 8;
+    const int pass2 = pass1 + (frameHeight + 3) / 8;
+    const int pass3 = pass2 + (frameHeight + 1) / 4;
+    const auto storedRow = [=](int y) {
+        if (!interlaced) return y;
+        if (y % 8 == 0) return y / 8;
+        if (y % 8 == 4) return pass1 + y / 8;
+        if (y % 4 == 2) return pass2 + y / 4;
+        return pass3 + y / 2;
+    };
+    // Black: the screen outside the frame, what was not decoded, the transparent index.
+    return PaintedImage(
+        width, height, 3, VIPS_INTERPRETATION_sRGB, [=](int y, int from, int count, uchar* out) {
+            std::fill_n(out, size_t(count) * 3, uchar(0));
+            if (y < top || y >= top + frameHeight) return;
+            const int stored = storedRow(y - top);
+            const uchar* row = frame->rows().Find(stored);
+            if (!row) return;
+            const qint64 inRow =
+                std::min<qint64>(frameWidth, decoded - qint64(stored) * frameWidth);
+            const int first = std::max(from, left);
+            const int last = int(std::min<qint64>(from + count, left + inRow));
+            for (int x = first; x < last; ++x) {
+                const int index = row[x - left];
+                if (index != transparent) {
+                    std::copy_n((*palette)[size_t(index)].data(), 3, out + size_t(x - from) * 3);
+                }
             }
-        }
-    }
-    indices = {};
-    VipsImage* pixels =
-        vips_image_new_from_memory(screen, screenSize, width, height, 1, VIPS_FORMAT_UCHAR);
-    if (!pixels) {
-        g_free(screen);
-        throw LeadError("out of memory for a GIF", LeadError::Kind::OutOfMemory);
-    }
-    g_signal_connect(pixels, "postclose", G_CALLBACK(+[](VipsImage*, void* data) { g_free(data); }),
-                     screen);
-    std::array<uchar, 256 * 3> table{};
-    for (int i = 0; i < 256; ++i) {
-        for (int c = 0; c < 3; ++c) table[size_t(i * 3 + c)] = colours[size_t(i)][size_t(c)];
-    }
-    VipsImage* lut =
-        vips_image_new_from_memory_copy(table.data(), table.size(), 256, 1, 3, VIPS_FORMAT_UCHAR);
-    const VImage screenImage(pixels);
-    if (!lut) throw LeadError("out of memory for a GIF", LeadError::Kind::OutOfMemory);
-    return screenImage.maplut(VImage(lut))
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+        });
 }
 
 }  // namespace imaging

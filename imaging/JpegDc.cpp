@@ -3,9 +3,12 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <memory>
 #include <vector>
 
 #include "imaging/CLead.h"
+#include "imaging/DecodedRows.h"
 #include "imaging/ImagingConstants.h"
 
 using vips::VImage;
@@ -18,9 +21,13 @@ struct Component {
     int h = 1;
     int v = 1;
     int table = 0;  // quantisation table
+    int quant = 0;  // its DC entry, as it stood when the component's first scan began
+    bool latched = false;
     int blocksWide = 0;
     int blocksHigh = 0;
-    std::vector<int> dc;  // one coefficient a block, quantised
+    // One coefficient a block, quantised, as libjpeg keeps it (16 bits), in block rows
+    // allocated as the scans reach them.
+    std::shared_ptr<DecodedRows<qint16>> dc;
 };
 
 // A DC Huffman table: the codes of each length and the values they stand for.
@@ -72,7 +79,6 @@ public:
         }
         if (at_ + 1 >= size_) throw DamagedData("the file ends inside a scan");
         at_ += 2;
-        marker_ = false;
     }
     // Where the scan's data ends: the next marker other than a restart.
     qsizetype End() const {
@@ -85,36 +91,27 @@ public:
     }
 
 private:
+    // The next byte of data. A marker or the end of the file where the scan still needs bits
+    // ends its reading: the blocks it did not reach keep what earlier scans gave them (every
+    // bit needed past the data would cost no input, and a crafted header asks for millions).
     void Fill() {
-        count_ = 8;
-        if (marker_ || at_ >= size_) {
-            // Past the data: ones, as libjpeg pads; a real end shows as damage later.
-            byte_ = 0xFF;
-            if (at_ >= size_) ended_ = true;
-            return;
+        if (at_ >= size_ || (data_[at_] == 0xFF && at_ + 1 >= size_)) {
+            throw DamagedData("the file ends inside a scan");
         }
         byte_ = data_[at_];
         if (byte_ == 0xFF) {
-            if (at_ + 1 < size_ && data_[at_ + 1] == 0) {
-                at_ += 2;
-            } else {
-                marker_ = true;  // the data ended early
-            }
-            return;
+            if (data_[at_ + 1] != 0) throw DamagedData("a scan's data ends early");
+            ++at_;  // the stuffed zero
         }
         ++at_;
+        count_ = 8;
     }
 
-public:
-    bool ended_ = false;
-
-private:
     const uchar* data_;
     qsizetype size_;
     qsizetype at_;
     int byte_ = 0;
     int count_ = 0;
-    bool marker_ = false;
 };
 
 int Extend(int value, int bits) {
@@ -143,7 +140,7 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
     int adobeTransform = -1;
     bool progressive = false;
     bool ended = false;
-    std::string why;
+    std::string why;  // the first damage found
     qsizetype at = 2;
     try {
         while (at + 2 <= size) {
@@ -159,6 +156,11 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
             if (marker == 0xD9) {
                 ended = true;
                 break;
+            }
+            // Markers without a length: a restart outside a scan, a second start of image.
+            if ((marker >= 0xD0 && marker <= 0xD8) || marker == 0x01) {
+                at += 2;
+                continue;
             }
             if (at + 4 > size) break;
             const int length = (p[at + 2] << 8) | p[at + 3];
@@ -179,8 +181,10 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
                 case 0xCD:
                 case 0xCE:
                 case 0xCF:
+                    if (progressive) throw DamagedData("a second frame header");
                     return std::nullopt;  // not progressive Huffman: libjpeg's
                 case 0xC2: {
+                    if (progressive) throw DamagedData("a second frame header");
                     if (n < 6 || s[0] != 8) return std::nullopt;
                     height = (s[1] << 8) | s[2];
                     width = (s[3] << 8) | s[4];
@@ -209,7 +213,8 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
                         const int mcusHigh = (height + 8 * vMax - 1) / (8 * vMax);
                         c.blocksWide = mcusWide * c.h;
                         c.blocksHigh = mcusHigh * c.v;
-                        c.dc.assign(size_t(c.blocksWide) * c.blocksHigh, 0);
+                        c.dc = std::make_shared<DecodedRows<qint16>>(c.blocksHigh,
+                                                                     size_t(c.blocksWide));
                     }
                     progressive = true;
                     break;
@@ -266,54 +271,79 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
                     const int ss = s[1 + 2 * count];
                     const int ah = s[3 + 2 * count] >> 4;
                     const int al = s[3 + 2 * count] & 15;
+                    // libjpeg's limit: a larger shift leaves no room in 16 bits.
+                    if (ah > 13 || al > 13) throw DamagedData("a scan's shifts are out of range");
                     Bits bits(p, size, at + 2 + length);
                     if (ss == 0) {
-                        std::vector<int> predictor(scan.size(), 0);
-                        const bool interleaved = scan.size() > 1;
-                        const int mcusWide =
-                            interleaved ? (width + 8 * hMax - 1) / (8 * hMax)
-                                        : (((width * scan[0]->h + hMax - 1) / hMax) + 7) / 8;
-                        const int mcusHigh =
-                            interleaved ? (height + 8 * vMax - 1) / (8 * vMax)
-                                        : (((height * scan[0]->v + vMax - 1) / vMax) + 7) / 8;
-                        int untilRestart = restartInterval;
-                        for (int my = 0; my < mcusHigh; ++my) {
-                            for (int mx = 0; mx < mcusWide; ++mx) {
-                                if (restartInterval != 0 && untilRestart == 0) {
-                                    bits.Restart();
-                                    std::fill(predictor.begin(), predictor.end(), 0);
-                                    untilRestart = restartInterval;
-                                }
-                                --untilRestart;
-                                for (size_t c = 0; c < scan.size(); ++c) {
-                                    Component& comp = *scan[c];
-                                    const int bw = interleaved ? comp.h : 1;
-                                    const int bh = interleaved ? comp.v : 1;
-                                    for (int by = 0; by < bh; ++by) {
-                                        for (int bx = 0; bx < bw; ++bx) {
-                                            const int x = mx * bw + bx;
-                                            const int y = my * bh + by;
-                                            int value = 0;
-                                            if (ah == 0) {
-                                                const int t =
-                                                    bits.Decode(dcTables[size_t(tableOf[c] & 3)]);
-                                                if (t > 11)
-                                                    throw DamagedData("a DC difference too large");
-                                                predictor[c] += Extend(bits.Take(t), t);
-                                                value = predictor[c] * (1 << al);
-                                            } else {
-                                                value = bits.Bit() << al;
-                                            }
-                                            if (bits.ended_)
-                                                throw DamagedData("the file ends inside a scan");
-                                            if (x < comp.blocksWide && y < comp.blocksHigh) {
-                                                int& dc = comp.dc[size_t(y) * comp.blocksWide + x];
-                                                dc = ah == 0 ? value : (dc | value);
+                        // libjpeg takes a component's quantisation table as its first scan
+                        // begins; a table defined later is for the later scans.
+                        for (Component* c : scan) {
+                            if (!c->latched) c->quant = quant[size_t(c->table)][0];
+                            c->latched = true;
+                        }
+                        try {
+                            std::vector<int> predictor(scan.size(), 0);
+                            const bool interleaved = scan.size() > 1;
+                            const int mcusWide =
+                                interleaved ? (width + 8 * hMax - 1) / (8 * hMax)
+                                            : (((width * scan[0]->h + hMax - 1) / hMax) + 7) / 8;
+                            const int mcusHigh =
+                                interleaved ? (height + 8 * vMax - 1) / (8 * vMax)
+                                            : (((height * scan[0]->v + vMax - 1) / vMax) + 7) / 8;
+                            int untilRestart = restartInterval;
+                            for (int my = 0; my < mcusHigh; ++my) {
+                                for (int mx = 0; mx < mcusWide; ++mx) {
+                                    if (restartInterval != 0 && untilRestart == 0) {
+                                        bits.Restart();
+                                        std::fill(predictor.begin(), predictor.end(), 0);
+                                        untilRestart = restartInterval;
+                                    }
+                                    --untilRestart;
+                                    for (size_t c = 0; c < scan.size(); ++c) {
+                                        Component& comp = *scan[c];
+                                        const int bw = interleaved ? comp.h : 1;
+                                        const int bh = interleaved ? comp.v : 1;
+                                        for (int by = 0; by < bh; ++by) {
+                                            for (int bx = 0; bx < bw; ++bx) {
+                                                const int x = mx * bw + bx;
+                                                const int y = my * bh + by;
+                                                int value = 0;
+                                                if (ah == 0) {
+                                                    const int t = bits.Decode(
+                                                        dcTables[size_t(tableOf[c] & 3)]);
+                                                    if (t > 11)
+                                                        throw DamagedData(
+                                                            "a DC difference too large");
+                                                    const int difference = Extend(bits.Take(t), t);
+                                                    // As libjpeg: a sum past an int is
+                                                    // damage, a coefficient past 16 bits
+                                                    // wraps.
+                                                    if ((predictor[c] > 0 &&
+                                                         difference > INT_MAX - predictor[c]) ||
+                                                        (predictor[c] < 0 &&
+                                                         difference < INT_MIN - predictor[c])) {
+                                                        throw DamagedData(
+                                                            "a DC coefficient out of range");
+                                                    }
+                                                    predictor[c] += difference;
+                                                    value = qint16(
+                                                        quint16(quint32(predictor[c]) << al));
+                                                } else {
+                                                    value = bits.Bit() << al;
+                                                }
+                                                if (x < comp.blocksWide && y < comp.blocksHigh) {
+                                                    qint16& dc = comp.dc->Row(y)[x];
+                                                    dc = qint16(ah == 0 ? value : (dc | value));
+                                                }
                                             }
                                         }
                                     }
                                 }
                             }
+                        } catch (const DamagedData& error) {
+                            // The blocks the scan did not reach keep what earlier scans gave
+                            // them; the later scans are still read.
+                            if (why.empty()) why = error.what();
                         }
                     }
                     at = bits.End();  // AC scans are stepped over unread
@@ -330,45 +360,46 @@ std::optional<VImage> DecodeProgressiveDc(const QString& file, bool tolerant, QS
         if (!progressive || components.empty()) {
             throw LeadError(error.what(), LeadError::Kind::Unreadable);
         }
-        why = error.what();
+        if (why.empty()) why = error.what();
     }
     if (!why.empty()) {
         if (!tolerant) throw LeadError(why, LeadError::Kind::Unreadable);
         *damage = QString::fromStdString(why);
     }
-    // One pixel a block: the DC coefficient is eight times the block's mean level.
+    // One pixel a block, painted as the pipeline asks: the DC coefficient is eight times the
+    // block's mean level.
     const int outWidth = (width + 7) / 8;
     const int outHeight = (height + 7) / 8;
     const int bands = int(components.size());
-    std::vector<uchar> pixels(size_t(outWidth) * outHeight * bands);
     const bool ycc = bands == 3 && adobeTransform != 0;
-    for (int y = 0; y < outHeight; ++y) {
-        for (int x = 0; x < outWidth; ++x) {
-            std::array<double, 3> level{};
-            for (int c = 0; c < bands; ++c) {
-                const Component& comp = components[size_t(c)];
-                const int bx = std::min(x * comp.h / hMax, comp.blocksWide - 1);
-                const int by = std::min(y * comp.v / vMax, comp.blocksHigh - 1);
-                const int dc = comp.dc[size_t(by) * comp.blocksWide + bx];
-                level[size_t(c)] = dc * quant[size_t(comp.table)][0] / 8.0 + 128;
+    return PaintedImage(
+        outWidth, outHeight, bands, bands == 1 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB,
+        [components, hMax, vMax, ycc](int y, int left, int count, uchar* out) {
+            const size_t bands = components.size();
+            std::array<const qint16*, 3> rows{};
+            for (size_t c = 0; c < bands; ++c) {
+                const Component& comp = components[c];
+                rows[c] = comp.dc->Find(std::min(y * comp.v / vMax, comp.blocksHigh - 1));
             }
-            uchar* out = pixels.data() + (size_t(y) * outWidth + x) * bands;
-            if (ycc) {
-                const double yy = level[0];
-                const double cb = level[1] - 128;
-                const double cr = level[2] - 128;
-                level = {yy + 1.402 * cr, yy - 0.344136 * cb - 0.714136 * cr, yy + 1.772 * cb};
+            for (int x = left; x < left + count; ++x, out += bands) {
+                std::array<double, 3> level{};
+                for (size_t c = 0; c < bands; ++c) {
+                    const Component& comp = components[c];
+                    const int bx = std::min(x * comp.h / hMax, comp.blocksWide - 1);
+                    const int dc = rows[c] ? rows[c][bx] : 0;
+                    level[c] = dc * comp.quant / 8.0 + 128;
+                }
+                if (ycc) {
+                    const double yy = level[0];
+                    const double cb = level[1] - 128;
+                    const double cr = level[2] - 128;
+                    level = {yy + 1.402 * cr, yy - 0.344136 * cb - 0.714136 * cr, yy + 1.772 * cb};
+                }
+                for (size_t c = 0; c < bands; ++c) {
+                    out[c] = uchar(std::clamp(int(std::lround(level[c])), 0, 255));
+                }
             }
-            for (int c = 0; c < bands; ++c) {
-                out[c] = uchar(std::clamp(int(std::lround(level[size_t(c)])), 0, 255));
-            }
-        }
-    }
-    VipsImage* made = vips_image_new_from_memory_copy(pixels.data(), pixels.size(), outWidth,
-                                                      outHeight, bands, VIPS_FORMAT_UCHAR);
-    if (!made) throw LeadError("out of memory for a JPEG", LeadError::Kind::OutOfMemory);
-    return VImage(made).copy(VImage::option()->set(
-        "interpretation", bands == 1 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB));
+        });
 }
 
 }  // namespace imaging

@@ -14,7 +14,8 @@ namespace imaging {
 // 1/8 scaling gives it but for the chroma, which is repeated rather than interpolated.
 // nullopt for a layout this reader leaves to libjpeg (not progressive, not 8-bit, not one or
 // three components, arithmetic coding). Strict: damaged data throws LeadError (Unreadable,
-// with the reason). Tolerant: blocks that could not be read are black and *damage says why.
+// with the reason). Tolerant: blocks that could not be read are mid-grey (no coefficient, as
+// libjpeg leaves them) and *damage says why. Only the block rows the data reaches are held.
 std::optional<vips::VImage> DecodeProgressiveDc(const QString& file, bool tolerant,
                                                 QString* damage);
 

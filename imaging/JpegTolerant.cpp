@@ -3,13 +3,16 @@
 #include <cstdio>
 // After cstdio, which it needs.
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 #include <QFile>
+#include <algorithm>
 #include <csetjmp>
 #include <memory>
-#include <vector>
 
 #include "imaging/CLead.h"
+#include "imaging/DecodedRows.h"
 
 using vips::VImage;
 
@@ -19,7 +22,8 @@ namespace {
 struct Errors {
     jpeg_error_mgr manager;  // first: libjpeg casts the pointer back
     std::jmp_buf jump;
-    std::string words;  // the first warning, or the error that stopped the decoder
+    std::string words;       // the first warning, or the error that stopped the decoder
+    bool dataEnded = false;  // the file ended before the decoder had read it all
 };
 
 // The decoder's words go to the log as the library's own do (shown with --verbose), the
@@ -39,6 +43,7 @@ void OnError(j_common_ptr info) {
 void OnMessage(j_common_ptr info, int level) {
     if (level >= 0) return;
     auto* errors = reinterpret_cast<Errors*>(info->err);
+    if (info->err->msg_code == JWRN_JPEG_EOF) errors->dataEnded = true;
     if (errors->words.empty() || info->err->num_warnings < kLoggedWarnings) {
         char text[JMSG_LENGTH_MAX];
         info->err->format_message(info, text);
@@ -52,16 +57,23 @@ struct Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Plain data the decoding fills; a jump out of libjpeg skips nothing that needs destroying.
+// What the decoding fills; it lives outside the frame a jump out of libjpeg skips.
 struct Picture {
     int width = 0;
     int height = 0;
     int bands = 0;
     bool inverted = false;  // Adobe CMYK stores ink inverted
-    std::vector<JSAMPLE> pixels;
+    // The rows the decoder gave, allocated as it gives them.
+    std::shared_ptr<DecodedRows<JSAMPLE>> rows;
     QByteArray profile;
     bool headerRead = false;
 };
+
+// Once a file in one scan has ended, libjpeg goes on giving rows from no data at all (a
+// 100-byte file would be given all 10,000 rows it claims). It decodes at most a row of blocks
+// ahead of the rows it gives, 32 rows high at the most: the rows past the end of the data that
+// may still hold some of it.
+constexpr JDIMENSION kRowsPastTheEnd = 64;
 
 bool Decode(jpeg_decompress_struct* info, Errors* errors, int shrink, Picture* picture) {
     if (setjmp(errors->jump)) return false;
@@ -93,12 +105,19 @@ bool Decode(jpeg_decompress_struct* info, Errors* errors, int shrink, Picture* p
     picture->width = int(info->output_width);
     picture->height = int(info->output_height);
     picture->bands = info->output_components;
-    const size_t stride = size_t(picture->width) * picture->bands;
-    picture->pixels.assign(stride * picture->height, 0);
-    while (info->output_scanline < info->output_height) {
-        JSAMPROW row = picture->pixels.data() + stride * info->output_scanline;
+    picture->rows = std::make_shared<DecodedRows<JSAMPLE>>(
+        picture->height, size_t(picture->width) * size_t(picture->bands));
+    // A file of several scans is read whole before the first row: every row is then data.
+    const bool oneScan = !jpeg_has_multiple_scans(info);
+    JDIMENSION last = info->output_height;
+    while (info->output_scanline < last) {
+        JSAMPROW row = picture->rows->Row(int(info->output_scanline));
         jpeg_read_scanlines(info, &row, 1);
+        if (oneScan && errors->dataEnded && last == info->output_height) {
+            last = std::min(last, info->output_scanline + kRowsPastTheEnd);
+        }
     }
+    if (last < info->output_height) return false;  // the rest are black
     jpeg_finish_decompress(info);
     return true;
 }
@@ -117,27 +136,45 @@ VImage DecodeJpegTolerantly(const QString& file, int shrink, QString* damage) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, in.get());
     auto picture = std::make_unique<Picture>();
-    const bool complete = Decode(&info, &errors, shrink, picture.get());
+    bool complete = false;
+    try {
+        complete = Decode(&info, &errors, shrink, picture.get());
+    } catch (...) {  // a row that could not be allocated
+        jpeg_destroy_decompress(&info);
+        throw;
+    }
     jpeg_destroy_decompress(&info);
-    if (!picture->headerRead || picture->pixels.empty()) {
+    if (!picture->headerRead || !picture->rows || picture->width == 0 || picture->height == 0) {
         throw LeadError(errors.words.empty() ? "the JPEG cannot be decoded" : errors.words,
                         LeadError::Kind::Unreadable);
     }
     if (!complete || errors.manager.num_warnings > 0) {
         *damage = QString::fromStdString(errors.words);
     }
-    if (picture->inverted) {
-        for (JSAMPLE& sample : picture->pixels) sample = JSAMPLE(255 - sample);
-    }
-    VipsImage* made = vips_image_new_from_memory_copy(
-        picture->pixels.data(), picture->pixels.size(), picture->width, picture->height,
-        picture->bands, VIPS_FORMAT_UCHAR);
-    if (!made) throw LeadError("out of memory for a JPEG", LeadError::Kind::OutOfMemory);
-    const VipsInterpretation interpretation = picture->bands == 1   ? VIPS_INTERPRETATION_B_W
-                                              : picture->bands == 4 ? VIPS_INTERPRETATION_CMYK
-                                                                    : VIPS_INTERPRETATION_sRGB;
-    VImage image = VImage(made).copy(VImage::option()->set("interpretation", interpretation));
+    const int bands = picture->bands;
+    const VipsInterpretation interpretation = bands == 1   ? VIPS_INTERPRETATION_B_W
+                                              : bands == 4 ? VIPS_INTERPRETATION_CMYK
+                                                           : VIPS_INTERPRETATION_sRGB;
+    // Rows the decoder did not give are black: no light, or all of the black ink.
+    VImage image = PaintedImage(picture->width, picture->height, bands, interpretation,
+                                [rows = picture->rows, bands, inverted = picture->inverted](
+                                    int y, int left, int count, uchar* out) {
+                                    const size_t samples = size_t(count) * size_t(bands);
+                                    const JSAMPLE* row = rows->Find(y);
+                                    if (!row) {
+                                        std::fill_n(out, samples, uchar(0));
+                                        if (bands == 4) {
+                                            for (size_t i = 3; i < samples; i += 4) out[i] = 255;
+                                        }
+                                        return;
+                                    }
+                                    const JSAMPLE* from = row + size_t(left) * size_t(bands);
+                                    for (size_t i = 0; i < samples; ++i) {
+                                        out[i] = inverted ? uchar(255 - from[i]) : uchar(from[i]);
+                                    }
+                                });
     if (!picture->profile.isEmpty()) {
+        image = image.copy();
         vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME,
                                  picture->profile.constData(), size_t(picture->profile.size()));
     }

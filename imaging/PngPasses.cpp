@@ -3,12 +3,14 @@
 #include <png.h>
 
 #include <QFile>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "imaging/CLead.h"
+#include "imaging/DecodedRows.h"
 
 using vips::VImage;
 
@@ -41,14 +43,15 @@ int PassesFor(int factor) {
     return factor == 8 ? 1 : factor == 4 ? 3 : factor == 2 ? 5 : 7;
 }
 
-// Where the decoding's results go; plain data, so that a jump out of libpng skips nothing
-// that needs destroying.
+// Where the decoding's results go; it lives outside the frame a jump out of libpng skips.
 struct Picture {
     int width = 0;  // reduced
     int height = 0;
     int channels = 0;
     int factor = 1;
-    std::vector<png_byte> pixels;
+    // The reduced picture's rows, allocated as the passes reach them: a file that ends early
+    // costs the rows its data reached.
+    std::shared_ptr<DecodedRows<png_byte>> pixels;
     std::vector<png_byte> row;
     QByteArray profile;
 };
@@ -84,7 +87,8 @@ bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture*
     const int factor = picture->factor;
     picture->width = int((width + factor - 1) / factor);
     picture->height = int((height + factor - 1) / factor);
-    picture->pixels.assign(size_t(picture->width) * picture->height * picture->channels, 0);
+    picture->pixels = std::make_shared<DecodedRows<png_byte>>(
+        picture->height, size_t(picture->width) * size_t(picture->channels));
     picture->row.assign(png_get_rowbytes(png, info), 0);
     const int kept = PassesFor(factor);
     for (int pass = 0; pass < 7; ++pass) {
@@ -95,8 +99,7 @@ bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture*
             png_read_row(png, picture->row.data(), nullptr);
             if (pass >= kept) continue;  // read for its checks, not kept
             const png_uint_32 fullY = PNG_ROW_FROM_PASS_ROW(y, pass);
-            png_byte* to = picture->pixels.data() +
-                           size_t(fullY / factor) * picture->width * picture->channels;
+            png_byte* to = picture->pixels->Row(int(fullY / factor));
             for (png_uint_32 x = 0; x < columns; ++x) {
                 const png_uint_32 fullX = PNG_COL_FROM_PASS_COL(x, pass);
                 std::copy_n(picture->row.data() + size_t(x) * picture->channels, picture->channels,
@@ -125,23 +128,36 @@ VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, boo
     }
     png_init_io(png, in.get());
     auto picture = std::make_unique<Picture>();
-    const bool complete = Read(png, info, minWidth, minHeight, picture.get(), &reading);
+    bool complete = false;
+    try {
+        complete = Read(png, info, minWidth, minHeight, picture.get(), &reading);
+    } catch (...) {  // a row that could not be allocated
+        png_destroy_read_struct(&png, &info, nullptr);
+        throw;
+    }
     png_destroy_read_struct(&png, &info, nullptr);
-    const bool started = picture->channels > 0 && !picture->pixels.empty();
+    const bool started = picture->channels > 0 && picture->pixels;
     if ((!complete && !tolerant) || !started) {
         throw LeadError(reading.words.empty() ? "the PNG cannot be decoded" : reading.words,
                         LeadError::Kind::Unreadable);
     }
     if (!complete) *damage = QString::fromStdString(reading.words);
-    VipsImage* made = vips_image_new_from_memory_copy(
-        picture->pixels.data(), picture->pixels.size(), picture->width, picture->height,
-        picture->channels, VIPS_FORMAT_UCHAR);
-    if (!made) throw LeadError("out of memory for a PNG", LeadError::Kind::OutOfMemory);
-    VImage image(made);
-    image = image.copy(VImage::option()->set("interpretation", picture->channels <= 2
-                                                                   ? VIPS_INTERPRETATION_B_W
-                                                                   : VIPS_INTERPRETATION_sRGB));
+    // Rows no pass reached are black (and transparent, which is black once composed).
+    VImage image =
+        PaintedImage(picture->width, picture->height, picture->channels,
+                     picture->channels <= 2 ? VIPS_INTERPRETATION_B_W : VIPS_INTERPRETATION_sRGB,
+                     [pixels = picture->pixels, channels = size_t(picture->channels)](
+                         int y, int left, int count, uchar* out) {
+                         const png_byte* row = pixels->Find(y);
+                         const size_t bytes = size_t(count) * channels;
+                         if (row) {
+                             std::copy_n(row + size_t(left) * channels, bytes, out);
+                         } else {
+                             std::fill_n(out, bytes, uchar(0));
+                         }
+                     });
     if (!picture->profile.isEmpty()) {
+        image = image.copy();
         vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME,
                                  picture->profile.constData(), size_t(picture->profile.size()));
     }

@@ -1,7 +1,8 @@
 # The one-way layers: app -> {card, slides, thumbs} -> imaging -> core -> skin.
 # A file may include headers of its own folder and of folders below it, never of a folder
-# above it or beside it. Tests follow the folder they test; the shared test support stands
-# just above the imaging layer; the end-to-end tests and the benchmarks stand above everything.
+# above it or beside it. Tests follow the folder they test; the shared test support and the fuzz
+# targets stand just above the imaging layer; the end-to-end tests and the benchmarks stand above
+# everything.
 #
 #   cmake -DSOURCE_DIR=<repository> -P CheckLayers.cmake
 # lists every include that breaks the rule and fails when there is one.
@@ -10,6 +11,7 @@ set(rank_skin 0)
 set(rank_core 2)
 set(rank_imaging 4)
 set(rank_support 5)
+set(rank_fuzz 5)
 set(rank_card 6)
 set(rank_slides 6)
 set(rank_thumbs 6)

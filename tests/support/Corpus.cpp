@@ -236,7 +236,7 @@ QByteArray BreakRestartMarkers(const QByteArray& jpeg) {
 void Colour16(int index, int* red, int* green, int* blue) {
     *red = (index * 53) % 256;
     *green = (index * 97 + 40) % 256;
-    *blue = 255 - index * 15;
+    *blue = (255 - index * 15) & 0xFF;
 }
 
 QByteArray GifBytes(const GifSpec& spec) {
@@ -244,15 +244,19 @@ QByteArray GifBytes(const GifSpec& spec) {
     const auto u16 = [&out](int value) {
         out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
     };
+    const int colours = spec.allColours ? 256 : 16;
+    const int codeSize = spec.allColours ? 8 : 4;  // the minimum code size
+    const int clear = 1 << codeSize;
     QByteArray table;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < colours; ++i) {
         int r = 0, g = 0, b = 0;
         Colour16(i, &r, &g, &b);
         table.append(char(r)).append(char(g)).append(char(b));
     }
     u16(spec.screenWidth);
     u16(spec.screenHeight);
-    out.append(char(spec.localTable ? 0x03 : 0x83)).append('\0').append('\0');
+    const char tableFlags = char(spec.allColours ? 0x87 : 0x83);
+    out.append(char(spec.localTable ? tableFlags & 0x07 : tableFlags)).append('\0').append('\0');
     if (!spec.localTable) out.append(table);
     if (spec.transparent >= 0) {
         out.append("\x21\xF9\x04\x01\0\0", 6).append(char(spec.transparent)).append('\0');
@@ -262,10 +266,10 @@ QByteArray GifBytes(const GifSpec& spec) {
     u16(spec.top);
     u16(spec.width);
     u16(spec.height);
-    out.append(char((spec.localTable ? 0x83 : 0) | (spec.interlaced ? 0x40 : 0)));
+    out.append(char((spec.localTable ? tableFlags : 0) | (spec.interlaced ? 0x40 : 0)));
     if (spec.localTable) out.append(table);
-    // Every pixel a literal 5-bit code (minimum code size 4), with a clear code often enough
-    // that the code size never grows: valid LZW any decoder reads.
+    // Every pixel a literal code one bit longer than the minimum code size, with a clear code
+    // often enough that the code size never grows: valid LZW any decoder reads.
     QList<int> rows;
     const int starts[] = {0, 4, 2, 1};
     const int steps[] = {8, 8, 4, 2};
@@ -275,24 +279,24 @@ QByteArray GifBytes(const GifSpec& spec) {
             rows << y;
         }
     }
-    QList<int> codes{16};
+    QList<int> codes{clear};
     int sinceClear = 0;
     for (int y : rows) {
         for (int x = 0; x < spec.width; ++x) {
-            if (++sinceClear == 14) {
-                codes << 16;
+            if (++sinceClear == clear - 2) {
+                codes << clear;
                 sinceClear = 1;
             }
-            codes << (x * 7 + y * 3) % 16;
+            codes << (spec.allColours ? (x + y * spec.width) % 256 : (x * 7 + y * 3) % 16);
         }
     }
-    codes << 17;
+    codes << clear + 1;
     QByteArray packed;
     quint32 bits = 0;
     int count = 0;
     for (int code : codes) {
         bits |= quint32(code) << count;
-        count += 5;
+        count += codeSize + 1;
         while (count >= 8) {
             packed.append(char(bits & 0xFF));
             bits >>= 8;
@@ -300,7 +304,7 @@ QByteArray GifBytes(const GifSpec& spec) {
         }
     }
     if (count > 0) packed.append(char(bits & 0xFF));
-    out.append('\x04');
+    out.append(char(codeSize));
     for (qsizetype at = 0; at < packed.size(); at += 255) {
         const QByteArray block = packed.mid(at, 255);
         out.append(char(block.size())).append(block);

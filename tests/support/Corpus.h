@@ -21,6 +21,7 @@ QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value);
 // A GIF written byte by byte: a screen of screenWidth x screenHeight with one frame of
 // width x height at left, top, 16 colours (colour i is Colour16(i)), index (x * 7 + y * 3) % 16
 // at frame pixel x, y; interlaced rows, a transparent index and a local colour table as asked.
+// With allColours, the table has 256 colours and frame pixel x, y is (x + y * width) % 256.
 struct GifSpec {
     int screenWidth = 48;
     int screenHeight = 32;
@@ -31,9 +32,11 @@ struct GifSpec {
     bool interlaced = false;
     int transparent = -1;
     bool localTable = false;
+    bool allColours = false;
 };
 QByteArray GifBytes(const GifSpec& spec);
-// The sRGB colour of index i of GifBytes' table.
+// The sRGB colour of index i of GifBytes' table (0 to 15, or to 255 with allColours): never
+// black.
 void Colour16(int index, int* red, int* green, int* blue);
 
 struct File {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <vips/vips8>
+
+// What every fuzz target shares: the imaging library started once, the input as a file (every
+// reader takes a path), and the pixels computed as the pipeline would compute them.
+namespace fuzzing {
+
+// Starts libvips once, quietly, as the program starts it.
+void Start();
+
+// Writes the input to this process's scratch file (on the RAM disk where there is one) and
+// returns its path. The file is rewritten by the next call.
+const QString& AsFile(const uint8_t* data, size_t size);
+
+// Computes the picture's pixels as the resampler reads them: the whole of a small picture;
+// of a large one its top, middle and bottom rows, so that a run stays fast. The library's own
+// failures are caught; a crash, a leak or a sanitizer report is the target's finding.
+void Compute(const vips::VImage& image);
+
+}  // namespace fuzzing

@@ -1,0 +1,122 @@
+#include "imaging/JpegTolerant.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "imaging/CLead.h"
+#include "tests/support/Corpus.h"
+#include "tests/support/HeapMeter.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+using vips::VImage;
+
+namespace {
+
+QByteArray Jpeg(const VImage& image, vips::VOption* options) {
+    void* data = nullptr;
+    size_t size = 0;
+    image.write_to_buffer(".jpg", &data, &size, options);
+    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    return bytes;
+}
+
+int Difference(const VImage& a, const VImage& b) {
+    return int((a.cast(VIPS_FORMAT_INT) - b.cast(VIPS_FORMAT_INT)).abs().max());
+}
+
+// A sound file reads as the library's reader reads it, whatever its layout.
+TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
+    const VImage colour = PhotoLike(120, 88);
+    const struct Row {
+        const char* name;
+        QByteArray bytes;
+    } rows[] = {
+        {"baseline", Jpeg(colour, VImage::option())},
+        {"progressive", Jpeg(colour, VImage::option()->set("interlace", true))},
+        {"grey", Jpeg(colour.colourspace(VIPS_INTERPRETATION_B_W), VImage::option())},
+        {"cmyk",
+         Jpeg(colour.colourspace(VIPS_INTERPRETATION_CMYK), VImage::option()->set("strip", true))},
+    };
+    QTemporaryDir temp;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = QDir(temp.path()).filePath(QString(row.name) + ".jpg");
+        WriteBytes(path, row.bytes);
+        for (int shrink : {1, 8}) {
+            SCOPED_TRACE(shrink);
+            QString damage;
+            const VImage ours = imaging::DecodeJpegTolerantly(path, shrink, &damage);
+            EXPECT_EQ(damage, QString());
+            const VImage theirs =
+                VImage::jpegload(QFile::encodeName(path), VImage::option()->set("shrink", shrink));
+            ASSERT_EQ(ours.width(), theirs.width());
+            ASSERT_EQ(ours.height(), theirs.height());
+            ASSERT_EQ(ours.bands(), theirs.bands());
+            EXPECT_EQ(Difference(ours, theirs), 0);
+        }
+    }
+}
+
+// A file in one scan cut short keeps the rows its data reaches, as the library's reader gives
+// them, and the rows well past the end of the data are black (libjpeg would make them up from
+// nothing); a progressive file cut short is read whole before its first row, and keeps every
+// row.
+TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
+    const VImage colour = PhotoLike(320, 240);
+    // Cut inside the data of its second scan (a cut inside a table is an error of libjpeg's).
+    const QByteArray progressive = Jpeg(colour, VImage::option()->set("interlace", true));
+    const qsizetype second = progressive.indexOf("\xFF\xDA", progressive.indexOf("\xFF\xDA") + 2);
+    ASSERT_GT(second, 0);
+    QTemporaryDir temp;
+    const struct Row {
+        const char* name;
+        QByteArray bytes;
+        bool lastRowBlack;
+    } rows[] = {
+        {"baseline", corpus::CutAt(Jpeg(colour, VImage::option()), 0.4), true},
+        {"progressive", progressive.left(second + 100), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = QDir(temp.path()).filePath(QString(row.name) + ".jpg");
+        WriteBytes(path, row.bytes);
+        QString damage;
+        const VImage ours = imaging::DecodeJpegTolerantly(path, 1, &damage);
+        EXPECT_EQ(damage.left(14), QString("Premature end "));
+        const VImage theirs = VImage::jpegload(QFile::encodeName(path),
+                                               VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
+        ASSERT_EQ(ours.width(), 320);
+        ASSERT_EQ(ours.height(), 240);
+        EXPECT_EQ(Difference(ours.crop(0, 0, 320, 48), theirs.crop(0, 0, 320, 48)), 0);
+        EXPECT_EQ(ours.crop(0, 239, 320, 1).max() == 0, row.lastRowBlack);
+    }
+}
+
+// A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
+// picture (three bytes a pixel would be 300 MB).
+TEST(JpegTolerant, ATinyFileCostsTheRowsItsDataReaches) {
+    QByteArray jpeg = Jpeg(PhotoLike(64, 48), VImage::option()->set("Q", 50));
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    jpeg.replace(frame + 5, 4, QByteArray("\x27\x10\x27\x10", 4));  // 10,000 x 10,000
+    jpeg.chop(2);  // the end of image: the data ends in the first row of blocks
+    QTemporaryDir temp;
+    const QString path = QDir(temp.path()).filePath("tiny.jpg");
+    WriteBytes(path, jpeg);
+    for (int shrink : {1, 8}) {
+        SCOPED_TRACE(shrink);
+        QString damage;
+        HeapMeter meter;
+        const VImage kept = imaging::DecodeJpegTolerantly(path, shrink, &damage);
+        EXPECT_FALSE(damage.isEmpty());
+        EXPECT_EQ(kept.width(), 10000 / shrink);
+        EXPECT_LT(meter.Held(), 4u << 20);
+        EXPECT_LT(meter.Peak().value_or(0), 16u << 20);
+        EXPECT_EQ(kept.crop(0, kept.height() - 8, kept.width(), 8).max(), 0);
+    }
+}
+
+}  // namespace
