@@ -247,7 +247,7 @@ public:
             ++refused;
             return;
         }
-        SlideExporter exporter(MakePresentationBackend(settings_), path,
+        SlideExporter exporter(MakePresentationBackend(settings_, path), path,
                                settings_.autoExportFolder);
         if (!exporter.OpenPresentation(prompter_)) {
             ++refused;

@@ -5,6 +5,7 @@
 
 #include "core/AppSettings.h"
 #include "slides/LibreOfficeBackend.h"
+#include "slides/PdfBackend.h"
 
 namespace {
 
@@ -12,7 +13,10 @@ constexpr int kConversionLimitMs = 180000;
 
 }  // namespace
 
-std::unique_ptr<PresentationBackend> MakePresentationBackend(const AppSettings& settings) {
+std::unique_ptr<PresentationBackend> MakePresentationBackend(const AppSettings& settings,
+                                                             const QString& path) {
+    // A PDF already holds the pages as the presentation program printed them.
+    if (PdfBackend::IsPdf(path)) return std::make_unique<PdfBackend>();
     // Slides come from LibreOffice: it converts the presentation to PDF once, and each page is
     // rendered at the size asked for. The steps that only an automated presentation program
     // needed have no counterpart here: there is no export filter to choose by its version (a

@@ -41,5 +41,6 @@ public:
     void Close() override {}
 };
 
-// The backend this machine offers.
-std::unique_ptr<PresentationBackend> MakePresentationBackend(const AppSettings& settings);
+// The backend for the presentation at path: a PDF's own pages, else what this machine offers.
+std::unique_ptr<PresentationBackend> MakePresentationBackend(const AppSettings& settings,
+                                                             const QString& path);

@@ -345,7 +345,8 @@ bool MainDialog::ImportPresentation(const QString& path) {
     ImportProgressDialog progress(msg::ConvertingTitle, this);
     progress.Start(0);
     progress.show();
-    SlideExporter exporter(MakePresentationBackend(settings_), path, settings_.autoExportFolder);
+    SlideExporter exporter(MakePresentationBackend(settings_, path), path,
+                           settings_.autoExportFolder);
     const bool imported = exporter.OpenPresentation(*prompter_);
     if (imported) {
         activateWindow();
@@ -371,9 +372,9 @@ void MainDialog::ImportSlideCommand() {
     dialog.setOption(QFileDialog::ReadOnly);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    // The program reads .pptx and .odp as well as .ppt.
+    // The program reads .pptx, .odp and PDF as well as .ppt.
     dialog.setNameFilter(CCustomFileDialog::QtFilter(Messages::Load(msg::PresentationFilter),
-                                                     QStringLiteral("*.pptx *.odp")));
+                                                     QStringLiteral("*.pptx *.odp *.pdf")));
     if (!settings_.lastPresentationFolder.isEmpty()) {
         dialog.setDirectory(settings_.lastPresentationFolder);
     }

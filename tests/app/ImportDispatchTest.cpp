@@ -73,6 +73,7 @@ TEST(KindOfPath, ByTheLastCharactersWithoutRegardToCase) {
         {"/a/talk.ppt", PathKind::Presentation},
         {"/a/talk.PPTX", PathKind::Presentation},
         {"/a/talk.odp", PathKind::Presentation},
+        {"/a/handout.Pdf", PathKind::Presentation},
         {"/a/notes.txt", PathKind::Other},
         {"jpg", PathKind::Other},
         {"/a/xjpg", PathKind::Other},

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "tests/support/PdfFiles.h"
 #include "tests/support/Presentations.h"
 #include "tests/support/TestImages.h"
 
@@ -187,6 +188,40 @@ TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
         environment);
     EXPECT_TRUE(QFileInfo::exists(mark)) << result.err.toStdString();
     EXPECT_EQ(result.exitCode, 1);
+}
+
+// A PDF's pages are slides drawn from the file itself: the LibreOffice of the profile, a
+// stand-in that leaves a mark, is never started.
+TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
+    const QString mark = QDir(temp.path()).filePath("asked");
+    const QString fake = QDir(temp.path()).filePath("fake soffice");
+    WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
+    QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString config = QDir(temp.path()).filePath("config");
+    QDir().mkpath(config + "/Kestrovia");
+    WriteBytes(config + "/Kestrovia/QVN.conf",
+               QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config);
+    WriteJpeg(Solid(320, 240, Qt::yellow), In("a.jpg"));
+    testpdf::WritePdf(In("b talk.pdf"),
+                      {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
+    WriteBytes(In("c cut.pdf"), ReadBytes(In("b talk.pdf")).left(300));
+
+    const Result result = RunProgram({"--batch", "--card", card, "--lang", "en", in}, environment);
+    EXPECT_FALSE(QFileInfo::exists(mark)) << "LibreOffice was started";
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();  // the cut PDF is refused
+    EXPECT_TRUE(result.err.contains("c cut.pdf")) << result.err.toStdString();
+    const QStringList written = result.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(written.size(), 4) << result.err.toStdString();
+    EXPECT_TRUE(Near(PixelAt(written[0], 400, 300), Qt::yellow));
+    EXPECT_TRUE(Near(PixelAt(written[1], 4, 4), Qt::red));  // 4:3 fills the frame
+    EXPECT_TRUE(Near(PixelAt(written[2], 400, 300), Qt::green));
+    EXPECT_TRUE(Near(PixelAt(written[2], 400, 40), Qt::black));  // 16:9: bars above and below
+    EXPECT_TRUE(Near(PixelAt(written[3], 400, 300), Qt::blue));
+    EXPECT_TRUE(Near(PixelAt(written[3], 100, 300), Qt::black));  // 3:4: bars at the sides
+    EXPECT_TRUE(
+        RunTool("exiftool", {"-s", "-ThumbnailLength", written[3]}).contains("ThumbnailLength"));
 }
 
 TEST(BatchModeUsage, ErrorsExitWith2) {

@@ -14,6 +14,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/WindowFront.h"
 #include "slides/ui/ImportProgressDialog.h"
+#include "tests/support/PdfFiles.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -176,6 +177,29 @@ private Q_SLOTS:
         QTest::qWait(700);
         QCOMPARE(prompter.records.size(), 1);
         QCOMPARE(window->list().count(), 0);
+    }
+
+    // A dropped PDF becomes its pages, each a framed slide, in order after what was there.
+    void aDroppedPdfBecomesOneSlidePerPage() {
+        auto window = MakeWindow();
+        QVERIFY(window);
+        const QString folder = Folder("talks", {"photo.jpg"});
+        const QString pdf = QDir(folder).filePath("deck.pdf");
+        testpdf::WritePdf(
+            pdf, {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
+        Drop(window.get(), {QDir(folder).filePath("photo.jpg"), pdf});
+        QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 4, 20000);
+        QCOMPARE(Names(*window),
+                 (QStringList{"photo.jpg", "deck0001.bmp", "deck0002.bmp", "deck0003.bmp"}));
+        const auto at = [&](int row, int x, int y) {
+            return PixelAt(window->list().at(row).workPath, x, y);
+        };
+        QCOMPARE(at(1, 400, 300), QColor(Qt::red));
+        QCOMPARE(at(2, 400, 300), QColor(Qt::green));
+        QCOMPARE(at(2, 400, 40), QColor(Qt::black));
+        QCOMPARE(at(3, 400, 300), QColor(Qt::blue));
+        QCOMPARE(at(3, 100, 300), QColor(Qt::black));
+        QVERIFY(prompter.records.isEmpty());
     }
 
     void loadAllThroughTheDialogAndAJpegPickedByName() {
