@@ -13,12 +13,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "prepare photos and slides for a projector's memory card")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Vimbrelcastor imports photos (JPEG, PNG, BMP, TIFF) and presentation slides
-(.ppt, .pptx, .odp, converted by LibreOffice), arranges them in one ordered
-grid of thumbnails and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024)
-JPEG files with an Exif block and a thumbnail onto a memory card in the
-camera folder layout (DCIM), so that a projector shows them straight from
-the card. The user's own files are never changed.
+    "Vimbrelcastor imports photos (JPEG, PNG, BMP, TIFF, HEIC, AVIF, WebP) and
+presentation slides (PDF, and .ppt, .pptx, .odp converted by LibreOffice),
+arranges them in one ordered grid of thumbnails and writes them as 800 x 600
+(or 1024 x 768, 1280 x 1024, 1280 x 800, 1920 x 1080) JPEG files with an Exif
+block and a thumbnail onto a memory card in the camera folder layout (DCIM),
+so that a projector shows them straight from the card. The user's own files
+are never changed.
 
 Every text is in English and Japanese. A batch mode (--batch) does the same
 work without a window, for scripts and machines without a display.")
