@@ -3,6 +3,7 @@
 // the convert dialog during and after a run. Run under a display (scripts/screenshot.sh starts
 // it under Xvfb, and again under a window manager).
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QScreen>
@@ -180,6 +181,15 @@ void Tour(Messages::Language language, const QString& suffix) {
         ConvertSaveDialog dialog(window.list(), convert, window.prompter(), unsaved, last, &window);
         dialog.show();
         Settle();
+        // The size list open on the longest label.
+        if (auto* sizes = dialog.findChild<QComboBox*>(QStringLiteral("sizes"))) {
+            sizes->setCurrentIndex(sizes->count() - 1);
+            sizes->showPopup();
+            Settle();
+            Save(Screen(), "convert-sizes-" + suffix);
+            sizes->hidePopup();
+            sizes->setCurrentIndex(1);
+        }
         bool grabbed = false;
         QObject::connect(&window.list(), &QAbstractItemModel::dataChanged, &dialog, [&] {
             if (grabbed || window.list().count() < 6 || !window.list().at(5).saved) return;
