@@ -522,8 +522,9 @@ void SniffHeif(Reader& in, SniffedFile* sniffed) {
         sniffed->format = kFormatUnknown;
         return;
     }
+    // A file cut inside this box still names its major brand.
     QByteArray brands;
-    if (!in.Read(8, typeSize - 8, &brands)) {
+    if (!in.Read(8, std::min<qint64>(typeSize, in.size()) - 8, &brands) || brands.size() < 4) {
         sniffed->format = kFormatUnknown;
         return;
     }
