@@ -167,6 +167,20 @@ VImage LoadBitmap(const QString& file) {
     return rgb.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
+void* KnowsFile(void* loaderClass, void* file, void*) {
+    const auto* load = static_cast<VipsForeignLoadClass*>(loaderClass);
+    if ((VIPS_OPERATION_CLASS(loaderClass)->flags & VIPS_OPERATION_BLOCKED) != 0) return nullptr;
+    return load->is_a && load->is_a(static_cast<const char*>(file)) ? loaderClass : nullptr;
+}
+
+// Whether a loader the imaging setup left usable recognises the file by its signature. Only
+// the signature checks run, never a load; the library's own choice of loader would also ask
+// the blocked loaders (SVG, ImageMagick, ...), and hand their code the file's bytes.
+bool SomeLoaderKnows(const QString& file) {
+    QByteArray name = QFile::encodeName(file);
+    return vips_foreign_map("VipsForeignLoad", KnowsFile, name.data(), nullptr) != nullptr;
+}
+
 // Calls the loader of the format with the file name as it is: the generic loaders would
 // read "[...]" in a user's file name as load options.
 VImage LoadWith(const QString& file, int format, VOption* options, bool tolerant) {
@@ -294,10 +308,8 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
         return;
     }
     if (!IsSupportedFormat(sniffed.format)) {
-        // Readable by one of the library's loaders, but not ours, or not an image at all. The
-        // loaders only compare signatures here, and none of those the imaging setup blocks
-        // takes part; nothing is loaded.
-        if (vips_foreign_find_load(QFile::encodeName(file).constData()) == nullptr) {
+        // Readable by one of the library's loaders, but not ours, or not an image at all.
+        if (!SomeLoaderKnows(file)) {
             vips_error_clear();
             throw LeadError("not an image file", LeadError::Kind::Unreadable);
         }
