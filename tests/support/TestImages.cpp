@@ -458,6 +458,9 @@ QColor PixelAt(const VImage& image, int x, int y) {
 
 QColor PixelAt(const QString& path, int x, int y) {
     StartImaging();
+    // The library reads bitmaps only through its ImageMagick loader, which the imaging setup
+    // blocks: the toolkit reads them here.
+    if (ReadBytes(path).startsWith("BM")) return QImage(path, "bmp").pixelColor(x, y);
     return PixelAt(VImage::new_from_file(QFile::encodeName(path).constData()), x, y);
 }
 
