@@ -11,7 +11,8 @@
 
 namespace {
 
-const char* const kImageTypes[] = {".jpg", ".jpeg", ".jpe", ".png", ".bmp", ".tif", ".tiff"};
+const char* const kImageTypes[] = {".jpg",  ".jpeg", ".jpe",  ".png",  ".bmp", ".tif",
+                                   ".tiff", ".heic", ".heif", ".avif", ".webp"};
 const char* const kPresentationTypes[] = {".ppt", ".pptx", ".odp", ".pdf"};
 
 // What one entry of a listing (or a single path) stands for, and the path to hand on; or why

@@ -4,14 +4,14 @@
 #include <QStringList>
 
 // Decides what each imported path is and walks folders. Types go by the last characters of
-// the full path, without regard to case: ".JPG", ".JPEG", ".JPE", ".PNG", ".BMP", ".TIF" and
-// ".TIFF" are images, ".PPT", ".PPTX" and ".ODP" presentations; everything else is passed
-// over. Folders are not searched recursively and are read sorted by name. A symbolic link to
-// a folder imports that folder; a link to an image loads the image under the target's name;
-// a link to anything else is passed over. What looks like an image or a presentation but
-// cannot be taken (a dangling link or a loop, a device or pipe, a name that cannot be
-// opened) is reported to the sink with its reason, as is a path given by itself that is not
-// taken. No widgets: the window's imports and the batch run feed it their own sink. Thread of
+// the full path, without regard to case: ".JPG", ".JPEG", ".JPE", ".PNG", ".BMP", ".TIF",
+// ".TIFF", ".HEIC", ".HEIF", ".AVIF" and ".WEBP" are images, ".PPT", ".PPTX" and ".ODP"
+// presentations; everything else is passed over. Folders are not searched recursively and are read
+// sorted by name. A symbolic link to a folder imports that folder; a link to an image loads the
+// image under the target's name; a link to anything else is passed over. What looks like an image
+// or a presentation but cannot be taken (a dangling link or a loop, a device or pipe, a name that
+// cannot be opened) is reported to the sink with its reason, as is a path given by itself that is
+// not taken. No widgets: the window's imports and the batch run feed it their own sink. Thread of
 // the working list.
 
 enum class PathKind { Image, Presentation, Other };

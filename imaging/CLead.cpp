@@ -167,6 +167,20 @@ VImage LoadBitmap(const QString& file) {
     return rgb.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
+void* KnowsFile(void* loaderClass, void* file, void*) {
+    const auto* load = static_cast<VipsForeignLoadClass*>(loaderClass);
+    if ((VIPS_OPERATION_CLASS(loaderClass)->flags & VIPS_OPERATION_BLOCKED) != 0) return nullptr;
+    return load->is_a && load->is_a(static_cast<const char*>(file)) ? loaderClass : nullptr;
+}
+
+// Whether a loader the imaging setup left usable recognises the file by its signature. Only
+// the signature checks run, never a load; the library's own choice of loader would also ask
+// the blocked loaders (SVG, ImageMagick, ...), and hand their code the file's bytes.
+bool SomeLoaderKnows(const QString& file) {
+    QByteArray name = QFile::encodeName(file);
+    return vips_foreign_map("VipsForeignLoad", KnowsFile, name.data(), nullptr) != nullptr;
+}
+
 // Calls the loader of the format with the file name as it is: the generic loaders would
 // read "[...]" in a user's file name as load options.
 VImage LoadWith(const QString& file, int format, VOption* options, bool tolerant) {
@@ -188,6 +202,8 @@ VImage LoadWith(const QString& file, int format, VOption* options, bool tolerant
             return VImage::gifload(name.constData(), options);
         case kFormatWebp:
             return VImage::webpload(name.constData(), options);
+        case kFormatHeif:
+            return VImage::heifload(name.constData(), options);
         case kFormatBmp:
             delete options;
             return LoadBitmap(file);
@@ -208,7 +224,12 @@ SniffedFile Sniff(const QString& file) {
     return sniffed;
 }
 
-int OrientationOf(const VImage& image) {
+// The Exif orientation still to apply to the loaded picture. A HEIF or AVIF file turns and
+// mirrors its picture by its own transforms, which the decoder has applied already; an Exif
+// orientation it may carry as well only describes the same turn, and applying it too would
+// turn the picture twice.
+int OrientationOf(const VImage& image, int format) {
+    if (format == kFormatHeif) return 1;
     return image.get_typeof(VIPS_META_ORIENTATION) != 0 ? image.get_int(VIPS_META_ORIENTATION) : 1;
 }
 
@@ -281,9 +302,14 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
     infoFormat_ = kFormatUnknown;
     infoOrientation_ = 1;
     const SniffedFile sniffed = Sniff(file);
+    if (sniffed.format == kFormatSvg || sniffed.format == kFormatPdf) {
+        // A document renamed as an image: refused by its signature alone, no parser reads it.
+        infoFormat_ = sniffed.format;
+        return;
+    }
     if (!IsSupportedFormat(sniffed.format)) {
-        // Readable by the library (PDF, SVG, ...) but not ours, or not an image at all.
-        if (vips_foreign_find_load(QFile::encodeName(file).constData()) == nullptr) {
+        // Readable by one of the library's loaders, but not ours, or not an image at all.
+        if (!SomeLoaderKnows(file)) {
             vips_error_clear();
             throw LeadError("not an image file", LeadError::Kind::Unreadable);
         }
@@ -301,7 +327,7 @@ void CLead::ReadFileInfo(const QString& file, int /*page*/, int /*flags*/) {
                 const VImage header = LoadWith(file, sniffed.format, VImage::option(), true);
                 width = header.width();
                 height = header.height();
-                orientation = OrientationOf(header);
+                orientation = OrientationOf(header, sniffed.format);
                 if (!sniffed.oneBit) {
                     const int sampleBits = header.format() == VIPS_FORMAT_USHORT ? 16 : 8;
                     bits = header.bands() * sampleBits;
@@ -344,7 +370,7 @@ LeadImage CLead::OpenFile(const QString& file, int format, bool oneBit, int bits
             loaded.fileFormat_ = format;
             loaded.storedWidth_ = image.width();
             loaded.storedHeight_ = image.height();
-            loaded.orientation_ = OrientationOf(image);
+            loaded.orientation_ = OrientationOf(image, format);
             loaded.loadBits_ = bits;
             loaded.tolerant_ = tolerant;
             if (loaded.orientation_ != 1) image = image.autorot();

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "imaging/ImagingConstants.h"
@@ -17,6 +19,11 @@ constexpr quint64 kMaxPieces = 1 << 20;
 constexpr int kMaxJpegSegments = 4096;
 constexpr int kMaxJpegStrayBytes = 1 << 16;
 constexpr int kMaxPngChunks = 1 << 20;
+constexpr int kMaxContainerBoxes = 4096;
+constexpr quint32 kMaxBrandBoxSize = 4096;
+// How far into a file the signatures of documents are looked for: an XML declaration, a
+// document type and comments may stand before the <svg element.
+constexpr qint64 kDocumentHead = 4096;
 
 const QString kTruncated = QStringLiteral("the file ends before its pixels do");
 
@@ -65,6 +72,8 @@ int FormatOfSignature(const QByteArray& head) {
         return kFormatTiff;
     }
     if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return kFormatWebp;
+    // An ISO base media file: SniffHeif reads its brands and keeps only still pictures.
+    if (head.mid(4, 4) == "ftyp") return kFormatHeif;
     if (head.startsWith("BM") && head.size() >= 18) {
         // The info header's own size tells a bitmap from other files starting with "BM".
         switch (qFromLittleEndian<quint32>(head.constData() + 14)) {
@@ -80,6 +89,21 @@ int FormatOfSignature(const QByteArray& head) {
             default:
                 break;
         }
+    }
+    return kFormatUnknown;
+}
+
+// A document that other programs would render as a picture (a drawing, a PDF), whatever
+// its name: recognised so that it is refused before any parser reads it.
+int DocumentFormat(Reader& in) {
+    QByteArray text;
+    if (!in.Read(0, std::min(in.size(), kDocumentHead), &text)) return kFormatUnknown;
+    // PDF readers accept junk before the header; so does this check, within the head.
+    if (text.left(1024).contains("%PDF-")) return kFormatPdf;
+    qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+    if (start < text.size() && text[start] == '<' && text.indexOf("<svg", start) >= 0) {
+        return kFormatSvg;
     }
     return kFormatUnknown;
 }
@@ -478,6 +502,73 @@ void SniffWebp(Reader& in, SniffedFile* sniffed) {
     }
 }
 
+// The brands of still pictures in HEIF (HEVC) and AVIF (AV1) files.
+bool IsStillPictureBrand(const QByteArray& brand) {
+    static const char* const kBrands[] = {"heic", "heix", "hevc", "hevx", "heim",
+                                          "heis", "mif1", "msf1", "avif", "avis"};
+    for (const char* known : kBrands) {
+        if (brand == known) return true;
+    }
+    return false;
+}
+
+// The file type box names the brands; the top-level boxes must lie within the file. The
+// size is left to the loader's header: it lies deep in the meta box, and the decoder gives
+// it turned as the file says.
+void SniffHeif(Reader& in, SniffedFile* sniffed) {
+    quint32 typeSize = 0;
+    if (!in.Number(0, false, &typeSize) || typeSize < 16 || typeSize > kMaxBrandBoxSize ||
+        typeSize % 4 != 0) {
+        sniffed->format = kFormatUnknown;
+        return;
+    }
+    // A file cut inside this box still names its major brand.
+    QByteArray brands;
+    if (!in.Read(8, std::min<qint64>(typeSize, in.size()) - 8, &brands) || brands.size() < 4) {
+        sniffed->format = kFormatUnknown;
+        return;
+    }
+    // The major brand, then the minor version (skipped), then the compatible brands.
+    bool still = IsStillPictureBrand(brands.left(4));
+    for (qsizetype at = 8; !still && at + 4 <= brands.size(); at += 4) {
+        still = IsStillPictureBrand(brands.mid(at, 4));
+    }
+    if (!still) {
+        sniffed->format = kFormatUnknown;  // a film, or another member of the family
+        return;
+    }
+    // The decoder reads nothing of a file cut inside a box: such a file is refused.
+    qint64 at = 0;
+    bool described = false;
+    for (int box = 0; box < kMaxContainerBoxes && at < in.size(); ++box) {
+        quint32 size32 = 0;
+        QByteArray type;
+        if (!in.Number(at, false, &size32) || !in.Read(at + 4, 4, &type)) {
+            sniffed->problem = kTruncated;
+            return;
+        }
+        quint64 size = size32;
+        if (size32 == 1) {
+            if (!in.Number(at + 8, false, &size) || size < 16) {
+                sniffed->problem = QStringLiteral("a box of the container is damaged");
+                return;
+            }
+        } else if (size32 == 0) {
+            size = quint64(in.size() - at);  // the last box runs to the end of the file
+        } else if (size32 < 8) {
+            sniffed->problem = QStringLiteral("a box of the container is damaged");
+            return;
+        }
+        if (size > quint64(in.size() - at)) {
+            sniffed->problem = kTruncated;
+            return;
+        }
+        described = described || type == "meta";
+        at += qint64(size);
+    }
+    if (!described) sniffed->problem = QStringLiteral("the container describes no picture");
+}
+
 }  // namespace
 
 bool SniffImageFile(const QString& path, SniffedFile* sniffed) {
@@ -488,6 +579,7 @@ bool SniffImageFile(const QString& path, SniffedFile* sniffed) {
     *sniffed = SniffedFile{};
     sniffed->format = FormatOfSignature(head);
     Reader in(file);
+    if (sniffed->format == kFormatUnknown) sniffed->format = DocumentFormat(in);
     switch (sniffed->format) {
         case kFormatJpeg:
             SniffJpeg(in, sniffed);
@@ -506,6 +598,9 @@ bool SniffImageFile(const QString& path, SniffedFile* sniffed) {
             break;
         case kFormatWebp:
             SniffWebp(in, sniffed);
+            break;
+        case kFormatHeif:
+            SniffHeif(in, sniffed);
             break;
         default:
             break;

@@ -8,7 +8,7 @@ namespace imaging {
 
 // File-format codes, as the loader, the convert run and the slide import pass them.
 enum FormatCode : int {
-    kFormatUnknown = 0,  // readable, but not one of ours (PDF, SVG, HEIF, ...)
+    kFormatUnknown = 0,  // no signature of ours matched
     kFormatGif = 2,
     kFormatTiff = 3,
     kFormatBmp = 6,
@@ -16,11 +16,16 @@ enum FormatCode : int {
     kFormatPng = 75,
     kFormatJpegExif = 98,  // JPEG with the Exif block
     kFormatWebp = 200,
+    kFormatHeif = 201,  // HEIC, HEIF and AVIF: one container, one loader
+    // Recognised only to be refused: a document renamed as an image never reaches a parser.
+    kFormatSvg = 250,
+    kFormatPdf = 251,
 };
 
 // Formats that enter the working list; everything else readable is refused with 114.
-inline constexpr std::array kSupportedFormats{kFormatGif, kFormatTiff,     kFormatBmp, kFormatJpeg,
-                                              kFormatPng, kFormatJpegExif, kFormatWebp};
+inline constexpr std::array kSupportedFormats{kFormatGif,  kFormatTiff, kFormatBmp,
+                                              kFormatJpeg, kFormatPng,  kFormatJpegExif,
+                                              kFormatWebp, kFormatHeif};
 
 inline constexpr bool IsSupportedFormat(int code) {
     for (int supported : kSupportedFormats) {

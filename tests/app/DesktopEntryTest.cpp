@@ -61,7 +61,8 @@ TEST(DesktopEntryTest, OffersEveryFileTypeTheImportTakes) {
         }
     }
     // The desktop's type database knows the program's types, or the loop above checked nothing.
-    for (const char* suffix : {"jpg", "png", "bmp", "tif", "ppt", "pptx", "odp", "pdf"}) {
+    for (const char* suffix : {"jpg", "png", "bmp", "tif", "heic", "heif", "avif", "webp", "ppt",
+                               "pptx", "odp", "pdf"}) {
         EXPECT_TRUE(suffixesTaken.contains(QLatin1String(suffix))) << suffix;
     }
 }

@@ -261,3 +261,89 @@ TEST(FileFormat, BigTiffIsTiff) {
 }
 
 }  // namespace
+
+namespace {
+
+QByteArray BoxOf(const char* type, const QByteArray& content) {
+    QByteArray box(4, '\0');
+    qToBigEndian<quint32>(quint32(8 + content.size()), box.data());
+    return box + QByteArray(type, 4) + content;
+}
+
+// A file type box: the major brand, a minor version, the compatible brands.
+QByteArray TypeBox(const char* major, const QList<const char*>& compatible) {
+    QByteArray content = QByteArray(major, 4) + QByteArray(4, '\0');
+    for (const char* brand : compatible) content += QByteArray(brand, 4);
+    return BoxOf("ftyp", content);
+}
+
+}  // namespace
+
+// Which files are HEIF by their brands, which are cut or damaged containers, and which are
+// documents recognised only to be refused.
+TEST(FileFormat, ContainersByTheirBrandsAndDocumentsByTheirSignatures) {
+    const QByteArray meta = BoxOf("meta", QByteArray(4, '\0'));
+    const QByteArray data = BoxOf("mdat", QByteArray(32, 'x'));
+    QByteArray hugeBox = BoxOf("mdat", QByteArray(8, 'x'));
+    qToBigEndian<quint32>(0x40000000u, hugeBox.data());
+    // A 64-bit size of 2^63: larger than any file, and than a signed offset.
+    QByteArray largeBox = QByteArray("\0\0\0\1mdat", 8) + QByteArray(8, '\0') + "xxxx";
+    largeBox[8] = char(0x80);
+    const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"/>";
+    const struct Case {
+        const char* name;
+        QByteArray bytes;
+        int format;
+        bool problem;
+    } cases[] = {
+        {"heic", TypeBox("heic", {"mif1", "heic"}) + meta + data, kFormatHeif, false},
+        {"avif", TypeBox("avif", {"mif1", "avif", "miaf"}) + meta + data, kFormatHeif, false},
+        {"heif by a compatible brand", TypeBox("mp42", {"isom", "msf1"}) + meta + data, kFormatHeif,
+         false},
+        {"every still brand",
+         TypeBox("xxxx", {"heix", "hevc", "hevx", "heim", "heis", "avis"}) + meta + data,
+         kFormatHeif, false},
+        {"a film", TypeBox("mp42", {"isom", "mp41"}) + meta + data, kFormatUnknown, false},
+        {"type box shorter than its fields",
+         QByteArray("\0\0\0\x0C"
+                    "ftypheic\0\0\0\0",
+                    16) +
+             meta,
+         kFormatUnknown, false},
+        {"type box of 4 GiB",
+         QByteArray("\xFF\xFF\xFF\xFC"
+                    "ftypheic\0\0\0\0",
+                    16) +
+             meta,
+         kFormatUnknown, false},
+        {"last box runs to the end", TypeBox("heic", {}) + meta + QByteArray("\0\0\0\0mdatxx", 10),
+         kFormatHeif, false},
+        {"a box past the end", TypeBox("heic", {}) + meta + hugeBox, kFormatHeif, true},
+        {"a 64-bit size past the end", TypeBox("heic", {}) + meta + largeBox, kFormatHeif, true},
+        {"a box of 4 bytes", TypeBox("heic", {}) + meta + QByteArray("\0\0\0\4mdat", 8),
+         kFormatHeif, true},
+        {"cut in the type box", TypeBox("heic", {"mif1"}).left(14), kFormatHeif, true},
+        {"no meta box", TypeBox("heic", {"mif1"}) + data, kFormatHeif, true},
+        {"svg", svg, kFormatSvg, false},
+        {"svg after a declaration and a comment",
+         "<?xml version=\"1.0\"?>\n<!-- drawn by hand -->\n<!DOCTYPE svg>\n" + svg, kFormatSvg,
+         false},
+        {"svg after a byte order mark and spaces", "\xEF\xBB\xBF \n\t" + svg, kFormatSvg, false},
+        {"html", "<html><body>text</body></html>", kFormatUnknown, false},
+        {"text that mentions <svg", "not a drawing: " + svg, kFormatUnknown, false},
+        {"pdf", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj<<>>endobj\n", kFormatPdf, false},
+        {"pdf after junk", QByteArray(300, 'j') + "%PDF-1.7\n", kFormatPdf, false},
+    };
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QDir(temp.path()).filePath("file.jpg");
+        WriteBytes(path, c.bytes);
+        SniffedFile sniffed;
+        ASSERT_TRUE(SniffImageFile(path, &sniffed));
+        EXPECT_EQ(sniffed.format, c.format);
+        EXPECT_EQ(!sniffed.problem.isEmpty(), c.problem) << sniffed.problem.toStdString();
+        EXPECT_EQ(sniffed.width, 0);
+        EXPECT_EQ(sniffed.height, 0);
+    }
+}

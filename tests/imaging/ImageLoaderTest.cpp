@@ -10,6 +10,9 @@
 #include <functional>
 
 #include "core/WorkingList.h"
+#include "imaging/CLead.h"
+#include "imaging/FileFormat.h"
+#include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
@@ -183,3 +186,36 @@ TEST_F(ImageLoaderTest, AFullWorkDriveLeavesNoPartialCopy) {
 }
 
 }  // namespace
+
+// A drawing or a PDF given an image's name is refused as an unsupported format by its
+// signature: the sniffer names it, and neither the examination nor a load reads further.
+TEST(ImageLoaderDocuments, RenamedDocumentsAreRefusedWith114Unread) {
+    const QByteArray svg =
+        "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" "
+        "height=\"9\"><rect width=\"9\" height=\"9\"/></svg>";
+    const QByteArray pdf = "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n%%EOF\n";
+    QTemporaryDir temp;
+    for (const char* name : {"a.jpg", "b.PNG", "c.heic", "d.webp", "e.avif", "f.tif"}) {
+        for (const auto& [document, format] :
+             {std::pair{svg, imaging::kFormatSvg}, std::pair{pdf, imaging::kFormatPdf}}) {
+            SCOPED_TRACE(std::string(name) + (format == imaging::kFormatSvg ? " svg" : " pdf"));
+            const QString path = QDir(temp.path()).filePath(name);
+            WriteBytes(path, document);
+            SniffedFile sniffed;
+            ASSERT_TRUE(SniffImageFile(path, &sniffed));
+            EXPECT_EQ(sniffed.format, format);
+            EXPECT_FALSE(imaging::IsSupportedFormat(sniffed.format));
+            EXPECT_EQ(ImageLoader::Examine(path).message, msg::UnsupportedFormat);
+            CLead lead;
+            EXPECT_THROW(lead.LoadImage(path), LeadError);
+        }
+    }
+    // A format that a usable loader of the library knows is still told apart from a file
+    // that is no image at all; one whose loader is blocked is not an image to the program.
+    const QString matrix = QDir(temp.path()).filePath("g.jpg");
+    WriteBytes(matrix, "2 2\n1 2\n3 4\n");
+    EXPECT_EQ(ImageLoader::Examine(matrix).message, msg::UnsupportedFormat);
+    const QString ppm = QDir(temp.path()).filePath("h.jpg");
+    Solid(8, 8, Qt::red).ppmsave(QFile::encodeName(ppm).constData());
+    EXPECT_EQ(ImageLoader::Examine(ppm).message, msg::WrongImageFile);
+}

@@ -159,8 +159,177 @@ void WriteGif(const VImage& image, const QString& path) {
     image.gifsave(QFile::encodeName(path).constData());
 }
 
-void WriteWebp(const VImage& image, const QString& path) {
-    image.webpsave(QFile::encodeName(path).constData());
+void WriteWebp(const VImage& image, const QString& path, int orientation) {
+    VImage out = image.copy();
+    if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);
+    out.webpsave(QFile::encodeName(path).constData(),
+                 VImage::option()->set("Q", 90)->set("strip", orientation == 1));
+}
+
+void WriteHeif(const VImage& image, const QString& path, const char* compression, int orientation) {
+    VImage out = image.copy();
+    if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);
+    out.heifsave(QFile::encodeName(path).constData(), VImage::option()
+                                                          ->set("compression", compression)
+                                                          ->set("Q", 80)
+                                                          ->set("effort", 0)
+                                                          ->set("strip", orientation == 1));
+}
+
+namespace {
+
+quint32 BigU32(const QByteArray& bytes, qsizetype at) {
+    return qFromBigEndian<quint32>(bytes.constData() + at);
+}
+
+void PutU32(QByteArray& bytes, qsizetype at, quint64 value) {
+    qToBigEndian<quint32>(quint32(value), bytes.data() + at);
+}
+
+// An unsigned big-endian number of size bytes (0, 4 or 8, as the location box sizes them).
+quint64 Field(const QByteArray& bytes, qsizetype at, int size) {
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i) value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+void PutField(QByteArray& bytes, qsizetype at, int size, quint64 value) {
+    for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[at + i] = char(value & 0xFF);
+}
+
+// The boxes directly inside bytes[from, to): type and offset, in order.
+QList<QPair<QByteArray, qsizetype>> Children(const QByteArray& bytes, qsizetype from,
+                                             qsizetype to) {
+    QList<QPair<QByteArray, qsizetype>> boxes;
+    for (qsizetype at = from; at + 8 <= to; at += BigU32(bytes, at)) {
+        boxes.append({bytes.mid(at + 4, 4), at});
+        if (BigU32(bytes, at) < 8) break;
+    }
+    return boxes;
+}
+
+QByteArray Box(const QByteArray& bytes, qsizetype at) {
+    return bytes.mid(at, BigU32(bytes, at));
+}
+
+}  // namespace
+
+QByteArray HeifTurned(const QByteArray& heif, int angle) {
+    qsizetype metaAt = -1;
+    for (const auto& [type, at] : Children(heif, 0, heif.size())) {
+        if (type == "meta") metaAt = at;
+    }
+    if (metaAt < 0) return {};
+    const qsizetype metaEnd = metaAt + BigU32(heif, metaAt);
+    QByteArray meta = heif.mid(metaAt, 12);  // the header of the full box; its size later
+    quint32 primary = 0;
+    for (const auto& [type, at] : Children(heif, metaAt + 12, metaEnd)) {
+        if (type == "pitm") primary = quint16(Field(heif, at + 12, 2));
+    }
+    qint64 delta = 0;
+    int propertyIndex = 0;
+    qsizetype associationAt = -1;  // within the new iprp box
+    bool wideAssociations = false;
+    QList<QPair<QByteArray, QByteArray>> parts;
+    for (const auto& [type, at] : Children(heif, metaAt + 12, metaEnd)) {
+        if (type != "iprp") {
+            parts.append({type, Box(heif, at)});
+            continue;
+        }
+        const qsizetype end = at + BigU32(heif, at);
+        QByteArray grown = heif.mid(at, 8);
+        for (const auto& [inner, innerAt] : Children(heif, at + 8, end)) {
+            QByteArray box = Box(heif, innerAt);
+            if (inner == "ipco") {
+                const int index = int(Children(box, 8, box.size()).size()) + 1;
+                box.append(QByteArray("\0\0\0\x09irot", 8)).append(char(angle & 3));
+                PutU32(box, 0, box.size());
+                grown.append(box);
+                propertyIndex = index;
+                continue;
+            }
+            if (inner == "ipma") {
+                const quint8 version = quint8(box[8]);
+                const bool wide = (quint8(box[11]) & 1) != 0;
+                wideAssociations = wide;
+                const int idSize = version < 1 ? 2 : 4;
+                QByteArray rebuilt = box.left(16);
+                qsizetype p = 16;
+                for (quint32 e = 0, n = BigU32(box, 12); e < n; ++e) {
+                    const quint32 item = quint32(Field(box, p, idSize));
+                    const int count = quint8(box[p + idSize]);
+                    const qsizetype entryEnd = p + idSize + 1 + count * (wide ? 2 : 1);
+                    QByteArray entry = box.mid(p, entryEnd - p);
+                    if (item == primary) {
+                        entry[idSize] = char(count + 1);
+                        entry.append(wide ? QByteArray("\x80\0", 2) : QByteArray("\x80", 1));
+                        associationAt =
+                            grown.size() + rebuilt.size() + entry.size() - (wide ? 2 : 1);
+                    }
+                    rebuilt.append(entry);
+                    p = entryEnd;
+                }
+                PutU32(rebuilt, 0, rebuilt.size());
+                grown.append(rebuilt);
+                continue;
+            }
+            grown.append(box);
+        }
+        PutU32(grown, 0, grown.size());
+        delta = grown.size() - BigU32(heif, at);
+        parts.append({"iprp", grown});
+    }
+    // The new association, essential, names the new property.
+    for (auto& [type, bytes] : parts) {
+        if (type != "iprp" || associationAt < 0) continue;
+        if (wideAssociations) {
+            PutField(bytes, associationAt, 2, 0x8000 | propertyIndex);
+        } else {
+            bytes[associationAt] = char(0x80 | propertyIndex);
+        }
+    }
+    // Data stored after the meta box moves by delta.
+    for (auto& [type, bytes] : parts) {
+        if (type != "iloc") continue;
+        const int version = quint8(bytes[8]);
+        const int offsetSize = quint8(bytes[12]) >> 4;
+        const int lengthSize = quint8(bytes[12]) & 15;
+        const int baseSize = quint8(bytes[13]) >> 4;
+        const int indexSize = version >= 1 ? quint8(bytes[13]) & 15 : 0;
+        const int idSize = version < 2 ? 2 : 4;
+        qsizetype p = 14;
+        const quint64 items = Field(bytes, p, idSize);
+        p += idSize;
+        for (quint64 i = 0; i < items; ++i) {
+            p += idSize;
+            int method = 0;
+            if (version >= 1) {
+                method = int(Field(bytes, p, 2) & 15);
+                p += 2;
+            }
+            p += 2;  // data reference index
+            const qsizetype baseAt = p;
+            const quint64 base = Field(bytes, p, baseSize);
+            p += baseSize;
+            const quint64 extents = Field(bytes, p, 2);
+            p += 2;
+            for (quint64 e = 0; e < extents; ++e) {
+                p += indexSize;
+                const quint64 offset = Field(bytes, p, offsetSize);
+                if (method == 0 && (baseSize == 0 || base < quint64(metaEnd)) &&
+                    base + offset >= quint64(metaEnd)) {
+                    PutField(bytes, p, offsetSize, offset + delta);
+                }
+                p += offsetSize + lengthSize;
+            }
+            if (method == 0 && baseSize > 0 && base >= quint64(metaEnd)) {
+                PutField(bytes, baseAt, baseSize, base + delta);
+            }
+        }
+    }
+    for (const auto& [type, bytes] : parts) meta.append(bytes);
+    PutU32(meta, 0, meta.size());
+    return heif.left(metaAt) + meta + heif.mid(metaEnd);
 }
 
 void WriteBmp(const QImage& source, const QString& path, BmpKind kind) {
@@ -289,6 +458,9 @@ QColor PixelAt(const VImage& image, int x, int y) {
 
 QColor PixelAt(const QString& path, int x, int y) {
     StartImaging();
+    // The library reads bitmaps only through its ImageMagick loader, which the imaging setup
+    // blocks: the toolkit reads them here.
+    if (ReadBytes(path).startsWith("BM")) return QImage(path, "bmp").pixelColor(x, y);
     return PixelAt(VImage::new_from_file(QFile::encodeName(path).constData()), x, y);
 }
 

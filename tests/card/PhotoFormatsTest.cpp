@@ -1,0 +1,245 @@
+// HEIC, AVIF and WebP photos made here go through the import and Save All onto a card, as a
+// user's photos do: the files on the card are checked for their size, colours and which way
+// up the picture stands.
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "card/ConvertRun.h"
+#include "core/WorkingList.h"
+#include "imaging/CLead.h"
+#include "imaging/ImageLoader.h"
+#include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+using vips::VImage;
+
+namespace {
+
+const QColor kBody(40, 80, 200);
+const QColor kMarker(230, 30, 30);
+const QColor kBlack(0, 0, 0);
+
+// A 4:3 landscape photo, 1200 x 900 as stored, with a red marker in its top-left corner
+// (240 x 180): where the marker lands tells how the picture was turned.
+VImage MarkedPhoto() {
+    return Solid(1200, 900, kBody).insert(Solid(240, 180, kMarker), 0, 0);
+}
+
+QByteArray Encoded(const std::function<void(const QString&)>& write) {
+    QTemporaryDir scratch;
+    const QString path = QDir(scratch.path()).filePath("photo");
+    write(path);
+    return ReadBytes(path);
+}
+
+void ExpectColour(const QString& file, QPoint at, QColor expected, const char* what) {
+    const QColor c = PixelAt(file, at.x(), at.y());
+    const int tolerance = 40;
+    EXPECT_TRUE(std::abs(c.red() - expected.red()) <= tolerance &&
+                std::abs(c.green() - expected.green()) <= tolerance &&
+                std::abs(c.blue() - expected.blue()) <= tolerance)
+        << what << " at (" << at.x() << ", " << at.y() << ") is " << c.name().toStdString()
+        << ", expected " << expected.name().toStdString();
+}
+
+// The photo as it stands upright on the 800 x 600 output, and the points that tell it.
+enum class Stands {
+    Landscape,            // as stored: fills the frame, marker top left
+    TurnedClockwise,      // 900 x 1200 upright, 450 x 600 between bars, marker top right
+    TurnedAnticlockwise,  // the same between bars, marker bottom left
+};
+
+struct Expected {
+    QSize upright;
+    QList<std::pair<QPoint, QColor>> points;
+};
+
+Expected Expect(Stands stands) {
+    switch (stands) {
+        case Stands::Landscape:
+            return {{1200, 900},
+                    {{{60, 45}, kMarker},
+                     {{400, 300}, kBody},
+                     {{740, 45}, kBody},
+                     {{60, 555}, kBody},
+                     {{740, 555}, kBody}}};
+        case Stands::TurnedClockwise:
+            return {{900, 1200},
+                    {{{590, 50}, kMarker},
+                     {{220, 50}, kBody},
+                     {{220, 550}, kBody},
+                     {{400, 300}, kBody},
+                     {{60, 300}, kBlack},
+                     {{740, 300}, kBlack}}};
+        case Stands::TurnedAnticlockwise:
+            return {{900, 1200},
+                    {{{220, 550}, kMarker},
+                     {{220, 50}, kBody},
+                     {{590, 50}, kBody},
+                     {{400, 300}, kBody},
+                     {{60, 300}, kBlack},
+                     {{740, 300}, kBlack}}};
+    }
+    return {};
+}
+
+class PhotoFormatsTest : public ::testing::Test {
+protected:
+    PhotoFormatsTest() {
+        Messages::SetLanguage(Messages::Language::English);
+        card = QDir(temp.path()).filePath("card/DCIM/100RODIV");
+        settings.destination = card;
+    }
+
+    QString Source(const QString& name) const { return QDir(temp.path()).filePath(name); }
+
+    QTemporaryDir temp;
+    WorkingList list;
+    ScriptedPrompter prompter;
+    ConvertSettings settings;
+    QString card;
+    bool unsaved = true;
+    QString lastDestination;
+    std::atomic<bool> stop{false};
+};
+
+TEST_F(PhotoFormatsTest, HeifAvifAndWebpPhotosAreWrittenUprightAt800x600) {
+    const VImage photo = MarkedPhoto();
+    const struct Case {
+        const char* name;  // also the file name: the extension in any case
+        std::function<QByteArray()> bytes;
+        Stands stands;
+    } cases[] = {
+        {"photo.heic", [&] { return Encoded([&](auto p) { WriteHeif(photo, p, "hevc"); }); },
+         Stands::Landscape},
+        {"photo.AVIF", [&] { return Encoded([&](auto p) { WriteHeif(photo, p, "av1"); }); },
+         Stands::Landscape},
+        {"photo.WebP", [&] { return Encoded([&](auto p) { WriteWebp(photo, p); }); },
+         Stands::Landscape},
+        {"exif_6.webp", [&] { return Encoded([&](auto p) { WriteWebp(photo, p, 6); }); },
+         Stands::TurnedClockwise},
+        // A HEIF file is turned by its own transforms; its Exif orientation only describes.
+        {"exif_6_only.HEIC",
+         [&] { return Encoded([&](auto p) { WriteHeif(photo, p, "hevc", 6); }); },
+         Stands::Landscape},
+        {"irot_270.heic",
+         [&] { return HeifTurned(Encoded([&](auto p) { WriteHeif(photo, p, "hevc"); }), 3); },
+         Stands::TurnedClockwise},
+        // Both say the same turn, as a phone writes them: turned once, not twice.
+        {"irot_270_exif_6.heif",
+         [&] { return HeifTurned(Encoded([&](auto p) { WriteHeif(photo, p, "hevc", 6); }), 3); },
+         Stands::TurnedClockwise},
+        {"irot_90.avif",
+         [&] { return HeifTurned(Encoded([&](auto p) { WriteHeif(photo, p, "av1"); }), 1); },
+         Stands::TurnedAnticlockwise},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray bytes = c.bytes();
+        ASSERT_FALSE(bytes.isEmpty());
+        const QString path = Source(c.name);
+        WriteBytes(path, bytes);
+        const Expected expected = Expect(c.stands);
+
+        // The grid shows the photo the way up the card gets it.
+        const ImageLoader::Examined examined = ImageLoader::Examine(path);
+        ASSERT_EQ(examined.message, 0);
+        EXPECT_EQ(QSize(examined.width, examined.height), expected.upright);
+
+        list.ReplaceEntries({});
+        prompter.records.clear();
+        QDir(card).removeRecursively();
+        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+        ConvertRun run(list, settings, prompter, unsaved, lastDestination);
+        ASSERT_TRUE(run.SaveAll(stop));
+        EXPECT_TRUE(prompter.records.isEmpty()) << prompter.records[0].text.toStdString();
+        const QString written = QDir(card).filePath("DUVU0001.JPG");
+        ASSERT_TRUE(QFile::exists(written));
+        EXPECT_TRUE(ReadBytes(written).startsWith("\xFF\xD8\xFF"));
+        const VImage out = VImage::jpegload(written.toUtf8().constData());
+        EXPECT_EQ(out.width(), 800);
+        EXPECT_EQ(out.height(), 600);
+        for (const auto& [at, colour] : expected.points) ExpectColour(written, at, colour, c.name);
+    }
+}
+
+// A HEIF file cut short has no picture to show: it is refused at the import, as a wrong
+// image file, and the imaging instance says so by an exception, whatever is left of it.
+TEST_F(PhotoFormatsTest, ACutHeifFileIsRefusedWithoutACrash) {
+    const QByteArray heic = Encoded([&](auto p) { WriteHeif(PhotoLike(320, 240), p, "hevc"); });
+    const QByteArray avif = Encoded([&](auto p) { WriteHeif(PhotoLike(320, 240), p, "av1"); });
+    const struct Case {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"halfway.heic", heic.left(heic.size() / 2)},
+        {"last_byte_gone.heic", heic.left(heic.size() - 1)},
+        {"inside_the_meta_box.heic", heic.left(60)},
+        {"inside_the_type_box.heic", heic.left(20)},
+        {"halfway.avif", avif.left(avif.size() / 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Source(c.name);
+        WriteBytes(path, c.bytes);
+        prompter.records.clear();
+        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
+        EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
+        CLead lead;
+        EXPECT_THROW(lead.LoadImage(path), LeadError);
+    }
+    EXPECT_EQ(list.count(), 0);
+}
+
+// Spoilt bytes inside whole boxes. A spoilt decoder set-up (in the meta box) is found by the
+// header read and refused at the import; spoilt picture data goes unnoticed by the HEVC
+// decoder, which decodes whatever it finds: the run writes that, and nothing crashes.
+TEST_F(PhotoFormatsTest, SpoiltHeifBytesAreRefusedOrWrittenAsDecoded) {
+    const QByteArray heic = Encoded([&](auto p) { WriteHeif(PhotoLike(320, 240), p, "hevc"); });
+    const qsizetype setup = heic.indexOf("hvcC");
+    const qsizetype data = heic.lastIndexOf("mdat") + 4;
+    ASSERT_GT(setup, 0);
+    ASSERT_GT(data, setup);
+    QByteArray badSetup = heic;
+    for (qsizetype i = setup + 30; i < setup + 100; ++i) badSetup[i] = char(0xFF);
+    QByteArray badData = heic;
+    for (qsizetype i = data + 16; i < badData.size(); i += 7) badData[i] = char(badData[i] ^ 0x5A);
+    const struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool imported;
+    } cases[] = {
+        {"spoilt_setup.heic", badSetup, false},
+        {"spoilt_data.heic", badData, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Source(c.name);
+        WriteBytes(path, c.bytes);
+        list.ReplaceEntries({});
+        prompter.records.clear();
+        QDir(card).removeRecursively();
+        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ASSERT_EQ(loader.AddImage(path, 0, 0), c.imported ? 1 : 0);
+        if (!c.imported) {
+            EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
+            continue;
+        }
+        ConvertRun run(list, settings, prompter, unsaved, lastDestination);
+        EXPECT_TRUE(run.SaveAll(stop));
+        const VImage out =
+            VImage::jpegload(QDir(card).filePath("DUVU0001.JPG").toUtf8().constData());
+        EXPECT_EQ(out.width(), 800);
+        EXPECT_EQ(out.height(), 600);
+    }
+}
+
+}  // namespace
