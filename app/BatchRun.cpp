@@ -26,6 +26,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
+#include "slides/PdfBackend.h"
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
@@ -209,7 +210,9 @@ public:
     struct Item {
         bool presentation;
         QString path;
-        bool counted = true;  // in the progress line's total (not an image refused ahead)
+        // The entries it adds, for the progress line's total: 0 for an image refused ahead, a
+        // PDF's page count, 1 for another presentation until it shows its slides.
+        int entries = 1;
     };
 
     explicit CollectingSink(Prompter& prompter) : prompter_(prompter) {}
@@ -379,7 +382,11 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     // refuse are found ahead by their headers (only where the line is shown: it costs a read).
     if (prompter.ShowsProgress()) {
         for (CollectingSink::Item& item : queue) {
-            if (!item.presentation) item.counted = ImageLoader::Examine(item.path).message == 0;
+            if (!item.presentation) {
+                item.entries = ImageLoader::Examine(item.path).message == 0 ? 1 : 0;
+            } else if (PdfBackend::IsPdf(item.path)) {
+                item.entries = PdfBackend::PageCount(item.path);
+            }
         }
     }
     bool importCut = false;  // the work folder's drive filled up
@@ -430,8 +437,9 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         prompter.ClearProgress();
         if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));
         // What is still to be imported counts from the start, so the total is right from
-        // the first line (a presentation counts once until it shows its slides).
-        const int total = int(list.count() + queue.size());
+        // the first line.
+        int total = list.count();
+        for (const CollectingSink::Item& item : queue) total += item.entries;
         prompter.Progress(position, total, QFileInfo(list.at(position - 1).sourcePath).fileName());
     });
     prompter.ClearProgress();

@@ -47,6 +47,11 @@ bool LooksWhole(const QString& path) {
     return file.read(kEdge).contains("%%EOF");
 }
 
+// The page count the loader read with the first page.
+int PagesOf(const VImage& first) {
+    return first.get_typeof("n-pages") != 0 ? first.get_int("n-pages") : 1;
+}
+
 }  // namespace
 
 PdfBackend::~PdfBackend() {
@@ -55,6 +60,17 @@ PdfBackend::~PdfBackend() {
 
 bool PdfBackend::IsPdf(const QString& path) {
     return path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+}
+
+int PdfBackend::PageCount(const QString& path) {
+    if (!LooksWhole(path)) return 0;
+    try {
+        StartImaging();
+        const VImage first = VImage::pdfload(QFile::encodeName(path).constData());
+        return PagesOf(first);
+    } catch (const vips::VError&) {
+        return 0;
+    }
 }
 
 PresentationBackend::OpenResult PdfBackend::Open(const QString& path, const QString& exportFolder) {
@@ -83,7 +99,7 @@ bool PdfBackend::ReadPages(const QString& pdf) {
         StartImaging();
         const QByteArray name = QFile::encodeName(pdf);
         const VImage first = VImage::pdfload(name.constData());
-        const int pages = first.get_typeof("n-pages") != 0 ? first.get_int("n-pages") : 1;
+        const int pages = PagesOf(first);
         for (int page = 0; page < pages; ++page) {
             // The pages are read at 72 dpi, so their pixels are points.
             const VImage header =

@@ -19,6 +19,8 @@ public:
 
     // Whether path names a PDF by its extension (any case).
     static bool IsPdf(const QString& path);
+    // The number of pages an import of the PDF at path adds; 0 when it would be refused.
+    static int PageCount(const QString& path);
 
     OpenResult Open(const QString& path, const QString& exportFolder) override;
     int SlideCount() const override { return int(sizes_.size()); }

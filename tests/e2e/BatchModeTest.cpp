@@ -247,8 +247,12 @@ namespace {
 // On a terminal the run shows one progress line, the count, the total and the file, with the
 // right total from the first line; into a pipe or a file nothing of it is written.
 TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+    // In name order: two photos, a PDF of three pages, a file refused, a photo. The total
+    // counts the pages and leaves the refused file out from the first line on.
+    for (const char* name : {"a.jpg", "b.jpg", "e.jpg"})
         WriteJpeg(Solid(320, 240, Qt::red), In(name));
+    testpdf::WritePdf(In("c deck.pdf"),
+                      {{{720, 540}, Qt::green}, {{720, 540}, Qt::blue}, {{720, 540}, Qt::cyan}});
     WriteBytes(In("d broken.jpg"), "not a picture");
     const QString program = VC_PROGRAM;
     // `script` runs the program with a terminal as its standard error.
@@ -258,11 +262,14 @@ TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
     terminal.start("script", {"-qfec", command, "/dev/null"});
     ASSERT_TRUE(terminal.waitForFinished(120000));
     const QString shown = QString::fromLocal8Bit(terminal.readAllStandardOutput());
-    for (const char* line : {"  1 / 3  a.jpg", "  2 / 3  b.jpg", "  3 / 3  c.jpg"})
+    for (const char* line :
+         {"  1 / 6  a.jpg", "  2 / 6  b.jpg", "  3 / 6  c deck0001.bmp", "  4 / 6  c deck0002.bmp",
+          "  5 / 6  c deck0003.bmp", "  6 / 6  e.jpg"})
         EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QRegularExpression(" / [^6]"))) << shown.toStdString();
 
     const Result piped = RunProgram({"--batch", "--card", card, "--folder", "101", in});
-    EXPECT_EQ(piped.out.count('\n'), 3);
+    EXPECT_EQ(piped.out.count('\n'), 6);
     EXPECT_FALSE(piped.err.contains('\r')) << piped.err.toStdString();
     EXPECT_FALSE(piped.err.contains(" / ")) << piped.err.toStdString();
 }
