@@ -54,9 +54,10 @@ bool StartImaging(const char* programName) {
         // Only the loaders the program names ever read a file: every operation over a
         // library not hardened against hostile input (ImageMagick, SVG, JPEG XL, ...) is
         // blocked, for a direct call and for the library's own choice of loader alike. The PDF
-        // loader stays usable: only the slide path loads PDFs, by name, from the PDF that the
-        // presentation program wrote. Image files reach a loader only after their bytes were
-        // sniffed, and a PDF renamed as an image is refused by its signature before that.
+        // loader stays usable: only the slide path loads PDFs, by name (a PDF imported as
+        // slides, or the one the presentation program wrote). Image files reach a loader only
+        // after their bytes were sniffed, and a PDF renamed as an image is refused by its
+        // signature before that.
         vips_block_untrusted_set(TRUE);
         vips_operation_block_set("VipsForeignLoadPdf", FALSE);
         // Every image is read once and written once: a cache of operations would only hold
