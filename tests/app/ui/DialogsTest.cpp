@@ -1,7 +1,7 @@
 // Every dialog of the program as a keyboard user meets it, and by the title a task list shows.
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"

@@ -4,7 +4,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/ui/CCustomFileDialog.h"
 #include "app/ui/MainDialog.h"

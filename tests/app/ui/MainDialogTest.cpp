@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/ui/SplashWindow.h"
 #include "core/AppSettings.h"

@@ -1,7 +1,7 @@
 #include "app/ui/PreferencesDialog.h"
 
 #include <QSlider>
-#include <QtTest>
+#include <QTest>
 
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/SkinButton.h"

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"

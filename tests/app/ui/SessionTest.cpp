@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/ui/MainDialog.h"
 #include "card/ui/ConvertSaveDialog.h"

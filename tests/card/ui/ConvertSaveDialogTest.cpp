@@ -4,7 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
 
 #include "card/CardFolderLock.h"
 #include "core/WorkingList.h"

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
-#include <QtTest>
 
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"

@@ -4,7 +4,7 @@
 
 #include <QImage>
 #include <QSet>
-#include <QtTest>
+#include <QTest>
 
 namespace {
 

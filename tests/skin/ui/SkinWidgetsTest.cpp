@@ -1,7 +1,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/RadioGroup.h"

@@ -1,7 +1,8 @@
 #include "skin/ui/SkinnedBox.h"
 
 #include <QAbstractButton>
-#include <QtTest>
+#include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "skin/MessageIds.h"

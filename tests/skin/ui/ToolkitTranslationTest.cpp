@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 // Qt's own buttons and file picker speak the program's language, through the translations the
 // system installs for Qt.

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "core/WorkingList.h"
 #include "skin/MessageIds.h"

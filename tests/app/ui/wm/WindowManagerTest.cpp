@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include "app/ui/MainDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
