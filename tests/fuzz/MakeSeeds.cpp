@@ -17,15 +17,6 @@ using vips::VImage;
 
 namespace {
 
-QByteArray Saved(const VImage& image, const char* suffix, vips::VOption* options) {
-    void* data = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(suffix, &data, &size, options);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    g_free(data);
-    return bytes;
-}
-
 // A bitmap with a 40-byte info header: bits a pixel, coding, the colour table or masks
 // after the header, then the pixels as given.
 QByteArray Bitmap(int width, int height, int bits, quint32 compression, const QByteArray& table,
@@ -97,7 +88,7 @@ int main(int argc, char** argv) {
     // with an odd height, with a local table.
     const struct {
         const char* name;
-        corpus::GifSpec spec;
+        corpus::GifLayout layout;
     } gifs[] = {
         {"frame-past.gif", {.left = 40, .top = 30, .width = 20, .height = 13}},
         {"zero-screen.gif", {.screenWidth = 0, .screenHeight = 0, .width = 9, .height = 5}},
@@ -105,8 +96,8 @@ int main(int argc, char** argv) {
         {"local-table.gif", {.width = 8, .height = 8, .localTable = true}},
     };
     for (const auto& gif : gifs) {
-        put("gif", gif.name, corpus::GifBytes(gif.spec));
-        put("sniff", gif.name, corpus::GifBytes(gif.spec));
+        put("gif", gif.name, corpus::GifBytes(gif.layout));
+        put("sniff", gif.name, corpus::GifBytes(gif.layout));
     }
 
     // Progressive files of every sampling, with and without restart markers, and grey.
@@ -123,17 +114,18 @@ int main(int argc, char** argv) {
          VIPS_FOREIGN_SUBSAMPLE_AUTO, 1},
     };
     // CMYK without a colour profile: Adobe's inverted ink.
-    const QByteArray cmyk = Saved(colour.colourspace(VIPS_INTERPRETATION_CMYK), ".jpg",
-                                  VImage::option()->set("strip", true));
+    const QByteArray cmyk = testimages::EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_CMYK),
+                                                     ".jpg", VImage::option()->set("strip", true));
     put("jpeg_tolerant", "cmyk-stripped.jpg", cmyk);
     put("sniff", "cmyk-stripped.jpg", cmyk);
     for (const auto& jpeg : jpegs) {
-        const QByteArray bytes = Saved(jpeg.image, ".jpg",
-                                       VImage::option()
-                                           ->set("interlace", true)
-                                           ->set("subsample_mode", jpeg.subsample)
-                                           ->set("restart_interval", jpeg.restart)
-                                           ->set("Q", 75));
+        const QByteArray bytes =
+            testimages::EncodedBytes(jpeg.image, ".jpg",
+                                     VImage::option()
+                                         ->set("interlace", true)
+                                         ->set("subsample_mode", jpeg.subsample)
+                                         ->set("restart_interval", jpeg.restart)
+                                         ->set("Q", 75));
         put("jpeg_dc", jpeg.name, bytes);
         put("jpeg_tolerant", jpeg.name, bytes);
         put("sniff", jpeg.name, bytes);
@@ -151,7 +143,7 @@ int main(int argc, char** argv) {
         {"grey2.png", grey.crop(0, 0, 13, 9), 2},
     };
     for (const auto& png : pngs) {
-        const QByteArray bytes = Saved(
+        const QByteArray bytes = testimages::EncodedBytes(
             png.image, ".png", VImage::option()->set("interlace", true)->set("bitdepth", png.bits));
         put("png_passes", png.name, bytes);
         put("sniff", png.name, bytes);

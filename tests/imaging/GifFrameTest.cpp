@@ -19,7 +19,7 @@ namespace {
 TEST(GifFrame, FramesDecodeAsTheLibrarysReaderRendersThem) {
     const struct Row {
         const char* name;
-        corpus::GifSpec spec;
+        corpus::GifLayout layout;
     } rows[] = {
         {"whole_screen", {}},
         {"interlaced", {.interlaced = true}},
@@ -38,7 +38,7 @@ TEST(GifFrame, FramesDecodeAsTheLibrarysReaderRendersThem) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = QDir(temp.path()).filePath(QString(row.name) + ".gif");
-        WriteBytes(path, corpus::GifBytes(row.spec));
+        WriteBytes(path, corpus::GifBytes(row.layout));
         QString damage;
         const VImage ours = imaging::DecodeGifFrame(path, false, &damage);
         EXPECT_EQ(damage, QString());

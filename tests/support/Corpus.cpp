@@ -209,15 +209,6 @@ QByteArray TwelveBits(const QByteArray& jpeg) {
     return out;
 }
 
-QByteArray SaveJpeg(const VImage& image, VOption* options) {
-    void* data = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(".jpg", &data, &size, options);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    g_free(data);
-    return bytes;
-}
-
 }  // namespace
 
 QByteArray BreakRestartMarkers(const QByteArray& jpeg) {
@@ -239,13 +230,13 @@ void Colour16(int index, int* red, int* green, int* blue) {
     *blue = (255 - index * 15) & 0xFF;
 }
 
-QByteArray GifBytes(const GifSpec& spec) {
+QByteArray GifBytes(const GifLayout& layout) {
     QByteArray out("GIF89a");
     const auto u16 = [&out](int value) {
         out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
     };
-    const int colours = spec.allColours ? 256 : 16;
-    const int codeSize = spec.allColours ? 8 : 4;  // the minimum code size
+    const int colours = layout.allColours ? 256 : 16;
+    const int codeSize = layout.allColours ? 8 : 4;  // the minimum code size
     const int clear = 1 << codeSize;
     QByteArray table;
     for (int i = 0; i < colours; ++i) {
@@ -253,41 +244,41 @@ QByteArray GifBytes(const GifSpec& spec) {
         Colour16(i, &r, &g, &b);
         table.append(char(r)).append(char(g)).append(char(b));
     }
-    u16(spec.screenWidth);
-    u16(spec.screenHeight);
-    const char tableFlags = char(spec.allColours ? 0x87 : 0x83);
-    out.append(char(spec.localTable ? tableFlags & 0x07 : tableFlags)).append('\0').append('\0');
-    if (!spec.localTable) out.append(table);
-    if (spec.transparent >= 0) {
-        out.append("\x21\xF9\x04\x01\0\0", 6).append(char(spec.transparent)).append('\0');
+    u16(layout.screenWidth);
+    u16(layout.screenHeight);
+    const char tableFlags = char(layout.allColours ? 0x87 : 0x83);
+    out.append(char(layout.localTable ? tableFlags & 0x07 : tableFlags)).append('\0').append('\0');
+    if (!layout.localTable) out.append(table);
+    if (layout.transparent >= 0) {
+        out.append("\x21\xF9\x04\x01\0\0", 6).append(char(layout.transparent)).append('\0');
     }
     out.append('\x2C');
-    u16(spec.left);
-    u16(spec.top);
-    u16(spec.width);
-    u16(spec.height);
-    out.append(char((spec.localTable ? tableFlags : 0) | (spec.interlaced ? 0x40 : 0)));
-    if (spec.localTable) out.append(table);
+    u16(layout.left);
+    u16(layout.top);
+    u16(layout.width);
+    u16(layout.height);
+    out.append(char((layout.localTable ? tableFlags : 0) | (layout.interlaced ? 0x40 : 0)));
+    if (layout.localTable) out.append(table);
     // Every pixel a literal code one bit longer than the minimum code size, with a clear code
     // often enough that the code size never grows: valid LZW any decoder reads.
     QList<int> rows;
     const int starts[] = {0, 4, 2, 1};
     const int steps[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < (spec.interlaced ? 4 : 1); ++pass) {
-        for (int y = spec.interlaced ? starts[pass] : 0; y < spec.height;
-             y += spec.interlaced ? steps[pass] : 1) {
+    for (int pass = 0; pass < (layout.interlaced ? 4 : 1); ++pass) {
+        for (int y = layout.interlaced ? starts[pass] : 0; y < layout.height;
+             y += layout.interlaced ? steps[pass] : 1) {
             rows << y;
         }
     }
     QList<int> codes{clear};
     int sinceClear = 0;
     for (int y : rows) {
-        for (int x = 0; x < spec.width; ++x) {
+        for (int x = 0; x < layout.width; ++x) {
             if (++sinceClear == clear - 2) {
                 codes << clear;
                 sinceClear = 1;
             }
-            codes << (spec.allColours ? (x + y * spec.width) % 256 : (x * 7 + y * 3) % 16);
+            codes << (layout.allColours ? (x + y * layout.width) % 256 : (x * 7 + y * 3) % 16);
         }
     }
     codes << clear + 1;
@@ -353,7 +344,9 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
         return [=](const QString& p) { testimages::WriteBytes(p, make()); };
     };
     const auto jpeg = [](const VImage& image, VOption* options) {
-        return [=](const QString& p) { testimages::WriteBytes(p, SaveJpeg(image, options)); };
+        return [=](const QString& p) {
+            testimages::WriteBytes(p, testimages::EncodedBytes(image, ".jpg", options));
+        };
     };
     const VImage cmyk = colour.colourspace(VIPS_INTERPRETATION_CMYK);
     const VImage bilevel = Tagged(grey > 128, VIPS_INTERPRETATION_B_W);
@@ -407,7 +400,9 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
         {"jpeg-grey.jpg", jpeg(grey, VImage::option())},
         {"jpeg-cmyk.jpg", jpeg(cmyk, VImage::option())},
         {"jpeg-restart.jpg", jpeg(colour, VImage::option()->set("restart_interval", 1))},
-        {"jpeg-12bit.jpg", bytes([=] { return TwelveBits(SaveJpeg(colour, VImage::option())); }),
+        {"jpeg-12bit.jpg", bytes([=] {
+             return TwelveBits(testimages::EncodedBytes(colour, ".jpg", VImage::option()));
+         }),
          true},
         {"gif.gif", [=](const QString& p) { colour.gifsave(Name(p)); }},
         {"gif-interlaced.gif", bytes([] { return GifBytes({.interlaced = true}); })},

@@ -22,7 +22,7 @@ QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value);
 // width x height at left, top, 16 colours (colour i is Colour16(i)), index (x * 7 + y * 3) % 16
 // at frame pixel x, y; interlaced rows, a transparent index and a local colour table as asked.
 // With allColours, the table has 256 colours and frame pixel x, y is (x + y * width) % 256.
-struct GifSpec {
+struct GifLayout {
     int screenWidth = 48;
     int screenHeight = 32;
     int left = 0;
@@ -34,7 +34,7 @@ struct GifSpec {
     bool localTable = false;
     bool allColours = false;
 };
-QByteArray GifBytes(const GifSpec& spec);
+QByteArray GifBytes(const GifLayout& layout);
 // The sRGB colour of index i of GifBytes' table (0 to 15, or to 255 with allColours): never
 // black.
 void Colour16(int index, int* red, int* green, int* blue);
