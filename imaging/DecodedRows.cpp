@@ -37,4 +37,12 @@ vips::VImage PaintedImage(int width, int height, int bands, VipsInterpretation i
     return vips::VImage(image);
 }
 
+vips::VImage WithProfile(vips::VImage image, const QByteArray& profile) {
+    if (profile.isEmpty()) return image;
+    image = image.copy();
+    vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME, profile.constData(),
+                             size_t(profile.size()));
+    return image;
+}
+
 }  // namespace imaging

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -42,5 +43,9 @@ using RowPainter = std::function<void(int y, int left, int count, uchar* out)>;
 // (OutOfMemory) when the library cannot make it.
 vips::VImage PaintedImage(int width, int height, int bands, VipsInterpretation interpretation,
                           RowPainter painter);
+
+// The image with the colour profile the file carried (as stored); the image as it is when the
+// profile is empty.
+vips::VImage WithProfile(vips::VImage image, const QByteArray& profile);
 
 }  // namespace imaging

@@ -173,12 +173,7 @@ VImage DecodeJpegTolerantly(const QString& file, int shrink, QString* damage) {
                                         out[i] = inverted ? uchar(255 - from[i]) : uchar(from[i]);
                                     }
                                 });
-    if (!picture->profile.isEmpty()) {
-        image = image.copy();
-        vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME,
-                                 picture->profile.constData(), size_t(picture->profile.size()));
-    }
-    return image;
+    return WithProfile(image, picture->profile);
 }
 
 }  // namespace imaging

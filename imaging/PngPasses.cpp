@@ -156,12 +156,7 @@ VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, boo
                              std::fill_n(out, bytes, uchar(0));
                          }
                      });
-    if (!picture->profile.isEmpty()) {
-        image = image.copy();
-        vips_image_set_blob_copy(image.get_image(), VIPS_META_ICC_NAME,
-                                 picture->profile.constData(), size_t(picture->profile.size()));
-    }
-    return image;
+    return WithProfile(image, picture->profile);
 }
 
 }  // namespace imaging
