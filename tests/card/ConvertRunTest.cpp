@@ -454,15 +454,8 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
     AddImages(2, 640, 480);
     const QString damagedCopy = list.at(0).workPath;
     const VImage picture = PhotoLike(640, 480);
-    const QByteArray sound = [&] {
-        void* data = nullptr;
-        size_t size = 0;
-        picture.write_to_buffer(".jpg", &data, &size,
-                                VImage::option()->set("restart_interval", 40)->set("Q", 95));
-        QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-        g_free(data);
-        return bytes;
-    }();
+    const QByteArray sound =
+        EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 40)->set("Q", 95));
     WriteBytes(damagedCopy, corpus::BreakRestartMarkers(sound));
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));

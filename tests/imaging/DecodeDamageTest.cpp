@@ -17,26 +17,17 @@ using vips::VImage;
 
 namespace {
 
-QByteArray Encoded(const VImage& image, const char* suffix, vips::VOption* options) {
-    void* data = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(suffix, &data, &size, options);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    g_free(data);
-    return bytes;
-}
-
 // Damaged files convert as far as the decoder reads them and say so with its reason; a file
 // no decoder can read fails as unreadable with the reason; the undamaged top of a damaged
 // picture is the picture's own.
 TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) {
     const VImage picture = PhotoLike(320, 240);
     const QByteArray jpeg =
-        Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 20)->set("Q", 95));
-    const QByteArray png = Encoded(picture, ".png", VImage::option());
+        EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 20)->set("Q", 95));
+    const QByteArray png = EncodedBytes(picture, ".png", VImage::option());
     // A marker after every block of pixels: far more than a hundred of them broken.
     const QByteArray dense =
-        Encoded(picture, ".jpg", VImage::option()->set("restart_interval", 1)->set("Q", 95));
+        EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 1)->set("Q", 95));
     enum class Expect { Damaged, Unreadable };
     const struct Row {
         const char* name;
@@ -115,7 +106,7 @@ TEST(DecodeDamage, TheLibrariesWarningsShowOnlyWhenVerbose) {
     QTemporaryDir temp;
     const VImage picture = PhotoLike(320, 240);
     const QString path = QDir(temp.path()).filePath("cut.jpg");
-    WriteBytes(path, corpus::CutAt(Encoded(picture, ".jpg", VImage::option()), 0.5));
+    WriteBytes(path, corpus::CutAt(EncodedBytes(picture, ".jpg", VImage::option()), 0.5));
     const auto convert = [&] {
         CLead work;
         CLead scratch;

@@ -38,15 +38,6 @@ void Put64(QByteArray& b, int at, quint64 v) {
     qToLittleEndian(v, reinterpret_cast<uchar*>(b.data()) + at);
 }
 
-QByteArray Encoded(const VImage& image, const char* suffix, vips::VOption* options = nullptr) {
-    void* data = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(suffix, &data, &size, options ? options : VImage::option());
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    g_free(data);
-    return bytes;
-}
-
 // A bitmap header (BITMAPINFOHEADER) with the fields given and room for a 4 x 4 picture.
 QByteArray Bitmap(qint32 width, qint32 height, int bits, quint32 pixelOffset = 54,
                   quint32 compression = 0, qsizetype pixelBytes = 64) {
@@ -97,7 +88,7 @@ QByteArray Tiff(quint32 width, quint32 height, quint64 stripOffset, quint64 stri
 }
 
 QByteArray Png(quint32 width, quint32 height, int depth = 8, int type = 2) {
-    QByteArray b = Encoded(VImage::black(4, 4, VImage::option()->set("bands", 3)), ".png");
+    QByteArray b = EncodedBytes(VImage::black(4, 4, VImage::option()->set("bands", 3)), ".png");
     Put32(b, 16, width, false);
     Put32(b, 20, height, false);
     b[24] = char(depth);
@@ -110,7 +101,7 @@ QByteArray Png(quint32 width, quint32 height, int depth = 8, int type = 2) {
 // Nothing here may overflow (the sanitizer build runs this too).
 TEST(FileFormat, HeaderFieldsAtTheirExtremes) {
     const VImage small = Solid(8, 6, Qt::red);
-    const QByteArray jpeg = Encoded(small, ".jpg");
+    const QByteArray jpeg = EncodedBytes(small, ".jpg");
     const qsizetype sof = jpeg.indexOf("\xFF\xC0");
     ASSERT_GT(sof, 0);
     const auto jpegSized = [&](quint16 width, quint16 height, int precision = 8) {
@@ -120,7 +111,7 @@ TEST(FileFormat, HeaderFieldsAtTheirExtremes) {
         Put16(b, int(sof) + 7, width, false);
         return b;
     };
-    const QByteArray gif = Encoded(small, ".gif");
+    const QByteArray gif = EncodedBytes(small, ".gif");
     const auto gifSized = [&](quint16 width, quint16 height) {
         QByteArray b = gif;
         Put16(b, 6, width);
@@ -134,9 +125,9 @@ TEST(FileFormat, HeaderFieldsAtTheirExtremes) {
         Put32(riff, 4, quint32(riff.size() - 8));
         return riff;
     };
-    const QByteArray lossy = simple(Encoded(small, ".webp"), "VP8 ");
+    const QByteArray lossy = simple(EncodedBytes(small, ".webp"), "VP8 ");
     const QByteArray lossless =
-        simple(Encoded(small, ".webp", VImage::option()->set("lossless", true)), "VP8L");
+        simple(EncodedBytes(small, ".webp", VImage::option()->set("lossless", true)), "VP8L");
     ASSERT_EQ(lossy.mid(12, 4), "VP8 ");
     ASSERT_EQ(lossless.mid(12, 4), "VP8L");
     QByteArray lossyZero = lossy;

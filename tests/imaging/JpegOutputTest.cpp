@@ -17,6 +17,16 @@ using namespace testimages;
 
 namespace {
 
+// The thumbnail of the file's Exif block, as exiftool extracts it into folder.
+vips::VImage ThumbnailByExiftool(const QString& path, const QString& folder) {
+    const QString thumbnail = QDir(folder).filePath("thumb.jpg");
+    QProcess extract;
+    extract.setStandardOutputFile(thumbnail);
+    extract.start("exiftool", {"-b", "-ThumbnailImage", path});
+    EXPECT_TRUE(extract.waitForFinished());
+    return vips::VImage::new_from_file(QFile::encodeName(thumbnail));
+}
+
 // The standard luminance table of the JPEG standard, in zig-zag order, which IJG
 // scales by quality.
 constexpr int kBaseLuminance[64] = {16,  11, 12, 14,  12,  10,  16,  14,  13, 14,  18,  17,  16,
@@ -114,12 +124,7 @@ TEST(JpegOutput, ExiftoolReadsTheDcfFields) {
     has(R"(\[IFD1\]\s+Compression\s+: 6\n)");
     EXPECT_FALSE(tags.contains("GPS")) << tags.toStdString();
 
-    const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
-    QProcess extract;
-    extract.setStandardOutputFile(thumbnail);
-    extract.start("exiftool", {"-b", "-ThumbnailImage", path});
-    ASSERT_TRUE(extract.waitForFinished());
-    const vips::VImage thumb = vips::VImage::new_from_file(QFile::encodeName(thumbnail));
+    const vips::VImage thumb = ThumbnailByExiftool(path, temp.path());
     EXPECT_EQ(thumb.width(), 160);
     EXPECT_EQ(thumb.height(), 120);
 
@@ -181,12 +186,7 @@ TEST(JpegOutput, ThumbnailIsLetterboxedForEveryOtherAspect) {
         const vips::VImage written = vips::VImage::new_from_file(QFile::encodeName(path));
         EXPECT_EQ(written.width(), size.width);
         EXPECT_EQ(written.height(), size.height);
-        const QString thumbnail = QDir(temp.path()).filePath("thumb.jpg");
-        QProcess extract;
-        extract.setStandardOutputFile(thumbnail);
-        extract.start("exiftool", {"-b", "-ThumbnailImage", path});
-        ASSERT_TRUE(extract.waitForFinished());
-        const vips::VImage thumb = vips::VImage::new_from_file(QFile::encodeName(thumbnail));
+        const vips::VImage thumb = ThumbnailByExiftool(path, temp.path());
         ASSERT_EQ(thumb.width(), 160);
         ASSERT_EQ(thumb.height(), 120);
         const QRect& p = c.picture;
@@ -196,7 +196,7 @@ TEST(JpegOutput, ThumbnailIsLetterboxedForEveryOtherAspect) {
                                  {p.center().x(), p.top() + 2},
                                  {p.center().x(), p.bottom() - 2}};
         for (const QPoint& at : inside)
-            EXPECT_GT(PixelAt(thumbnail, at.x(), at.y()).lightness(), 225)
+            EXPECT_GT(PixelAt(thumb, at.x(), at.y()).lightness(), 225)
                 << at.x() << "," << at.y();
         const QPoint outside[] = {{p.left() - 2, p.center().y()},
                                   {p.right() + 2, p.center().y()},
@@ -204,7 +204,7 @@ TEST(JpegOutput, ThumbnailIsLetterboxedForEveryOtherAspect) {
                                   {p.center().x(), p.bottom() + 2}};
         for (const QPoint& at : outside) {
             if (!QRect(0, 0, 160, 120).contains(at)) continue;
-            EXPECT_LT(PixelAt(thumbnail, at.x(), at.y()).lightness(), 30)
+            EXPECT_LT(PixelAt(thumb, at.x(), at.y()).lightness(), 30)
                 << at.x() << "," << at.y();
         }
     }

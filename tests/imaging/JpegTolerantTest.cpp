@@ -14,15 +14,6 @@ using vips::VImage;
 
 namespace {
 
-QByteArray Jpeg(const VImage& image, vips::VOption* options) {
-    void* data = nullptr;
-    size_t size = 0;
-    image.write_to_buffer(".jpg", &data, &size, options);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    g_free(data);
-    return bytes;
-}
-
 int Difference(const VImage& a, const VImage& b) {
     return int((a.cast(VIPS_FORMAT_INT) - b.cast(VIPS_FORMAT_INT)).abs().max());
 }
@@ -34,11 +25,12 @@ TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
         const char* name;
         QByteArray bytes;
     } rows[] = {
-        {"baseline", Jpeg(colour, VImage::option())},
-        {"progressive", Jpeg(colour, VImage::option()->set("interlace", true))},
-        {"grey", Jpeg(colour.colourspace(VIPS_INTERPRETATION_B_W), VImage::option())},
-        {"cmyk",
-         Jpeg(colour.colourspace(VIPS_INTERPRETATION_CMYK), VImage::option()->set("strip", true))},
+        {"baseline", EncodedBytes(colour, ".jpg", VImage::option())},
+        {"progressive", EncodedBytes(colour, ".jpg", VImage::option()->set("interlace", true))},
+        {"grey",
+         EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_B_W), ".jpg", VImage::option())},
+        {"cmyk", EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_CMYK), ".jpg",
+                              VImage::option()->set("strip", true))},
     };
     QTemporaryDir temp;
     for (const Row& row : rows) {
@@ -67,7 +59,8 @@ TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
 TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
     const VImage colour = PhotoLike(320, 240);
     // Cut inside the data of its second scan (a cut inside a table is an error of libjpeg's).
-    const QByteArray progressive = Jpeg(colour, VImage::option()->set("interlace", true));
+    const QByteArray progressive =
+        EncodedBytes(colour, ".jpg", VImage::option()->set("interlace", true));
     const qsizetype second = progressive.indexOf("\xFF\xDA", progressive.indexOf("\xFF\xDA") + 2);
     ASSERT_GT(second, 0);
     QTemporaryDir temp;
@@ -76,7 +69,7 @@ TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
         QByteArray bytes;
         bool lastRowBlack;
     } rows[] = {
-        {"baseline", corpus::CutAt(Jpeg(colour, VImage::option()), 0.4), true},
+        {"baseline", corpus::CutAt(EncodedBytes(colour, ".jpg", VImage::option()), 0.4), true},
         {"progressive", progressive.left(second + 100), false},
     };
     for (const Row& row : rows) {
@@ -98,7 +91,7 @@ TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
 // A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
 // picture (three bytes a pixel would be 300 MB).
 TEST(JpegTolerant, ATinyFileCostsTheRowsItsDataReaches) {
-    QByteArray jpeg = Jpeg(PhotoLike(64, 48), VImage::option()->set("Q", 50));
+    QByteArray jpeg = EncodedBytes(PhotoLike(64, 48), ".jpg", VImage::option()->set("Q", 50));
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");
     ASSERT_GT(frame, 0);
     jpeg.replace(frame + 5, 4, QByteArray("\x27\x10\x27\x10", 4));  // 10,000 x 10,000

@@ -104,14 +104,17 @@ void WriteJpeg(const VImage& image, const QString& path, int quality, bool progr
                                                           ->set("strip", orientation == 1));
 }
 
-QByteArray JpegBytes(const VImage& image, int quality) {
+QByteArray EncodedBytes(const VImage& image, const char* suffix, vips::VOption* options) {
     void* data = nullptr;
     size_t size = 0;
-    image.write_to_buffer(".jpg", &data, &size,
-                          VImage::option()->set("Q", quality)->set("strip", true));
+    image.write_to_buffer(suffix, &data, &size, options ? options : VImage::option());
     const QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
     g_free(data);
     return bytes;
+}
+
+QByteArray JpegBytes(const VImage& image, int quality) {
+    return EncodedBytes(image, ".jpg", VImage::option()->set("Q", quality)->set("strip", true));
 }
 
 QByteArray CameraJpeg(const VImage& picture, const QByteArray& thumbnailJpeg, int orientation) {

@@ -23,6 +23,9 @@ vips::VImage Checkerboard(int width, int height);
 
 void WriteJpeg(const vips::VImage& image, const QString& path, int quality = 90,
                bool progressive = false, int orientation = 1);
+// The image encoded by the library's saver for suffix (".jpg", ".png", ...) with options.
+QByteArray EncodedBytes(const vips::VImage& image, const char* suffix,
+                        vips::VOption* options = nullptr);
 // The image as a baseline JPEG without any metadata.
 QByteArray JpegBytes(const vips::VImage& image, int quality = 90);
 // A JPEG laid out as a camera writes it: SOI, an Exif block in big-endian order (as many
