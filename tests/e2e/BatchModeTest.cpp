@@ -54,6 +54,21 @@ protected:
     }
     QString In(const QString& name) const { return QDir(in).filePath(name); }
 
+    // An environment whose profile names a stand-in LibreOffice that leaves mark and refuses
+    // every file; one on the PATH must not be taken instead.
+    QProcessEnvironment WithStandInLibreOffice(const QString& mark) const {
+        const QString fake = QDir(temp.path()).filePath("fake soffice");
+        WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
+        QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString config = QDir(temp.path()).filePath("config");
+        QDir().mkpath(config + "/Kestrovia");
+        WriteBytes(config + "/Kestrovia/QVN.conf",
+                   QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config);
+        return environment;
+    }
+
     QTemporaryDir temp;
     QString in;
     QString card;
@@ -172,16 +187,8 @@ TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
     // The profile names a stand-in that leaves a mark and refuses the file; no LibreOffice is
     // needed, and one on the PATH must not be taken instead.
     const QString mark = QDir(temp.path()).filePath("asked");
-    const QString fake = QDir(temp.path()).filePath("fake soffice");
-    WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
-    QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString config = QDir(temp.path()).filePath("config");
-    QDir().mkpath(config + "/Kestrovia");
-    WriteBytes(config + "/Kestrovia/QVN.conf",
-               QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
+    const QProcessEnvironment environment = WithStandInLibreOffice(mark);
     WriteBytes(In("talk.pptx"), "not really a presentation");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config);
 
     const Result result = RunProgram(
         {"--batch", "--dest", QDir(temp.path()).filePath("out"), "--lang", "en", In("talk.pptx")},
@@ -194,15 +201,7 @@ TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
 // stand-in that leaves a mark, is never started.
 TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
     const QString mark = QDir(temp.path()).filePath("asked");
-    const QString fake = QDir(temp.path()).filePath("fake soffice");
-    WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
-    QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString config = QDir(temp.path()).filePath("config");
-    QDir().mkpath(config + "/Kestrovia");
-    WriteBytes(config + "/Kestrovia/QVN.conf",
-               QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config);
+    const QProcessEnvironment environment = WithStandInLibreOffice(mark);
     WriteJpeg(Solid(320, 240, Qt::yellow), In("a.jpg"));
     testpdf::WritePdf(In("b talk.pdf"),
                       {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});

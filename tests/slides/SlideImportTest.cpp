@@ -6,13 +6,16 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "core/AppSettings.h"
 #include "core/WorkFolders.h"
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "slides/LibreOfficeBackend.h"
+#include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
+#include "tests/support/PdfFiles.h"
 #include "tests/support/Presentations.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
@@ -25,6 +28,11 @@ namespace {
 bool IsBlack(QColor c) {
     return c.red() < 16 && c.green() < 16 && c.blue() < 16;
 }
+bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+           std::abs(a.blue() - b.blue()) < 24;
+}
+
 bool IsRed(QColor c) {
     return c.red() > 230 && c.green() < 30 && c.blue() < 30;
 }
@@ -245,7 +253,9 @@ private:
     int stopAfter_;
 };
 
-class LibreOfficeImportTest : public ::testing::Test {
+// One presentation import's surroundings: the work and export folders, the list, the loader
+// and the prompter.
+class SlideImportFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         static int argc = 1;
@@ -254,8 +264,7 @@ protected:
         if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     }
 
-    void SetUp() override {
-        if (Soffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    SlideImportFixture() {
         // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.
         work = QDir(temp.path()).filePath("work folder 作業");
         exportFolder = QDir(work).filePath("autoexport");
@@ -264,19 +273,10 @@ protected:
         EnsurePrivateFolder(exportFolder);
     }
 
-    // A presentation of slides width x height cm in the given format.
-    QString Deck(const QString& name, double width, double height, const QList<QColor>& slides,
-                 const QString& format) {
-        const QString flat = QDir(temp.path()).filePath(name + ".fodp");
-        WriteFlatPresentation(flat, width, height, slides);
-        return Convert(flat, format, QDir(temp.path()).filePath("decks"));
-    }
-
     // Opens and imports a presentation; false when it could not be opened.
-    bool Import(const QString& path, CountingProgress* progress = nullptr) {
-        SlideExporter exporter(
-            std::make_unique<LibreOfficeBackend>(Soffice(), QDir(work).filePath("profile"), 180000),
-            path, exportFolder);
+    bool Import(std::unique_ptr<PresentationBackend> backend, const QString& path,
+                CountingProgress* progress = nullptr) {
+        SlideExporter exporter(std::move(backend), path, exportFolder);
         if (!exporter.OpenPresentation(prompter)) return false;
         SlideImportContext context{exporter, Loader(), list, space, prompter, unsaved, progress};
         ImportSlides(context);
@@ -288,6 +288,8 @@ protected:
         lead.LoadImage(list.at(row).workPath);
         return lead.ToQImage();
     }
+
+    QString In(const QString& name) const { return QDir(temp.path()).filePath(name); }
 
     QTemporaryDir temp;
     QString work;
@@ -301,6 +303,27 @@ protected:
     }
     WorkSpace space{QDir::tempPath(), [] { return 10ull << 30; }};
     bool unsaved = false;
+};
+
+class LibreOfficeImportTest : public SlideImportFixture {
+protected:
+    void SetUp() override {
+        if (Soffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+    }
+
+    // A presentation of slides width x height cm in the given format.
+    QString Deck(const QString& name, double width, double height, const QList<QColor>& slides,
+                 const QString& format) {
+        const QString flat = QDir(temp.path()).filePath(name + ".fodp");
+        WriteFlatPresentation(flat, width, height, slides);
+        return Convert(flat, format, QDir(temp.path()).filePath("decks"));
+    }
+
+    bool Import(const QString& path, CountingProgress* progress = nullptr) {
+        return SlideImportFixture::Import(
+            std::make_unique<LibreOfficeBackend>(Soffice(), QDir(work).filePath("profile"), 180000),
+            path, progress);
+    }
 };
 
 TEST_F(LibreOfficeImportTest, EveryFormatImportsFramedSlidesWithBothOriginFlags) {
@@ -366,6 +389,94 @@ TEST_F(LibreOfficeImportTest, RefusedFilesGive133AndNoProgramGives115) {
     EXPECT_FALSE(none.OpenPresentation(prompter));
     EXPECT_EQ(prompter.Ids(), QList<int>{msg::PresentationAppMissing});
     EXPECT_EQ(list.count(), 0);
+}
+
+// PDF files as presentations: every page a slide, drawn from the file itself.
+class PdfSlidesTest : public SlideImportFixture {
+protected:
+    // Imports the file as the window and the batch run do; false when it was refused.
+    bool ImportFile(const QString& path) {
+        AppSettings settings;
+        settings.workFolder = work;
+        settings.autoExportFolder = exportFolder;
+        if (!ReadyForPresentation(path, settings, space, prompter)) return false;
+        return Import(MakePresentationBackend(settings, path), path);
+    }
+};
+
+// Each page in the 800 x 600 frame as a slide of the same shape is: scaled to fit, centred on
+// black, its colour up to its edges and not beyond.
+TEST_F(PdfSlidesTest, EveryPageBecomesAFramedSlideInOrder) {
+    const QString pdf = In("talk 発表.PDF");
+    testpdf::WritePdf(pdf, {{{720, 540}, Qt::red},     // 4:3: the whole frame
+                            {{1280, 720}, Qt::green},  // 16:9: 800 x 450, bars above and below
+                            {{540, 720}, Qt::blue}});  // 3:4: 450 x 600, bars left and right
+    const QByteArray before = ReadBytes(pdf);
+    ASSERT_TRUE(ImportFile(pdf));
+    EXPECT_TRUE(prompter.records.isEmpty());
+    ASSERT_EQ(list.count(), 3);
+    struct Expect {
+        QColor colour;
+        QList<QPoint> inside, outside;
+    } const expected[] = {
+        {Qt::red, {{0, 0}, {799, 599}, {400, 300}}, {}},
+        {Qt::green, {{400, 75}, {400, 524}, {0, 300}, {799, 300}}, {{400, 73}, {400, 526}}},
+        {Qt::blue, {{175, 300}, {624, 300}, {400, 0}, {400, 599}}, {{173, 300}, {626, 300}}},
+    };
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row + 1);
+        const ImageEntry& slide = list.at(row);
+        EXPECT_EQ(QFileInfo(slide.sourcePath).fileName(),
+                  QStringLiteral("talk 発表%1.bmp").arg(row + 1, 4, 10, QLatin1Char('0')));
+        EXPECT_EQ(slide.originFlagA, 1);
+        EXPECT_EQ(slide.originFlagB, 1);
+        const QImage frame = Frame(row);
+        ASSERT_EQ(frame.size(), QSize(800, 600));
+        for (QPoint p : expected[row].inside) {
+            EXPECT_TRUE(Near(frame.pixelColor(p), expected[row].colour)) << p.x() << "," << p.y();
+        }
+        for (QPoint p : expected[row].outside) {
+            EXPECT_TRUE(Near(frame.pixelColor(p), Qt::black)) << p.x() << "," << p.y();
+        }
+    }
+    EXPECT_TRUE(unsaved);
+    // The user's file is as it was; nothing of the import is left but the work copies.
+    EXPECT_EQ(ReadBytes(pdf), before);
+    EXPECT_TRUE(QDir(exportFolder).isEmpty());
+}
+
+// A file the PDF loader cannot read whole is refused with its path, and adds nothing.
+TEST_F(PdfSlidesTest, ADamagedOrProtectedPdfGives133AndAddsNothing) {
+    const QString whole = In("whole.pdf");
+    testpdf::WritePdf(whole, {{{720, 540}, Qt::red}, {{720, 540}, Qt::green}});
+    const QByteArray bytes = ReadBytes(whole);
+    struct Case {
+        const char* name;
+        QByteArray bytes;  // empty: written by the case itself
+    } const cases[] = {
+        {"cut_in_half.pdf", bytes.left(bytes.size() / 2)},
+        {"end_cut_off.pdf", bytes.left(bytes.size() - 8)},
+        {"not_a_pdf.pdf", "just some notes with the wrong name\n"},
+        {"header_overwritten.pdf", QByteArray(64, 'x') + bytes.mid(64)},
+        {"password.pdf", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.records.clear();
+        const QString path = In(c.name);
+        if (c.bytes.isEmpty()) {
+            testpdf::WriteProtectedPdf(path, "secret");
+        } else {
+            WriteBytes(path, c.bytes);
+        }
+        EXPECT_FALSE(ImportFile(path));
+        EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongPresentation});
+        if (!prompter.records.isEmpty()) {
+            EXPECT_EQ(prompter.records[0].argument, path);
+        }
+        EXPECT_EQ(list.count(), 0);
+        EXPECT_TRUE(QDir(exportFolder).isEmpty());
+    }
 }
 
 }  // namespace
