@@ -65,16 +65,10 @@ TEST(DesktopEntryTest, OffersEveryFileTypeTheImportTakes) {
                                "pptx", "odp", "pdf"}) {
         EXPECT_TRUE(suffixesTaken.contains(QLatin1String(suffix))) << suffix;
     }
-}
-
-// A folder dropped or named on the command line is imported with its images.
-TEST(DesktopEntryTest, OffersFolders) {
-    EXPECT_TRUE(OfferedTypes().contains(QStringLiteral("inode/directory")));
-}
-
-// The program takes any number of local paths (%F): with %f a file manager would start one
-// program per file, and the second would only say that one already runs; %U would hand over
-// URLs, which the import does not read.
-TEST(DesktopEntryTest, StartsTheProgramWithEveryChosenPath) {
+    // A folder dropped or named on the command line is imported with its images.
+    EXPECT_TRUE(offered.contains(QStringLiteral("inode/directory")));
+    // Any number of local paths (%F): with %f a file manager would start one program per file,
+    // and the second would only say that one already runs; %U would hand over URLs, which the
+    // import does not read.
     EXPECT_EQ(EntryValue(QStringLiteral("Exec")), QStringLiteral("vimbrelcastor %F"));
 }
