@@ -433,6 +433,9 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     // An image that cannot be decoded is reported and passed over; a failure of the
     // destination still ends the run.
     run.SetGoOnPastBadImages(true);
+    int expected = list.count();
+    for (const CollectingSink::Item& item : queue) expected += item.entries;
+    run.SetExpectedCount(expected);
     const bool completed = run.SaveAll(stop, [&](int position, int, const ImageOutcome& outcome) {
         prompter.ClearProgress();
         if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));

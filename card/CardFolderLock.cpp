@@ -37,7 +37,8 @@ void CardFolderLock::Release() {
     fd_ = -1;
 }
 
-QString WriteTemporaryFile(const QString& folder, const QByteArray& bytes) {
+QString WriteTemporaryFile(const QString& folder, const QByteArray& bytes,
+                           const QDateTime& modified) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QString path =
             QDir(folder).filePath(QLatin1String(kTemporaryPrefix) +
@@ -59,8 +60,14 @@ QString WriteTemporaryFile(const QString& folder, const QByteArray& bytes) {
             ok = n > 0;
             if (ok) done += n;
         }
-        // A full card may report itself only when the data is flushed.
-        ok = ok && ::fdatasync(fd) == 0;
+        if (ok && modified.isValid()) {
+            const timespec time{modified.toSecsSinceEpoch(), 0};
+            const timespec times[2] = {time, time};
+            ok = ::futimens(fd, times) == 0;
+        }
+        // A full card may report itself only when the data is flushed; the time is part of
+        // what a device sorts by, so the file's entry is flushed with it.
+        ok = ok && ::fsync(fd) == 0;
         ok = ::close(fd) == 0 && ok;
         if (!ok) {
             ::unlink(native.constData());
@@ -96,7 +103,9 @@ int RemoveLeftoverTemporaries(const QString& folder) {
     return removed;
 }
 
-Placement MoveIntoPlace(const QString& from, const QString& to, bool replace) {
+namespace {
+
+Placement Rename(const QString& from, const QString& to, bool replace) {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
     if (replace)
@@ -109,6 +118,26 @@ Placement MoveIntoPlace(const QString& from, const QString& to, bool replace) {
     if (errno == EEXIST) return Placement::Taken;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Placement::Failed;
     return MoveIntoPlaceWithoutFlag(from, to);
+}
+
+}  // namespace
+
+Placement MoveIntoPlace(const QString& from, const QString& to, bool replace) {
+    struct stat before {};
+    const bool known = ::lstat(QFile::encodeName(from).constData(), &before) == 0;
+    const Placement placed = Rename(from, to, replace);
+    if (placed != Placement::Done || !known) return placed;
+    // Some FAT drivers give a renamed entry the time of the rename; a device sorting by file
+    // time must see the time the file was given.
+    const QByteArray target = QFile::encodeName(to);
+    struct stat after {};
+    if (::lstat(target.constData(), &after) == 0 &&
+        (after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)) {
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ::utimensat(AT_FDCWD, target.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    return placed;
 }
 
 Placement MoveIntoPlaceWithoutFlag(const QString& from, const QString& to) {

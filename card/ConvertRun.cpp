@@ -7,6 +7,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "card/DcfNumbering.h"
+#include "card/FolderOrder.h"
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
@@ -115,7 +116,11 @@ QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
     const bool thumbnail = settings_.thumbnailOption || settings_.cardFlag ||
                            entry.originFlagA != 0 || entry.originFlagB != 0;
     return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, exif, thumbnail,
-                             settings_, QDateTime::currentDateTime());
+                             settings_, TimeOf(row));
+}
+
+QDateTime ConvertRun::TimeOf(int row) const {
+    return firstTime_.addSecs(qint64(kRunTimeStep) * (row - firstRow_));
 }
 
 void ConvertRun::StartRun(bool wholeList) {
@@ -125,16 +130,55 @@ void ConvertRun::StartRun(bool wholeList) {
     passedOver_ = 0;
     folderBusy_ = false;
     stoppedWaiting_ = false;
+    wroteAny_ = false;
+    firstRow_ = 0;
+}
+
+Outcome ConvertRun::BeginWriting(int count) {
+    const QString& folder = settings_.destination;
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        prompter_.Info(settings_.cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder,
+                       folder);
+        return Outcome::Failed;
+    }
+    if (!HoldFolder()) return stoppedWaiting_ ? Outcome::Skipped : Outcome::Failed;
+    if (settings_.cardFlag) {
+        const QString drive = dcf::DriveOfCardFolder(folder);
+        if (!drive.isEmpty()) TidyCardFolders(drive, folder);
+    }
+    // Decided while the folder is held: the times follow whatever is in it now.
+    firstTime_ = FirstRunTime(folder, count, QDateTime::currentDateTime());
+    return Outcome::Written;
+}
+
+void ConvertRun::FinishWriting() {
+    const QString& folder = settings_.destination;
+    if (wroteAny_) {
+        // Only the run that holds the folder may move its files.
+        if (folderLock_.held() && HasSlotOrder(folder)) RestoreDirectoryOrder(folder);
+        SyncFolder(folder);
+    }
+    folderLock_.Release();
 }
 
 bool ConvertRun::Save(int position) {
     StartRun(false);
-    const auto release = qScopeGuard([this] { folderLock_.Release(); });
+    const auto finish = qScopeGuard([this] { FinishWriting(); });
     const int row = position - 1;
     if (row < 0 || row >= list_.count()) return false;
+    ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
+    firstRow_ = row;
+    switch (BeginWriting(1)) {
+        case Outcome::Written:
+            break;
+        case Outcome::Skipped:  // stopped before the image had its turn
+            return false;
+        case Outcome::Failed:
+            outcomes_.append(outcome);
+            return false;
+    }
     const QFuture<EncodedImage> future = StartEncoding(row);
     waiter_(future);
-    ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
     outcome.result = SaveOneImage(row, future.result(), &outcome);
     if (stoppedWaiting_) return false;  // stopped before the image had its turn
     outcomes_.append(outcome);
@@ -146,7 +190,19 @@ bool ConvertRun::Save(int position) {
 
 bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress) {
     StartRun(true);
-    const auto release = qScopeGuard([this] { folderLock_.Release(); });
+    const auto finish = qScopeGuard([this] { FinishWriting(); });
+    while (list_.isEmpty() && feeder_ && feeder_()) {
+    }
+    if (list_.isEmpty()) return true;
+    switch (BeginWriting(std::max(list_.count(), expectedCount_))) {
+        case Outcome::Written:
+            break;
+        case Outcome::Skipped:  // stopped before the first image had its turn
+            return false;
+        case Outcome::Failed:
+            outcomes_.append({list_.at(0).id, Outcome::Failed, QString()});
+            return false;
+    }
     int next = 0;
     for (int row = 0;; ++row) {
         while (row >= list_.count() && feeder_ && feeder_()) {
@@ -188,12 +244,6 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
 }
 
 Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutcome* outcome) {
-    const QString& folder = settings_.destination;
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        prompter_.Info(settings_.cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder,
-                       folder);
-        return Outcome::Failed;
-    }
     // The user hears of the file they chose, never of its work copy.
     const QString& source = list_.at(row).sourcePath;
     switch (encoded.failure) {
@@ -220,9 +270,10 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutc
         const Outcome named = ChooseName(row, encoded.png, &path, &replace);
         if (named != Outcome::Written) return named;
         const int number = dcf::NumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
-        const Placement placed = encoded.failure == EncodedImage::Failure::Encode
-                                     ? Placement::Failed
-                                     : WriteReplacing(path, number, encoded.bytes, replace);
+        const Placement placed =
+            encoded.failure == EncodedImage::Failure::Encode
+                ? Placement::Failed
+                : WriteReplacing(path, number, encoded.bytes, TimeOf(row), replace);
         if (placed == Placement::Done) break;
         // A name taken since it was chosen (by another program: our runs wait for the folder)
         // is a taken number like any other. Chosen again, it is taken by something the folder
@@ -234,6 +285,7 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutc
         takenBefore = path;
     }
     list_.SetSaved(row, true);
+    wroteAny_ = true;
     outcome->path = path;
     if (encoded.damaged()) {
         // Written as far as the decoder could read it; never silently.
@@ -305,9 +357,10 @@ bool ConvertRun::HoldFolder() {
     for (;;) {
         switch (folderLock_.Take(folder)) {
             case CardFolderLock::Result::Held:
-                // No live run can own a temporary file here now: what is left, a killed run
-                // left behind.
+                // No live run can own a temporary file or a restore here now: what is left, a
+                // killed run left behind.
                 RemoveLeftoverTemporaries(folder);
+                CompleteInterruptedRestore(folder);
                 return true;
             case CardFolderLock::Result::Unavailable:
                 // A file system without locks: the names are still claimed without replacing,
@@ -329,11 +382,11 @@ bool ConvertRun::HoldFolder() {
 }
 
 Placement ConvertRun::WriteReplacing(const QString& path, int number, const QByteArray& bytes,
-                                     bool replace) {
+                                     const QDateTime& time, bool replace) {
     // The new file is complete before anything is replaced: written beside, then renamed over
     // a file of the same name in one step.
     const QString folder = QFileInfo(path).path();
-    const QString temporary = WriteTemporaryFile(folder, bytes);
+    const QString temporary = WriteTemporaryFile(folder, bytes, time);
     if (temporary.isEmpty()) return Placement::Failed;
     const Placement placed = MoveIntoPlace(temporary, path, replace);
     if (placed != Placement::Done) {

@@ -98,6 +98,9 @@ public:
     // image takes its number) instead of ending there. A failure of the destination ends the
     // run either way.
     void SetGoOnPastBadImages(bool goOn) { goOnPastBadImages_ = goOn; }
+    // How many images Save All is expected to write when the feeder adds more later (the
+    // images' times are spread over the run from its start); the list's count when larger.
+    void SetExpectedCount(int count) { expectedCount_ = count; }
 
     // Writes the image at position (1-based). True when it was written.
     bool Save(int position);
@@ -123,10 +126,19 @@ private:
     // written there, and then *replace says whether what has the name may be replaced.
     Outcome ChooseName(int row, bool png, QString* path, bool* replace);
     // Holds the destination folder for the rest of the run, waiting or refusing while another
-    // run holds it. False when nothing may be written.
+    // run holds it, and clears what a killed run left in it. False when nothing may be written.
     bool HoldFolder();
+    // Before the first image: makes and holds the destination folder, clears what killed runs
+    // left in the card's other folders and sets the times of count images. Failed when nothing
+    // may be written (the user was told); Skipped when the user stopped while the run waited.
+    Outcome BeginWriting(int count);
+    // After the last image, under the folder's lock: the directory order put right when a
+    // freed slot broke it, and the folder's entries flushed.
+    void FinishWriting();
+    // The time of the image at row: its Exif dates and its file's modification time.
+    QDateTime TimeOf(int row) const;
     Placement WriteReplacing(const QString& path, int number, const QByteArray& bytes,
-                             bool replace);
+                             const QDateTime& time, bool replace);
     void StartRun(bool wholeList);
     void DrainAhead();
 
@@ -148,6 +160,10 @@ private:
     bool keep_ = true;
     bool wholeList_ = false;
     int passedOver_ = 0;  // bad images gone past: the numbers they would have had are free
+    int expectedCount_ = 0;
+    int firstRow_ = 0;     // the row whose image gets the run's first time
+    QDateTime firstTime_;  // the time of that image; each row after it 2 s later
+    bool wroteAny_ = false;
 
     CardFolderLock folderLock_;
     bool folderBusy_ = false;

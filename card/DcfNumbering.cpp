@@ -100,6 +100,14 @@ QString CardFolder(const QString& drive, int number) {
                                 FolderNumberText(number) + QLatin1String(kFolderSuffix));
 }
 
+QString DriveOfCardFolder(const QString& folder) {
+    const QFileInfo dcim(QFileInfo(QDir::cleanPath(folder)).path());
+    if (dcim.fileName().compare(QLatin1String(kDcimFolder), Qt::CaseInsensitive) != 0) {
+        return QString();
+    }
+    return dcim.path();
+}
+
 QString ExistingFolderOfNumber(const QString& drive, int number) {
     const QString own = CardFolder(drive, number);
     if (QFileInfo(own).isDir()) return own;

@@ -49,6 +49,10 @@ std::optional<int> NextFreeFileNumber(const QString& folder, int start);
 // The card folder of a number under a drive (mount root): drive/DCIM/NNNRODIV.
 QString CardFolder(const QString& drive, int number);
 
+// The drive (mount root) of a card folder drive/DCIM/NAME; an empty text when folder does not
+// lie in a DCIM folder.
+QString DriveOfCardFolder(const QString& folder);
+
 // The lowest folder number for which nothing under drive/DCIM starts with its three digits
 // (a folder or file of any suffix); 999 when all are taken.
 int FirstFreeFolderNumber(const QString& drive);

@@ -24,6 +24,9 @@ packages=(
     libvips-tools imagemagick time
     # tests: JPEG files written with arithmetic coding (cjpeg), colour profiles made by lcms2
     libjpeg-turbo-progs liblcms2-dev
+    # tests: real card file systems, FAT32 and exFAT, made in image files and mounted through
+    # FUSE; a FAT directory read back raw from the image (mtools)
+    dosfstools exfatprogs fusefat exfat-fuse mtools
 )
 
 missing=()

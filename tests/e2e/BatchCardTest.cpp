@@ -184,11 +184,17 @@ TEST_F(BatchCardTest, WhatAKilledRunLeftIsRemovedByTheNext) {
     WriteBytes(folder + "/notes.tmp", "someone's");
     QDir(folder).mkdir(".vimbrelcastor-folder.tmp");
     QDir(tmp).mkdir("someone-else");
+    // An earlier run's folder on the same card: its leftover goes too, its images stay.
+    const QString earlier = card + "/DCIM/099RODIV";
+    QDir().mkpath(earlier);
+    WriteBytes(earlier + "/.vimbrelcastor-00000000feedface.tmp", "half");
+    WriteBytes(earlier + "/DUVU0001.JPG", "kept");
     const Result next = Run({"--folder", "100", "--on-conflict", "next",
                              Images("one", 1, [](int) { return Qt::white; })});
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     EXPECT_EQ(LeftBehind(), QStringList{".vimbrelcastor-folder.tmp"});
     EXPECT_TRUE(QFile::exists(folder + "/notes.tmp"));
+    EXPECT_EQ(Entries(earlier), QStringList{"DUVU0001.JPG"});
     EXPECT_TRUE(QFile::exists(tmp + "/someone-else"));
 }
 

@@ -1,0 +1,184 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <iostream>
+
+#include "card/FolderOrder.h"
+#include "tests/support/CardImage.h"
+#include "tests/support/TestImages.h"
+
+using namespace testimages;
+
+namespace {
+
+// The program writing onto real card file systems, FAT32 and exFAT, mounted through FUSE, and
+// the card read back as a device reads it: the directory's slots in order (raw, with mtools,
+// from the unmounted image), the Exif dates and the file times.
+class CardFileSystemTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "e2e_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
+    // count images, each of its own colour, in a new folder.
+    QString Images(const QString& name, int count) {
+        const QString in = temp.filePath(name);
+        QDir().mkpath(in);
+        for (int i = 0; i < count; ++i) {
+            WriteJpeg(Solid(64, 48, QColor::fromHsv((i * 37 + name.size() * 90) % 360, 200, 200)),
+                      QDir(in).filePath(QString("%1.jpg").arg(i, 3, 10, QChar('0'))));
+        }
+        return in;
+    }
+
+    int Run(const QString& card, const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp.path());
+        process.setProcessEnvironment(environment);
+        process.start(VC_PROGRAM,
+                      QStringList{"--batch", "--card", card, "--lang", "en"} + arguments);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(120000)) return -1;
+        lastError = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitCode();
+    }
+
+    // The numbered files of a folder in the order the file system lists them.
+    static QStringList Listed(const QString& folder) {
+        return RunTool("ls", {"-f", folder}).split('\n').filter(QRegularExpression("^DUVU"));
+    }
+
+    static QStringList Numbered(std::initializer_list<int> numbers) {
+        QStringList names;
+        for (const int n : numbers) names << QString("DUVU%1.JPG").arg(n, 4, 10, QChar('0'));
+        return names;
+    }
+
+    QTemporaryDir temp;
+    QString lastError;
+};
+
+TEST_F(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
+    for (const CardImage::Kind kind : {CardImage::Kind::Fat32, CardImage::Kind::ExFat}) {
+        const bool fat = kind == CardImage::Kind::Fat32;
+        SCOPED_TRACE(fat ? "FAT32" : "exFAT");
+        if (const QString why = CardImage::Unavailable(kind); !why.isEmpty()) {
+            std::cout << "[ skipped  ] " << why.toStdString() << "\n";
+            continue;
+        }
+        CardImage card(kind);
+        ASSERT_TRUE(card.Make()) << card.error().toStdString();
+        const QString folder = card.root() + "/DCIM/100RODIV";
+        ASSERT_EQ(Run(card.root(), {Images(fat ? "ten" : "ten-ex", 10)}), 0)
+            << lastError.toStdString();
+        // The user deletes image 3 on the card: its slot is free, and a new name takes it.
+        ASSERT_TRUE(QFile::remove(folder + "/DUVU0003.JPG"));
+        ASSERT_EQ(Run(card.root(), {"--folder", "100", "--on-conflict", "next",
+                                    Images(fat ? "two" : "two-ex", 2)}),
+                  0)
+            << lastError.toStdString();
+        const QStringList expected = Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+
+        ASSERT_TRUE(card.Unmount()) << card.error().toStdString();
+        if (fat) {
+            EXPECT_EQ(card.RawListing("DCIM/100RODIV").filter("DUVU"), expected)
+                << "the directory's slots, as a device reads them";
+        }
+        ASSERT_TRUE(card.Mount()) << card.error().toStdString();
+        EXPECT_EQ(Listed(folder), expected) << "read back after mounting again";
+        EXPECT_FALSE(QFileInfo::exists(folder + "/" + kOrderFolder));
+
+        // Exif dates (exiftool's names: DateTimeOriginal, CreateDate for DateTimeDigitized,
+        // ModifyDate for DateTime) and the file time, in seconds, by file name.
+        const QString table = RunTool(
+            "exiftool", {"-q", "-q", "-T", "-d", "%s", "-FileName", "-DateTimeOriginal",
+                         "-CreateDate", "-ModifyDate", "-FileModifyDate", "-ext", "JPG", folder});
+        QStringList rows = table.split('\n', Qt::SkipEmptyParts);
+        rows.sort();
+        ASSERT_EQ(rows.size(), expected.size()) << table.toStdString();
+        qint64 previous = 0;
+        for (const QString& row : rows) {
+            const QStringList fields = row.split('\t');
+            ASSERT_EQ(fields.size(), 5) << row.toStdString();
+            const qint64 time = fields[1].toLongLong();
+            EXPECT_EQ(fields[2].toLongLong(), time) << row.toStdString();
+            EXPECT_EQ(fields[3].toLongLong(), time) << row.toStdString();
+            EXPECT_EQ(fields[4].toLongLong(), time) << "file time of " << row.toStdString();
+            EXPECT_GT(time, previous) << row.toStdString();
+            previous = time;
+        }
+        // The last image's time is about the end of the run, not hours away.
+        EXPECT_LT(std::abs(previous - QDateTime::currentSecsSinceEpoch()), 120);
+    }
+}
+
+// A restore of the directory order killed at any point loses no file and renames none; the
+// next run on the card, writing into another folder, completes it.
+TEST_F(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
+    if (const QString why = CardImage::Unavailable(CardImage::Kind::Fat32); !why.isEmpty()) {
+        GTEST_SKIP() << why.toStdString();
+    }
+    const QString one = Images("one", 1);
+    // 8 files move out (DUVU0011 and 4 to 10), then 8 move back.
+    for (const int killAt : {1, 5, 8, 9, 15}) {
+        SCOPED_TRACE(killAt);
+        CardImage card(CardImage::Kind::Fat32);
+        ASSERT_TRUE(card.Make()) << card.error().toStdString();
+        const QString folder = card.root() + "/DCIM/100RODIV";
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QMap<QString, QByteArray> contents;
+        for (const int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 11}) {
+            if (n == 0) {
+                ASSERT_TRUE(QFile::remove(folder + "/DUVU0003.JPG"));
+                contents.remove("DUVU0003.JPG");
+                continue;
+            }
+            const QString name = Numbered({n})[0];
+            contents[name] = QByteArray("image ") + QByteArray::number(n);
+            WriteBytes(folder + "/" + name, contents[name]);
+        }
+        ASSERT_EQ(Listed(folder), Numbered({1, 2, 11, 4, 5, 6, 7, 8, 9, 10}));
+
+        const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            RestoreDirectoryOrder(folder, [killAt](int moves) {
+                if (moves == killAt) ::raise(SIGKILL);
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
+            const QString here = folder + "/" + it.key();
+            const QString away = folder + "/" + kOrderFolder + "/" + it.key();
+            EXPECT_EQ(QFile::exists(here) ? ReadBytes(here) : ReadBytes(away), it.value())
+                << it.key().toStdString() << " lost or changed by the kill";
+        }
+
+        ASSERT_EQ(Run(card.root(), {"--folder", "101", one}), 0) << lastError.toStdString();
+        ASSERT_TRUE(card.Unmount());
+        EXPECT_EQ(card.RawListing("DCIM/100RODIV"), Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
+        ASSERT_TRUE(card.Mount());
+        for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
+            EXPECT_EQ(ReadBytes(folder + "/" + it.key()), it.value()) << it.key().toStdString();
+        }
+    }
+}
+
+}  // namespace
