@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <csignal>
 #include <deque>
 
 #include "app/CommandLine.h"
 #include "app/ImportDispatch.h"
+#include "card/CardCheck.h"
+#include "card/CardEject.h"
 #include "card/ConvertRun.h"
 #include "card/DcfNumbering.h"
 #include "card/Destination.h"
@@ -301,6 +304,25 @@ Tally Count(const QList<ImageOutcome>& outcomes) {
     return tally;
 }
 
+// What the card check found, told a line each; with --clean-card removed. False when something
+// could not be removed.
+bool ReportCardCheck(const CardCheck& check, bool clean, Prompter& prompter) {
+    if (check.foreignFileSystem) prompter.Plain(FileSystemWarning(check));
+    const QStringList found = FoundLines(check);
+    for (const QString& line : found) prompter.Plain(line);
+    if (found.isEmpty()) return true;
+    if (!clean) {
+        prompter.Plain(UiTexts::Text("check.remove_batch"));
+        return true;
+    }
+    const QStringList failed = RemoveFound(check);
+    prompter.Plain(UiTexts::Text(failed.isEmpty() ? "check.removed" : "check.not_removed"));
+    for (const QString& path : failed.isEmpty() ? check.leftovers + check.playlists : failed) {
+        prompter.Plain(QStringLiteral("  ") + path);
+    }
+    return failed.isEmpty();
+}
+
 }  // namespace
 
 int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
@@ -347,6 +369,12 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     } else {
         convert.cardFlag = false;
         convert.destination = QDir::cleanPath(batch.destination);
+    }
+
+    // The card is looked at while the run writes; what was found is told at the end.
+    QFuture<CardCheck> cardCheck;
+    if (convert.cardFlag) {
+        cardCheck = QtConcurrent::run(&CheckCard, batch.cardRoot, convert.destination);
     }
 
     // SIGTERM and SIGINT stop the run after the image being written; the work folder goes
@@ -449,6 +477,9 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     const Tally tally = Count(run.outcomes());
     if (stop) return stopped(tally.written);
     if (run.folderBusy()) return 1;  // said so; nothing was written
+    // What the card check found comes before the last line, which counts the images.
+    const bool cardClean =
+        !convert.cardFlag || ReportCardCheck(cardCheck.result(), batch.cleanCard, prompter);
     const int refused = collected.skipped + sink.refused;
     prompter.Plain(UiTexts::Text("batch.summary")
                        .arg(tally.written)
@@ -458,5 +489,11 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
                        .arg(tally.failed));
     const bool allImported = refused == 0 && !importCut && !list.listFull();
     const bool allWritten = completed && tally.failed == 0 && tally.damaged == 0;
-    return allImported && allWritten ? 0 : 1;
+    int status = allImported && allWritten && cardClean ? 0 : 1;
+    if (batch.eject) {
+        const Ejection ejection = EjectCard(batch.cardRoot);
+        prompter.Plain(EjectionText(ejection));
+        if (ejection.outcome != EjectOutcome::Removable) status = 1;
+    }
+    return status;
 }

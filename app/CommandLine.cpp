@@ -76,6 +76,12 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
         } else if (name == QLatin1String("--no-thumbnails")) {
             batch.noThumbnails = true;
             batchOptionSeen = true;
+        } else if (name == QLatin1String("--clean-card")) {
+            batch.cleanCard = true;
+            batchOptionSeen = true;
+        } else if (name == QLatin1String("--eject")) {
+            batch.eject = true;
+            batchOptionSeen = true;
         } else if (name == QLatin1String("--card")) {
             batch.cardRoot = value();
             batchOptionSeen = true;
@@ -132,6 +138,8 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
             error = QStringLiteral("--batch needs either --card ROOT or --dest DIR");
         } else if (batch.folderNumber != 0 && batch.cardRoot.isEmpty()) {
             error = QStringLiteral("--folder goes with --card");
+        } else if ((batch.cleanCard || batch.eject) && batch.cardRoot.isEmpty()) {
+            error = QStringLiteral("--clean-card and --eject go with --card");
         } else if (options.paths.isEmpty()) {
             error = QStringLiteral("--batch needs at least one PATH");
         }
@@ -158,7 +166,7 @@ QString UsageText() {
         "                     [--size svga|xga|sxga|wxga|fhd] [--quality 1-5]\n"
         "                     [--format jpeg|png|auto]\n"
         "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
-        "                     [--lang en|ja] PATH...\n"
+        "                     [--clean-card] [--eject] [--lang en|ja] PATH...\n"
         "\n"
         "Prepares still images for a projector: imports photos and presentation slides,\n"
         "lets you order them, and writes them as 800 x 600 (or 1024 x 768, 1280 x 1024,\n"
@@ -188,6 +196,12 @@ QString UsageText() {
         "  --no-exif        with --dest: no Exif block (a card always gets it)\n"
         "  --no-thumbnails  with --dest: no embedded thumbnail (a card and slides always\n"
         "                   get one)\n"
+        "  --clean-card     remove what other computers left on the card (._ files, trash\n"
+        "                   and index folders) and a projector's playlist in the folder;\n"
+        "                   without it the card check only warns\n"
+        "  --eject          at the end, unmount the card (and power off its USB reader)\n"
+        "                   so that it can be pulled; exit status 0 only when it was\n"
+        "                   unmounted\n"
         "  Messages go to standard error, each written path to standard output.\n"
         "  Exit status: 0 when every image was written (or skipped as asked), 1 when any\n"
         "  was refused or failed, 2 for a usage error.\n"

@@ -19,6 +19,8 @@ struct BatchOptions {
     bool noExif = false;                // --no-exif (a --dest folder only: a card has it)
     bool noThumbnails = false;          // --no-thumbnails (likewise)
     bool askOnConflict = false;         // --on-conflict ask given
+    bool cleanCard = false;             // --clean-card: remove what the card check finds
+    bool eject = false;                 // --eject: unmount the card at the end
 };
 
 // What the program was asked to do on its command line. Parsed before any window or

@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
 
 #include "card/DcfNumbering.h"
+#include "card/UDisks.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
@@ -29,6 +31,91 @@ bool IsPseudoFileSystem(const QByteArray& type) {
            std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
 }
 
+// What a FAT volume is called when the FAT kind cannot be read.
+constexpr char kFatOfUnknownKind[] = "FAT";
+
+QByteArray ReadLine(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed() : QByteArray();
+}
+
+// The kernel's entry of the disk that holds the block device (/sys/devices/.../sdb), or an
+// empty text. /dev/disk/by-label/CARD and the like are links to the device node.
+QString DiskEntry(const QByteArray& device) {
+    if (!device.startsWith("/dev/")) return QString();
+    const QString node = QFileInfo(QFile::decodeName(device)).canonicalFilePath();
+    if (node.isEmpty()) return QString();
+    QString entry = QFileInfo(QStringLiteral("/sys/class/block/") + QFileInfo(node).fileName())
+                        .canonicalFilePath();
+    if (entry.isEmpty()) return QString();
+    // A partition's entry lies inside its disk's.
+    if (QFileInfo::exists(entry + QLatin1String("/partition"))) entry = QFileInfo(entry).path();
+    return entry;
+}
+
+// The disks holding the system's own mounts.
+QSet<QString> SystemDisks() {
+    static const char* const kSystemRoots[] = {"/", "/boot", "/boot/efi", "/usr", "/var", "/home"};
+    QSet<QString> disks;
+    for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+        for (const char* root : kSystemRoots) {
+            if (storage.rootPath() == QLatin1String(root)) {
+                const QString disk = DiskEntry(storage.device());
+                if (!disk.isEmpty()) disks.insert(disk);
+            }
+        }
+    }
+    return disks;
+}
+
+QString DisplayName(const QString& type, const QString& version) {
+    if (type == QLatin1String("vfat") || type == QLatin1String("msdos")) {
+        return version.startsWith(QLatin1String("FAT")) ? version
+                                                        : QLatin1String(kFatOfUnknownKind);
+    }
+    if (type == QLatin1String("exfat")) return QStringLiteral("exFAT");
+    if (type == QLatin1String("ntfs") || type == QLatin1String("ntfs3")) {
+        return QStringLiteral("NTFS");
+    }
+    return type;
+}
+
+// The file system named in the first sector of a volume's device or image, when it can be read.
+std::optional<std::pair<QString, QString>> ReadBootSector(const QByteArray& source) {
+    QFile file(QFile::decodeName(source));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray sector = file.read(512);
+    if (sector.size() < 512) return std::nullopt;
+    if (sector.mid(3, 8) == "EXFAT   ") return std::pair{QStringLiteral("exfat"), QString()};
+    if (sector.mid(3, 8) == "NTFS    ") return std::pair{QStringLiteral("ntfs"), QString()};
+    if (sector.mid(82, 8) == "FAT32   ")
+        return std::pair{QStringLiteral("vfat"), QStringLiteral("FAT32")};
+    for (const char* kind : {"FAT12", "FAT16"}) {
+        if (sector.mid(54, 5) == kind)
+            return std::pair{QStringLiteral("vfat"), QLatin1String(kind)};
+    }
+    return std::nullopt;
+}
+
+// From the mount table; FUSE mounts (exfat-fuse, ntfs-3g, fusefat) and the FAT kind are read
+// from the volume itself.
+QString NameFromMountTable(const QStorageInfo& storage) {
+    const QByteArray type = storage.fileSystemType();
+    const bool fat = type == "vfat" || type == "msdos" || type == "fuse.fusefat";
+    if (fat || type.startsWith("fuse")) {
+        if (const auto sector = ReadBootSector(storage.device())) {
+            return DisplayName(sector->first, sector->second);
+        }
+        return fat ? QLatin1String(kFatOfUnknownKind) : QString();
+    }
+    return DisplayName(QString::fromLatin1(type), QString());
+}
+
+void SortByRoot(QList<Drive>& drives) {
+    std::sort(drives.begin(), drives.end(),
+              [](const Drive& a, const Drive& b) { return a.root < b.root; });
+}
+
 // True when root is path itself or one of its parent folders.
 bool Holds(const QString& root, const QString& path) {
     if (root == QLatin1String("/")) return path.startsWith(QLatin1Char('/'));
@@ -44,36 +131,62 @@ bool IsDriveReady(const QString& drive) {
 }  // namespace
 
 QList<Drive> ListDrives() {
+    const std::optional<QList<udisks::Volume>> volumes = udisks::Volumes();
+    if (!volumes) return ListDrivesFromMountTable();
+    QList<Drive> drives;
+    for (const udisks::Volume& volume : *volumes) {
+        if (volume.hintSystem || volume.hintIgnore || !volume.removable ||
+            volume.mountPoints.isEmpty() || volume.mountPoints.contains(QLatin1String("/"))) {
+            continue;
+        }
+        const QString root = volume.mountPoints.constFirst();
+        const QStorageInfo storage(root);
+        drives.append({root, volume.label, true, DisplayName(volume.type, volume.version),
+                       qint64(volume.size), storage.isValid() ? storage.bytesAvailable() : -1});
+    }
+    SortByRoot(drives);
+    return drives;
+}
+
+QList<Drive> ListDrivesFromMountTable() {
+    const QSet<QString> systemDisks = SystemDisks();
     QList<Drive> drives;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
         const QString root = storage.rootPath();
         // Single files bind-mounted into containers (/etc/hosts) are volumes too.
-        if (!storage.isValid() || !storage.isReady() || !QFileInfo(root).isDir() ||
-            IsPseudoFileSystem(storage.fileSystemType())) {
+        if (!storage.isValid() || !storage.isReady() || root == QLatin1String("/") ||
+            !QFileInfo(root).isDir() || IsPseudoFileSystem(storage.fileSystemType()) ||
+            !IsRemovableDevice(storage.device()) ||
+            systemDisks.contains(DiskEntry(storage.device()))) {
             continue;
         }
-        const bool removable = IsRemovableDevice(storage.device());
-        const bool writable = !storage.isReadOnly() && QFileInfo(root).isWritable();
-        if (!removable && !writable) continue;
-        drives.append({root, storage.name(), removable});
+        drives.append({root, storage.name(), true, NameFromMountTable(storage),
+                       storage.bytesTotal(), storage.bytesAvailable()});
     }
-    std::sort(drives.begin(), drives.end(),
-              [](const Drive& a, const Drive& b) { return a.root < b.root; });
+    SortByRoot(drives);
     return drives;
 }
 
 bool IsRemovableDevice(const QByteArray& device) {
-    if (!device.startsWith("/dev/")) return false;
-    // /dev/disk/by-label/CARD and the like are links to the device node.
-    const QString node = QFileInfo(QFile::decodeName(device)).canonicalFilePath();
-    if (node.isEmpty()) return false;
-    QString entry = QFileInfo(QStringLiteral("/sys/class/block/") + QFileInfo(node).fileName())
-                        .canonicalFilePath();
+    const QString entry = DiskEntry(device);
     if (entry.isEmpty()) return false;
-    // A partition's entry lies inside its disk's, and only the disk says whether it is removable.
-    if (QFileInfo::exists(entry + QLatin1String("/partition"))) entry = QFileInfo(entry).path();
-    QFile flag(entry + QLatin1String("/removable"));
-    return flag.open(QIODevice::ReadOnly) && flag.readAll().trimmed() == "1";
+    if (ReadLine(entry + QLatin1String("/removable")) == "1") return true;
+    // A built-in SD reader's card says 0; the card itself says what it is (eMMC says MMC).
+    return QFileInfo(entry).fileName().startsWith(QLatin1String("mmcblk")) &&
+           ReadLine(entry + QLatin1String("/device/type")) == "SD";
+}
+
+QString FileSystemName(const QString& root) {
+    if (const std::optional<udisks::Volume> volume = udisks::VolumeMountedAt(root)) {
+        return DisplayName(volume->type, volume->version);
+    }
+    const QStorageInfo storage(root);
+    return storage.isValid() ? NameFromMountTable(storage) : QString();
+}
+
+bool IsCardFileSystem(const QString& name) {
+    return name == QLatin1String("FAT32") || name == QLatin1String("FAT16") ||
+           name == QLatin1String(kFatOfUnknownKind);
 }
 
 QString ProposedCardDrive(const QList<Drive>& drives, const QString& programPath) {

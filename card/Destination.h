@@ -15,16 +15,32 @@ struct Drive {
     QString root;   // the mount root, without a trailing separator (except "/")
     QString label;  // the volume's name; empty when it has none
     bool removable = false;
+    QString fileSystem{};  // as a user knows it: FAT32, exFAT, NTFS, ...; empty when unknown
+    qint64 size = -1;      // bytes; -1 when unknown
+    qint64 available = -1;
 };
 
-// The mounted volumes a user could write to, sorted by root. Pseudo and memory file systems are
-// left out, and so are volumes this user cannot write to, except removable ones: a card with its
-// lock switch on is mounted read-only and stays listed, so the write test can say why it fails.
+// The memory cards (removable volumes) mounted now, sorted by root: from the desktop's disk
+// service when the system bus has it (mounted, not a system disk, on a drive that is removable
+// or takes removable media), else from the mount table and the kernel's removable flags. Never
+// "/" or a volume on the disk holding the system.
 QList<Drive> ListDrives();
 
+// The same from the mount table alone (the list without the disk service).
+QList<Drive> ListDrivesFromMountTable();
+
 // True when the block device (such as /dev/sdb1, or a link to it) lies on a disk that the
-// kernel marks removable; a partition counts as its disk.
+// kernel marks removable, or is an SD card in a built-in reader (mmcblk, whose flag says 0);
+// a partition counts as its disk.
 bool IsRemovableDevice(const QByteArray& device);
+
+// The file system of the volume mounted at root, as a user knows it ("FAT32", "exFAT"), from
+// the disk service or the mount table, with the volume's first sector read where the mount
+// table cannot tell (FUSE mounts); empty when unknown.
+QString FileSystemName(const QString& root);
+
+// True for the file systems every projector and frame reads: FAT16 and FAT32.
+bool IsCardFileSystem(const QString& name);
 
 // The root of the drive holding the program when that drive is removable, else an empty text.
 QString ProposedCardDrive(const QList<Drive>& drives, const QString& programPath);

@@ -34,8 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # conflicts with (installing one removes the other). A machine that already has the -nogui
 # variant (a server running batch mode) keeps it, as it serves just as well.
 # fonts-noto-cjk draws the Japanese texts; qt6-translations-l10n holds Qt's own Japanese
-# texts (the file pickers, the standard buttons).
+# texts (the file pickers, the standard buttons). udisks2 lists the cards with their names and
+# sizes and ejects them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libreoffice-impress | libreoffice-impress-nogui, fonts-noto-cjk, qt6-translations-l10n")
+    "libreoffice-impress | libreoffice-impress-nogui, fonts-noto-cjk, qt6-translations-l10n, udisks2")
 
 include(CPack)

@@ -27,6 +27,8 @@ packages=(
     # tests: real card file systems, FAT32 and exFAT, made in image files and mounted through
     # FUSE; a FAT directory read back raw from the image (mtools)
     dosfstools exfatprogs fusefat exfat-fuse mtools
+    # tests: the desktop's disk service played by python3-dbusmock on a private bus
+    dbus-daemon dbus-bin python3-dbusmock
 )
 
 missing=()

@@ -33,6 +33,12 @@ public:
     virtual int Overwrite(const QString& text, bool saveAllMode) = 0;
     // A plain message that is not in the string table.
     virtual void Plain(const QString& text) = 0;
+    // An OK / Cancel question that is not in the string table; true for OK. Where nobody can
+    // be asked the answer is Cancel.
+    virtual bool ConfirmPlain(const QString& text) {
+        Plain(text);
+        return false;
+    }
     // True when Overwrite always gives the same answer (a policy, not a person): a question
     // that this answer cannot settle is not asked again.
     virtual bool AnswersFixed() const { return false; }

@@ -150,16 +150,26 @@ void Tour(Messages::Language language, const QString& suffix) {
     send(QEvent::MouseButtonRelease, press, Qt::NoButton);
     thumbs::ClearSelection(window.list());
 
-    // The destination dialog over a card folder, the preferences, and the convert dialog in
-    // the middle of a run.
-    QTemporaryDir card;
-    QDir(card.path()).mkpath(QStringLiteral("DCIM/100RODIV"));
-    {
-        DestinationDialog destination({{card.path(), QStringLiteral("CARD"), true}}, card.path(),
-                                      window.prompter(), &window);
+    // The destination dialog with a card and without one, the preferences, and the convert
+    // dialog in the middle of a run, at its end and after ejecting the card. The card is the
+    // one the disk service knows for the language (scripts/screenshot.sh), else a folder that
+    // stands in for it.
+    QTemporaryDir folder;
+    const QString cards = qEnvironmentVariable("VC_SCREENS_CARDS");
+    const QString card = cards.isEmpty() ? folder.path() : QDir(cards).filePath(suffix);
+    QDir(card).mkpath(QStringLiteral("DCIM/100RODIV"));
+    const DestinationDialog::DriveLister listed =
+        cards.isEmpty() ? DestinationDialog::DriveLister([&] {
+            return QList<Drive>{{card, QStringLiteral("CARD"), true, QStringLiteral("FAT32"),
+                                 7'948'206'080, 6'211'223'552}};
+        })
+                        : DestinationDialog::DriveLister(ListDrives);
+    for (const bool inserted : {true, false}) {
+        DestinationDialog destination(
+            inserted ? listed : [] { return QList<Drive>(); }, card, window.prompter(), &window);
         destination.show();
         Settle();
-        Save(Screen(), "destination-" + suffix);
+        Save(Screen(), (inserted ? "destination-" : "destination-no-card-") + suffix);
     }
     {
         PlacementDialog placement(window.list().count(), view);
@@ -175,7 +185,7 @@ void Tour(Messages::Language language, const QString& suffix) {
     }
     {
         ConvertSettings convert;
-        convert.destination = QDir(card.path()).filePath(QStringLiteral("DCIM/101RODIV"));
+        convert.destination = QDir(card).filePath(QStringLiteral("DCIM/101RODIV"));
         bool unsaved = true;
         QString last;
         ConvertSaveDialog dialog(window.list(), convert, window.prompter(), unsaved, last, &window);
@@ -200,6 +210,9 @@ void Tour(Messages::Language language, const QString& suffix) {
         dialog.SaveAll();
         Settle();
         Save(Screen(), "convert-done-" + suffix);
+        dialog.EjectCard();
+        Settle();
+        Save(Screen(), "convert-eject-" + suffix);
     }
     window.list().ReplaceEntries({});
     SetMainWindow(nullptr);

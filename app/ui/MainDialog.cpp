@@ -448,6 +448,7 @@ void MainDialog::ConvertAndSaveCommand() {
     {
         ConvertSaveDialog dialog(list_, convert, *prompter_, unsavedChanges_,
                                  settings_.lastDestination, this);
+        dialog.CheckCardOnce(checkedCards_);
         dialog.exec();
         settings_.sizeIndex = dialog.sizeIndex();
         settings_.formatIndex = dialog.formatIndex();
@@ -496,13 +497,15 @@ void MainDialog::AboutCommand() {
 
 void MainDialog::ChooseDestination() {
     if (cardRadio_->isChecked()) {
+        const DestinationDialog::DriveLister lister =
+            driveLister_ ? driveLister_ : DestinationDialog::DriveLister(ListDrives);
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QList<Drive> drives = driveLister_ ? driveLister_() : ListDrives();
+        const QList<Drive> drives = lister();
         QApplication::restoreOverrideCursor();
         // A program run from a card proposes that card, as it proposed its own drive.
         const QString own = ProposedCardDrive(drives, QCoreApplication::applicationFilePath());
         if (!own.isEmpty()) settings_.cardDrive = own;
-        DestinationDialog dialog(drives, settings_.cardDrive, *prompter_, this);
+        DestinationDialog dialog(lister, settings_.cardDrive, *prompter_, this);
         if (dialog.exec() == QDialog::Accepted) {
             settings_.cardFolder = dialog.chosenFolder();
             settings_.cardDrive = dialog.driveText();

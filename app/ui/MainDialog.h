@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "card/CardCheck.h"
 #include "card/Destination.h"
 #include "core/WorkingList.h"
 #include "skin/ui/RadioGroup.h"
@@ -155,4 +156,5 @@ private:
     QTimer queueTimer_;
     bool closing_ = false;
     std::function<QList<Drive>()> driveLister_;
+    CheckedCards checkedCards_;  // each card is looked at once while the program runs
 };

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "card/DcfNumbering.h"
 #include "core/TerminationSignals.h"
 #include "core/WaitWithEvents.h"
 #include "core/WorkingList.h"
@@ -31,6 +32,9 @@ constexpr QRect kPositionPanel{515, 40, 230, 76};
 constexpr QRect kSavePanel{515, 124, 230, 163};
 constexpr QRect kDestinationLine{16, 448, 620, 20};  // under the preview, left of Stop
 constexpr int kHeight = 480;
+constexpr int kBottomRow = kHeight - 46;  // Stop, and Eject card left of it
+// The longest list of found files a question shows; the rest are counted.
+constexpr int kFoundLinesShown = 12;
 // How often a busy destination folder is tried again.
 constexpr int kFolderRetryMs = 200;
 
@@ -62,6 +66,7 @@ public:
         return answer;
     }
     void Plain(const QString& text) override { inner_.Plain(text); }
+    bool ConfirmPlain(const QString& text) override { return inner_.ConfirmPlain(text); }
     bool AnswersFixed() const override { return inner_.AnswersFixed(); }
 
 private:
@@ -171,8 +176,10 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     progress_->setTextVisible(false);
     progressText_ = new ColorStatic(Qt::black, panel, this);
     progressText_->setObjectName(QStringLiteral("progressText"));
-    // Room for the result of a run: up to four lines.
-    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(), 80);
+    // Room for the result of a run and what became of an eject: down to the buttons.
+    progressText_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 36, kSavePanel.width(),
+                               kBottomRow - kSavePanel.bottom() - 40);
+    progressText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Where the files go, in one line: a long path loses its middle, the tooltip has it all.
     auto* destination = new ColorStatic(Qt::black, panel, this);
     destination->setObjectName(QStringLiteral("destination"));
@@ -184,8 +191,15 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     destination->setToolTip(settings_.destination);
 
     // Stop while a run goes on, Close otherwise (UpdateControls).
-    stop_ = button("stop", skin::kCloseButton, QPoint(650, kHeight - 46), &ConvertSaveDialog::Stop);
+    stop_ = button("stop", skin::kCloseButton, QPoint(650, kBottomRow), &ConvertSaveDialog::Stop);
     stop_->setText(UiTexts::Text("button.close"));
+    // Offered once images are on a card.
+    eject_ = button("eject", skin::kEjectButton, QPoint(kSavePanel.left(), kBottomRow),
+                    &ConvertSaveDialog::EjectCard);
+    eject_->setText(UiTexts::Text("eject.button"));
+    eject_->hide();
+    connect(&cardCheck_, &QFutureWatcher<CardCheck>::finished, this,
+            &ConvertSaveDialog::ShowCardCheck);
     resize(width(), kHeight);
     // Escape is the Stop button: it asks during a run and closes the dialog otherwise.
     SetEscapeCloses(true);
@@ -244,8 +258,11 @@ void ConvertSaveDialog::UpdateControls() {
     }
     previous_->setEnabled(!running_ && position_ != 1);
     next_->setEnabled(!running_ && position_ != count());
-    save_->setEnabled(!running_);
-    saveAll_->setEnabled(!running_);
+    // An ejected card is gone: nothing more can be written onto it.
+    save_->setEnabled(!running_ && !ejected_);
+    saveAll_->setEnabled(!running_ && !ejected_);
+    eject_->setVisible(wroteOnCard_);
+    eject_->setEnabled(!running_ && !ejected_);
     sizes_->setEnabled(!running_);
     formats_->setEnabled(!running_);
 }
@@ -292,8 +309,10 @@ void ConvertSaveDialog::SaveCurrent() {
     progressText_->setText(shown);  // in case it waited for the folder
     QApplication::restoreOverrideCursor();
     running_ = false;
+    wroteOnCard_ = wroteOnCard_ || (saved && settings_.cardFlag);
     if (saved) Next();
     UpdateControls();
+    if (cardCheckPending_) ShowCardCheck();
 }
 
 void ConvertSaveDialog::SaveAll() {
@@ -320,7 +339,67 @@ void ConvertSaveDialog::SaveAll() {
     });
     QApplication::restoreOverrideCursor();
     running_ = false;
-    ShowResult(run->outcomes(), reachedEnd, cancelAnswered);
+    const QList<ImageOutcome>& outcomes = run->outcomes();
+    wroteOnCard_ =
+        wroteOnCard_ ||
+        (settings_.cardFlag && std::any_of(outcomes.begin(), outcomes.end(), [](const auto& o) {
+             return o.result == Outcome::Written;
+         }));
+    ShowResult(outcomes, reachedEnd, cancelAnswered);
+    UpdateControls();
+    if (cardCheckPending_) ShowCardCheck();
+}
+
+void ConvertSaveDialog::CheckCardOnce(CheckedCards& cards) {
+    const QString drive = dcf::DriveOfCardFolder(settings_.destination);
+    if (!settings_.cardFlag || drive.isEmpty() || !cards.FirstTime(drive)) return;
+    cardCheck_.setFuture(QtConcurrent::run(&CheckCard, drive, settings_.destination));
+}
+
+void ConvertSaveDialog::ShowCardCheck() {
+    // Never in the middle of a run: the run goes on, the question waits for its end.
+    if (running_) {
+        cardCheckPending_ = true;
+        return;
+    }
+    cardCheckPending_ = false;
+    if (cardCheckShown_ || !cardCheck_.isFinished() || cardCheck_.future().resultCount() == 0) {
+        return;
+    }
+    cardCheckShown_ = true;
+    const CardCheck check = cardCheck_.result();
+    if (check.foreignFileSystem) prompter_.Plain(FileSystemWarning(check));
+    QStringList lines = FoundLines(check);
+    if (lines.isEmpty()) return;
+    if (lines.size() > kFoundLinesShown) {
+        const qsizetype more = lines.size() - kFoundLinesShown;
+        lines = lines.mid(0, kFoundLinesShown);
+        lines << QStringLiteral("  ") + UiTexts::Text("check.more").arg(more);
+    }
+    lines << QString() << UiTexts::Text("check.remove");
+    if (!prompter_.ConfirmPlain(lines.join(QLatin1Char('\n')))) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QStringList failed = RunWithEvents([check] { return RemoveFound(check); });
+    QApplication::restoreOverrideCursor();
+    if (!failed.isEmpty()) {
+        prompter_.Plain(UiTexts::Text("check.not_removed") + QLatin1Char('\n') +
+                        failed.join(QLatin1Char('\n')));
+    }
+}
+
+void ConvertSaveDialog::EjectCard() {
+    const QString drive = dcf::DriveOfCardFolder(settings_.destination);
+    if (running_ || ejected_ || drive.isEmpty()) return;
+    running_ = true;
+    UpdateControls();
+    const QString shown = progressText_->text();
+    progressText_->setText(shown + QLatin1Char('\n') + UiTexts::Text("eject.working"));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Ejection ejection = RunWithEvents([drive] { return ::EjectCard(drive); });
+    QApplication::restoreOverrideCursor();
+    running_ = false;
+    ejected_ = ejection.outcome == EjectOutcome::Removable;
+    progressText_->setText(shown + QLatin1Char('\n') + EjectionText(ejection));
     UpdateControls();
 }
 
@@ -362,6 +441,17 @@ void ConvertSaveDialog::Stop() {
     }
     // The image being written is finished; the run stops before the next one.
     if (prompter_.Confirm(msg::ConfirmStop)) cancel_ = true;
+}
+
+void ConvertSaveDialog::done(int result) {
+    // What the card check finds is told before the dialog goes, however soon that is.
+    if (cardCheck_.isRunning()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitWithEvents(cardCheck_.future());
+        QApplication::restoreOverrideCursor();
+    }
+    ShowCardCheck();
+    SkinnedDialog::done(result);
 }
 
 void ConvertSaveDialog::reject() {

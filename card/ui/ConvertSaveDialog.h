@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 
+#include "card/CardCheck.h"
+#include "card/CardEject.h"
 #include "card/ConvertRun.h"
 #include "skin/ui/SkinnedDialog.h"
 
@@ -22,8 +24,9 @@ class WorkingList;
 // Save All the window stays responsive: the run encodes ahead on the pool while the dialog
 // waits in its own event loop, so Stop is seen between images. When another run (a batch run)
 // is writing into the same folder, Save and Save All wait for it, and Stop ends the wait.
-// Opened modally by the main window, which takes the size and format back afterwards. GUI
-// thread.
+// Onto a card it also looks at the card once (on a worker; what it finds is asked about when
+// no run is going on) and, once images are written, offers to eject the card. Opened modally
+// by the main window, which takes the size and format back afterwards. GUI thread.
 class ConvertSaveDialog : public SkinnedDialog {
     Q_OBJECT
 
@@ -50,14 +53,21 @@ public Q_SLOTS:
     void SaveAll();
     // Stop during a run asks first; while idle it closes the dialog.
     void Stop();
+    // Looks at the destination card unless cards already saw it (a card destination only).
+    void CheckCardOnce(CheckedCards& cards);
+    // Flushes the card and has the system unmount it; says what came of it.
+    void EjectCard();
 
 protected:
+    void done(int result) override;
     void reject() override;
 
 private:
     void ShowPreview();
     void UpdateControls();
     void ShowResult(const QList<ImageOutcome>& outcomes, bool reachedEnd, bool cancelAnswered);
+    // What the card check found, told and asked about; kept for later while a run goes on.
+    void ShowCardCheck();
     std::unique_ptr<ConvertRun> MakeRun(Prompter& prompter);
     // While another run writes into the destination folder: a moment with the window's events
     // running; false once the user stopped.
@@ -81,10 +91,16 @@ private:
     SkinButton* save_;
     SkinButton* saveAll_;
     SkinButton* stop_;
+    SkinButton* eject_;
     QComboBox* sizes_;
     QComboBox* formats_;
     QProgressBar* progress_;
     ColorStatic* progressText_;
     bool stopShown_ = false;  // the Stop picture on stop_, else the Close one
+    bool wroteOnCard_ = false;
+    bool ejected_ = false;
     QFutureWatcher<QImage> previewWatcher_;
+    QFutureWatcher<CardCheck> cardCheck_;
+    bool cardCheckPending_ = false;  // found while a run went on
+    bool cardCheckShown_ = false;
 };

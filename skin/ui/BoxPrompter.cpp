@@ -20,3 +20,7 @@ int BoxPrompter::Overwrite(const QString& text, bool saveAllMode) {
 void BoxPrompter::Plain(const QString& text) {
     InfoBox::Show(text);
 }
+
+bool BoxPrompter::ConfirmPlain(const QString& text) {
+    return ConfirmBox::Ask(text) == ConfirmBox::kOk;
+}

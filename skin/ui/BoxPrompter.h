@@ -11,4 +11,5 @@ public:
     bool Confirm(int id, const QString& argument = QString()) override;
     int Overwrite(const QString& text, bool saveAllMode) override;
     void Plain(const QString& text) override;
+    bool ConfirmPlain(const QString& text) override;
 };

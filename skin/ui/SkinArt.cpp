@@ -183,6 +183,7 @@ Table BuildTable() {
     AddStates(table, skin::kNextButton, Button(step, kPanel, "button.next"));
     AddStates(table, skin::kSaveButton, Button(wide, kPanel, "button.save"));
     AddStates(table, skin::kSaveAllButton, Button(wide, kPanel, "button.save_all"));
+    AddStates(table, skin::kEjectButton, Button(wide, kPanel, "eject.button"));
 
     // Panels behind groups of controls.
     const std::pair<int, int> panels[] = {{267, 168}, {268, 157}, {269, 88},

@@ -17,6 +17,7 @@ inline constexpr QRgb kDarkEdge = qRgb(4, 28, 76);       // also the menu separa
 inline constexpr QRgb kGrayedText = qRgb(128, 128, 128);
 inline constexpr QRgb kThumbViewBackground = qRgb(142, 142, 142);
 inline constexpr QRgb kThumbCell = qRgb(67, 67, 67);          // also a file that cannot be decoded
+inline constexpr QRgb kDetailsText = qRgb(90, 90, 90);        // a second, quieter line of a control
 inline constexpr QRgb kThumbNotRendered = qRgb(0, 150, 224);  // before the thumbnail is made
 
 // The four pictures of a push button; 0 = none (the normal picture stands in).
@@ -40,6 +41,7 @@ inline constexpr ButtonBitmaps kPreviousButton{217, 215, 216, 218};
 inline constexpr ButtonBitmaps kStopButton{231, 229, 230, 232};
 inline constexpr ButtonBitmaps kSaveButton{225, 223, 224, 226};
 inline constexpr ButtonBitmaps kSaveAllButton{221, 219, 220, 222};
+inline constexpr ButtonBitmaps kEjectButton{281, 280, 282, 283};
 inline constexpr ButtonBitmaps kOverwriteButton{263, 261, 262, 258};
 inline constexpr ButtonBitmaps kNoButton{248, 246, 247, 249};
 inline constexpr ButtonBitmaps kOverwriteAllButton{255, 250, 254, 256};

@@ -73,7 +73,8 @@ namespace {
 TEST(CommandLine, BatchOptions) {
     const ProgramOptions options = ParseProgramArguments(
         {"vc", "--batch", "--card", "/media/card", "--folder=120", "--size", "sxga", "--quality",
-         "3", "--format", "auto", "--on-conflict", "overwrite-all", "/p/a.jpg", "/p/folder"});
+         "3", "--format", "auto", "--on-conflict", "overwrite-all", "--clean-card", "--eject",
+         "/p/a.jpg", "/p/folder"});
     ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
     EXPECT_TRUE(options.batch.enabled);
     EXPECT_EQ(options.batch.cardRoot, "/media/card");
@@ -82,7 +83,11 @@ TEST(CommandLine, BatchOptions) {
     EXPECT_EQ(options.batch.qualityPosition, 3);
     EXPECT_EQ(options.batch.formatIndex, 0);
     EXPECT_EQ(options.batch.conflictAnswer, 3);
+    EXPECT_TRUE(options.batch.cleanCard && options.batch.eject);
     EXPECT_EQ(options.paths, (QStringList{"/p/a.jpg", "/p/folder"}));
+    // Only a card can be cleaned or ejected.
+    EXPECT_EQ(ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--eject", "x"}).error,
+              "--clean-card and --eject go with --card");
 
     const struct {
         QStringList arguments;

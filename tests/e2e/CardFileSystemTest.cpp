@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -178,6 +179,63 @@ TEST_F(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
         for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
             EXPECT_EQ(ReadBytes(folder + "/" + it.key()), it.value()) << it.key().toStdString();
         }
+    }
+}
+
+// The card check names an exFAT card, other computers' leftovers and a projector's playlist;
+// only --clean-card (the window's yes) removes them, and nothing else on the card changes.
+TEST_F(CardFileSystemTest, TheCardCheckNamesWhatOlderProjectorsTripOver) {
+    for (const CardImage::Kind kind : {CardImage::Kind::Fat32, CardImage::Kind::ExFat}) {
+        const bool fat = kind == CardImage::Kind::Fat32;
+        SCOPED_TRACE(fat ? "FAT32" : "exFAT");
+        if (const QString why = CardImage::Unavailable(kind); !why.isEmpty()) {
+            std::cout << "[ skipped  ] " << why.toStdString() << "\n";
+            continue;
+        }
+        CardImage card(kind);
+        ASSERT_TRUE(card.Make()) << card.error().toStdString();
+        const QDir root(card.root());
+        const QStringList found = {"._a.jpg", ".Trashes", "DCIM/100RODIV/imagelistdir.txt"};
+        const QStringList kept = {"notes.txt", "DCIM/100RODIV/DUVU0001.JPG", "MISC/._keep/x"};
+        root.mkpath(".Trashes/501");
+        root.mkpath("DCIM/100RODIV");
+        root.mkpath("MISC/._keep");
+        for (const QString& path : found + kept + QStringList{".Trashes/501/old.jpg"}) {
+            if (!path.endsWith("Trashes")) WriteBytes(root.filePath(path), path.toUtf8());
+        }
+        const auto snapshot = [&] {
+            QMap<QString, QByteArray> files;
+            QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString path = it.next();
+                if (!path.contains("/DUVU000") || path.endsWith("DUVU0001.JPG"))
+                    files[root.relativeFilePath(path)] = ReadBytes(path);
+            }
+            return files;
+        };
+        const QMap<QString, QByteArray> before = snapshot();
+        const QString in = Images(fat ? "check" : "check-ex", 1);
+
+        ASSERT_EQ(Run(card.root(), {"--folder", "100", "--on-conflict", "next", in}), 0)
+            << lastError.toStdString();
+        EXPECT_EQ(lastError.contains("This card uses the exFAT file system"), !fat)
+            << lastError.toStdString();
+        for (const QString& path : found)
+            EXPECT_TRUE(lastError.contains(root.filePath(path))) << path.toStdString();
+        EXPECT_FALSE(lastError.contains("._keep")) << "inside a folder of its own: not a leftover";
+        EXPECT_TRUE(lastError.contains("Run with --clean-card to remove them."));
+        EXPECT_EQ(snapshot(), before);
+
+        ASSERT_EQ(
+            Run(card.root(), {"--clean-card", "--folder", "100", "--on-conflict", "next", in}), 0)
+            << lastError.toStdString();
+        for (const QString& path : found) EXPECT_FALSE(QFileInfo::exists(root.filePath(path)));
+        QMap<QString, QByteArray> after = before;
+        for (auto it = after.begin(); it != after.end();) {
+            const bool removed = it.key().startsWith(".Trashes") || found.contains(it.key());
+            it = removed ? after.erase(it) : std::next(it);
+        }
+        EXPECT_EQ(snapshot(), after);
     }
 }
 

@@ -6,6 +6,15 @@ void ScriptedPrompter::Info(int id, const QString& argument) {
 
 bool ScriptedPrompter::Confirm(int id, const QString& argument) {
     records.append({Kind::Confirm, id, argument, QString(), false});
+    return NextConfirmAnswer();
+}
+
+bool ScriptedPrompter::ConfirmPlain(const QString& text) {
+    records.append({Kind::Confirm, 0, QString(), text, false});
+    return NextConfirmAnswer();
+}
+
+bool ScriptedPrompter::NextConfirmAnswer() {
     if (confirmAnswers.empty()) {
         ++unanswered;
         return false;

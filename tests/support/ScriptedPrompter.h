@@ -26,6 +26,8 @@ public:
     bool Confirm(int id, const QString& argument = QString()) override;
     int Overwrite(const QString& text, bool saveAllMode) override;
     void Plain(const QString& text) override;
+    // Recorded as a Confirm of id 0 with its text; answered from confirmAnswers.
+    bool ConfirmPlain(const QString& text) override;
 
     // The ids of the Info and Confirm records, in order.
     QList<int> Ids() const;
@@ -34,4 +36,7 @@ public:
     std::deque<int> overwriteAnswers;
     QList<Record> records;
     int unanswered = 0;
+
+private:
+    bool NextConfirmAnswer();
 };

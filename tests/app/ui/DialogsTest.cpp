@@ -37,7 +37,10 @@ private:
                 return std::make_unique<AboutDialog>();
             case Kind::Destination:
                 return std::make_unique<DestinationDialog>(
-                    QList<Drive>{{card.path(), QString(), true}}, card.path(), prompter);
+                    [this] {
+                        return QList<Drive>{{card.path(), QString(), true}};
+                    },
+                    card.path(), prompter);
             case Kind::Placement:
                 return std::make_unique<PlacementDialog>(4);
             case Kind::Convert:

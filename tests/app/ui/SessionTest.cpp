@@ -92,7 +92,10 @@ private Q_SLOTS:
         Messages::SetLanguage(Messages::Language::English);
     }
 
+    // The card check's findings are the only messages: a card that is no FAT card (the test's
+    // folder) is named, and what another computer left is removed after the yes.
     void importChooseSaveAllAndCloseWithoutAQuestion() {
+        WriteBytes(QDir(card->path()).filePath("._photo 1.jpg"), "resource fork");
         auto window = MakeWindow();
         QVERIFY(window);
         DropImages(*window, 3);
@@ -106,14 +109,28 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QLabel*>("destination")->text(), folder);
 
         AnswerConvertWithSaveAll();
+        prompter.confirmAnswers = {true};
         window->ConvertAndSaveCommand();
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
         QVERIFY(!window->unsavedChanges());
         QCOMPARE(settings.lastDestination, folder);
+        QCOMPARE(prompter.records.size(), 2);
+        QVERIFY(prompter.records[0].text.startsWith("This card uses the "));
+        QCOMPARE(prompter.records[1].kind, ScriptedPrompter::Kind::Confirm);
+        QVERIFY(prompter.records[1].text.contains("/._photo 1.jpg\n"));
+        QCOMPARE(
+            QDir(card->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"DCIM"});
+        // Each card is looked at once: the next Convert and Save asks only about the numbers.
+        prompter.records.clear();
+        prompter.overwriteAnswers = {overwrite::OverwriteAll};
+        AnswerConvertWithSaveAll();
+        window->ConvertAndSaveCommand();
+        QCOMPARE(prompter.records.size(), 1);
+        QCOMPARE(prompter.records[0].kind, ScriptedPrompter::Kind::Overwrite);
         window->ExitCommand();
         QVERIFY(!window->isVisible());
-        QVERIFY(prompter.records.isEmpty());
     }
 
     void aFolderOfTheNumberWithAnotherSuffixIsUsedAfterTheQuestion() {

@@ -18,8 +18,9 @@ class DestinationDialogTest : public QObject {
 private:
     std::unique_ptr<DestinationDialog> Open(const QString& driveText) {
         prompter = ScriptedPrompter();
-        const QList<Drive> drives = {{empty.path(), "EMPTY", true}, {used.path(), "USED", true}};
-        auto dialog = std::make_unique<DestinationDialog>(drives, driveText, prompter);
+        drives = {{empty.path(), "EMPTY", true}, {used.path(), "USED", true}};
+        auto dialog =
+            std::make_unique<DestinationDialog>([this] { return drives; }, driveText, prompter);
         dialog->show();
         dialog->activateWindow();
         if (!QTest::qWaitForWindowActive(dialog.get())) return nullptr;
@@ -28,7 +29,8 @@ private:
     }
 
     QTemporaryDir empty;
-    QTemporaryDir used;  // holds 100RODIV and 101RODIV
+    QTemporaryDir used;   // holds 100RODIV and 101RODIV
+    QList<Drive> drives;  // the cards mounted now
     ScriptedPrompter prompter;
     QLineEdit* number = nullptr;  // of the dialog opened last
 
@@ -84,6 +86,35 @@ private Q_SLOTS:
             QVERIFY2(number->text() == c.shown, c.typed);
             QVERIFY2(prompter.Ids() == c.ids, c.typed);
         }
+    }
+
+    // Without a card the list asks for one and OK does nothing; a card inserted fills it in,
+    // selected, with its first free number; pulling the selected card selects the other.
+    void theListFollowsTheCards() {
+        auto dialog = Open(used.path());
+        QVERIFY(dialog);
+        auto* drive = dialog->findChild<QComboBox*>("drive");
+        auto* ok = dialog->findChild<SkinButton*>("ok");
+        drives.clear();
+        dialog->UpdateDrives();
+        QCOMPARE(drive->count(), 0);
+        QCOMPARE(drive->placeholderText(), "Please insert a memory card");
+        QVERIFY(!ok->isEnabled());
+        QTest::keyClick(number, Qt::Key_Return);
+        QVERIFY(dialog->isVisible());
+        drives = {{used.path(), "USED", true, "FAT32", 8'000'000'000, 3'100'000'000}};
+        dialog->UpdateDrives();
+        QVERIFY(ok->isEnabled());
+        QCOMPARE(drive->currentText(), used.path() + "  USED  (8.0 GB, 3.1 GB free, FAT32)");
+        QCOMPARE(number->text(), "102");
+        drives.prepend({empty.path(), "EMPTY", true});
+        dialog->UpdateDrives();
+        QCOMPARE(dialog->driveText(), used.path());
+        drives.removeLast();
+        dialog->UpdateDrives();
+        QCOMPARE(dialog->driveText(), empty.path());
+        QCOMPARE(number->text(), "100");
+        QVERIFY(prompter.records.isEmpty());
     }
 
     // A taken number asks first: Cancel keeps the dialog open with nothing chosen, OK takes it.

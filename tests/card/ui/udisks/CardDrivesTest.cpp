@@ -1,0 +1,144 @@
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "card/Destination.h"
+#include "card/ui/DestinationDialog.h"
+#include "skin/MessageTexts.h"
+#include "skin/ui/SkinButton.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestImages.h"
+
+// The cards as the desktop's disk service tells of them, with the service played by
+// python3-dbusmock on a private bus (tests/support/with-udisks.sh): a system disk, a card
+// mounted in a USB reader and one not mounted; the Drive list follows the service, and --eject
+// unmounts the card and powers its reader off through it.
+class CardDrivesTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A method of the stand-in's own interface, on its root object.
+    static QDBusMessage Mock(const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall("org.freedesktop.UDisks2", "/org/freedesktop/UDisks2",
+                                           "org.freedesktop.DBus.Mock", method);
+        call.setArguments(arguments);
+        return QDBusConnection::systemBus().call(call);
+    }
+
+    static QDBusObjectPath AddDrive(const QString& name, bool removable, bool canPowerOff) {
+        return Mock("AddDrive", {name, removable, canPowerOff, QString("usb")})
+            .arguments()
+            .value(0)
+            .value<QDBusObjectPath>();
+    }
+
+    void InsertCard() {
+        Mock("AddBlock",
+             {QString("sdb1"), QVariant::fromValue(reader), QString("CARD"), QString("vfat"),
+              QString("FAT32"), quint64(8'000'000'000), false, card.path()});
+    }
+
+    // The batch run writing one image onto the card, then ejecting it.
+    QProcess::ExitStatus RunEject(int* exitCode, QString* err) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp.path());
+        process.setProcessEnvironment(environment);
+        process.start(VC_PROGRAM, {"--batch", "--card", card.path(), "--eject", "--lang", "en",
+                                   "--on-conflict", "next", image});
+        process.waitForFinished(60000);
+        *exitCode = process.exitCode();
+        *err = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus();
+    }
+
+    QTemporaryDir temp;
+    QTemporaryDir card;  // where the card is mounted
+    QString image = temp.filePath("photo.jpg");
+    QDBusObjectPath reader;
+    ScriptedPrompter prompter;
+
+private Q_SLOTS:
+    void initTestCase() {
+        Messages::SetLanguage(Messages::Language::English);
+        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), image);
+        QVERIFY2(Mock("CallOrder").type() == QDBusMessage::ReplyMessage,
+                 "the disk service's stand-in is not on the bus");
+        Mock("AddBlock", {QString("sda2"), QVariant::fromValue(AddDrive("ssd", false, false)),
+                          QString("System"), QString("ext4"), QString(), quint64(500'000'000'000),
+                          true, QString("/")});
+        reader = AddDrive("reader", true, true);
+        InsertCard();
+        Mock("AddBlock", {QString("sdc1"), QVariant::fromValue(AddDrive("reader2", true, false)),
+                          QString("OTHER"), QString("vfat"), QString("FAT16"),
+                          quint64(2'000'000'000), false, QString()});
+    }
+
+    void theListHoldsOnlyTheMountedCardAndFollowsIt() {
+        const QList<Drive> drives = ListDrives();
+        QCOMPARE(drives.size(), 1);
+        QCOMPARE(drives[0].root, card.path());
+        QCOMPARE(drives[0].label, "CARD");
+        QCOMPARE(drives[0].fileSystem, "FAT32");
+        QCOMPARE(drives[0].size, 8'000'000'000);
+
+        DestinationDialog dialog(ListDrives, QString(), prompter);
+        dialog.show();
+        auto* list = dialog.findChild<QComboBox*>("drive");
+        auto* ok = dialog.findChild<SkinButton*>("ok");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(dialog.driveText(), card.path());
+        QVERIFY(list->currentText().contains("  CARD  (8.0 GB, "));
+        QVERIFY(ok->isEnabled());
+        // Pulled: the list asks for a card and OK is off; inserted again: back, selected.
+        Mock("RemoveBlock", {QString("sdb1")});
+        QTRY_COMPARE(list->count(), 0);
+        QVERIFY(!ok->isEnabled());
+        InsertCard();
+        QTRY_COMPARE(list->count(), 1);
+        QCOMPARE(dialog.driveText(), card.path());
+        QVERIFY(ok->isEnabled());
+    }
+
+    // Unmount, then the USB reader's power off; exit 0 only then.
+    void ejectUnmountsThenPowersOff() {
+        int exitCode = -1;
+        QString err;
+        QCOMPARE(RunEject(&exitCode, &err), QProcess::NormalExit);
+        QVERIFY2(exitCode == 0, qPrintable(err));
+        QVERIFY2(err.contains("vimbrelcastor: You can remove the card now.\n"), qPrintable(err));
+        QCOMPARE(Mock("CallOrder").arguments().value(0).toStringList(),
+                 (QStringList{"Unmount sdb1", "PowerOff reader"}));
+        QVERIFY(ListDrives().isEmpty());
+    }
+
+    // A program working in the card keeps it mounted: it is named, nothing is powered off.
+    void aBusyCardIsNamedAndStays() {
+        Mock("RemoveBlock", {QString("sdb1")});
+        InsertCard();
+        Mock("FailUnmount", {QString("sdb1"), QString("org.freedesktop.UDisks2.Error.DeviceBusy"),
+                             QString("Error unmounting /dev/sdb1: target is busy")});
+        QProcess user;
+        user.setWorkingDirectory(card.path());
+        user.start("sleep", {"60"});
+        QVERIFY(user.waitForStarted());
+        int exitCode = -1;
+        QString err;
+        RunEject(&exitCode, &err);
+        user.kill();
+        user.waitForFinished();
+        QCOMPARE(exitCode, 1);
+        QVERIFY2(err.contains("The card is still in use by: sleep."), qPrintable(err));
+        QCOMPARE(Mock("CallOrder").arguments().value(0).toStringList(),
+                 (QStringList{"Unmount sdb1", "PowerOff reader", "Unmount sdb1"}));
+        QCOMPARE(ListDrives().size(), 1);
+    }
+};
+
+QTEST_MAIN(CardDrivesTest)
+#include "CardDrivesTest.moc"
