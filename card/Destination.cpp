@@ -171,9 +171,9 @@ bool IsRemovableDevice(const QByteArray& device) {
     const QString entry = DiskEntry(device);
     if (entry.isEmpty()) return false;
     if (ReadLine(entry + QLatin1String("/removable")) == "1") return true;
-    // A built-in SD reader's card says 0; the card itself says what it is (eMMC says MMC).
+    // A built-in SD reader's card says 0; a soldered eMMC says MMC as its type.
     return QFileInfo(entry).fileName().startsWith(QLatin1String("mmcblk")) &&
-           ReadLine(entry + QLatin1String("/device/type")) == "SD";
+           ReadLine(entry + QLatin1String("/device/type")) != "MMC";
 }
 
 QString FileSystemName(const QString& root) {

@@ -30,8 +30,8 @@ QList<Drive> ListDrives();
 QList<Drive> ListDrivesFromMountTable();
 
 // True when the block device (such as /dev/sdb1, or a link to it) lies on a disk that the
-// kernel marks removable, or is an SD card in a built-in reader (mmcblk, whose flag says 0);
-// a partition counts as its disk.
+// kernel marks removable, or is an SD card in a built-in reader (mmcblk, whose flag says 0;
+// not a soldered eMMC); a partition counts as its disk.
 bool IsRemovableDevice(const QByteArray& device);
 
 // The file system of the volume mounted at root, as a user knows it ("FAT32", "exFAT"), from

@@ -31,12 +31,7 @@ protected:
         QString err;
     };
 
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
     BatchCardTest() {
         QDir().mkpath(card);

@@ -40,10 +40,7 @@ class BatchModeTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // Processes are watched through Qt's event machinery.
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+        testimages::EnsureCoreApplication();
     }
 
     BatchModeTest() {

@@ -3,8 +3,6 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -12,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <iostream>
 
 #include "card/FolderOrder.h"
 #include "tests/support/CardImage.h"
@@ -24,14 +21,17 @@ namespace {
 
 // The program writing onto real card file systems, FAT32 and exFAT, mounted through FUSE, and
 // the card read back as a device reads it: the directory's slots in order (raw, with mtools,
-// from the unmounted image), the Exif dates and the file times.
-class CardFileSystemTest : public ::testing::Test {
+// from the unmounted image), the Exif dates and the file times. Skipped where cards cannot be
+// mounted here.
+class CardFileSystemTest : public ::testing::TestWithParam<CardImage::Kind> {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    static void SetUpTestSuite() { EnsureCoreApplication(); }
+
+    void SetUp() override {
+        if (const QString why = CardImage::Unavailable(GetParam()); !why.isEmpty()) {
+            GTEST_SKIP() << why.toStdString();
+        }
+        ASSERT_TRUE(card.Make()) << card.error().toStdString();
     }
 
     // count images, each of its own colour, in a new folder.
@@ -45,13 +45,14 @@ protected:
         return in;
     }
 
-    int Run(const QString& card, const QStringList& arguments) {
+    // The batch run onto the card; its exit status, its messages in lastError.
+    int Run(const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TMPDIR", temp.path());
         process.setProcessEnvironment(environment);
         process.start(VC_PROGRAM,
-                      QStringList{"--batch", "--card", card, "--lang", "en"} + arguments);
+                      QStringList{"--batch", "--card", card.root(), "--lang", "en"} + arguments);
         process.closeWriteChannel();
         if (!process.waitForFinished(120000)) return -1;
         lastError = QString::fromLocal8Bit(process.readAllStandardError());
@@ -69,77 +70,68 @@ protected:
         return names;
     }
 
+    bool fat = GetParam() == CardImage::Kind::Fat32;
     QTemporaryDir temp;
+    CardImage card{GetParam()};
+    QString folder = card.root() + "/DCIM/100RODIV";
     QString lastError;
 };
 
-TEST_F(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
-    for (const CardImage::Kind kind : {CardImage::Kind::Fat32, CardImage::Kind::ExFat}) {
-        const bool fat = kind == CardImage::Kind::Fat32;
-        SCOPED_TRACE(fat ? "FAT32" : "exFAT");
-        if (const QString why = CardImage::Unavailable(kind); !why.isEmpty()) {
-            std::cout << "[ skipped  ] " << why.toStdString() << "\n";
-            continue;
-        }
-        CardImage card(kind);
-        ASSERT_TRUE(card.Make()) << card.error().toStdString();
-        const QString folder = card.root() + "/DCIM/100RODIV";
-        ASSERT_EQ(Run(card.root(), {Images(fat ? "ten" : "ten-ex", 10)}), 0)
-            << lastError.toStdString();
-        // The user deletes image 3 on the card: its slot is free, and a new name takes it.
-        ASSERT_TRUE(QFile::remove(folder + "/DUVU0003.JPG"));
-        ASSERT_EQ(Run(card.root(), {"--folder", "100", "--on-conflict", "next",
-                                    Images(fat ? "two" : "two-ex", 2)}),
-                  0)
-            << lastError.toStdString();
-        const QStringList expected = Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+INSTANTIATE_TEST_SUITE_P(FileSystems, CardFileSystemTest,
+                         ::testing::Values(CardImage::Kind::Fat32, CardImage::Kind::ExFat),
+                         [](const auto& info) {
+                             return info.param == CardImage::Kind::Fat32 ? "FAT32" : "exFAT";
+                         });
 
-        ASSERT_TRUE(card.Unmount()) << card.error().toStdString();
-        if (fat) {
-            EXPECT_EQ(card.RawListing("DCIM/100RODIV").filter("DUVU"), expected)
-                << "the directory's slots, as a device reads them";
-        }
-        ASSERT_TRUE(card.Mount()) << card.error().toStdString();
-        EXPECT_EQ(Listed(folder), expected) << "read back after mounting again";
-        EXPECT_FALSE(QFileInfo::exists(folder + "/" + kOrderFolder));
+TEST_P(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
+    ASSERT_EQ(Run({Images("ten", 10)}), 0) << lastError.toStdString();
+    // The user deletes image 3 on the card: its slot is free, and a new name takes it.
+    ASSERT_TRUE(QFile::remove(folder + "/DUVU0003.JPG"));
+    ASSERT_EQ(Run({"--folder", "100", "--on-conflict", "next", Images("two", 2)}), 0)
+        << lastError.toStdString();
+    const QStringList expected = Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12});
 
-        // Exif dates (exiftool's names: DateTimeOriginal, CreateDate for DateTimeDigitized,
-        // ModifyDate for DateTime) and the file time, in seconds, by file name.
-        const QString table = RunTool(
-            "exiftool", {"-q", "-q", "-T", "-d", "%s", "-FileName", "-DateTimeOriginal",
-                         "-CreateDate", "-ModifyDate", "-FileModifyDate", "-ext", "JPG", folder});
-        QStringList rows = table.split('\n', Qt::SkipEmptyParts);
-        rows.sort();
-        ASSERT_EQ(rows.size(), expected.size()) << table.toStdString();
-        qint64 previous = 0;
-        for (const QString& row : rows) {
-            const QStringList fields = row.split('\t');
-            ASSERT_EQ(fields.size(), 5) << row.toStdString();
-            const qint64 time = fields[1].toLongLong();
-            EXPECT_EQ(fields[2].toLongLong(), time) << row.toStdString();
-            EXPECT_EQ(fields[3].toLongLong(), time) << row.toStdString();
-            EXPECT_EQ(fields[4].toLongLong(), time) << "file time of " << row.toStdString();
-            EXPECT_GT(time, previous) << row.toStdString();
-            previous = time;
-        }
-        // The last image's time is about the end of the run, not hours away.
-        EXPECT_LT(std::abs(previous - QDateTime::currentSecsSinceEpoch()), 120);
+    ASSERT_TRUE(card.Unmount()) << card.error().toStdString();
+    if (fat) {
+        EXPECT_EQ(card.RawListing("DCIM/100RODIV").filter("DUVU"), expected)
+            << "the directory's slots, as a device reads them";
     }
+    ASSERT_TRUE(card.Mount()) << card.error().toStdString();
+    EXPECT_EQ(Listed(folder), expected) << "read back after mounting again";
+    EXPECT_FALSE(QFileInfo::exists(folder + "/" + kOrderFolder));
+
+    // Exif dates (exiftool's names: DateTimeOriginal, CreateDate for DateTimeDigitized,
+    // ModifyDate for DateTime) and the file time, in seconds, by file name.
+    const QString table = RunTool(
+        "exiftool", {"-q", "-q", "-T", "-d", "%s", "-FileName", "-DateTimeOriginal", "-CreateDate",
+                     "-ModifyDate", "-FileModifyDate", "-ext", "JPG", folder});
+    QStringList rows = table.split('\n', Qt::SkipEmptyParts);
+    rows.sort();
+    ASSERT_EQ(rows.size(), expected.size()) << table.toStdString();
+    qint64 previous = 0;
+    for (const QString& row : rows) {
+        const QStringList fields = row.split('\t');
+        ASSERT_EQ(fields.size(), 5) << row.toStdString();
+        const qint64 time = fields[1].toLongLong();
+        EXPECT_EQ(fields[2].toLongLong(), time) << row.toStdString();
+        EXPECT_EQ(fields[3].toLongLong(), time) << row.toStdString();
+        EXPECT_EQ(fields[4].toLongLong(), time) << "file time of " << row.toStdString();
+        EXPECT_GT(time, previous) << row.toStdString();
+        previous = time;
+    }
+    // The last image's time is about the end of the run, not hours away.
+    EXPECT_LT(std::abs(previous - QDateTime::currentSecsSinceEpoch()), 120);
 }
 
 // A restore of the directory order killed at any point loses no file and renames none; the
 // next run on the card, writing into another folder, completes it.
-TEST_F(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
-    if (const QString why = CardImage::Unavailable(CardImage::Kind::Fat32); !why.isEmpty()) {
-        GTEST_SKIP() << why.toStdString();
-    }
+TEST_P(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
+    if (!fat) GTEST_SKIP() << "the slots are read back raw from FAT only";
     const QString one = Images("one", 1);
     // 8 files move out (DUVU0011 and 4 to 10), then 8 move back.
     for (const int killAt : {1, 5, 8, 9, 15}) {
         SCOPED_TRACE(killAt);
-        CardImage card(CardImage::Kind::Fat32);
-        ASSERT_TRUE(card.Make()) << card.error().toStdString();
-        const QString folder = card.root() + "/DCIM/100RODIV";
+        ASSERT_TRUE(QDir(card.root() + "/DCIM").removeRecursively());
         ASSERT_TRUE(QDir().mkpath(folder));
         QMap<QString, QByteArray> contents;
         for (const int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 11}) {
@@ -172,7 +164,7 @@ TEST_F(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
                 << it.key().toStdString() << " lost or changed by the kill";
         }
 
-        ASSERT_EQ(Run(card.root(), {"--folder", "101", one}), 0) << lastError.toStdString();
+        ASSERT_EQ(Run({"--folder", "101", one}), 0) << lastError.toStdString();
         ASSERT_TRUE(card.Unmount());
         EXPECT_EQ(card.RawListing("DCIM/100RODIV"), Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
         ASSERT_TRUE(card.Mount());
@@ -184,59 +176,48 @@ TEST_F(CardFileSystemTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
 
 // The card check names an exFAT card, other computers' leftovers and a projector's playlist;
 // only --clean-card (the window's yes) removes them, and nothing else on the card changes.
-TEST_F(CardFileSystemTest, TheCardCheckNamesWhatOlderProjectorsTripOver) {
-    for (const CardImage::Kind kind : {CardImage::Kind::Fat32, CardImage::Kind::ExFat}) {
-        const bool fat = kind == CardImage::Kind::Fat32;
-        SCOPED_TRACE(fat ? "FAT32" : "exFAT");
-        if (const QString why = CardImage::Unavailable(kind); !why.isEmpty()) {
-            std::cout << "[ skipped  ] " << why.toStdString() << "\n";
-            continue;
-        }
-        CardImage card(kind);
-        ASSERT_TRUE(card.Make()) << card.error().toStdString();
-        const QDir root(card.root());
-        const QStringList found = {"._a.jpg", ".Trashes", "DCIM/100RODIV/imagelistdir.txt"};
-        const QStringList kept = {"notes.txt", "DCIM/100RODIV/DUVU0001.JPG", "MISC/._keep/x"};
-        root.mkpath(".Trashes/501");
-        root.mkpath("DCIM/100RODIV");
-        root.mkpath("MISC/._keep");
-        for (const QString& path : found + kept + QStringList{".Trashes/501/old.jpg"}) {
-            if (!path.endsWith("Trashes")) WriteBytes(root.filePath(path), path.toUtf8());
-        }
-        const auto snapshot = [&] {
-            QMap<QString, QByteArray> files;
-            QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                const QString path = it.next();
-                if (!path.contains("/DUVU000") || path.endsWith("DUVU0001.JPG"))
-                    files[root.relativeFilePath(path)] = ReadBytes(path);
-            }
-            return files;
-        };
-        const QMap<QString, QByteArray> before = snapshot();
-        const QString in = Images(fat ? "check" : "check-ex", 1);
-
-        ASSERT_EQ(Run(card.root(), {"--folder", "100", "--on-conflict", "next", in}), 0)
-            << lastError.toStdString();
-        EXPECT_EQ(lastError.contains("This card uses the exFAT file system"), !fat)
-            << lastError.toStdString();
-        for (const QString& path : found)
-            EXPECT_TRUE(lastError.contains(root.filePath(path))) << path.toStdString();
-        EXPECT_FALSE(lastError.contains("._keep")) << "inside a folder of its own: not a leftover";
-        EXPECT_TRUE(lastError.contains("Run with --clean-card to remove them."));
-        EXPECT_EQ(snapshot(), before);
-
-        ASSERT_EQ(
-            Run(card.root(), {"--clean-card", "--folder", "100", "--on-conflict", "next", in}), 0)
-            << lastError.toStdString();
-        for (const QString& path : found) EXPECT_FALSE(QFileInfo::exists(root.filePath(path)));
-        QMap<QString, QByteArray> after = before;
-        for (auto it = after.begin(); it != after.end();) {
-            const bool removed = it.key().startsWith(".Trashes") || found.contains(it.key());
-            it = removed ? after.erase(it) : std::next(it);
-        }
-        EXPECT_EQ(snapshot(), after);
+TEST_P(CardFileSystemTest, TheCardCheckNamesWhatOlderProjectorsTripOver) {
+    const QDir root(card.root());
+    const QStringList found = {"._a.jpg", ".Trashes", "DCIM/100RODIV/imagelistdir.txt"};
+    const QStringList kept = {"notes.txt", "DCIM/100RODIV/DUVU0001.JPG", "MISC/._keep/x"};
+    root.mkpath(".Trashes/501");
+    root.mkpath("DCIM/100RODIV");
+    root.mkpath("MISC/._keep");
+    for (const QString& path : found + kept + QStringList{".Trashes/501/old.jpg"}) {
+        if (!path.endsWith("Trashes")) WriteBytes(root.filePath(path), path.toUtf8());
     }
+    // Every file but the images the runs add.
+    const auto snapshot = [&] {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(root.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!path.contains("/DUVU000") || path.endsWith("DUVU0001.JPG"))
+                files[root.relativeFilePath(path)] = ReadBytes(path);
+        }
+        return files;
+    };
+    const QMap<QString, QByteArray> before = snapshot();
+    const QString in = Images("check", 1);
+
+    ASSERT_EQ(Run({"--folder", "100", "--on-conflict", "next", in}), 0) << lastError.toStdString();
+    EXPECT_EQ(lastError.contains("This card uses the exFAT file system"), !fat)
+        << lastError.toStdString();
+    for (const QString& path : found)
+        EXPECT_TRUE(lastError.contains(root.filePath(path))) << path.toStdString();
+    EXPECT_FALSE(lastError.contains("._keep")) << "a folder: not a leftover";
+    EXPECT_TRUE(lastError.contains("Run with --clean-card to remove them."));
+    EXPECT_EQ(snapshot(), before);
+
+    ASSERT_EQ(Run({"--clean-card", "--folder", "100", "--on-conflict", "next", in}), 0)
+        << lastError.toStdString();
+    for (const QString& path : found) EXPECT_FALSE(QFileInfo::exists(root.filePath(path)));
+    QMap<QString, QByteArray> after = before;
+    for (auto it = after.begin(); it != after.end();) {
+        const bool removed = it.key().startsWith(".Trashes") || found.contains(it.key());
+        it = removed ? after.erase(it) : std::next(it);
+    }
+    EXPECT_EQ(snapshot(), after);
 }
 
 }  // namespace

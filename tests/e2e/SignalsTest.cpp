@@ -20,12 +20,7 @@ namespace {
 // temporary folder, profile and run-time folder of its own.
 class WindowSignalsTest : public ::testing::TestWithParam<int> {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "e2e_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
     QString Path(const QString& name) const { return QDir(temp.path()).filePath(name); }
 

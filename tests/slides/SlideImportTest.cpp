@@ -257,12 +257,7 @@ private:
 // and the prompter.
 class SlideImportFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "slides_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
     SlideImportFixture() {
         // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.

@@ -5,6 +5,7 @@
 #include <libexif/exif-utils.h>
 #include <zlib.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
@@ -465,6 +466,13 @@ QColor PixelAt(const QString& path, int x, int y) {
     // blocks: the toolkit reads them here.
     if (ReadBytes(path).startsWith("BM")) return QImage(path, "bmp").pixelColor(x, y);
     return PixelAt(VImage::new_from_file(QFile::encodeName(path).constData()), x, y);
+}
+
+void EnsureCoreApplication() {
+    static int argc = 1;
+    static char name[] = "tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
 
 QString RunTool(const QString& program, const QStringList& arguments, int* exitCode) {

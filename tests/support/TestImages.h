@@ -66,4 +66,8 @@ QColor PixelAt(const vips::VImage& image, int x, int y);
 // Runs a tool and returns its standard output; fails the test when it cannot run.
 QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 
+// A core application object for tests that wait through Qt's event machinery (processes,
+// futures, the bus) without a display; made once, kept for the process.
+void EnsureCoreApplication();
+
 }  // namespace testimages

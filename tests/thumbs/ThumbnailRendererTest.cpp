@@ -21,12 +21,7 @@ namespace {
 
 class ThumbnailRendererTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "thumbs_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
     // count images of the given size, each its own colour.
     void Add(int count, int width, int height) {
