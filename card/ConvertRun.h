@@ -68,9 +68,9 @@ struct EncodedImage {
 // ahead. Numbers are decided only while the run holds the destination folder's lock, so runs
 // never take each other's numbers. The images' times rise with their rows after the folder's
 // newest file, and the folder's directory order is put right and flushed at the end
-// (FolderOrder.h), so that a device shows the list's order by any key. No widgets: the convert dialog and the batch run both drive
-// it. Runs on the thread that owns the list (the GUI thread or the batch run's); the encoding
-// runs on the pool.
+// (FolderOrder.h), so that a device shows the list's order by any key. No widgets: the convert
+// dialog and the batch run both drive it. Runs on the thread that owns the list (the GUI thread or
+// the batch run's); the encoding runs on the pool.
 class ConvertRun {
 public:
     // Called while the run waits for an encoding; the window pumps its events here. The
