@@ -471,7 +471,7 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         // the first line.
         int total = list.count();
         for (const CollectingSink::Item& item : queue) total += item.entries;
-        prompter.Progress(position, total, QFileInfo(list.at(position - 1).sourcePath).fileName());
+        prompter.Progress(position, total, DisplayName(list.at(position - 1)));
     });
     prompter.ClearProgress();
     const Tally tally = Count(run.outcomes());

@@ -20,8 +20,12 @@ struct ImageEntry {
     bool rendered = false;    // the renderer is done with it (successfully or not)
     quint32 index = 0;        // 0-based position in the list
     QString sourcePath;       // the file the user imported (or the exported slide)
+    QString name;             // what a slide is called ("talk.pdf, page 3"); empty for a file
     QString workPath;         // the private work copy; every later read uses it
     int imageWidth = 0;       // the picture's size, upright, as the loader examined it
     int imageHeight = 0;
     QImage thumbnail;  // null until rendered, or when the file could not be decoded
 };
+
+// What the image is called where it is shown or spoken: a slide's name, else its file's name.
+QString DisplayName(const ImageEntry& entry);

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 
+QString DisplayName(const ImageEntry& entry) {
+    return entry.name.isEmpty() ? QFileInfo(entry.sourcePath).fileName() : entry.name;
+}
+
 int WorkingList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
@@ -13,7 +17,7 @@ QVariant WorkingList::data(const QModelIndex& index, int role) const {
     const ImageEntry& entry = entries_.at(index.row());
     switch (role) {
         case Qt::DisplayRole:
-            return QFileInfo(entry.sourcePath).fileName();
+            return DisplayName(entry);
         case IdRole:
             return QVariant::fromValue(entry.id);
         case SourcePathRole:
@@ -83,6 +87,11 @@ void WorkingList::ReplaceEntries(QList<ImageEntry> entries) {
         rows_.insert(entries_[row].id, row);
     }
     endResetModel();
+}
+
+void WorkingList::SetName(int row, const QString& name) {
+    entries_[row].name = name;
+    EmitChanged(row, Qt::DisplayRole);
 }
 
 void WorkingList::SetSaved(int row, bool saved) {

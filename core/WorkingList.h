@@ -41,6 +41,7 @@ public:
     // The row of an entry, or -1 when it is no longer in the list.
     int RowOf(EntryId id) const;
     void SetSaved(int row, bool saved);
+    void SetName(int row, const QString& name);
     void SetSelected(int row, bool selected);
     // The renderer's result for an entry that may have moved meanwhile: false when the entry
     // is gone. A null image marks a file that could not be decoded.

@@ -2,6 +2,7 @@
 
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
+#include "slides/SlideImport.h"
 
 SlideExporter::SlideExporter(std::unique_ptr<PresentationBackend> backend, QString presentationPath,
                              QString exportFolder)
@@ -19,7 +20,7 @@ bool SlideExporter::OpenPresentation(Prompter& prompter) {
             prompter.Info(msg::PresentationAppMissing);
             return false;
         case PresentationBackend::OpenResult::Refused:
-            prompter.Info(msg::WrongPresentation, presentationPath_);
+            TellRefusedPresentation(presentationPath_, prompter);
             return false;
         case PresentationBackend::OpenResult::Opened:
             break;

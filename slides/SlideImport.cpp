@@ -13,6 +13,8 @@
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
+#include "slides/PdfBackend.h"
 #include "slides/SlideExporter.h"
 
 namespace {
@@ -79,10 +81,28 @@ bool ExportSlide(SlideImportContext& context, int slide) {
         return false;
     }
     context.list.setListFull(false);
-    if (context.loader.AddImage(file, 1, 1) == 1) context.unsavedChanges = true;
+    if (context.loader.AddImage(file, 1, 1) == 1) {
+        context.unsavedChanges = true;
+        context.list.SetName(context.list.count() - 1,
+                             SlideName(exporter.presentationPath(), slide));
+    }
     // The loader made its own work copy.
     QFile::remove(file);
     return true;
+}
+
+void TellRefusedPresentation(const QString& path, Prompter& prompter) {
+    if (PdfBackend::IsPdf(path)) {
+        prompter.Plain(UiTexts::Text("slides.pdf_refused").arg(path));
+    } else {
+        prompter.Info(msg::WrongPresentation, path);
+    }
+}
+
+QString SlideName(const QString& presentationPath, int slide) {
+    return UiTexts::Text(PdfBackend::IsPdf(presentationPath) ? "slides.name.page" : "slides.name")
+        .arg(QFileInfo(presentationPath).fileName())
+        .arg(slide);
 }
 
 bool ReadyForPresentation(const QString& path, const AppSettings& settings,
@@ -90,7 +110,7 @@ bool ReadyForPresentation(const QString& path, const AppSettings& settings,
     if (!workSpace.CheckWorkSpace(prompter)) return false;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.size() == 0) {
-        prompter.Info(msg::WrongPresentation, path);
+        TellRefusedPresentation(path, prompter);
         return false;
     }
     file.close();

@@ -53,6 +53,15 @@ QString SlideFileName(const QString& presentationPath, int slide, const QString&
 // down) by the larger of its two ratios to the frame, placed without rounding the centring.
 void FitSlideImage(CLead& work, CLead& canvas, int width, int height);
 
+// Tells that the file at path is not a presentation this program can read: message 133 with
+// the path, or for a PDF a text that names it as the PDF it is (damaged, or protected by a
+// password).
+void TellRefusedPresentation(const QString& path, Prompter& prompter);
+
+// The name an image of a presentation shows and is spoken by: the presentation's file name and
+// the slide's (a PDF's: the page's) number.
+QString SlideName(const QString& presentationPath, int slide);
+
 // The checks before a presentation is converted, in this order: room in the work folder (141),
 // a file that is not empty (133; it is opened for reading only), the work and export folders
 // made (135). False when one fails, its message shown.

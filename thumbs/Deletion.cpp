@@ -7,17 +7,16 @@
 namespace thumbs {
 
 int DeleteSelected(WorkingList& list) {
+    const QList<ImageEntry> removed = TakeSelected(list);
+    for (const ImageEntry& entry : removed) QFile::remove(entry.workPath);
+    return int(removed.size());
+}
+
+QList<ImageEntry> TakeSelected(WorkingList& list) {
     QList<ImageEntry> kept;
-    int removed = 0;
-    for (const ImageEntry& entry : list.entries()) {
-        if (!entry.selected) {
-            kept.append(entry);
-            continue;
-        }
-        QFile::remove(entry.workPath);
-        ++removed;
-    }
-    if (removed > 0) list.ReplaceEntries(kept);
+    QList<ImageEntry> removed;
+    for (const ImageEntry& entry : list.entries()) (entry.selected ? removed : kept).append(entry);
+    if (!removed.isEmpty()) list.ReplaceEntries(kept);
     return removed;
 }
 

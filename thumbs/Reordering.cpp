@@ -1,5 +1,7 @@
 #include "thumbs/Reordering.h"
 
+#include <algorithm>
+
 #include "core/WorkingList.h"
 #include "thumbs/Selection.h"
 
@@ -29,6 +31,31 @@ bool MoveSelected(WorkingList& list, int target, bool before) {
         }
     }
     list.ReplaceEntries(front + block + back);
+    return true;
+}
+
+bool MoveSelectedBy(WorkingList& list, int step) {
+    QList<ImageEntry> rest;
+    QList<ImageEntry> block;
+    int first = -1;  // the block's first place among the unselected entries
+    for (const ImageEntry& entry : list.entries()) {
+        if (entry.selected && first < 0) first = int(rest.size());
+        (entry.selected ? block : rest).append(entry);
+    }
+    if (block.isEmpty() || step == 0) return false;
+    // Back by one is behind the entry after the block's last one: the block starts where its
+    // last entry stands among the others.
+    if (step > 0) first = int(rest.size()) - int(list.count() - 1 - list.RowOf(block.last().id));
+    const int place = std::clamp(first + step, 0, int(rest.size()));
+    QList<ImageEntry> moved = rest.mid(0, place) + block + rest.mid(place);
+    bool same = true;
+    for (int i = 0; i < list.count() && same; ++i) same = moved[i].id == list.at(i).id;
+    if (same) return false;
+    for (ImageEntry& entry : moved) {
+        entry.positioned = false;
+        if (entry.selected) entry.saved = false;
+    }
+    list.ReplaceEntries(moved);
     return true;
 }
 

@@ -13,6 +13,11 @@ namespace thumbs {
 // when nothing is selected (nothing changes).
 bool MoveSelected(WorkingList& list, int target, bool before);
 
+// Moves the selected entries as one block by step places (negative: towards the front), from
+// the first selected entry (or, moving back, the last); they stay selected, so that the key
+// can be pressed again. False when nothing is selected or the block is at that end already.
+bool MoveSelectedBy(WorkingList& list, int step);
+
 // The entry number and side chosen in the placement dialog, as a MoveSelected call.
 inline bool PlaceSelected(WorkingList& list, int number, bool before) {
     return MoveSelected(list, number - 1, before);

@@ -63,6 +63,7 @@ constexpr QPoint kConvert{63, 350};
 constexpr QPoint kCompanion{18, 398};
 constexpr QRect kView{248, 58, 509, 432};
 constexpr QPoint kClose{628, 500};
+constexpr QRect kCount{252, 504, 360, 20};  // left of Close, under the grid
 constexpr int kMenuTop = 31;
 constexpr int kWindowHeight = 540;
 
@@ -97,10 +98,9 @@ MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompt
     ShowDestination();
     setAcceptDrops(true);
 
-    // The width never changes: the window is as wide as its title picture.
+    // It opens as wide as its title picture; wider, the grid takes more columns.
     resize(width(), kWindowHeight);
     setMinimumSize(width(), kWindowHeight);
-    setMaximumWidth(width());
     InitialiseSize();
 
     qApp->installEventFilter(this);
@@ -193,9 +193,24 @@ void MainDialog::BuildControls() {
     view_ = new CThumbView(list_, *prompter_, this);
     view_->setGeometry(kView);
 
+    // How many images the list holds, under the grid.
+    count_ = new ColorStatic(Qt::black, panel, this);
+    count_->setObjectName(QStringLiteral("count"));
+    count_->setGeometry(kCount);
+    const auto showCount = [this] {
+        count_->setText(list_.isEmpty()      ? UiTexts::Text("main.count.none")
+                        : list_.count() == 1 ? UiTexts::Text("main.count.one")
+                                             : UiTexts::Text("main.count.many").arg(list_.count()));
+    };
+    connect(&list_, &QAbstractItemModel::rowsInserted, count_, showCount);
+    connect(&list_, &QAbstractItemModel::rowsRemoved, count_, showCount);
+    connect(&list_, &QAbstractItemModel::modelReset, count_, showCount);
+    showCount();
+
     AddAnchor(placeholder_, StretchRight | StretchDown);
     AddAnchor(view_, StretchRight | StretchDown);
     AddAnchor(close_, MoveRight | MoveDown);
+    AddAnchor(count_, MoveDown);
 
     // Tab follows the window as it reads: the menu buttons along the top, the left column from
     // top to bottom, the view, then Close at the bottom-right.
@@ -246,6 +261,7 @@ void MainDialog::BuildShortcuts() {
     // any list expect.
     shortcut(QKeySequence(Qt::Key_Delete), &MainDialog::DeleteSlideCommand);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), &MainDialog::SelectAllCommand);
+    shortcut(QKeySequence::Undo, &MainDialog::UndoCommand);
 }
 
 void MainDialog::QueueStartupPaths(const QStringList& arguments) {
@@ -342,15 +358,16 @@ bool MainDialog::ImportPresentation(const QString& path) {
     if (!ReadyForPresentation(path, settings_, workSpace_, *prompter_)) return false;
     // The progress window shows from the start, busy until the slide count is known: the
     // conversion itself takes a while.
-    ImportProgressDialog progress(msg::ConvertingTitle, this);
+    ImportProgressDialog progress(UiTexts::Text("import.slides_title"), this);
     progress.Start(0);
+    progress.ShowItem(0, 0, QFileInfo(path).fileName());
     progress.show();
     SlideExporter exporter(MakePresentationBackend(settings_, path), path,
                            settings_.autoExportFolder);
     const bool imported = exporter.OpenPresentation(*prompter_);
     if (imported) {
         activateWindow();
-        WindowSlideProgress slideProgress(progress);
+        WindowSlideProgress slideProgress(progress, QFileInfo(path).fileName());
         SlideImportContext context{exporter,   *loader_,        list_,         workSpace_,
                                    *prompter_, unsavedChanges_, &slideProgress};
         ImportSlides(context);
@@ -546,6 +563,11 @@ void MainDialog::DeleteSlideCommand() {
 
 void MainDialog::SelectAllCommand() {
     view_->SelectAllCommand();
+}
+
+void MainDialog::UndoCommand() {
+    view_->UndoCommand();
+    FocusView();
 }
 
 void MainDialog::ShowDestination() {

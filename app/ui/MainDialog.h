@@ -80,6 +80,8 @@ public Q_SLOTS:
     virtual void LaunchCompanion();
     virtual void DeleteSlideCommand();
     void SelectAllCommand();
+    // Undoes the last deletion or move in the grid.
+    void UndoCommand();
 
 Q_SIGNALS:
     // A queue import began or ended (for tests and the progress window).
@@ -139,6 +141,7 @@ private:
     BitmapRadio* otherRadio_ = nullptr;
     RadioGroup destinationGroup_;
     ColorStatic* destination_ = nullptr;
+    ColorStatic* count_ = nullptr;
     MenuBarButton* fileButton_ = nullptr;
     MenuBarButton* settingsButton_ = nullptr;
     MenuBarButton* aboutButton_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/ui/WindowImport.h"
 
+#include <QFileInfo>
+
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/Prompter.h"
@@ -28,6 +30,8 @@ bool WindowImport::StepProgress() {
 }
 
 void WindowImport::LoadImage(const QString& path) {
+    ++images_;
+    if (progress_) progress_->ShowItem(images_, progress_->maximum(), QFileInfo(path).fileName());
     if (loader_.AddImage(path, 0, 0) == 1) unsavedChanges_ = true;
 }
 
@@ -61,6 +65,7 @@ void WindowSlideProgress::Start(int slideCount) {
 
 void WindowSlideProgress::Step() {
     progress_.StepIt();
+    progress_.ShowItem(progress_.position(), progress_.maximum(), presentation_);
 }
 
 bool WindowSlideProgress::CancelRequested() {

@@ -38,12 +38,15 @@ private:
     std::function<void(const QString&)> queuePresentation_;
     ImportProgressDialog* progress_;
     QStringList skipped_;
+    int images_ = 0;  // the images handed to the loader so far
 };
 
 // The slide import's progress in the window's progress window.
 class WindowSlideProgress : public SlideProgress {
 public:
-    explicit WindowSlideProgress(ImportProgressDialog& progress) : progress_(progress) {}
+    // presentation: the name shown beside the count of slides.
+    WindowSlideProgress(ImportProgressDialog& progress, QString presentation)
+        : progress_(progress), presentation_(std::move(presentation)) {}
 
     void Start(int slideCount) override;
     void Step() override;
@@ -51,4 +54,5 @@ public:
 
 private:
     ImportProgressDialog& progress_;
+    QString presentation_;
 };

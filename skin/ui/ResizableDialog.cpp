@@ -1,5 +1,6 @@
 #include "skin/ui/ResizableDialog.h"
 
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QSettings>
 #include <QSizeGrip>
@@ -81,6 +82,15 @@ void ResizableDialog::resizeEvent(QResizeEvent* event) {
     }
     lastSize_ = now;
     resized_ = true;
+}
+
+void ResizableDialog::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && TitleBand().contains(event->position().toPoint())) {
+        isMaximized() ? showNormal() : showMaximized();
+        event->accept();
+        return;
+    }
+    SkinnedDialog::mouseDoubleClickEvent(event);
 }
 
 void ResizableDialog::setVisible(bool visible) {

@@ -8,10 +8,11 @@
 
 class QSizeGrip;
 
-// A skinned dialog the user can resize from its bottom-right corner: anchored controls move or
-// stretch with the right and bottom edges, the size it was laid out at is its minimum, and the
-// last size is kept in the profile under the dialog's template id. Used by the main window,
-// which owns it for the whole run; GUI thread.
+// A skinned dialog the user can resize from its bottom-right corner and maximise (a double click
+// on the title band, or the desktop's own keys): anchored controls move or stretch with the
+// right and bottom edges, the size it was laid out at is its minimum, and the last size is kept
+// in the profile under the dialog's template id. Used by the main window, which owns it for the
+// whole run; GUI thread.
 class ResizableDialog : public SkinnedDialog {
     Q_OBJECT
 
@@ -46,6 +47,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

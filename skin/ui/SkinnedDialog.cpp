@@ -50,7 +50,7 @@ SkinButton* SkinnedDialog::AddMinimiseButton(int normal, int pressed, int hover,
     // dialog does not get from every window manager.
     const bool wasVisible = isVisible();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowSystemMenuHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowSystemMenuHint);
     if (wasVisible) show();
     return button;
 }
@@ -114,7 +114,19 @@ void SkinnedDialog::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QPixmap& title =
         IsShownActive() || inactiveTitle_.isNull() ? activeTitle_ : inactiveTitle_;
-    if (!title.isNull()) painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, title);
+    if (!title.isNull()) {
+        painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, title);
+        // A window wider than its title picture (a resized main window) carries the band on:
+        // the picture's last column, stretched to the right edge.
+        const QRect band = TitleBand();
+        const int drawn = title.deviceIndependentSize().toSize().width();
+        if (band.width() > drawn) {
+            const qreal ratio = title.devicePixelRatio();
+            painter.drawPixmap(
+                QRectF(band.left() + drawn, band.top(), band.width() - drawn, band.height()), title,
+                QRectF(title.width() - ratio, 0, ratio, title.height()));
+        }
+    }
 
     // The border: a dark outer line that sets the window off from whatever lies behind it and
     // a light inner line like the edges of the title band.

@@ -2,26 +2,34 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
 
 ImportProgressDialog::ImportProgressDialog(int titleId, QWidget* owner)
+    : ImportProgressDialog(Messages::Load(titleId), owner) {}
+
+ImportProgressDialog::ImportProgressDialog(const QString& title, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("importProgress"));
-    setWindowTitle(Messages::Load(titleId));
+    setWindowTitle(title);
     setWindowModality(Qt::ApplicationModal);
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(skin::kBoxBackground));
     setPalette(colours);
-    setFixedSize(380, 104);
+    setFixedSize(380, 128);
 
+    item_ = new QLabel(this);
+    item_->setObjectName(QStringLiteral("item"));
+    item_->setGeometry(20, 12, 340, 20);
     bar_ = new QProgressBar(this);
     bar_->setObjectName(QStringLiteral("bar"));
-    bar_->setGeometry(20, 20, 340, 22);
+    bar_->setGeometry(20, 38, 340, 22);
     bar_->setTextVisible(false);
     QPalette white = bar_->palette();
     white.setColor(QPalette::Base, Qt::white);
@@ -30,7 +38,7 @@ ImportProgressDialog::ImportProgressDialog(int titleId, QWidget* owner)
     cancel_ = new SkinButton(this);
     cancel_->setObjectName(QStringLiteral("cancel"));
     cancel_->Setup(skin::kCancelButton);
-    cancel_->move((width() - cancel_->width()) / 2, 58);
+    cancel_->move((width() - cancel_->width()) / 2, 80);
     connect(cancel_, &QAbstractButton::clicked, this, [this] { cancelRequested_ = true; });
 }
 
@@ -50,6 +58,14 @@ void ImportProgressDialog::StepIt() {
     int next = bar_->value() + 1;
     if (next > bar_->maximum()) next = bar_->minimum() + (next - bar_->maximum());
     bar_->setValue(next);
+}
+
+void ImportProgressDialog::ShowItem(int item, int count, const QString& name) {
+    const QString text = count > 0 ? UiTexts::Text("import.progress").arg(item).arg(count).arg(name)
+                                   : UiTexts::Text("import.progress.uncounted").arg(name);
+    item_->setText(item_->fontMetrics().elidedText(text, Qt::ElideMiddle, item_->width()));
+    item_->setAccessibleName(text);
+    Pump();
 }
 
 bool ImportProgressDialog::CancelRequested() {

@@ -259,8 +259,8 @@ TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
     ASSERT_TRUE(terminal.waitForFinished(120000));
     const QString shown = QString::fromLocal8Bit(terminal.readAllStandardOutput());
     for (const char* line :
-         {"  1 / 6  a.jpg", "  2 / 6  b.jpg", "  3 / 6  c deck0001.bmp", "  4 / 6  c deck0002.bmp",
-          "  5 / 6  c deck0003.bmp", "  6 / 6  e.jpg"})
+         {"  1 / 6  a.jpg", "  2 / 6  b.jpg", "  3 / 6  c deck.pdf, page 1",
+          "  4 / 6  c deck.pdf, page 2", "  5 / 6  c deck.pdf, page 3", "  6 / 6  e.jpg"})
         EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
     EXPECT_FALSE(shown.contains(QRegularExpression(" / [^6]"))) << shown.toStdString();
 

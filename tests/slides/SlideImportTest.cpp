@@ -440,8 +440,9 @@ TEST_F(PdfSlidesTest, EveryPageBecomesAFramedSlideInOrder) {
     EXPECT_TRUE(QDir(exportFolder).isEmpty());
 }
 
-// A file the PDF loader cannot read whole is refused with its path, and adds nothing.
-TEST_F(PdfSlidesTest, ADamagedOrProtectedPdfGives133AndAddsNothing) {
+// A file the PDF loader cannot read whole is refused as the PDF it is, with its path, and adds
+// nothing.
+TEST_F(PdfSlidesTest, ADamagedOrProtectedPdfIsNamedAndAddsNothing) {
     const QString whole = In("whole.pdf");
     testpdf::WritePdf(whole, {{{720, 540}, Qt::red}, {{720, 540}, Qt::green}});
     const QByteArray bytes = ReadBytes(whole);
@@ -465,10 +466,11 @@ TEST_F(PdfSlidesTest, ADamagedOrProtectedPdfGives133AndAddsNothing) {
             WriteBytes(path, c.bytes);
         }
         EXPECT_FALSE(ImportFile(path));
-        EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongPresentation});
-        if (!prompter.records.isEmpty()) {
-            EXPECT_EQ(prompter.records[0].argument, path);
-        }
+        ASSERT_EQ(prompter.records.size(), 1);
+        EXPECT_EQ(prompter.records[0].text,
+                  "Designated file \"" + path +
+                      "\" is a PDF that cannot be read: it is damaged, cut short, or protected by "
+                      "a password.");
         EXPECT_EQ(list.count(), 0);
         EXPECT_TRUE(QDir(exportFolder).isEmpty());
     }

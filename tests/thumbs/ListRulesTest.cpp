@@ -7,6 +7,7 @@
 #include "core/WorkingList.h"
 #include "tests/support/QtPrinters.h"
 #include "thumbs/Deletion.h"
+#include "thumbs/ListHistory.h"
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
 
@@ -83,6 +84,78 @@ TEST(MoveSelected, Table) {
         }
         EXPECT_GE(list.RowOf(ids[0]), 0) << c.name << ": ids survive a move";
     }
+}
+
+// The keyboard's moves: by one place or by a row, the block staying selected; nothing at an end.
+TEST(MoveSelectedBy, Table) {
+    struct Case {
+        const char* name;
+        QString selected;
+        int step;
+        QString after;  // empty: nothing moves
+    } const cases[] = {
+        {"C_back_one", "C", -1, "ACBDE"},
+        {"C_on_one", "C", 1, "ABDCE"},
+        {"A_back_stays", "A", -1, ""},
+        {"E_on_stays", "E", 1, ""},
+        {"BC_on_one", "BC", 1, "ADBCE"},
+        {"BD_back_one", "BD", -1, "BDACE"},
+        {"BD_on_one", "BD", 1, "ACEBD"},
+        {"D_back_a_row_of_3", "D", -3, "DABCE"},
+        {"B_on_a_row_past_the_end", "B", 9, "ACDEB"},
+        {"none", "", 1, ""},
+    };
+    for (const Case& c : cases) {
+        WorkingList list;
+        Fill(list, "ABCDE");
+        SelectLetters(list, c.selected);
+        EXPECT_EQ(MoveSelectedBy(list, c.step), !c.after.isEmpty()) << c.name;
+        EXPECT_EQ(Letters(list), c.after.isEmpty() ? "ABCDE" : c.after) << c.name;
+        EXPECT_EQ(Selected(list), c.selected) << c.name;
+    }
+}
+
+// Undo goes back step by step to the list exactly as it was; images imported since stay at the
+// end; a deleted image's work copy stays while a step can bring it back.
+TEST(ListHistory, UndoesDeletionsAndMovesStepByStep) {
+    QTemporaryDir temp;
+    WorkingList list;
+    Fill(list, "ABCDE");
+    QList<ImageEntry> entries = list.entries();
+    for (ImageEntry& entry : entries) {
+        entry.workPath = temp.filePath(entry.sourcePath.mid(10, 1));
+        QFile(entry.workPath).open(QIODevice::WriteOnly);
+    }
+    list.ReplaceEntries(entries);
+    const QString copyOfB = list.at(1).workPath;
+    {
+        ListHistory history(list);
+        SelectLetters(list, "B");
+        history.Remember();
+        TakeSelected(list);
+        SelectLetters(list, "D");
+        history.Remember();
+        MoveSelectedBy(list, -2);
+        Fill(list, "F");
+        EXPECT_EQ(Letters(list), "DACEF");
+        ASSERT_TRUE(history.Undo());
+        EXPECT_EQ(Letters(list), "ACDEF");
+        EXPECT_EQ(Selected(list), "D");
+        ASSERT_TRUE(history.Undo());
+        EXPECT_EQ(Letters(list), "ABCDEF");
+        EXPECT_EQ(Selected(list), "B");
+        EXPECT_EQ(list.at(1).workPath, copyOfB);
+        EXPECT_FALSE(history.Undo());
+
+        // A deletion that falls out of the history takes its work copy along.
+        SelectLetters(list, "B");
+        history.Remember();
+        TakeSelected(list);
+        EXPECT_TRUE(QFile::exists(copyOfB));
+        for (int i = 0; i < ListHistory::kMaxSteps; ++i) history.Remember();
+        EXPECT_FALSE(QFile::exists(copyOfB));
+    }
+    EXPECT_TRUE(QFile::exists(list.at(0).workPath)) << "what the list holds is never deleted";
 }
 
 TEST(MoveSelected, KeepsThumbnailsAndClearsTheSavedFlag) {

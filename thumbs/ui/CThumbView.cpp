@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -35,7 +36,8 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
     : QAbstractScrollArea(parent),
       list_(list),
       prompter_(prompter),
-      renderer_(new ThumbnailRenderer(list, this)) {
+      renderer_(new ThumbnailRenderer(list, this)),
+      history_(list) {
     setObjectName(QStringLiteral("thumbView"));
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -126,6 +128,16 @@ void CThumbView::ResumeRenderer() {
     if (!dragging_) renderer_->Resume();
 }
 
+void CThumbView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void CThumbView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void CThumbView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateGeometry();
@@ -175,11 +187,17 @@ void CThumbView::PaintCell(QPainter& painter, int row, const Cell& cell) {
         painter.drawImage(target, entry.thumbnail);
     }
 
+    // Where the keyboard is, while the grid has the focus.
+    if (row == current_ && hasFocus()) {
+        painter.setPen(QPen(kDropMarker, 1, Qt::DashLine));
+        painter.drawRect(cell.frame.adjusted(1, 1, -2, -2));
+    }
+
     QFont caption = font();
     caption.setPixelSize(11);
     painter.setFont(caption);
     painter.setPen(kNumberText);
-    const QString name = QFileInfo(entry.sourcePath).fileName();
+    const QString name = DisplayName(entry);
     painter.drawText(cell.caption, Qt::AlignCenter,
                      painter.fontMetrics().elidedText(name, Qt::ElideMiddle, cell.caption.width()));
 }
@@ -192,6 +210,7 @@ int CThumbView::ModeOfKeys(Qt::KeyboardModifiers keys) {
 
 void CThumbView::mousePressEvent(QMouseEvent* event) {
     const int index = HitTest(event->position().toPoint(), list_.count(), grid_.columns, scroll());
+    if (index >= 0) current_ = index;
     if (event->button() == Qt::LeftButton) {
         Select(list_, index, ModeOfKeys(event->modifiers()), anchor_);
         pressPoint_ = event->globalPosition().toPoint();
@@ -282,6 +301,7 @@ void CThumbView::EndDrag(const QPoint& globalPos) {
     const bool before =
         target >= 0 && DropBefore(CellAt(target, grid_.columns, scroll()).background, point.x());
     if (!IsNoOpDrop(target, before, dragSource_)) {
+        history_.Remember();
         MoveSelected(list_, target, before);
         Q_EMIT listChanged();
     }
@@ -305,36 +325,140 @@ void CThumbView::ShowContextMenu(const QPoint& globalPos) {
     QAction* remove = menu.addAction(UiTexts::Text("menu.context.delete"));
     menu.addSeparator();
     QAction* removeAll = menu.addAction(UiTexts::Text("menu.context.delete_all"));
+    menu.addSeparator();
+    QAction* undo = menu.addAction(UiTexts::Text("menu.context.undo"));
     const bool any = AnySelected(list_);
     sort->setEnabled(any && list_.count() > 1);
     remove->setEnabled(any);
     removeAll->setEnabled(!list_.isEmpty());
+    undo->setEnabled(history_.CanUndo());
     connect(sort, &QAction::triggered, this, &CThumbView::SortCommand);
     connect(remove, &QAction::triggered, this, &CThumbView::DeleteSelectedCommand);
     connect(removeAll, &QAction::triggered, this, &CThumbView::DeleteAllCommand);
+    connect(undo, &QAction::triggered, this, &CThumbView::UndoCommand);
     menu.exec(globalPos);
 }
 
 void CThumbView::SortCommand() {
     PlacementDialog dialog(list_.count(), this);
     if (dialog.exec() != QDialog::Accepted) return;
+    history_.Remember();
     if (PlaceSelected(list_, dialog.PlacementNumber(), dialog.PlaceBefore())) {
         Q_EMIT listChanged();
+    } else {
+        history_.Undo();  // nothing moved: nothing to undo
     }
 }
 
 void CThumbView::DeleteSelectedCommand() {
-    if (!prompter_.Confirm(msg::DeleteImage)) return;
+    if (!AnySelected(list_) || !prompter_.Confirm(msg::DeleteImage)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    DeleteSelected(list_);  // the list's reset lays the view out again
+    history_.Remember();
+    // The work copies stay while Undo can bring the images back.
+    TakeSelected(list_);  // the list's reset lays the view out again
     QApplication::restoreOverrideCursor();
+    SetCurrent(current_);
     Q_EMIT listChanged();
 }
 
 void CThumbView::DeleteAllCommand() {
     if (!prompter_.Confirm(msg::DeleteAllImages)) return;
+    history_.Remember();
     DeleteAll(list_);
+    current_ = -1;
     Q_EMIT listChanged();
+}
+
+void CThumbView::UndoCommand() {
+    if (!history_.Undo()) return;
+    SetCurrent(current_);
+    Q_EMIT listChanged();
+}
+
+void CThumbView::SetCurrent(int index) {
+    current_ = list_.isEmpty() ? -1 : std::clamp(index, 0, list_.count() - 1);
+    if (current_ < 0) return;
+    // Into view: the cell's row between the top and the bottom of the viewport.
+    const QRect cell = CellAt(current_, grid_.columns, scroll()).background;
+    QScrollBar* bar = verticalScrollBar();
+    if (cell.top() < 0) {
+        bar->setValue(bar->value() + cell.top());
+    } else if (cell.bottom() > viewport()->height()) {
+        bar->setValue(bar->value() + cell.bottom() - viewport()->height());
+    }
+    viewport()->update();
+}
+
+void CThumbView::MoveBy(int step) {
+    history_.Remember();
+    if (!MoveSelectedBy(list_, step)) {
+        history_.Undo();  // nothing moved: nothing to undo
+        return;
+    }
+    SetCurrent(FindSelectedFrom(list_, 0));
+    Q_EMIT listChanged();
+}
+
+void CThumbView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers keys = event->modifiers() & ~Qt::KeypadModifier;
+    const int columns = std::max(1, grid_.columns);
+    // Moves of the selected images: a place with Alt+Left/Right, a row with Ctrl+Up/Down.
+    if (keys == Qt::AltModifier &&
+        (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        MoveBy(event->key() == Qt::Key_Left ? -1 : 1);
+        return;
+    }
+    if (keys == Qt::ControlModifier &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        MoveBy(event->key() == Qt::Key_Up ? -columns : columns);
+        return;
+    }
+    int step = 0;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        case Qt::Key_Up:
+            step = -columns;
+            break;
+        case Qt::Key_Down:
+            step = columns;
+            break;
+        case Qt::Key_Home:
+            step = -list_.count();
+            break;
+        case Qt::Key_End:
+            step = list_.count();
+            break;
+        case Qt::Key_Space:
+            // Space selects the entry the keyboard is on, Ctrl+Space toggles it.
+            if (current_ >= 0) {
+                Select(list_, current_, keys & Qt::ControlModifier ? kSelectToggle : kSelectPlain,
+                       anchor_);
+            }
+            return;
+        case Qt::Key_Menu:
+            ShowContextMenu(viewport()->mapToGlobal(
+                current_ >= 0 ? CellAt(current_, columns, scroll()).background.center()
+                              : QPoint(0, 0)));
+            return;
+        default:
+            if (event->matches(QKeySequence::Undo)) {
+                UndoCommand();
+                return;
+            }
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    if (list_.isEmpty()) return;
+    // From nowhere, the first key lands on the first entry (or the last, going back).
+    const int from = current_ >= 0 ? current_ : (step < 0 ? list_.count() : -1);
+    SetCurrent(from + step);
+    // Plain keys select the entry alone, Shift extends from the anchor, Ctrl only moves.
+    if (!(keys & Qt::ControlModifier)) Select(list_, current_, ModeOfKeys(keys), anchor_);
 }
 
 void CThumbView::SelectAllCommand() {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "thumbs/ListHistory.h"
 #include "thumbs/ThumbLayout.h"
 
 class DragPicture;
@@ -12,10 +13,11 @@ class ThumbnailRenderer;
 class WorkingList;
 
 // The grid of thumbnails over the working list: draws every cell itself (one painted cell per
-// entry, however many there are), selects with plain, Shift and Ctrl clicks, moves the
-// selection by dragging it to a gap between cells, and offers the list commands in a context
-// menu. The thumbnails come from a renderer on the thread pool; the view never waits for one.
-// Owned by the main window; GUI thread.
+// entry, however many there are), selects with plain, Shift and Ctrl clicks or the arrow keys,
+// moves the selection by dragging it to a gap between cells or with Alt+Left/Right (a place)
+// and Ctrl+Up/Down (a row), undoes deletions and moves, and offers the list commands in a
+// context menu. The thumbnails come from a renderer on the thread pool; the view never waits
+// for one. Owned by the main window; GUI thread.
 class CThumbView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -30,6 +32,8 @@ public:
     thumbs::Grid grid() const { return grid_; }
     int scroll() const;
     int selectionAnchor() const { return anchor_; }
+    // The entry the keyboard is on (-1: none).
+    int currentEntry() const { return current_; }
     bool dragging() const { return dragging_; }
     // The drop place while dragging: the target entry (-1 for none) and its side.
     int dropTarget() const { return dropTarget_; }
@@ -46,6 +50,8 @@ public:
     void DeleteSelectedCommand();
     void DeleteAllCommand();
     void SelectAllCommand();
+    void UndoCommand();
+    bool CanUndo() const { return history_.CanUndo(); }
 
     // The context menu with its items enabled as the list and selection allow.
     void ShowContextMenu(const QPoint& globalPos);
@@ -62,6 +68,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void UpdateGeometry();
@@ -73,12 +82,18 @@ private:
     void EndDrag(const QPoint& globalPos);
     void AutoScrollTick();
     static int ModeOfKeys(Qt::KeyboardModifiers keys);
+    // The keyboard's entry moves to index (kept in the list) and into view.
+    void SetCurrent(int index);
+    // Moves the selection by step places, remembered for Undo.
+    void MoveBy(int step);
 
     WorkingList& list_;
     Prompter& prompter_;
     ThumbnailRenderer* renderer_;
     thumbs::Grid grid_;
     int anchor_ = -1;
+    int current_ = -1;
+    ListHistory history_;
 
     // Drag state.
     QPoint pressPoint_;     // global position of the last left press

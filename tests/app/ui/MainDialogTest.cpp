@@ -14,6 +14,7 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/WindowFront.h"
 #include "tests/support/ScriptedPrompter.h"
+#include "thumbs/ui/CThumbView.h"
 
 namespace {
 
@@ -151,18 +152,22 @@ private Q_SLOTS:
         QVERIFY(prompter.records.isEmpty());
     }
 
-    void theWidthIsLockedAndTheViewFollowsTheHeight() {
+    // Wider, the grid takes more columns; the count under it and Close follow the edges.
+    void theGridFollowsTheWindowsSize() {
         auto window = MakeWindow();
         QVERIFY(window);
         const QSize before = window->size();
+        QCOMPARE(before, QSize(765, 540));
         const QRect view = window->thumbView()->geometry();
         const QRect close = window->findChild<SkinButton*>("closeButton")->geometry();
-        window->resize(before.width() + 120, before.height() + 100);
+        const int columns = window->view()->grid().columns;
+        window->resize(before.width() + 240, before.height() + 100);
         QTRY_COMPARE(window->height(), before.height() + 100);
-        QCOMPARE(window->width(), before.width());
-        QCOMPARE(window->thumbView()->geometry(), view.adjusted(0, 0, 0, 100));
+        QCOMPARE(window->width(), before.width() + 240);
+        QCOMPARE(window->thumbView()->geometry(), view.adjusted(0, 0, 240, 100));
         QCOMPARE(window->findChild<SkinButton*>("closeButton")->geometry(),
-                 close.translated(0, 100));
+                 close.translated(240, 100));
+        QCOMPARE(window->view()->grid().columns, columns + 2);
     }
 
     void theQueueTimerImportsTheCommandLineBeforePresentations() {

@@ -143,12 +143,12 @@ private Q_SLOTS:
             const char* name;
             QString letters;
             int clickOn;          // -1: the background
-            QList<bool> enabled;  // Sort, Delete slide, Delete All
+            QList<bool> enabled;  // Sort, Delete slide, Delete All, Undo
         } const cases[] = {
-            {"empty", "", -1, {false, false, false}},
-            {"one_selected", "A", 0, {false, true, true}},
-            {"five_none_selected", "ABCDE", -1, {false, false, true}},
-            {"five_one_selected", "ABCDE", 2, {true, true, true}},
+            {"empty", "", -1, {false, false, false, false}},
+            {"one_selected", "A", 0, {false, true, true, false}},
+            {"five_none_selected", "ABCDE", -1, {false, false, true, false}},
+            {"five_one_selected", "ABCDE", 2, {true, true, true, false}},
         };
         for (const Case& c : cases) {
             auto view = MakeView(c.letters);
@@ -182,7 +182,7 @@ private Q_SLOTS:
         prompter.confirmAnswers = {true};
         view->DeleteSelectedCommand();
         QCOMPARE(Letters(), QString("ACE"));
-        QVERIFY(!QFile::exists(copyOfB));
+        QVERIFY2(QFile::exists(copyOfB), "kept while Undo can bring it back");
         QCOMPARE(prompter.Ids(), (QList<int>{msg::DeleteImage, msg::DeleteImage}));
 
         prompter.confirmAnswers = {true};
@@ -191,6 +191,12 @@ private Q_SLOTS:
         QCOMPARE(list->count(), 0);
         QVERIFY(QFile::exists(copyOfA));
         QCOMPARE(prompter.Ids().last(), int(msg::DeleteAllImages));
+        // Ctrl+Z brings back the list of each step, in its order, with the selection it had.
+        QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Letters(), QString("ACE"));
+        QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Letters(), QString("ABCDE"));
+        QCOMPARE(SelectedCount(*list), 2);
     }
 
     void thePlacementDialogMovesTheBlock() {

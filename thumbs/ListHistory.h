@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+
+#include "core/ImageEntry.h"
+
+class WorkingList;
+
+// The grid's undo: before each deletion or move the list is remembered as it stands; Undo puts
+// it back, order, selection and all, several steps back. Images imported since a step stay, at
+// the end in their order, and entries keep what became of them meanwhile (their thumbnails,
+// whether they were saved). The work copy of a deleted image stays on disk while a step can
+// bring it back, and goes when the last such step is dropped (beyond kMaxSteps, or by Clear).
+// Owned by the view of the list; GUI thread.
+class ListHistory {
+public:
+    static constexpr int kMaxSteps = 50;
+
+    explicit ListHistory(WorkingList& list) : list_(list) {}
+    ~ListHistory();
+    ListHistory(const ListHistory&) = delete;
+    ListHistory& operator=(const ListHistory&) = delete;
+
+    // Before a change: remembers the list as it is now.
+    void Remember();
+    bool CanUndo() const { return !steps_.isEmpty(); }
+    // Puts the list back as it was before the last remembered change; false when there is none.
+    bool Undo();
+    // Forgets every step, deleting the work copies only they kept.
+    void Clear();
+
+private:
+    // Drops the oldest step and deletes the work copies that nothing holds any more.
+    void DropOldest();
+
+    WorkingList& list_;
+    QList<QList<ImageEntry>> steps_;
+};
