@@ -2,10 +2,10 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 
 #include "core/AppSettings.h"
 #include "skin/MessageIds.h"
+#include "skin/ProfileStore.h"
 #include "skin/Prompter.h"
 
 namespace {
@@ -15,8 +15,7 @@ constexpr char kPathKey[] = "Ondavire/Path";
 constexpr char kFolderSwitch[] = "/T:";
 
 QString PathInScope(QSettings::Scope scope) {
-    const QSettings settings(scope, QLatin1String(kProfileOrganisation),
-                             QLatin1String(kProfileApplication));
+    const ProfileStore settings(scope);
     return settings.value(QLatin1String(kPathKey)).toString();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "skin/ProfileStore.h"
+
 void ResetSettings(AppSettings& settings) {
     AppSettings defaults;
     defaults.workFolder = settings.workFolder;
@@ -11,5 +13,5 @@ void ResetSettings(AppSettings& settings) {
 
 void NameProfileStore() {
     QCoreApplication::setOrganizationName(QLatin1String(kProfileOrganisation));
-    QCoreApplication::setApplicationName(QLatin1String(kProfileApplication));
+    QCoreApplication::setApplicationName(QStringLiteral("Vimbrelcastor"));
 }

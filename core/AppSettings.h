@@ -26,11 +26,7 @@ struct AppSettings {
 // they are: start-up computes them after the reset.
 void ResetSettings(AppSettings& settings);
 
-// The profile store (QSettings) the program and its installer share: the companion's path,
-// LibreOffice's path, "powerpointdoc".
-inline constexpr char kProfileOrganisation[] = "Kestrovia";
-inline constexpr char kProfileApplication[] = "QVN";
-
-// Makes the profile store the one a default QSettings opens, in the window and in batch mode
-// alike. Called once at the start, before any QSettings is made.
+// Names the program for the desktop and for screen readers (the organisation "Kestrovia", the
+// application "Vimbrelcastor"). The profile store keeps its own place (skin/ProfileStore.h).
+// Called once at the start, in the window and in batch mode alike.
 void NameProfileStore();

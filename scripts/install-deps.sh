@@ -29,6 +29,9 @@ packages=(
     dosfstools exfatprogs fusefat exfat-fuse mtools
     # tests: the desktop's disk service played by python3-dbusmock on a private bus
     dbus-daemon dbus-bin python3-dbusmock
+    # tests: the window read as a screen reader reads it (the accessibility bus, pyatspi) and
+    # driven from the keyboard (xdotool)
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #include "slides/PresentationBackend.h"
 
 #include <QDir>
-#include <QSettings>
 
 #include "core/AppSettings.h"
+#include "skin/ProfileStore.h"
 #include "slides/LibreOfficeBackend.h"
 #include "slides/PdfBackend.h"
 
@@ -22,7 +22,7 @@ std::unique_ptr<PresentationBackend> MakePresentationBackend(const AppSettings& 
     // needed have no counterpart here: there is no export filter to choose by its version (a
     // page renders as pixels at any size), no slide numbering to reset before each export,
     // and no wait for a slide to be ready.
-    const QString configured = QSettings().value(QStringLiteral("LibreOffice/Path")).toString();
+    const QString configured = ProfileStore().value(QStringLiteral("LibreOffice/Path")).toString();
     const QString soffice = LibreOfficeBackend::FindSoffice(configured);
     if (soffice.isEmpty()) return std::make_unique<UnavailableBackend>();
     return std::make_unique<LibreOfficeBackend>(

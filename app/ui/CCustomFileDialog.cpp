@@ -40,6 +40,9 @@ CCustomFileDialog::CCustomFileDialog(const QString& folder, QWidget* parent) : Q
         loadAll_ = buttons->addButton(Messages::Load(msg::LoadAll), QDialogButtonBox::ActionRole);
         loadAll_->setObjectName(QStringLiteral("loadAll"));
         loadAll_->setAutoDefault(false);
+        // From the keyboard too; the caption comes from the string table and has no mnemonic.
+        loadAll_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_L));
+        loadAll_->setToolTip(QStringLiteral("Alt+L"));
         connect(loadAll_, &QPushButton::clicked, this, &CCustomFileDialog::LoadAll);
     }
 }

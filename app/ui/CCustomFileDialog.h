@@ -5,8 +5,8 @@
 class QPushButton;
 
 // The dialog of Import file: the toolkit's own open-file dialog (the same on every desktop)
-// with one more button, "Load All", below Cancel, which imports the whole folder the dialog
-// shows. Its first filter lists every image type the program imports, its second is JPEG
+// with one more button, "Load All" (Alt+L), below Cancel, which imports the whole folder the
+// dialog shows. Its first filter lists every image type the program imports, its second is JPEG
 // alone (string 109); both match names without regard to case. chosenFolder() is empty
 // unless "Load All" ended the dialog. GUI thread.
 class CCustomFileDialog : public QFileDialog {

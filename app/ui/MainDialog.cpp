@@ -31,6 +31,7 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
+#include "skin/ui/Accessibility.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/BoxPrompter.h"
 #include "skin/ui/ColorStatic.h"
@@ -64,6 +65,7 @@ constexpr QPoint kCompanion{18, 398};
 constexpr QRect kView{248, 58, 509, 432};
 constexpr QPoint kClose{628, 500};
 constexpr QRect kCount{252, 504, 360, 20};  // left of Close, under the grid
+constexpr int kMenuLeft = 10;
 constexpr int kMenuTop = 31;
 constexpr int kWindowHeight = 540;
 
@@ -146,6 +148,7 @@ void MainDialog::BuildControls() {
     importFile_ =
         button("importFile", skin::kImportFileButton, kImportFile, &MainDialog::ImportFileCommand);
     folder_ = button("folder", skin::kFolderButton, kFolder, &MainDialog::ChooseDestination);
+    folder_->setText(UiTexts::Text("main.button.folder"));
     convert_ =
         button("convert", skin::kConvertButton, kConvert, &MainDialog::ConvertAndSaveCommand);
     companion_ =
@@ -155,14 +158,19 @@ void MainDialog::BuildControls() {
     companion_->setEnabled(false);
     close_ = button("closeButton", skin::kCloseButton, kClose, &MainDialog::ExitCommand);
 
-    cardRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, this);
+    // The two radios are one choice, and a screen reader hears them as one group.
+    auto* radios =
+        new AccessibleGroup(QAccessible::Grouping, UiTexts::Text("main.group.destination"), this);
+    radios->setObjectName(QStringLiteral("destinationChoice"));
+    radios->setGeometry(kCardRadio.united(kOtherRadio));
+    cardRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, radios);
     cardRadio_->setObjectName(QStringLiteral("cardRadio"));
     cardRadio_->setText(UiTexts::Text("main.radio.card"));
-    cardRadio_->setGeometry(kCardRadio);
-    otherRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, this);
+    cardRadio_->setGeometry(kCardRadio.translated(-radios->pos()));
+    otherRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, radios);
     otherRadio_->setObjectName(QStringLiteral("otherRadio"));
     otherRadio_->setText(UiTexts::Text("main.radio.other"));
-    otherRadio_->setGeometry(kOtherRadio);
+    otherRadio_->setGeometry(kOtherRadio.translated(-radios->pos()));
     destinationGroup_.Add(cardRadio_);
     destinationGroup_.Add(otherRadio_);
     connect(cardRadio_, &QAbstractButton::clicked, this, &MainDialog::CardDestinationCommand);
@@ -173,18 +181,23 @@ void MainDialog::BuildControls() {
     destination_->setGeometry(kDestinationText);
     destination_->setWordWrap(true);
 
+    // The menu buttons stand in a strip that a screen reader hears as the menu bar.
+    auto* menuBar = new AccessibleGroup(QAccessible::MenuBar, QString(), this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    menuBar->move(kMenuLeft, kMenuTop);
     const auto menuButton = [&](const char* name, const char* key, int x) {
-        auto* b = new MenuBarButton(UiTexts::Text(key), this);
+        auto* b = new MenuBarButton(UiTexts::Text(key), menuBar);
         b->setObjectName(QLatin1String(name));
-        b->move(x, kMenuTop);
+        b->move(x, 0);
         b->resize(b->sizeHint());
         return b;
     };
-    fileButton_ = menuButton("fileMenuButton", "main.button.file", 10);
+    fileButton_ = menuButton("fileMenuButton", "main.button.file", 0);
     settingsButton_ = menuButton("settingsMenuButton", "main.button.settings",
                                  fileButton_->geometry().right() + 4);
     aboutButton_ =
         menuButton("aboutMenuButton", "main.button.about", settingsButton_->geometry().right() + 4);
+    menuBar->resize(aboutButton_->geometry().right() + 1, aboutButton_->height());
 
     // The placeholder keeps the view's place; the view is made over its rectangle.
     placeholder_ = new QGroupBox(QStringLiteral("View"), this);
@@ -239,6 +252,9 @@ void MainDialog::BuildMenus() {
     aboutMenu_ = new OwnerDrawMenu(this);
     item(aboutMenu_, "menu.about.about", this, &MainDialog::AboutCommand);
 
+    fileButton_->SetMenu(fileMenu_);
+    settingsButton_->SetMenu(settingsMenu_);
+    aboutButton_->SetMenu(aboutMenu_);
     connect(fileButton_, &QAbstractButton::clicked, this,
             [this] { PopUpMenu(fileButton_, fileMenu_); });
     connect(settingsButton_, &QAbstractButton::clicked, this,

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSettings>
 
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
@@ -14,13 +13,17 @@
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/ProfileStore.h"
 #include "skin/ToolkitTranslation.h"
+#include "skin/ui/Accessibility.h"
 #include "skin/ui/BoxPrompter.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/WindowFront.h"
 
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
+    // What a screen reader hears of the skinned controls.
+    skin::InstallAccessibility();
     // The pickers and standard buttons that Qt draws speak the language of the program's texts.
     ToolkitTranslation::Install(Messages::CurrentLanguage());
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
@@ -39,7 +42,7 @@ int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
         return 1;
     }
     // The one profile entry the program keeps, cleared at every start.
-    QSettings().setValue(QStringLiteral("powerpointdoc"), QString());
+    ProfileStore().setValue(QStringLiteral("powerpointdoc"), QString());
 
     AppSettings settings;
     ResetSettings(settings);

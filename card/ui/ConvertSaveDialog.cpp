@@ -138,9 +138,11 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         auto* label = new ColorStatic(Qt::black, panel, this);
         label->setText(UiTexts::Text(key));
         label->setGeometry(kSavePanel.left() + 12, y, 60, 22);
+        return label;
     };
-    comboLabel("convert.size", kSavePanel.top() + 12);
+    ColorStatic* sizeLabel = comboLabel("convert.size", kSavePanel.top() + 12);
     sizes_ = new QComboBox(this);
+    sizeLabel->setBuddy(sizes_);
     sizes_->setObjectName(QStringLiteral("sizes"));
     for (const imaging::OutputSize& size : imaging::kSizeTable) {
         sizes_->addItem(QString::fromLatin1(size.label));
@@ -152,8 +154,9 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
         std::clamp(settings_.sizeIndex, 0, static_cast<int>(imaging::kSizeTable.size()) - 1));
     connect(sizes_, &QComboBox::currentIndexChanged, this,
             [this](int index) { settings_.sizeIndex = index; });
-    comboLabel("convert.format", kSavePanel.top() + 44);
+    ColorStatic* formatLabel = comboLabel("convert.format", kSavePanel.top() + 44);
     formats_ = new QComboBox(this);
+    formatLabel->setBuddy(formats_);
     formats_->setObjectName(QStringLiteral("formats"));
     formats_->addItems({QStringLiteral("AUTO"), QStringLiteral("JPEG")});
     formats_->setGeometry(kSavePanel.left() + 72, kSavePanel.top() + 42, 146, 24);
@@ -201,8 +204,11 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     connect(&cardCheck_, &QFutureWatcher<CardCheck>::finished, this,
             &ConvertSaveDialog::ShowCardCheck);
     resize(width(), kHeight);
-    // Escape is the Stop button: it asks during a run and closes the dialog otherwise.
+    // Escape is the Stop button: it asks during a run and closes the dialog otherwise. Enter on
+    // no button in particular writes the list.
     SetEscapeCloses(true);
+    SetDefaultButton(saveAll_);
+    saveAll_->setFocus();
 
     // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
     connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {

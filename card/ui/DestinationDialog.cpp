@@ -75,8 +75,9 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
         return item;
     };
 
-    label(UiTexts::Text("destination.drive"), QRect(20, 44, 60, 22));
+    ColorStatic* driveLabel = label(UiTexts::Text("destination.drive"), QRect(20, 44, 60, 22));
     drive_ = new QComboBox(this);
+    driveLabel->setBuddy(drive_);
     drive_->setObjectName(QStringLiteral("drive"));
     drive_->setGeometry(84, 42, width() - 104, 26);
     drive_->setPlaceholderText(UiTexts::Text("destination.no_card"));
@@ -88,7 +89,8 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
 
     // Everything below the card's line.
     constexpr int y = 26;
-    label(UiTexts::Text("destination.number"), QRect(20, 80 + y, width() - 40, 22));
+    ColorStatic* numberLabel =
+        label(UiTexts::Text("destination.number"), QRect(20, 80 + y, width() - 40, 22));
     label(QLatin1Char('/') + QLatin1String(dcf::kDcimFolder) + QLatin1Char('/'),
           QRect(40, 110 + y, 52, 22))
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -100,9 +102,11 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), number_));
     number_->setGeometry(96, 108 + y, 48, 26);
     number_->installEventFilter(this);
+    numberLabel->setBuddy(number_);
     const auto arrow = [this](const char* name, Qt::ArrowType type, int top, int delta) {
         auto* button = new QToolButton(this);
         button->setObjectName(QLatin1String(name));
+        button->setAccessibleName(UiTexts::Text(delta > 0 ? "destination.up" : "destination.down"));
         button->setArrowType(type);
         button->setAutoRepeat(true);
         button->setGeometry(146, top, 18, 13);

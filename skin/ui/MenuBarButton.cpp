@@ -29,6 +29,11 @@ MenuBarButton::MenuBarButton(const QString& text, QWidget* parent) : QPushButton
     setDefault(false);
 }
 
+void MenuBarButton::SetMenu(OwnerDrawMenu* menu) {
+    menu_ = menu;
+    if (menu) menu->SetOwner(this);
+}
+
 QSize MenuBarButton::sizeHint() const {
     const QSize text = fontMetrics().size(Qt::TextShowMnemonic, this->text());
     return QSize(text.width() + 2 * kHorizontalPadding, text.height() + 2 * kVerticalPadding);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QPointer>
 
 // A popup menu drawn in the skin's colours: light-blue items, a turquoise highlight, the
 // shortcut after a tab right-aligned, and a two-tone separator line. Used for the main window's
@@ -18,4 +19,12 @@ public:
         QString right;
     };
     static ItemTexts SplitItemText(const QString& text);
+
+    // The control a screen reader finds this menu under while it is open (its menu-bar button,
+    // or the view it pops up over); the menu's parent widget when none is set.
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+    QWidget* Owner() const { return owner_ ? owner_.data() : parentWidget(); }
+
+private:
+    QPointer<QWidget> owner_;
 };

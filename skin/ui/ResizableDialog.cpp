@@ -1,8 +1,8 @@
 #include "skin/ui/ResizableDialog.h"
+#include "skin/ProfileStore.h"
 
 #include <QMouseEvent>
 #include <QResizeEvent>
-#include <QSettings>
 #include <QSizeGrip>
 #include <QStyle>
 
@@ -50,7 +50,7 @@ void ResizableDialog::InitialiseSize() {
     setMinimumSize(size());
     lastSize_ = size();
 
-    QSettings profile;
+    ProfileStore profile;
     profile.beginGroup(ProfileGroup());
     const int width = profile.value(kWidthKey, 0).toInt();
     const int height = profile.value(kHeightKey, 0).toInt();
@@ -107,7 +107,7 @@ void ResizableDialog::hideEvent(QHideEvent* event) {
 
 void ResizableDialog::StoreSize() const {
     if (!resized_) return;
-    QSettings profile;
+    ProfileStore profile;
     profile.beginGroup(ProfileGroup());
     profile.setValue(kWidthKey, width());
     profile.setValue(kHeightKey, height());

@@ -817,6 +817,11 @@ QPixmap Bitmap(int id, Messages::Language language) {
     return pixmap;
 }
 
+QString Words(int id) {
+    const auto it = Pictures().constFind(id);
+    return it == Pictures().constEnd() ? QString() : TextOf(it->words, Messages::CurrentLanguage());
+}
+
 QSize SizeOf(int id) {
     const auto it = Pictures().constFind(id);
     return it == Pictures().constEnd() ? QSize() : it->size;

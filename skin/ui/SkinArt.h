@@ -19,6 +19,9 @@ QPixmap Bitmap(int id);
 QPixmap Bitmap(int id, Messages::Language language);
 // Its size in pixels; an invalid size for an unknown id.
 QSize SizeOf(int id);
+// The words on the picture of an id in the language of the texts (a button's caption, as a
+// screen reader should say it); empty for a picture without words.
+QString Words(int id);
 // Every bitmap id there is a picture for.
 QList<int> AllIds();
 

@@ -42,6 +42,8 @@ bool SkinButton::Setup(int normal, int pressed, int hover, int disabled) {
             ids_[i] = ids[i];
     }
     pictures_ = pictures;
+    // The words on the picture are the button's caption, for a screen reader and the keyboard.
+    if (const QString words = SkinArt::Words(normal); !words.isEmpty()) setText(words);
     setFixedSize(pictures_[Normal].deviceIndependentSize().toSize());
     update();
     return true;

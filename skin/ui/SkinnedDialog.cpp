@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "skin/MessageTexts.h"
+#include "skin/UiTexts.h"
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/WindowPlacement.h"
@@ -37,6 +38,7 @@ SkinButton* SkinnedDialog::AddCloseButton(int normal, int pressed, int hover, in
                                           int right, int top) {
     SkinButton* button =
         AddTitleButton(QStringLiteral("close"), normal, pressed, hover, disabled, right, top);
+    button->setText(UiTexts::Text("button.close"));
     connect(button, &SkinButton::clicked, this, &SkinnedDialog::close);
     return button;
 }
@@ -45,6 +47,7 @@ SkinButton* SkinnedDialog::AddMinimiseButton(int normal, int pressed, int hover,
                                              int right, int top) {
     SkinButton* button =
         AddTitleButton(QStringLiteral("minimise"), normal, pressed, hover, disabled, right, top);
+    button->setText(UiTexts::Text("title.minimise"));
     connect(button, &SkinButton::clicked, this, &SkinnedDialog::showMinimized);
     // A window that can be minimised needs a taskbar entry to come back from, which a plain
     // dialog does not get from every window manager.

@@ -1,8 +1,10 @@
 #include "thumbs/ui/CThumbView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +20,7 @@
 #include "thumbs/Selection.h"
 #include "thumbs/ThumbnailRenderer.h"
 #include "thumbs/ui/DragPicture.h"
+#include "thumbs/ui/GridAccessible.h"
 #include "thumbs/ui/PlacementDialog.h"
 
 using namespace thumbs;
@@ -39,6 +42,7 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
       renderer_(new ThumbnailRenderer(list, this)),
       history_(list) {
     setObjectName(QStringLiteral("thumbView"));
+    GridAccessible::Install();
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -64,9 +68,25 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
     connect(&list_, &QAbstractItemModel::rowsRemoved, this, changed);
     connect(&list_, &QAbstractItemModel::modelReset, this, changed);
     connect(&list_, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& top, const QModelIndex& bottom) {
+            [this](const QModelIndex& top, const QModelIndex& bottom, const QList<int>& roles) {
                 UpdateRows(top.row(), bottom.row());
+                if (!QAccessible::isActive() || !roles.contains(WorkingList::SelectedRole)) return;
+                auto* grid =
+                    dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+                if (grid == nullptr) return;
+                for (int row = top.row(); row <= bottom.row(); ++row) {
+                    QAccessible::State selected;
+                    selected.selected = true;
+                    QAccessibleStateChangeEvent event(grid->ItemOf(list_.at(row).id), selected);
+                    QAccessible::updateAccessibility(&event);
+                }
             });
+    // Every change of the list's rows reaches a screen reader.
+    for (const auto signal :
+         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+        connect(&list_, signal, this, &CThumbView::TellListChanged);
+    }
+    connect(&list_, &QAbstractItemModel::modelReset, this, &CThumbView::TellListChanged);
 
     // The drag auto-scroll: the first tick soon after a drag starts, then every 64 ms while
     // it lasts.
@@ -131,6 +151,7 @@ void CThumbView::ResumeRenderer() {
 void CThumbView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    TellFocus();
 }
 
 void CThumbView::focusOutEvent(QFocusEvent* event) {
@@ -321,6 +342,7 @@ void CThumbView::AutoScrollTick() {
 
 void CThumbView::ShowContextMenu(const QPoint& globalPos) {
     OwnerDrawMenu menu(this);
+    contextMenu_ = &menu;
     QAction* sort = menu.addAction(UiTexts::Text("menu.context.sort"));
     QAction* remove = menu.addAction(UiTexts::Text("menu.context.delete"));
     menu.addSeparator();
@@ -378,6 +400,7 @@ void CThumbView::UndoCommand() {
 void CThumbView::SetCurrent(int index) {
     current_ = list_.isEmpty() ? -1 : std::clamp(index, 0, list_.count() - 1);
     if (current_ < 0) return;
+    TellFocus();
     // Into view: the cell's row between the top and the bottom of the viewport.
     const QRect cell = CellAt(current_, grid_.columns, scroll()).background;
     QScrollBar* bar = verticalScrollBar();
@@ -387,6 +410,43 @@ void CThumbView::SetCurrent(int index) {
         bar->setValue(bar->value() + cell.bottom() - viewport()->height());
     }
     viewport()->update();
+}
+
+QMenu* CThumbView::contextMenu() const {
+    return contextMenu_;
+}
+
+QRect CThumbView::CellOnScreen(int row) const {
+    const QRect cell = CellAt(row, grid_.columns, scroll()).background;
+    return QRect(viewport()->mapToGlobal(cell.topLeft()), cell.size());
+}
+
+void CThumbView::ToggleSelected(int row) {
+    Select(list_, row, kSelectToggle, anchor_);
+}
+
+void CThumbView::FocusEntry(int row) {
+    setFocus(Qt::OtherFocusReason);
+    SetCurrent(row);
+}
+
+void CThumbView::TellListChanged() {
+    if (!QAccessible::isActive()) return;
+    auto* grid = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+    if (grid == nullptr) return;
+    grid->ForgetGoneItems();
+    QAccessibleEvent event(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
+}
+
+void CThumbView::TellFocus() {
+    if (!QAccessible::isActive() || !hasFocus() || current_ < 0 || current_ >= list_.count()) {
+        return;
+    }
+    auto* grid = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+    if (grid == nullptr) return;
+    QAccessibleEvent event(grid->ItemOf(list_.at(current_).id), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CThumbView::MoveBy(int step) {

@@ -8,6 +8,7 @@
 #include "thumbs/ThumbLayout.h"
 
 class DragPicture;
+class QMenu;
 class Prompter;
 class ThumbnailRenderer;
 class WorkingList;
@@ -29,6 +30,7 @@ public:
     ~CThumbView() override;
 
     ThumbnailRenderer& renderer() { return *renderer_; }
+    const WorkingList& list() const { return list_; }
     thumbs::Grid grid() const { return grid_; }
     int scroll() const;
     int selectionAnchor() const { return anchor_; }
@@ -44,6 +46,14 @@ public:
     void Relayout(bool scrollToEnd);
     void PauseRenderer();
     void ResumeRenderer();
+
+    // The context menu while it is open, else null (for a screen reader).
+    QMenu* contextMenu() const;
+    // Where an entry's cell is on the screen (for a screen reader).
+    QRect CellOnScreen(int row) const;
+    // A screen reader's actions on an item: its selection toggled, the keyboard put on it.
+    void ToggleSelected(int row);
+    void FocusEntry(int row);
 
     // The list commands (the context menu's, the Delete key's, Ctrl+A's).
     void SortCommand();
@@ -86,6 +96,9 @@ private:
     void SetCurrent(int index);
     // Moves the selection by step places, remembered for Undo.
     void MoveBy(int step);
+    // Tells a screen reader (when one listens) that the list changed, or where the keyboard is.
+    void TellListChanged();
+    void TellFocus();
 
     WorkingList& list_;
     Prompter& prompter_;
@@ -106,4 +119,5 @@ private:
     bool autoScrollPending_ = false;
     QTimer autoScroll_;
     QPointer<DragPicture> dragPicture_;
+    QPointer<QMenu> contextMenu_;  // while it is open
 };

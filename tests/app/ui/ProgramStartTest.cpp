@@ -1,6 +1,5 @@
 #include "app/ui/ProgramStart.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +10,7 @@
 #include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
+#include "skin/ProfileStore.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -45,7 +45,7 @@ private:
     }
 
     static QString ProfileEntry() {
-        return QSettings().value("powerpointdoc", "missing").toString();
+        return ProfileStore().value("powerpointdoc", "missing").toString();
     }
 
     static int FilesIn(const QString& folder) {
@@ -76,7 +76,7 @@ private Q_SLOTS:
         prompter = ScriptedPrompter();
         imagingStarts = 0;
         imagingWorks = true;
-        QSettings().setValue("powerpointdoc", "/home/u/talk.ppt");
+        ProfileStore().setValue("powerpointdoc", "/home/u/talk.ppt");
     }
 
     void aSecondStartSays149AndLeavesTheFirstAlone() {

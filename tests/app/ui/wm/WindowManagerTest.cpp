@@ -3,7 +3,6 @@
 // back from the X server, not from Qt, whose idea of a window's position is what goes wrong.
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +10,7 @@
 #include "card/ui/ConvertSaveDialog.h"
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
+#include "skin/ProfileStore.h"
 #include "skin/ui/InfoBox.h"
 #include "skin/ui/WindowFront.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -119,8 +119,8 @@ private Q_SLOTS:
     // A size kept from a taller screen: the window, its Close button and its size grip come
     // back inside this 800 x 600 one.
     void aTooTallProfileIsFittedToTheScreen() {
-        QSettings().setValue(QStringLiteral("66/CX"), 765);
-        QSettings().setValue(QStringLiteral("66/CY"), 2000);
+        ProfileStore().setValue(QStringLiteral("66/CX"), 765);
+        ProfileStore().setValue(QStringLiteral("66/CY"), 2000);
         auto window = MakeWindow();
         QVERIFY(window);
         const QRect screen(0, 0, 800, 600);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAccessibleWidget>
+#include <QHash>
+
+#include "core/ImageEntry.h"
+
+class CThumbView;
+
+// The thumbnail grid as a screen reader reads it: a list whose items are the images in list
+// order, each named by its place and its name ("3 of 22: beach.jpg"), selectable, selected and
+// focused as the grid shows it. An item stands for its entry, not its row: it follows the image
+// when the order changes and goes with it. Made by Qt's accessibility layer for the view; GUI
+// thread.
+class GridAccessible : public QAccessibleWidget {
+public:
+    explicit GridAccessible(CThumbView* view);
+
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+    QAccessibleInterface* childAt(int x, int y) const override;
+
+    // The item of an entry, made (and registered with the layer) the first time it is asked for.
+    QAccessibleInterface* ItemOf(EntryId id) const;
+    // Lets go of the items whose entries left the list.
+    void ForgetGoneItems();
+
+    // Registers the grid's interface with Qt's accessibility layer; once per process.
+    static void Install();
+
+private:
+    CThumbView* View() const;
+
+    mutable QHash<EntryId, QAccessible::Id> items_;
+};
