@@ -91,4 +91,7 @@ inline constexpr MessageId kAllIds[] = {
     SelectDestinationDrive,
 };
 
+// The questions whose OK throws work away: Enter on their box, as it opens, answers Cancel.
+inline constexpr MessageId kCancelByDefault[] = {ExitWithoutSaving};
+
 }  // namespace msg

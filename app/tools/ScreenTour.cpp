@@ -25,7 +25,7 @@
 #include "skin/Prompter.h"
 #include "skin/ToolkitTranslation.h"
 #include "skin/UiTexts.h"
-#include "skin/ui/ConfirmBox.h"
+#include "skin/ui/BoxPrompter.h"
 #include "skin/ui/InfoBox.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/OverwriteBox.h"
@@ -95,8 +95,7 @@ void Tour(Messages::Language language, const QString& suffix) {
         InfoBox::Show(Messages::Format(msg::WrongImageFile,
                                        "/home/user/My Pictures/holiday 2026/beach at sunset.jpg"));
     });
-    GrabBox("confirm-box-" + suffix,
-            [] { ConfirmBox::Ask(Messages::Load(msg::ExitWithoutSaving)); });
+    GrabBox("confirm-box-" + suffix, [] { BoxPrompter().Confirm(msg::ExitWithoutSaving); });
     GrabBox("no-folder-box-" + suffix, [] { InfoBox::Show(UiTexts::Text("convert.no_folder")); });
     GrabBox("import-picker-" + suffix, [&window] {
         CCustomFileDialog picker(QDir(QStringLiteral("samples")).absolutePath(), &window);

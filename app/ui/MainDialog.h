@@ -45,7 +45,8 @@ public:
                QWidget* parent = nullptr);
     ~MainDialog() override;
 
-    // Paths given on the command line, imported at the first timer tick.
+    // Paths given on the command line, or handed over by a later start: each list is imported
+    // as a drop, in turn, by the queue timer.
     void QueueStartupPaths(const QStringList& paths);
     void QueuePresentation(const QString& path);
 

@@ -11,7 +11,7 @@
 namespace {
 
 // A message box stays readable: the rest is counted.
-constexpr int kSkippedLinesShown = 12;
+constexpr int kLinesShown = 12;
 
 }  // namespace
 
@@ -50,13 +50,16 @@ void WindowImport::Skipped(const QString& path, SkipReason reason) {
 
 void WindowImport::TellSkipped(Prompter& prompter) const {
     if (skipped_.isEmpty()) return;
-    QStringList lines{UiTexts::Text("import.skipped")};
-    lines += skipped_.mid(0, kSkippedLinesShown);
-    if (skipped_.size() > kSkippedLinesShown) {
-        lines.append(
-            UiTexts::Text("import.skipped.more").arg(skipped_.size() - kSkippedLinesShown));
+    prompter.Plain(ListMessage(UiTexts::Text("import.skipped"), skipped_));
+}
+
+QString ListMessage(const QString& heading, const QStringList& items) {
+    QStringList lines{heading};
+    lines += items.mid(0, kLinesShown);
+    if (items.size() > kLinesShown) {
+        lines.append(UiTexts::Text("import.skipped.more").arg(items.size() - kLinesShown));
     }
-    prompter.Plain(lines.join(u'\n'));
+    return lines.join(u'\n');
 }
 
 void WindowSlideProgress::Start(int slideCount) {

@@ -41,6 +41,10 @@ private:
     int images_ = 0;  // the images handed to the loader so far
 };
 
+// A heading and the first of items, one a line, the rest counted ("and 3 more"): a message
+// that names files and still fits on the screen.
+QString ListMessage(const QString& heading, const QStringList& items);
+
 // The slide import's progress in the window's progress window.
 class WindowSlideProgress : public SlideProgress {
 public:

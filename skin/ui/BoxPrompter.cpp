@@ -1,5 +1,8 @@
 #include "skin/ui/BoxPrompter.h"
 
+#include <algorithm>
+
+#include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/ConfirmBox.h"
 #include "skin/ui/InfoBox.h"
@@ -10,7 +13,10 @@ void BoxPrompter::Info(int id, const QString& argument) {
 }
 
 bool BoxPrompter::Confirm(int id, const QString& argument) {
-    return ConfirmBox::Ask(Messages::Format(id, argument)) == ConfirmBox::kOk;
+    const bool cancelFirst =
+        std::ranges::find(msg::kCancelByDefault, id) != std::end(msg::kCancelByDefault);
+    return ConfirmBox::Ask(Messages::Format(id, argument),
+                           cancelFirst ? ConfirmBox::kCancel : ConfirmBox::kOk) == ConfirmBox::kOk;
 }
 
 int BoxPrompter::Overwrite(const QString& text, bool saveAllMode) {

@@ -14,20 +14,20 @@ const SkinnedBox::Geometry kGeometry{
 
 }  // namespace
 
-ConfirmBox::ConfirmBox(QWidget* parent) : SkinnedBox(kGeometry, kCancel, parent) {
+ConfirmBox::ConfirmBox(QWidget* parent, int focused) : SkinnedBox(kGeometry, kCancel, parent) {
     SetTitlePictures(skin::kMessageBoxTitle);
     SetTitleFromString(msg::WindowTitle);
     AddCloseButton();
     SetIcon(QStyle::SP_MessageBoxWarning);
     SkinButton* ok =
         AddButton(QStringLiteral("ok"), UiTexts::Text("button.ok"), skin::kOkButton, kOk);
-    AddButton(QStringLiteral("cancel"), UiTexts::Text("button.cancel"), skin::kCancelButton,
-              kCancel);
-    ok->setFocus();
+    SkinButton* cancel = AddButton(QStringLiteral("cancel"), UiTexts::Text("button.cancel"),
+                                   skin::kCancelButton, kCancel);
+    (focused == kCancel ? cancel : ok)->setFocus();
 }
 
-int ConfirmBox::Ask(const QString& text) {
-    ConfirmBox box(BoxOwner());
+int ConfirmBox::Ask(const QString& text, int focused) {
+    ConfirmBox box(BoxOwner(), focused);
     box.SetText(text);
     return box.ShowModal();
 }

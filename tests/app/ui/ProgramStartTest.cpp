@@ -1,5 +1,8 @@
 #include "app/ui/ProgramStart.h"
 
+#include <signal.h>
+
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,12 +14,30 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ProfileStore.h"
+#include "skin/UiTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
+namespace {
+
+// Scripted answers, and a step of the test run once from inside the window's next message,
+// that is, in the middle of whatever showed it.
+class HookedPrompter : public ScriptedPrompter {
+public:
+    void Info(int id, const QString& argument = QString()) override {
+        ScriptedPrompter::Info(id, argument);
+        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
+    }
+
+    std::function<void()> atNextInfo;
+};
+
+}  // namespace
+
 // The program's start and end as the windowed program runs them, with scripted answers: the
-// lock, the profile entry, the imaging start, the window, and what stays behind afterwards.
-// The runtime, temporary and profile folders are the test's own.
+// lock, the profile entry, the imaging start, the window, a second start beside it, and what
+// stays behind afterwards. The runtime, temporary and profile folders are the test's own, and
+// so those of every program the test starts.
 class ProgramStartTest : public QObject {
     Q_OBJECT
 
@@ -48,12 +69,43 @@ private:
         return ProfileStore().value("powerpointdoc", "missing").toString();
     }
 
+    // The program itself as a user's second start, in folder; its exit code, -1 for a crash or
+    // a start that never ends. Events keep running: the window it hands over to may be ours.
+    static int StartSecond(const QString& folder, const QStringList& arguments) {
+        QProcess second;
+        second.setWorkingDirectory(folder);
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(VC_PROGRAM, arguments);
+        if (!QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 60000)) {
+            second.kill();
+            second.waitForFinished();
+        }
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    }
+
+    static QStringList SourcePaths(MainDialog& window) {
+        QStringList paths;
+        for (const ImageEntry& entry : window.list().entries()) paths << entry.sourcePath;
+        return paths;
+    }
+
+    // Images in a folder of their own, named as given.
+    QDir Photos(const QStringList& names) {
+        QDir folder(QDir(root.path()).filePath(QString("photos%1").arg(++photoFolders)));
+        folder.mkpath(".");
+        for (const QString& name : names) {
+            testimages::WriteJpeg(testimages::Solid(64, 48, Qt::blue), folder.filePath(name));
+        }
+        return folder;
+    }
+
     static int FilesIn(const QString& folder) {
         return int(QDir(folder).entryList(QDir::Files | QDir::Hidden).size());
     }
 
     QTemporaryDir root;
-    ScriptedPrompter prompter;
+    HookedPrompter prompter;
+    int photoFolders = 0;
     int windowsShown = 0;
     int imagingStarts = 0;
     bool imagingWorks = true;
@@ -73,23 +125,118 @@ private Q_SLOTS:
     }
 
     void init() {
-        prompter = ScriptedPrompter();
+        prompter = HookedPrompter();
         imagingStarts = 0;
         imagingWorks = true;
         ProfileStore().setValue("powerpointdoc", "/home/u/talk.ppt");
     }
 
-    void aSecondStartSays149AndLeavesTheFirstAlone() {
-        SingleInstance first;
-        QVERIFY(first.Acquire());
+    // Paths given to a second start, relative to its own folder as a shell gives them, go to the
+    // running window, which imports them in their order and comes forward; the second start
+    // ends with 0.
+    void aSecondStartHandsItsPathsToTheRunningWindow() {
+        const QDir photos = Photos({"zebra.jpg", "apple.jpg"});
         ProgramOptions options;
         options.noSplash = true;
-        QCOMPARE(RunSession(options), 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::AlreadyRunning});
-        QCOMPARE(windowsShown, 0);
-        QCOMPARE(imagingStarts, 0);
-        QCOMPARE(ProfileEntry(), QString("/home/u/talk.ppt"));
-        QVERIFY(first.held());
+        prompter.confirmAnswers = {true};
+        int secondExit = -2;
+        bool minimised = true;
+        QStringList imported;
+        QCOMPARE(RunSession(options,
+                            [&](MainDialog& window) {
+                                window.showMinimized();
+                                secondExit = StartSecond(photos.path(), {"zebra.jpg", "apple.jpg"});
+                                minimised = window.isMinimized();
+                                // What arrived by then is compared below.
+                                (void)QTest::qWaitFor([&] { return window.list().count() >= 2; },
+                                                      30000);
+                                imported = SourcePaths(window);
+                            }),
+                 0);
+        QCOMPARE(secondExit, 0);
+        QCOMPARE(imported,
+                 (QStringList{photos.filePath("zebra.jpg"), photos.filePath("apple.jpg")}));
+        QVERIFY2(!minimised, "the window came forward");
+        QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+    }
+
+    // Without paths (an automation switch is none) a second start says 149, brings the running
+    // window forward and ends with 1; the window goes on as it was.
+    void aSecondStartWithoutPathsSays149AndBringsTheWindowForward() {
+        ProgramOptions options;
+        options.noSplash = true;
+        QCOMPARE(RunSession(options,
+                            [&](MainDialog& window) {
+                                for (const QStringList& arguments :
+                                     {QStringList{}, QStringList{"/Automation"}}) {
+                                    window.showMinimized();
+                                    ScriptedPrompter second;
+                                    ProgramOptions secondOptions;
+                                    secondOptions.paths = arguments;
+                                    QCOMPARE(RunWindowSession(secondOptions, second,
+                                                              [] { return false; }),
+                                             1);
+                                    QCOMPARE(second.Ids(), QList<int>{msg::AlreadyRunning});
+                                    QCOMPARE(second.records.size(), 1);
+                                    QVERIFY(!window.isMinimized());
+                                    QVERIFY(window.isVisible());
+                                }
+                                QCOMPARE(window.startupQueueSize(), 0);
+                            }),
+                 0);
+        QCOMPARE(windowsShown, 1);
+        QCOMPARE(prompter.records.size(), 0);
+    }
+
+    // A second start while the window imports (here: while it tells about a broken file in
+    // the middle of the command line's import): its paths follow that import's images.
+    void pathsHandedOverDuringAnImportFollowIt() {
+        const QDir photos = Photos({"one.jpg", "two.jpg", "three.jpg", "four.jpg"});
+        testimages::WriteBytes(photos.filePath("broken.jpg"), "not a picture");
+        ProgramOptions options;
+        options.noSplash = true;
+        options.paths = QStringList{"one.jpg", "broken.jpg", "two.jpg"};
+        for (QString& path : options.paths) path = photos.filePath(path);
+        int secondExit = -2;
+        prompter.atNextInfo = [&] {
+            secondExit = StartSecond(photos.path(), {"three.jpg", "four.jpg"});
+        };
+        prompter.confirmAnswers = {true};
+        QStringList imported;
+        QCOMPARE(RunSession(options,
+                            [&](MainDialog& window) {
+                                // What arrived by then is compared below.
+                                (void)QTest::qWaitFor([&] { return window.list().count() >= 4; },
+                                                      30000);
+                                imported = SourcePaths(window);
+                            }),
+                 0);
+        QCOMPARE(secondExit, 0);
+        QStringList wanted{"one.jpg", "two.jpg", "three.jpg", "four.jpg"};
+        for (QString& path : wanted) path = photos.filePath(path);
+        QCOMPARE(imported, wanted);
+    }
+
+    // A running window that does not answer (stopped here) is not taken for one that took the
+    // paths: the second start names them and ends with 1.
+    void aSecondStartToAWindowThatDoesNotAnswerSaysSo() {
+        QVERIFY2(!QFile::exists(SingleInstance::DefaultSocketPath()), "a closed window's is gone");
+        QProcess first;
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(VC_PROGRAM, {"--no-splash"});
+        QVERIFY(QTest::qWaitFor([] { return QFile::exists(SingleInstance::DefaultSocketPath()); },
+                                30000));
+        ::kill(pid_t(first.processId()), SIGSTOP);
+        ProgramOptions options;
+        options.paths = {"/photos/beach.jpg"};
+        const int status = RunWindowSession(options, prompter, [] { return false; });
+        ::kill(pid_t(first.processId()), SIGCONT);
+        first.terminate();
+        QVERIFY(first.waitForFinished(30000));
+        QCOMPARE(status, 1);
+        QCOMPARE(prompter.records.size(), 1);
+        QVERIFY(prompter.records[0].text.startsWith(UiTexts::Text("handover.no_answer")));
+        QVERIFY(prompter.records[0].text.contains("\n/photos/beach.jpg"));
     }
 
     void imagingThatCannotStartSays120AndFreesTheLock() {

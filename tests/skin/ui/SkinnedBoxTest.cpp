@@ -16,7 +16,8 @@
 
 namespace {
 
-enum class Box { Info, Confirm, OverwriteOne, OverwriteAll };
+// The boxes; the questions 105 and 125 as the window asks them, through its Prompter.
+enum class Box { Info, Confirm, OverwriteOne, OverwriteAll, ExitQuestion, DeleteQuestion };
 
 // The ways a user ends a box: a click on the named button, or a key with the focus moved to
 // the named button first (none: as opened), or closing the window.
@@ -25,6 +26,10 @@ enum class Act { Click, Escape, Enter, WindowClose };
 int Run(Box box, const QString& text) {
     if (box == Box::Info) return InfoBox::Show(text);
     if (box == Box::Confirm) return ConfirmBox::Ask(text);
+    if (box == Box::ExitQuestion || box == Box::DeleteQuestion) {
+        const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
+        return BoxPrompter().Confirm(id) ? ConfirmBox::kOk : ConfirmBox::kCancel;
+    }
     return OverwriteBox::Ask(text, box == Box::OverwriteAll);
 }
 
@@ -75,6 +80,13 @@ private Q_SLOTS:
         QTest::newRow("Confirm_Cancel") << Box::Confirm << click << "cancel" << 2;
         QTest::newRow("Confirm_Escape") << Box::Confirm << Act::Escape << "" << 2;
         QTest::newRow("Confirm_close_button") << Box::Confirm << click << "close" << 2;
+        QTest::newRow("Confirm_Enter_as_opened_is_OK") << Box::Confirm << Act::Enter << "" << 1;
+        // Enter must not throw the list away: only a move to OK does.
+        const Box exitQuestion = Box::ExitQuestion;
+        QTest::newRow("Exit_Enter_as_opened_is_Cancel") << exitQuestion << Act::Enter << "" << 2;
+        QTest::newRow("Exit_Enter_on_OK") << exitQuestion << Act::Enter << "ok" << 1;
+        QTest::newRow("Delete_Enter_as_opened_is_OK")
+            << Box::DeleteQuestion << Act::Enter << "" << 1;
 
         // A request to cancel the overwrite question is Cancel (0), never Overwrite (2); only
         // a button the user moved to answers Enter.
