@@ -20,9 +20,9 @@
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/ColorStatic.h"
-#include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 
 namespace {
 
@@ -112,9 +112,8 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     preview_->setGeometry(previewArea_);
 
     for (const auto& [rect, id] : {std::pair{kPositionPanel, 271}, std::pair{kSavePanel, 272}}) {
-        auto* picture = new QLabel(this);
-        picture->setPixmap(SkinArt::Bitmap(id));
-        picture->setGeometry(rect);
+        auto* picture = new SkinPicture(id, this);
+        picture->move(rect.topLeft());
     }
     positionText_ = new ColorStatic(Qt::black, panel, this);
     positionText_->setObjectName(QStringLiteral("position"));

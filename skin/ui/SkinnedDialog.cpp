@@ -16,11 +16,10 @@ SkinnedDialog::SkinnedDialog(QWidget* parent)
 }
 
 void SkinnedDialog::SetTitlePictures(int active, int inactive) {
-    activeTitle_ = active != 0 ? SkinArt::Bitmap(active) : QPixmap();
-    inactiveTitle_ = inactive != 0 ? SkinArt::Bitmap(inactive) : QPixmap();
-    if (!activeTitle_.isNull()) {
-        resize(activeTitle_.deviceIndependentSize().toSize().width(), height());
-    }
+    const auto known = [](int id) { return SkinArt::SizeOf(id).isValid() ? id : 0; };
+    activeTitle_ = known(active);
+    inactiveTitle_ = known(inactive);
+    if (activeTitle_ != 0) resize(SkinArt::SizeOf(activeTitle_).width(), height());
     update();
 }
 
@@ -89,8 +88,7 @@ void SkinnedDialog::PlaceTitleButtons() {
 
 QRect SkinnedDialog::TitleBand() const {
     const int border = skin::kFrameWidth;
-    const int height =
-        activeTitle_.isNull() ? 0 : activeTitle_.deviceIndependentSize().toSize().height();
+    const int height = activeTitle_ == 0 ? 0 : SkinArt::SizeOf(activeTitle_).height();
     return QRect(border, border, width() - 2 * border, height);
 }
 
@@ -112,9 +110,11 @@ void SkinnedDialog::UpdateActivation() {
 void SkinnedDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    const QPixmap& title =
-        IsShownActive() || inactiveTitle_.isNull() ? activeTitle_ : inactiveTitle_;
-    if (!title.isNull()) painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, title);
+    const int title = IsShownActive() || inactiveTitle_ == 0 ? activeTitle_ : inactiveTitle_;
+    if (title != 0) {
+        painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth,
+                           SkinArt::Bitmap(title, devicePixelRatioF()));
+    }
 
     // The border: a dark outer line that sets the window off from whatever lies behind it and
     // a light inner line like the edges of the title band.
