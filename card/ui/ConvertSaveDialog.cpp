@@ -227,12 +227,15 @@ QString ConvertSaveDialog::positionText() const {
         .arg(count());
 }
 
-QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area) {
+QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area, qreal ratio) {
     try {
         CLead lead;
         lead.LoadImage(workPath, 0, 0, -1);
-        lead.ResizeImage(float(area.width()), float(area.height()), imaging::kResizeQuality);
-        return lead.ToQImage();
+        const QSize pixels = (QSizeF(area) * ratio).toSize();
+        lead.ResizeImage(float(pixels.width()), float(pixels.height()), imaging::kResizeQuality);
+        QImage image = lead.ToQImage();
+        image.setDevicePixelRatio(ratio);
+        return image;
     } catch (const LeadError&) {
         return QImage();
     }
@@ -245,8 +248,9 @@ void ConvertSaveDialog::ShowPreview() {
     const QRect fitted = FitPreview(previewArea_, entry.imageWidth, entry.imageHeight);
     preview_->setGeometry(fitted);
     preview_->setPixmap(QPixmap());
-    previewWatcher_.setFuture(
-        QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath, fitted.size()));
+    // Made for the screen the dialog is on; the label shows it at its logical size.
+    previewWatcher_.setFuture(QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath,
+                                                fitted.size(), preview_->devicePixelRatioF()));
 }
 
 void ConvertSaveDialog::UpdateControls() {
