@@ -798,12 +798,12 @@ QString OverrideFile(int id, bool hasWords, Language language, int fileRatio) {
 }
 
 // A PNG override is artwork made by hand for one ratio, and it is only ever shrunk: a screen
-// of ratio r takes the file of the smallest ratio at or above r (the 2x file shrunk to 1.5x, as
-// it is on a 2x screen), and where there is none, the picture is drawn by our own code at r.
-// A 1x file blown up to 2x would be the very blur the drawn pictures avoid; the drawn picture
-// has the same size and role, so a 2x screen shows a sharp stand-in until the skin brings its
-// 2x file. A file of the wrong size is not used either: the windows are laid out for the
-// stated sizes.
+// of ratio r takes the file of the smallest ratio at or above r, shrunk to r where that is
+// larger (a 1.5x screen shrinks the 2x file), and where there is none, the picture is drawn by
+// our own code at r. A 1x file blown up to 2x would be the very blur the drawn pictures avoid;
+// the drawn picture has the same size and role, so a 2x screen shows a sharp stand-in until the
+// skin brings its 2x file. A file of the wrong size is not used either: the windows are laid
+// out for the stated sizes.
 QImage Override(int id, const Picture& picture, Language language, qreal ratio) {
     const bool hasWords = picture.words.Any() || picture.kind == Kind::Splash;
     for (int fileRatio : {1, 2}) {
