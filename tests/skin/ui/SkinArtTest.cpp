@@ -58,12 +58,10 @@ double EdgeEnergy(const QImage& image) {
     double sum = 0;
     for (int y = 0; y + 1 < image.height(); ++y) {
         for (int x = 0; x + 1 < image.width(); ++x) {
-            const QRgb here = image.pixel(x, y);
+            const int here = qGray(image.pixel(x, y));
             for (QRgb next : {image.pixel(x + 1, y), image.pixel(x, y + 1)}) {
-                for (int shift : {0, 8, 16}) {
-                    const int step = int((here >> shift) & 0xff) - int((next >> shift) & 0xff);
-                    sum += step * step;
-                }
+                const int step = here - qGray(next);
+                sum += step * step;
             }
         }
     }
@@ -82,20 +80,6 @@ bool HasMixedBlocks(const QImage& image) {
         }
     }
     return false;
-}
-
-// The mean difference of two pictures of one size, per channel (0 to 255).
-double MeanDifference(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * a.width() * a.height());
 }
 
 // The pictures the test's own skin overrides (tests/skin/ui/overrides).
@@ -186,9 +170,9 @@ private Q_SLOTS:
         }
     }
 
-    // A 2x picture is the 1x one drawn again with twice the pixels: shrunk, it is the 1x
-    // picture; it has the sharp edges that a smooth enlargement of the 1x one lacks, and the
-    // finer steps (anti-aliased curves and glyphs) that doubling its pixels cannot make.
+    // A 2x picture is drawn again with twice the pixels: it has the sharp edges that a smooth
+    // enlargement of the 1x one lacks, and the finer steps (anti-aliased curves and glyphs)
+    // that doubling its pixels cannot make.
     void picturesAt2xAreDrawnNotEnlarged() {
         // The minimise bar on a flat band is whole-pixel rectangles only: the same either way.
         const QSet<int> rectangles = {192, 193};
@@ -197,9 +181,6 @@ private Q_SLOTS:
             for (Language language : kLanguages) {
                 const QImage one = ImageOf(id, language, 1);
                 const QImage two = ImageOf(id, language, 2);
-                const QImage shrunk =
-                    two.scaled(one.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                QVERIFY2(MeanDifference(shrunk, one) < 16, Name(id));
                 const QImage enlarged =
                     one.scaled(two.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 QVERIFY2(EdgeEnergy(two) > 2 * EdgeEnergy(enlarged), Name(id));
