@@ -265,7 +265,7 @@ int main(int argc, char** argv) {
         if (mode == "convert" && !arg.isEmpty()) return Convert(arg);
         if (mode == "thumbnail" && !arg.isEmpty()) {
             const auto start = std::chrono::steady_clock::now();
-            const QImage thumbnail = ThumbnailRenderer::Render(arg, 0, 0);
+            const QImage thumbnail = ThumbnailRenderer::Render(arg, 0, 0, 1);
             std::printf("%.2f s  thumbnail %s\n", Seconds(start),
                         thumbnail.isNull() ? "failed" : "made");
             return 0;

@@ -634,7 +634,7 @@ RenderTimes TimeRender(const QList<ImageEntry>& entries) {
     for (const ImageEntry& entry : entries) {
         const auto start = Clock::now();
         const QImage image =
-            ThumbnailRenderer::Render(entry.workPath, entry.imageWidth, entry.imageHeight);
+            ThumbnailRenderer::Render(entry.workPath, entry.imageWidth, entry.imageHeight, 1);
         const double ms = Ms(Clock::now() - start);
         if (image.isNull())
             throw std::runtime_error("cannot render " + entry.workPath.toStdString());

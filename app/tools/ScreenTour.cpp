@@ -1,7 +1,7 @@
 // Writes screenshots of the program's windows into a folder, for a person to look at: the main
 // window in English and Japanese, an open menu, each message box, the pickers, the dialogs and
 // the convert dialog during and after a run. Run under a display (scripts/screenshot.sh starts
-// it under Xvfb, and again under a window manager).
+// it under Xvfb, on a 2x screen too, and again under a window manager).
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>

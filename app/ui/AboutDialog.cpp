@@ -1,6 +1,5 @@
 #include "app/ui/AboutDialog.h"
 
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "skin/MessageIds.h"
@@ -9,6 +8,7 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 
 AboutDialog::AboutDialog(QWidget* parent) : SkinnedDialog(parent) {
     setObjectName(QStringLiteral("aboutDialog"));
@@ -17,8 +17,7 @@ AboutDialog::AboutDialog(QWidget* parent) : SkinnedDialog(parent) {
     AddCloseButton();
     setAutoFillBackground(true);
 
-    auto* mark = new QLabel(this);
-    mark->setPixmap(SkinArt::ProgramIcon().pixmap(48, 48));
+    auto* mark = new SkinPicture(SkinArt::ProgramIcon(), QSize(48, 48), this);
     mark->move(24, 48);
     int y = 46;
     for (const char* key : {"about.version", "about.maker", "about.imaging"}) {

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QShortcut>
@@ -40,6 +39,7 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 #include "slides/PresentationBackend.h"
 #include "slides/SlideExporter.h"
 #include "slides/SlideImport.h"
@@ -119,9 +119,8 @@ void MainDialog::BuildControls() {
     const QColor panel(skin::kPanelBackground);
     for (const auto& [rect, id] :
          {std::pair{kImportPanel, 267}, std::pair{kDestinationPanel, 268}}) {
-        auto* picture = new QLabel(this);
-        picture->setPixmap(SkinArt::Bitmap(id));
-        picture->setGeometry(rect);
+        auto* picture = new SkinPicture(id, this);
+        picture->move(rect.topLeft());
     }
     const auto label = [&](const char* key, QPoint at) {
         auto* text = new ColorStatic(Qt::black, panel, this);
@@ -691,5 +690,5 @@ void MainDialog::closeEvent(QCloseEvent* event) {
 void MainDialog::paintEvent(QPaintEvent* event) {
     ResizableDialog::paintEvent(event);
     QPainter painter(this);
-    painter.drawPixmap(width() - 32, height() - 32, SkinArt::CornerMark());
+    painter.drawPixmap(width() - 32, height() - 32, SkinArt::CornerMark(devicePixelRatioF()));
 }

@@ -1,6 +1,5 @@
 #include "app/ui/PreferencesDialog.h"
 
-#include <QLabel>
 #include <QSlider>
 #include <utility>
 
@@ -10,6 +9,7 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 
 namespace {
 
@@ -46,9 +46,8 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
                             SkinArt::SizeOf(kOptionsPanel));
     for (const auto& [id, rect] :
          {std::pair{kQualityPanel, qualityRect}, std::pair{kOptionsPanel, optionsRect}}) {
-        auto* picture = new QLabel(this);
-        picture->setPixmap(SkinArt::Bitmap(id));
-        picture->setGeometry(rect);
+        auto* picture = new SkinPicture(id, this);
+        picture->move(rect.topLeft());
     }
 
     // The quality panel: the slider over its tick marks, "Low" and "High" at its two ends.

@@ -51,7 +51,7 @@ void SplashWindow::End() {
 
 void SplashWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, SkinArt::Bitmap(kSplashBitmap));
+    painter.drawPixmap(0, 0, SkinArt::Bitmap(kSplashBitmap, devicePixelRatioF()));
 }
 
 void SplashWindow::keyPressEvent(QKeyEvent* event) {

@@ -20,9 +20,9 @@
 #include "skin/Prompter.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/ColorStatic.h"
-#include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 
 namespace {
 
@@ -112,9 +112,8 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     preview_->setGeometry(previewArea_);
 
     for (const auto& [rect, id] : {std::pair{kPositionPanel, 271}, std::pair{kSavePanel, 272}}) {
-        auto* picture = new QLabel(this);
-        picture->setPixmap(SkinArt::Bitmap(id));
-        picture->setGeometry(rect);
+        auto* picture = new SkinPicture(id, this);
+        picture->move(rect.topLeft());
     }
     positionText_ = new ColorStatic(Qt::black, panel, this);
     positionText_->setObjectName(QStringLiteral("position"));
@@ -234,12 +233,15 @@ QString ConvertSaveDialog::positionText() const {
         .arg(count());
 }
 
-QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area) {
+QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area, qreal ratio) {
     try {
         CLead lead;
         lead.LoadImage(workPath, 0, 0, -1);
-        lead.ResizeImage(float(area.width()), float(area.height()), imaging::kResizeQuality);
-        return lead.ToQImage();
+        const QSize pixels = (QSizeF(area) * ratio).toSize();
+        lead.ResizeImage(float(pixels.width()), float(pixels.height()), imaging::kResizeQuality);
+        QImage image = lead.ToQImage();
+        image.setDevicePixelRatio(ratio);
+        return image;
     } catch (const LeadError&) {
         return QImage();
     }
@@ -252,8 +254,9 @@ void ConvertSaveDialog::ShowPreview() {
     const QRect fitted = FitPreview(previewArea_, entry.imageWidth, entry.imageHeight);
     preview_->setGeometry(fitted);
     preview_->setPixmap(QPixmap());
-    previewWatcher_.setFuture(
-        QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath, fitted.size()));
+    // Made for the screen the dialog is on; the label shows it at its logical size.
+    previewWatcher_.setFuture(QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath,
+                                                fitted.size(), preview_->devicePixelRatioF()));
 }
 
 void ConvertSaveDialog::UpdateControls() {

@@ -72,7 +72,8 @@ private:
     // While another run writes into the destination folder: a moment with the window's events
     // running; false once the user stopped.
     bool WaitForFolder();
-    static QImage RenderPreview(const QString& workPath, QSize area);
+    // The picture fitted to area (logical pixels) with the pixels of a screen of ratio.
+    static QImage RenderPreview(const QString& workPath, QSize area, qreal ratio);
 
     WorkingList& list_;
     ConvertSettings settings_;

@@ -18,8 +18,7 @@ BitmapRadio::BitmapRadio(const skin::RadioBitmaps& bitmaps, const QColor& backgr
                          QWidget* parent)
     : QAbstractButton(parent), background_(background) {
     for (int i = 0; i < PictureCount; ++i) {
-        ids_[i] = bitmaps[i];
-        if (bitmaps[i] != 0) pictures_[i] = SkinArt::Bitmap(bitmaps[i]);
+        ids_[i] = SkinArt::SizeOf(bitmaps[i]).isValid() ? bitmaps[i] : 0;
     }
     setCheckable(true);
     setMouseTracking(true);
@@ -62,14 +61,13 @@ BitmapRadio::Picture BitmapRadio::CurrentPicture() const {
 }
 
 int BitmapRadio::CurrentBitmap() const {
-    const Picture picture = CurrentPicture();
-    return pictures_[picture].isNull() ? 0 : ids_[picture];
+    return ids_[CurrentPicture()];
 }
 
 QSize BitmapRadio::sizeHint() const {
     QSize picture;
-    for (const QPixmap& pixmap : pictures_) {
-        picture = picture.expandedTo(pixmap.deviceIndependentSize().toSize());
+    for (int id : ids_) {
+        if (id != 0) picture = picture.expandedTo(SkinArt::SizeOf(id));
     }
     if (text().isEmpty()) return picture.expandedTo(QSize(kTextLeft - 6, kTextLeft - 6));
     const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
@@ -85,8 +83,8 @@ QSize BitmapRadio::minimumSizeHint() const {
 void BitmapRadio::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), background_);
-    const QPixmap& picture = pictures_[CurrentPicture()];
-    if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
+    if (const int id = ids_[CurrentPicture()]; id != 0)
+        painter.drawPixmap(0, 0, SkinArt::Bitmap(id, devicePixelRatioF()));
     if (text().isEmpty()) return;
 
     const QRect textRect = rect().adjusted(kTextLeft, kTextTop, 0, 0);

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QColor>
-#include <QPixmap>
 #include <array>
 
 #include "skin/ui/SkinConstants.h"
@@ -10,8 +9,9 @@
 class RadioGroup;
 
 // A radio or check button drawn from six skin bitmaps on a solid background, its text beside
-// the picture. In a RadioGroup it behaves as a radio button, on its own as a check box. Owned
-// by its dialog like any child widget; GUI thread.
+// the picture; the bitmaps are fetched when it paints, at the pixel ratio of its screen. In a
+// RadioGroup it behaves as a radio button, on its own as a check box. Owned by its dialog like any
+// child widget; GUI thread.
 class BitmapRadio : public QAbstractButton {
     Q_OBJECT
 
@@ -70,8 +70,7 @@ private:
     Picture CurrentPicture() const;
     void SetHovered(bool hovered);
 
-    std::array<int, PictureCount> ids_;
-    std::array<QPixmap, PictureCount> pictures_;
+    std::array<int, PictureCount> ids_;  // 0 where the picture is missing
     QColor background_;
     bool hovered_ = false;
     RadioGroup* group_ = nullptr;

@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -222,14 +223,22 @@ QFont FittedFont(const QString& text, int pixelSize, qreal maxWidth, bool bold) 
     return font;
 }
 
+// Whole pixels of the device keep strokes sharp; at a ratio of 1.5 every other whole logical
+// pixel falls between two of them.
+qreal OnDevicePixel(const QPainter& painter, qreal logical) {
+    const qreal ratio = painter.device()->devicePixelRatio();
+    return std::round(logical * ratio) / ratio;
+}
+
 // Centres on the cap height rather than the line box: the CJK font's line box is tall and
 // deep, which would push Latin captions visibly off centre. Kana and kanji sit on nearly the
-// same middle, so both languages line up. Whole-pixel positions keep the strokes sharp.
-QPointF CentredBaseline(const QRectF& box, const QString& text, const QFont& font) {
+// same middle, so both languages line up.
+QPointF CentredBaseline(const QPainter& painter, const QRectF& box, const QString& text,
+                        const QFont& font) {
     const QFontMetricsF metrics(font);
     const qreal x = box.center().x() - metrics.horizontalAdvance(text) / 2;
     const qreal y = box.center().y() + metrics.capHeight() / 2;
-    return QPointF(std::round(x), std::round(y));
+    return QPointF(OnDevicePixel(painter, x), OnDevicePixel(painter, y));
 }
 
 void DrawTextAt(QPainter& painter, QPointF baseline, const QString& text, const QFont& font,
@@ -283,8 +292,8 @@ ButtonColours ColoursOf(Tone tone, State state) {
     }
 }
 
-QRectF Inset(const QImage& image) {
-    return QRectF(0.5, 0.5, image.width() - 1, image.height() - 1);
+QRectF Inset(QSize size) {
+    return QRectF(0.5, 0.5, size.width() - 1, size.height() - 1);
 }
 
 // The rounded body every button shares: gradient, outline, a gloss along the upper edge
@@ -320,14 +329,14 @@ void DrawButtonBody(QPainter& painter, const QRectF& body, qreal radius, Tone to
     }
 }
 
-void DrawCaptionButton(QPainter& painter, const QImage& image, const Picture& picture,
+void DrawCaptionButton(QPainter& painter, QSize size, const Picture& picture,
                        const QString& caption) {
-    const QRectF body = Inset(image);
+    const QRectF body = Inset(size);
     DrawButtonBody(painter, body, 5, picture.tone, picture.state);
     const ButtonColours colours = ColoursOf(picture.tone, picture.state);
-    const int pixelSize = qRound(image.height() * 0.44);
+    const int pixelSize = qRound(size.height() * 0.44);
     const QFont font = FittedFont(caption, pixelSize, body.width() - 12, true);
-    QPointF baseline = CentredBaseline(body, caption, font);
+    QPointF baseline = CentredBaseline(painter, body, caption, font);
     if (picture.state == State::Pressed) baseline += QPointF(1, 1);
     DrawTextAt(painter, baseline, caption, font, colours.text, colours.shadow);
 }
@@ -360,9 +369,9 @@ void DrawFolderGlyph(QPainter& painter, QPointF origin, State state) {
     painter.drawRect(QRectF(origin + QPointF(0.5, 4.5), QSizeF(12, 6)));
 }
 
-void DrawFolderButton(QPainter& painter, const QImage& image, const Picture& picture) {
-    DrawButtonBody(painter, Inset(image), 4, Tone::Blue, picture.state);
-    QPointF origin((image.width() - 13) / 2, (image.height() - 11) / 2);
+void DrawFolderButton(QPainter& painter, QSize size, const Picture& picture) {
+    DrawButtonBody(painter, Inset(size), 4, Tone::Blue, picture.state);
+    QPointF origin((size.width() - 13) / 2, (size.height() - 11) / 2);
     if (picture.state == State::Pressed) origin += QPointF(1, 1);
     DrawFolderGlyph(painter, origin, picture.state);
 }
@@ -376,8 +385,8 @@ QColor Halo() {
     return halo;
 }
 
-void DrawRadio(QPainter& painter, const QImage& image, const Picture& picture) {
-    const QPointF centre(image.width() / 2.0, image.height() / 2.0);
+void DrawRadio(QPainter& painter, QSize size, const Picture& picture) {
+    const QPointF centre(size.width() / 2.0, size.height() / 2.0);
     const bool disabled = picture.state == State::Disabled;
     const bool hover = picture.state == State::Hover;
     if (hover) {
@@ -414,15 +423,15 @@ void DrawRadio(QPainter& painter, const QImage& image, const Picture& picture) {
     painter.drawEllipse(centre, 4.2, 4.2);
 }
 
-void DrawCheck(QPainter& painter, const QImage& image, const Picture& picture) {
+void DrawCheck(QPainter& painter, QSize size, const Picture& picture) {
     const bool disabled = picture.state == State::Disabled;
     const bool hover = picture.state == State::Hover;
     if (hover) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Halo());
-        painter.drawRoundedRect(QRectF(0, 0, image.width(), image.height()), 5, 5);
+        painter.drawRoundedRect(QRectF(0, 0, size.width(), size.height()), 5, 5);
     }
-    const QRectF box(2.5, 2.5, image.width() - 5, image.height() - 5);
+    const QRectF box(2.5, 2.5, size.width() - 5, size.height() - 5);
     if (picture.on) {
         QLinearGradient fill(box.topLeft(), box.bottomLeft());
         if (disabled) {
@@ -465,17 +474,16 @@ void DrawCheck(QPainter& painter, const QImage& image, const Picture& picture) {
 constexpr int kTitleTextLeft = 28;
 constexpr int kTitleButtonsRoom = 56;
 
-void DrawTitle(QPainter& painter, const QImage& image, const Picture& picture,
-               const QString& title) {
-    const int width = image.width();
-    const int height = image.height();
+void DrawTitle(QPainter& painter, QSize size, const Picture& picture, const QString& title) {
+    const int width = size.width();
+    const int height = size.height();
     // Lighter at the left, flat from before the title-bar buttons on.
     QLinearGradient band(0, 0, width, 0);
     band.setColorAt(0, QColor(picture.on ? kBandActiveLight : kBandInactiveLight));
     band.setColorAt(qreal(width - kTitleButtonsRoom - 8) / width,
                     QColor(picture.on ? kBandActive : kBandInactive));
     band.setColorAt(1, QColor(picture.on ? kBandActive : kBandInactive));
-    painter.fillRect(image.rect(), band);
+    painter.fillRect(QRect(QPoint(0, 0), size), band);
     painter.fillRect(QRect(0, 0, width, 1), QColor(255, 255, 255, picture.on ? 40 : 60));
     painter.fillRect(QRect(0, height - 1, width, 1),
                      picture.on ? QColor(kLightEdge) : QColor(186, 194, 205));
@@ -483,16 +491,16 @@ void DrawTitle(QPainter& painter, const QImage& image, const Picture& picture,
     const qreal room = width - kTitleTextLeft - kTitleButtonsRoom;
     QFont font = FittedFont(title, 13, room, true);
     const QString shown = QFontMetricsF(font).elidedText(title, Qt::ElideRight, room);
-    QPointF baseline = CentredBaseline(QRectF(0, 0, width, height - 1), shown, font);
+    QPointF baseline = CentredBaseline(painter, QRectF(0, 0, width, height - 1), shown, font);
     baseline.setX(kTitleTextLeft);
     DrawTextAt(painter, baseline, shown, font,
                picture.on ? QColor(Qt::white) : QColor(238, 241, 245),
                picture.on ? QColor(0, 0, 0, 90) : QColor(80, 90, 105, 90));
 }
 
-void DrawBarButton(QPainter& painter, const QImage& image, const Picture& picture) {
+void DrawBarButton(QPainter& painter, QSize size, const Picture& picture) {
     const bool close = picture.kind == Kind::BarClose;
-    const QRectF face = Inset(image);
+    const QRectF face = Inset(size);
     QColor glyph(210, 224, 242);
     switch (picture.state) {
         case State::Hover:
@@ -513,7 +521,7 @@ void DrawBarButton(QPainter& painter, const QImage& image, const Picture& pictur
         case State::Normal:
             break;
     }
-    QPointF centre(image.width() / 2.0, image.height() / 2.0);
+    QPointF centre(size.width() / 2.0, size.height() / 2.0);
     if (picture.state == State::Pressed) centre += QPointF(1, 1);
     QPen pen(glyph, close ? 1.6 : 2);
     pen.setCapStyle(close ? Qt::RoundCap : Qt::FlatCap);
@@ -531,8 +539,8 @@ void DrawBarButton(QPainter& painter, const QImage& image, const Picture& pictur
 
 // ---- Panels --------------------------------------------------------------------------------
 
-void DrawPanel(QPainter& painter, const QImage& image) {
-    const QRectF body = Inset(image);
+void DrawPanel(QPainter& painter, QSize size) {
+    const QRectF body = Inset(size);
     painter.setPen(QPen(QColor(kLightEdge), 1));
     painter.setBrush(QColor(kPanel));
     painter.drawRoundedRect(body, 8, 8);
@@ -638,18 +646,18 @@ void DrawMark(QPainter& painter, qreal size) {
     DrawCard(painter, QRectF(19 * u, 17 * u, 9.5 * u, 12 * u), u);
 }
 
-void DrawSplash(QPainter& painter, const QImage& image, Language language) {
-    const qreal width = image.width();
-    const qreal height = image.height();
+void DrawSplash(QPainter& painter, QSize size, Language language) {
+    const qreal width = size.width();
+    const qreal height = size.height();
     QLinearGradient sky(0, 0, width, height);
     sky.setColorAt(0, QColor(kDark));
     sky.setColorAt(0.55, QColor(16, 70, 136));
     sky.setColorAt(1, QColor(34, 124, 178));
-    painter.fillRect(image.rect(), sky);
+    painter.fillRect(QRect(QPoint(0, 0), size), sky);
     QRadialGradient glow(QPointF(width * 0.8, height * 0.35), width * 0.42);
     glow.setColorAt(0, QColor(148, 224, 233, 70));
     glow.setColorAt(1, QColor(148, 224, 233, 0));
-    painter.fillRect(image.rect(), glow);
+    painter.fillRect(QRect(QPoint(0, 0), size), glow);
 
     // The screen with a picture on it: sky, sun, two hills.
     const QRectF screen(424, 30, 132, 90);
@@ -717,44 +725,55 @@ void DrawSplash(QPainter& painter, const QImage& image, Language language) {
 
 // ---- Drawing and the cache -----------------------------------------------------------------
 
-QImage Draw(const Picture& picture, Language language) {
-    QImage image(picture.size, QImage::Format_RGB32);
+// A picture of size (logical pixels) at a device pixel ratio: whole pixels covering it.
+QSize PixelSize(QSize size, qreal ratio) {
+    return QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio));
+}
+
+// Drawn straight at the ratio: the painter works in logical pixels and the device turns every
+// stroke, gradient and glyph into as many pixels as the screen has.
+QImage Draw(const Picture& picture, Language language, qreal ratio) {
+    QImage image(PixelSize(picture.size, ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(picture.ground);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
+    const QSize size = picture.size;
     switch (picture.kind) {
         case Kind::Button:
-            DrawCaptionButton(painter, image, picture, TextOf(picture.words, language));
+            DrawCaptionButton(painter, size, picture, TextOf(picture.words, language));
             break;
         case Kind::Folder:
-            DrawFolderButton(painter, image, picture);
+            DrawFolderButton(painter, size, picture);
             break;
         case Kind::Radio:
-            DrawRadio(painter, image, picture);
+            DrawRadio(painter, size, picture);
             break;
         case Kind::Check:
-            DrawCheck(painter, image, picture);
+            DrawCheck(painter, size, picture);
             break;
         case Kind::Title:
-            DrawTitle(painter, image, picture, TextOf(picture.words, language));
+            DrawTitle(painter, size, picture, TextOf(picture.words, language));
             break;
         case Kind::BarClose:
         case Kind::BarMinimise:
-            DrawBarButton(painter, image, picture);
+            DrawBarButton(painter, size, picture);
             break;
         case Kind::Panel:
-            DrawPanel(painter, image);
+            DrawPanel(painter, size);
             break;
         case Kind::Splash:
-            DrawSplash(painter, image, language);
+            DrawSplash(painter, size, language);
             break;
     }
     return image;
 }
 
-QPixmap MarkPixmap(int size, QRgb ground, bool opaque) {
-    QImage image(size, size, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+QPixmap MarkPixmap(int size, QRgb ground, bool opaque, qreal ratio = 1) {
+    QImage image(PixelSize(QSize(size, size), ratio),
+                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(opaque ? ground : qRgba(0, 0, 0, 0));
     {
         QPainter painter(&image);
@@ -764,22 +783,67 @@ QPixmap MarkPixmap(int size, QRgb ground, bool opaque) {
     return QPixmap::fromImage(std::move(image));
 }
 
-// A picture with words needs its own Japanese file; one without words may share the plain
-// one.
-QPixmap Override(int id, bool hasWords, Language language) {
+// The file of an override made for screens of fileRatio (1: "<id>.png", 2: "<id>@2x.png"), or
+// an empty text. A picture with words needs its own Japanese file ("<id>_ja.png",
+// "<id>_ja@2x.png"); one without words may share the plain one.
+QString OverrideFile(int id, bool hasWords, Language language, int fileRatio) {
+    const QString ratio = fileRatio == 1 ? QString() : QStringLiteral("@%1x").arg(fileRatio);
     if (language == Language::Japanese) {
-        const QString japanese = QStringLiteral(":/skin/%1_ja.png").arg(id);
-        if (QFile::exists(japanese)) return QPixmap(japanese);
-        if (hasWords) return QPixmap();
+        const QString japanese = QStringLiteral(":/skin/%1_ja%2.png").arg(id).arg(ratio);
+        if (QFile::exists(japanese)) return japanese;
+        if (hasWords) return QString();
     }
-    const QString plain = QStringLiteral(":/skin/%1.png").arg(id);
-    return QFile::exists(plain) ? QPixmap(plain) : QPixmap();
+    const QString plain = QStringLiteral(":/skin/%1%2.png").arg(id).arg(ratio);
+    return QFile::exists(plain) ? plain : QString();
 }
 
+// A PNG override is artwork made by hand for one ratio, and it is only ever shrunk: a screen
+// of ratio r takes the file of the smallest ratio at or above r, shrunk to r where that is
+// larger (a 1.5x screen shrinks the 2x file), and where there is none, the picture is drawn by
+// our own code at r. A 1x file blown up to 2x would be the very blur the drawn pictures avoid;
+// the drawn picture has the same size and role, so a 2x screen shows a sharp stand-in until the
+// skin brings its 2x file. A file of the wrong size is not used either: the windows are laid
+// out for the stated sizes.
+QImage Override(int id, const Picture& picture, Language language, qreal ratio) {
+    const bool hasWords = picture.words.Any() || picture.kind == Kind::Splash;
+    for (int fileRatio : {1, 2}) {
+        if (fileRatio < ratio) continue;
+        const QString file = OverrideFile(id, hasWords, language, fileRatio);
+        if (file.isEmpty()) continue;
+        QImage image(file);
+        if (image.size() != picture.size * fileRatio) {
+            qWarning("%s is not %dx%d pixels; the drawn picture is shown", qPrintable(file),
+                     picture.size.width() * fileRatio, picture.size.height() * fileRatio);
+            return QImage();
+        }
+        if (fileRatio != ratio) {
+            image = image.scaled(PixelSize(picture.size, ratio), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+        }
+        image.setDevicePixelRatio(ratio);
+        return image;
+    }
+    return QImage();
+}
+
+struct Key {
+    int id;
+    Language language;
+    qreal ratio;
+
+    bool operator==(const Key&) const = default;
+};
+
+size_t qHash(const Key& key, size_t seed = 0) {
+    return qHashMulti(seed, key.id, int(key.language), key.ratio);
+}
+
+// Every picture once per language and ratio: a window moved to a screen of another ratio
+// draws the pictures of that ratio, and the ones of the first screen stay for its return.
 struct Cache {
-    QHash<int, QPixmap> pictures;  // keyed by id * 2 + 1 for Japanese
+    QHash<Key, QPixmap> pictures;
+    QHash<qreal, QPixmap> corners;
     QIcon icon;
-    QPixmap corner;
 };
 
 void DropCache();
@@ -798,21 +862,20 @@ void DropCache() {
 
 }  // namespace
 
-QPixmap Bitmap(int id) {
-    return Bitmap(id, Messages::CurrentLanguage());
+QPixmap Bitmap(int id, qreal ratio) {
+    return Bitmap(id, Messages::CurrentLanguage(), ratio);
 }
 
-QPixmap Bitmap(int id, Messages::Language language) {
+QPixmap Bitmap(int id, Messages::Language language, qreal ratio) {
     const auto it = Pictures().constFind(id);
-    if (it == Pictures().constEnd()) return QPixmap();
-    const int key = id * 2 + (language == Language::Japanese ? 1 : 0);
-    QHash<int, QPixmap>& pictures = TheCache().pictures;
+    if (it == Pictures().constEnd() || ratio <= 0) return QPixmap();
+    const Key key{id, language, ratio};
+    QHash<Key, QPixmap>& pictures = TheCache().pictures;
     const auto cached = pictures.constFind(key);
     if (cached != pictures.constEnd()) return *cached;
-    const bool hasWords = it->words.Any() || it->kind == Kind::Splash;
-    QPixmap pixmap = Override(id, hasWords, language);
-    if (pixmap.isNull()) pixmap = QPixmap::fromImage(Draw(*it, language));
-    pixmap.setDevicePixelRatio(1);
+    QImage image = Override(id, *it, language, ratio);
+    if (image.isNull()) image = Draw(*it, language, ratio);
+    const QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pictures.insert(key, pixmap);
     return pixmap;
 }
@@ -842,11 +905,11 @@ QIcon ProgramIcon() {
     return cache.icon;
 }
 
-QPixmap CornerMark() {
-    Cache& cache = TheCache();
+QPixmap CornerMark(qreal ratio) {
+    QPixmap& corner = TheCache().corners[ratio];
     // Painted on the main window's white, so it is as opaque as the other pictures.
-    if (cache.corner.isNull()) cache.corner = MarkPixmap(32, kWhite, true);
-    return cache.corner;
+    if (corner.isNull()) corner = MarkPixmap(32, kWhite, true, ratio);
+    return corner;
 }
 
 }  // namespace SkinArt

@@ -19,32 +19,24 @@ SkinButton::SkinButton(const QString& caption, QWidget* parent) : SkinButton(par
 }
 
 bool SkinButton::Setup(int normal, int pressed, int hover, int disabled) {
-    const std::array<int, PictureCount> ids{normal, pressed, hover, disabled};
-    std::array<QPixmap, PictureCount> pictures;
-    for (int i = 0; i < PictureCount; ++i) {
-        if (ids[i] != 0) pictures[i] = SkinArt::Bitmap(ids[i]);
+    std::array<int, PictureCount> ids{normal, pressed, hover, disabled};
+    for (int& id : ids) {
+        if (!SkinArt::SizeOf(id).isValid()) id = 0;
     }
-    if (pictures[Normal].isNull()) {
+    if (ids[Normal] == 0) {
         if (IsSkinned()) {
             setMinimumSize(0, 0);
             setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         }
         ids_ = {};
-        pictures_ = {};
         updateGeometry();
         update();
         return false;
     }
-    for (int i = 0; i < PictureCount; ++i) {
-        if (pictures[i].isNull())
-            ids_[i] = 0;
-        else
-            ids_[i] = ids[i];
-    }
-    pictures_ = pictures;
+    ids_ = ids;
     // The words on the picture are the button's caption, for a screen reader and the keyboard.
     if (const QString words = SkinArt::Words(normal); !words.isEmpty()) setText(words);
-    setFixedSize(pictures_[Normal].deviceIndependentSize().toSize());
+    setFixedSize(SkinArt::SizeOf(ids_[Normal]));
     update();
     return true;
 }
@@ -54,11 +46,11 @@ bool SkinButton::Setup(const skin::ButtonBitmaps& bitmaps) {
 }
 
 SkinButton::Picture SkinButton::CurrentPicture() const {
-    if (!isEnabled() && !pictures_[Disabled].isNull()) return Disabled;
+    if (!isEnabled() && ids_[Disabled] != 0) return Disabled;
     // Keyboard focus and a keyboard press leave the picture alone; only the mouse changes it.
     if (!hovered_) return Normal;
     const Picture wanted = isDown() ? Pressed : Hover;
-    return pictures_[wanted].isNull() ? Normal : wanted;
+    return ids_[wanted] == 0 ? Normal : wanted;
 }
 
 int SkinButton::CurrentBitmap() const {
@@ -66,7 +58,7 @@ int SkinButton::CurrentBitmap() const {
 }
 
 QSize SkinButton::sizeHint() const {
-    if (IsSkinned()) return pictures_[Normal].deviceIndependentSize().toSize();
+    if (IsSkinned()) return SkinArt::SizeOf(ids_[Normal]);
     QStyleOptionButton option;
     option.initFrom(this);
     option.text = text();
@@ -95,7 +87,7 @@ void SkinButton::paintEvent(QPaintEvent*) {
         return;
     }
     QPainter painter(this);
-    painter.drawPixmap(0, 0, pictures_[CurrentPicture()]);
+    painter.drawPixmap(0, 0, SkinArt::Bitmap(ids_[CurrentPicture()], devicePixelRatioF()));
     if (hasFocus()) {
         // The pictures have no focused state, yet Enter acts on the focused button, so the
         // user has to see which one that is.

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QPixmap>
 #include <array>
 
 #include "skin/ui/SkinConstants.h"
 
-// A push button drawn from four skin bitmaps (normal, pressed, hover, disabled). Without its
-// normal bitmap it falls back to an ordinary push button showing its caption text. Owned by
-// its dialog like any child widget; GUI thread.
+// A push button drawn from four skin bitmaps (normal, pressed, hover, disabled), fetched when it
+// paints at the pixel ratio of its screen. Without its normal bitmap it falls back to an
+// ordinary push button showing its caption text. Owned by its dialog like any child widget;
+// GUI thread.
 class QKeyEvent;
 
 class SkinButton : public QAbstractButton {
@@ -24,7 +24,7 @@ public:
     bool Setup(int normal, int pressed, int hover, int disabled);
     bool Setup(const skin::ButtonBitmaps& bitmaps);
 
-    bool IsSkinned() const { return !pictures_[Normal].isNull(); }
+    bool IsSkinned() const { return ids_[Normal] != 0; }
     bool IsHovered() const { return hovered_; }
     // The bitmap id the button paints now; 0 when it is not skinned.
     int CurrentBitmap() const;
@@ -46,8 +46,7 @@ private:
     Picture CurrentPicture() const;
     void SetHovered(bool hovered);
 
-    std::array<int, PictureCount> ids_{};
-    std::array<QPixmap, PictureCount> pictures_;
+    std::array<int, PictureCount> ids_{};  // 0 where the picture is missing
     bool hovered_ = false;
 };
 

@@ -17,11 +17,10 @@ SkinnedDialog::SkinnedDialog(QWidget* parent)
 }
 
 void SkinnedDialog::SetTitlePictures(int active, int inactive) {
-    activeTitle_ = active != 0 ? SkinArt::Bitmap(active) : QPixmap();
-    inactiveTitle_ = inactive != 0 ? SkinArt::Bitmap(inactive) : QPixmap();
-    if (!activeTitle_.isNull()) {
-        resize(activeTitle_.deviceIndependentSize().toSize().width(), height());
-    }
+    const auto known = [](int id) { return SkinArt::SizeOf(id).isValid() ? id : 0; };
+    activeTitle_ = known(active);
+    inactiveTitle_ = known(inactive);
+    if (activeTitle_ != 0) resize(SkinArt::SizeOf(activeTitle_).width(), height());
     update();
 }
 
@@ -92,8 +91,7 @@ void SkinnedDialog::PlaceTitleButtons() {
 
 QRect SkinnedDialog::TitleBand() const {
     const int border = skin::kFrameWidth;
-    const int height =
-        activeTitle_.isNull() ? 0 : activeTitle_.deviceIndependentSize().toSize().height();
+    const int height = activeTitle_ == 0 ? 0 : SkinArt::SizeOf(activeTitle_).height();
     return QRect(border, border, width() - 2 * border, height);
 }
 
@@ -115,19 +113,19 @@ void SkinnedDialog::UpdateActivation() {
 void SkinnedDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    const QPixmap& title =
-        IsShownActive() || inactiveTitle_.isNull() ? activeTitle_ : inactiveTitle_;
-    if (!title.isNull()) {
-        painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, title);
+    const int title = IsShownActive() || inactiveTitle_ == 0 ? activeTitle_ : inactiveTitle_;
+    if (title != 0) {
+        const QPixmap picture = SkinArt::Bitmap(title, devicePixelRatioF());
+        painter.drawPixmap(skin::kFrameWidth, skin::kFrameWidth, picture);
         // A window wider than its title picture (a resized main window) carries the band on:
         // the picture's last column, stretched to the right edge.
         const QRect band = TitleBand();
-        const int drawn = title.deviceIndependentSize().toSize().width();
+        const int drawn = picture.deviceIndependentSize().toSize().width();
         if (band.width() > drawn) {
-            const qreal ratio = title.devicePixelRatio();
+            const qreal ratio = picture.devicePixelRatio();
             painter.drawPixmap(
-                QRectF(band.left() + drawn, band.top(), band.width() - drawn, band.height()), title,
-                QRectF(title.width() - ratio, 0, ratio, title.height()));
+                QRectF(band.left() + drawn, band.top(), band.width() - drawn, band.height()),
+                picture, QRectF(picture.width() - ratio, 0, ratio, picture.height()));
         }
     }
 

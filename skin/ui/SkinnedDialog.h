@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QList>
-#include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 
@@ -74,8 +73,10 @@ private:
     void PlaceTitleButtons();
     void UpdateActivation();
 
-    QPixmap activeTitle_;
-    QPixmap inactiveTitle_;
+    // The title pictures, fetched when the window paints, at the ratio of its screen; 0 for
+    // none.
+    int activeTitle_ = 0;
+    int inactiveTitle_ = 0;
     QList<TitleButton> titleButtons_;
     bool escapeCloses_ = false;
     QPointer<QAbstractButton> defaultButton_;

@@ -14,7 +14,6 @@ exec dbus-run-session -- bash -c '
     python=$0 template=$1
     shift
     export DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
-    export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
     "$python" -m dbusmock --session --template "$template" >/dev/null 2>&1 &
     mock=$!
     # Ready once the service has its name on the bus.

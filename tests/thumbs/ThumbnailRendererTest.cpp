@@ -127,6 +127,78 @@ TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs
     }
 }
 
+// A thumbnail keeps its size in the cell at every ratio and has that size times the ratio in
+// pixels, made from the picture (or a stored thumbnail that is large enough), never enlarged
+// from a 1x one.
+TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell) {
+    const QColor blue = Qt::blue;
+    const QColor red = Qt::red;
+    const struct Row {
+        const char* name;
+        QSize picture;
+        qreal ratio;
+        bool stored;   // a camera's 160 x 120 thumbnail in the file
+        QSize cell;    // in logical pixels
+        QColor shown;  // red: the picture; blue: the stored thumbnail
+    } rows[] = {
+        {"Landscape1x", {1600, 1200}, 1, false, {104, 78}, red},
+        {"Landscape1.5x", {1600, 1200}, 1.5, false, {104, 78}, red},
+        {"Landscape2x", {1600, 1200}, 2, false, {104, 78}, red},
+        {"Portrait2x", {600, 800}, 2, false, {58, 78}, red},
+        {"SmallerThanTheBox2x", {80, 60}, 2, false, {80, 60}, red},
+        {"StoredThumbnailCoversTheBoxAt1.5x", {800, 600}, 1.5, true, {104, 78}, blue},
+        {"StoredThumbnailTooSmallAt2x", {800, 600}, 2, true, {104, 78}, red},
+    };
+    const QByteArray stored = JpegBytes(Solid(160, 120, blue));
+    for (const Row& row : rows) {
+        const vips::VImage picture = Solid(row.picture.width(), row.picture.height(), red);
+        AddFile(CameraJpeg(picture, row.stored ? stored : QByteArray(), 1), row.name);
+    }
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        const ImageEntry& entry = list.at(i);
+        const QImage image = ThumbnailRenderer::Render(entry.workPath, entry.imageWidth,
+                                                       entry.imageHeight, row.ratio);
+        EXPECT_EQ(image.devicePixelRatio(), row.ratio);
+        EXPECT_EQ(image.size(), (QSizeF(row.cell) * row.ratio).toSize());
+        EXPECT_NEAR(image.pixelColor(image.rect().center()).hue(), row.shown.hue(), 8);
+    }
+
+    // A checkerboard of 8-pixel squares, 16 times the box: at 2x every pixel of the thumbnail
+    // is one square, black or white; a 1x thumbnail holds two in a pixel, and enlarged it
+    // would show grey.
+    const QString squares = QDir(temp.path()).filePath("squares.jpg");
+    WriteJpeg(Checkerboard(208, 156).zoom(8, 8), squares, 95);
+    const QImage image = ThumbnailRenderer::Render(squares, 1664, 1248, 2);
+    ASSERT_EQ(image.size(), QSize(208, 156));
+    int steps = 0;
+    for (int x = 0; x + 1 < image.width(); ++x) {
+        steps += std::abs(qGray(image.pixel(x, 78)) - qGray(image.pixel(x + 1, 78))) > 160;
+    }
+    EXPECT_GE(steps, 200);
+}
+
+// After a move to a screen of another ratio every thumbnail is made again for it; a file that
+// could not be decoded is not tried again.
+TEST_F(ThumbnailRendererTest, ANewRatioBringsNewThumbnails) {
+    Add(3, 1600, 1200);
+    WriteBytes(list.at(1).workPath, "damaged since it was copied");
+    ThumbnailRenderer renderer(list, 1);
+    ASSERT_TRUE(WaitUntilRendered(renderer));
+    EXPECT_EQ(list.at(0).thumbnail.size(), QSize(104, 78));
+    QSignalSpy ready(&renderer, &ThumbnailRenderer::thumbnailReady);
+    renderer.SetPixelRatio(2);
+    ASSERT_TRUE(WaitUntilRendered(renderer));
+    EXPECT_EQ(ready.count(), 2);
+    for (int row : {0, 2}) {
+        EXPECT_EQ(list.at(row).thumbnail.size(), QSize(208, 156)) << row;
+        EXPECT_EQ(list.at(row).thumbnail.devicePixelRatio(), 2.0) << row;
+    }
+    EXPECT_TRUE(list.at(1).rendered);
+    EXPECT_TRUE(list.at(1).thumbnail.isNull());
+}
+
 TEST_F(ThumbnailRendererTest, AFileThatCannotBeDecodedIsMarkedAndNotRetried) {
     Add(3, 320, 240);
     WriteBytes(list.at(1).workPath, "damaged since it was copied");

@@ -39,7 +39,7 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
     : QAbstractScrollArea(parent),
       list_(list),
       prompter_(prompter),
-      renderer_(new ThumbnailRenderer(list, this)),
+      renderer_(new ThumbnailRenderer(list, devicePixelRatioF(), this)),
       history_(list) {
     setObjectName(QStringLiteral("thumbView"));
     GridAccessible::Install();
@@ -170,6 +170,9 @@ void CThumbView::scrollContentsBy(int, int) {
 }
 
 void CThumbView::paintEvent(QPaintEvent* event) {
+    // The thumbnails follow the screen the view is painted on: a move to a screen of another
+    // ratio, or a change of the screen's scale, repaints the whole window.
+    renderer_->SetPixelRatio(viewport()->devicePixelRatioF());
     QPainter painter(viewport());
     const QRect dirty = event->rect();
     const int columns = grid_.columns;
@@ -202,10 +205,15 @@ void CThumbView::PaintCell(QPainter& painter, int row, const Cell& cell) {
     if (!entry.rendered) {
         painter.fillRect(fitted, kNotRendered);
     } else if (!entry.thumbnail.isNull()) {
-        // Images smaller than the box keep their size, centred in their place.
-        QRect target(QPoint(0, 0), entry.thumbnail.size().boundedTo(fitted.size()));
-        target.moveCenter(fitted.center());
-        painter.drawImage(target, entry.thumbnail);
+        // Images smaller than the box keep their size, centred in their place. The thumbnail
+        // has the screen's pixels for its logical size, so it is drawn without scaling; one
+        // made for another screen is scaled until the renderer has replaced it.
+        const QSizeF size =
+            entry.thumbnail.deviceIndependentSize().boundedTo(QSizeF(fitted.size()));
+        QRect place(QPoint(0, 0), size.toSize());
+        place.moveCenter(fitted.center());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(place.topLeft(), size), entry.thumbnail);
     }
 
     // Where the keyboard is, while the grid has the focus.

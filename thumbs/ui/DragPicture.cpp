@@ -3,7 +3,6 @@
 #include <QBitmap>
 #include <QPainter>
 
-#include "core/ImageEntry.h"
 #include "skin/ui/SkinConstants.h"
 #include "thumbs/ThumbLayout.h"
 
@@ -13,7 +12,7 @@ const QColor kNotRendered(skin::kThumbNotRendered);
 
 }  // namespace
 
-QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
+QImage DragPicture::Make(const ImageEntry& source, int selectedCount, qreal ratio) {
     // The rendered thumbnail when there is one; until then the cell's placeholder colour in
     // the picture's shape (the window never decodes a file itself).
     QImage base = source.thumbnail;
@@ -25,10 +24,14 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
         base = QImage(fitted.size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
         base.fill(source.rendered ? QColor(skin::kThumbCell) : kNotRendered);
     }
-    const QSize size = thumbs::DragPictureSize(base.width(), base.height());
-    QImage picture =
-        base.scaled(size.expandedTo(QSize(1, 1)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_RGB32);
+    // Sized by the thumbnail's logical size, whatever screen it was made for.
+    const QSize shown = base.deviceIndependentSize().toSize();
+    const QSize size =
+        thumbs::DragPictureSize(shown.width(), shown.height()).expandedTo(QSize(1, 1));
+    QImage picture = base.scaled((QSizeF(size) * ratio).toSize(), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
     if (selectedCount > 1) {
         QPainter painter(&picture);
         painter.fillRect(QRect(2, 2, 16, 16), QColor(255, 0, 0));
@@ -44,14 +47,17 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
 
 DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowTransparentForInput) {
+                           Qt::WindowTransparentForInput),
+      source_(source),
+      selectedCount_(selectedCount) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
-    picture_ = QPixmap::fromImage(Make(source, selectedCount));
-    setFixedSize(picture_.size());
-    // Pure black is see-through, as in a drag image list with black as its mask colour.
-    setMask(picture_.createMaskFromColor(Qt::black, Qt::MaskInColor));
+    // The window's shape is in logical pixels. Pure black is see-through, as in a drag image
+    // list with black as its mask colour.
+    const QPixmap shape = QPixmap::fromImage(Make(source, selectedCount, 1));
+    setFixedSize(shape.size());
+    setMask(shape.createMaskFromColor(Qt::black, Qt::MaskInColor));
 }
 
 void DragPicture::FollowCursor(const QPoint& globalPos) {
@@ -60,6 +66,9 @@ void DragPicture::FollowCursor(const QPoint& globalPos) {
 }
 
 void DragPicture::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.isNull() || picture_.devicePixelRatio() != ratio)
+        picture_ = QPixmap::fromImage(Make(source_, selectedCount_, ratio));
     QPainter painter(this);
     painter.drawPixmap(0, 0, picture_);
 }

@@ -1,20 +1,23 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
-struct ImageEntry;
+#include "core/ImageEntry.h"
 
 // The picture that follows the cursor while images are dragged: the source's thumbnail bound
 // to 104 x 78, with a red badge counting the images when more than one moves. Pure black is
-// see-through. A frameless window above everything, ignored by the mouse. GUI thread.
+// see-through. A frameless window above everything, ignored by the mouse, its picture made at
+// the pixel ratio of the screen it is on. GUI thread.
 class DragPicture : public QWidget {
     Q_OBJECT
 
 public:
     DragPicture(const ImageEntry& source, int selectedCount);
 
-    // The picture itself (for tests and for drawing).
-    static QImage Make(const ImageEntry& source, int selectedCount);
+    // The picture itself for a screen of a device pixel ratio (for tests and for drawing): its
+    // size in logical pixels is the same at every ratio, in pixels that size times the ratio.
+    static QImage Make(const ImageEntry& source, int selectedCount, qreal ratio);
 
     // Centres the picture on the cursor.
     void FollowCursor(const QPoint& globalPos);
@@ -23,5 +26,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    ImageEntry source_;
+    int selectedCount_;
+    QPixmap picture_;  // at the ratio of the last paint
 };

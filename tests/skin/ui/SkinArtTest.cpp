@@ -5,12 +5,16 @@
 #include <QImage>
 #include <QSet>
 #include <QTest>
+#include <QtMath>
+
+#include "skin/ui/SkinConstants.h"
 
 namespace {
 
 using Messages::Language;
 
 constexpr Language kLanguages[] = {Language::English, Language::Japanese};
+constexpr qreal kRatios[] = {1, 1.5, 2};
 
 // Every picture the windows name, by the size their layouts expect.
 const std::pair<QSize, QList<int>> kSizes[] = {
@@ -43,9 +47,43 @@ const std::pair<QSize, QList<int>> kSizes[] = {
     {{230, 163}, {272}},
 };
 
-QImage ImageOf(int id, Language language = Language::English) {
-    return SkinArt::Bitmap(id, language).toImage().convertToFormat(QImage::Format_ARGB32);
+QImage ImageOf(int id, Language language = Language::English, qreal ratio = 1) {
+    return SkinArt::Bitmap(id, language, ratio).toImage().convertToFormat(QImage::Format_ARGB32);
 }
+
+// The mean square step between neighbouring pixels. A picture drawn at twice the pixels keeps
+// each edge one step; a 1x picture enlarged smoothly spreads it over two half steps, which
+// halves this.
+double EdgeEnergy(const QImage& image) {
+    double sum = 0;
+    for (int y = 0; y + 1 < image.height(); ++y) {
+        for (int x = 0; x + 1 < image.width(); ++x) {
+            const int here = qGray(image.pixel(x, y));
+            for (QRgb next : {image.pixel(x + 1, y), image.pixel(x, y + 1)}) {
+                const int step = here - qGray(next);
+                sum += step * step;
+            }
+        }
+    }
+    return sum / (double(image.width()) * image.height());
+}
+
+// Whether some 2 x 2 block of the picture holds two colours: none does in a 1x picture
+// enlarged by doubling its pixels.
+bool HasMixedBlocks(const QImage& image) {
+    for (int y = 0; y + 1 < image.height(); y += 2) {
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb corner = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != corner || image.pixel(x, y + 1) != corner ||
+                image.pixel(x + 1, y + 1) != corner)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The pictures the test's own skin overrides (tests/skin/ui/overrides).
+const QSet<int> kOverridden = {269, 270};
 
 QByteArray Name(int id) {
     return QByteArray::number(id);
@@ -57,34 +95,104 @@ class SkinArtTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyPictureExistsAtItsSizeInBothLanguages() {
+    // A skin's PNG is made for one ratio and only ever shrunk; where no file serves a ratio, the
+    // drawn picture (the panel colour in its middle) stands in.
+    void overridesServeTheirRatioAndAreNeverEnlarged() {
+        const QColor drawn(skin::kPanelBackground);
+        const QColor file1x(255, 0, 255);
+        const QColor file2x(0, 255, 0);
+        const struct {
+            const char* name;
+            int id;
+            qreal ratio;
+            QColor middle;
+        } rows[] = {
+            {"1x_file_at_1x", 269, 1, file1x},
+            {"1x_file_alone_at_2x_is_drawn", 269, 2, drawn},
+            {"1x_file_beside_a_2x_file_at_1x", 270, 1, file1x},
+            {"2x_file_at_2x", 270, 2, file2x},
+            {"2x_file_shrunk_at_1.5x", 270, 1.5, file2x},
+            {"2x_file_of_the_wrong_size_is_drawn_at_1x", 271, 1, drawn},
+            {"2x_file_of_the_wrong_size_is_drawn_at_1.5x", 271, 1.5, drawn},
+            {"2x_file_of_the_wrong_size_is_drawn_at_2x", 271, 2, drawn},
+        };
+        for (const auto& row : rows) {
+            for (Language language : kLanguages) {
+                if (row.id == 271) {
+                    QTest::ignoreMessage(QtWarningMsg,
+                                         ":/skin/271@2x.png is not 460x152 pixels; the drawn "
+                                         "picture is shown");
+                }
+                const QPixmap pixmap = SkinArt::Bitmap(row.id, language, row.ratio);
+                QCOMPARE(pixmap.devicePixelRatio(), row.ratio);
+                QCOMPARE(pixmap.deviceIndependentSize(), QSizeF(SkinArt::SizeOf(row.id)));
+                const QImage image = pixmap.toImage();
+                QVERIFY2(image.pixelColor(image.rect().center()) == row.middle, row.name);
+            }
+        }
+    }
+
+    // At every ratio each picture keeps its size in logical pixels and has the ratio's pixels;
+    // the cache gives each ratio its own.
+    void everyPictureExistsAtItsSizeInBothLanguagesAndRatios() {
         QSet<int> expected;
         for (const auto& [size, ids] : kSizes) {
             for (int id : ids) {
                 expected.insert(id);
                 QCOMPARE(SkinArt::SizeOf(id), size);
                 for (Language language : kLanguages) {
-                    const QPixmap pixmap = SkinArt::Bitmap(id, language);
-                    QCOMPARE(pixmap.size(), size);
-                    QCOMPARE(pixmap.devicePixelRatio(), 1.0);
-                    // Nothing behind a picture may show through it.
-                    const QImage image = ImageOf(id, language);
-                    QVERIFY2(image == image.convertToFormat(QImage::Format_RGB32)
-                                          .convertToFormat(QImage::Format_ARGB32),
-                             Name(id));
+                    QList<qint64> made;
+                    for (qreal ratio : kRatios) {
+                        const QPixmap pixmap = SkinArt::Bitmap(id, language, ratio);
+                        made << pixmap.cacheKey();
+                        QCOMPARE(pixmap.devicePixelRatio(), ratio);
+                        QCOMPARE(pixmap.size(),
+                                 QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+                        // Nothing behind a picture may show through it.
+                        const QImage image = ImageOf(id, language, ratio);
+                        QVERIFY2(image == image.convertToFormat(QImage::Format_RGB32)
+                                              .convertToFormat(QImage::Format_ARGB32),
+                                 Name(id));
+                    }
+                    for (int i = std::size(kRatios) - 1; i >= 0; --i) {
+                        QCOMPARE(SkinArt::Bitmap(id, language, kRatios[i]).cacheKey(), made[i]);
+                    }
                 }
             }
         }
         const QList<int> all = SkinArt::AllIds();
         QCOMPARE(QSet<int>(all.begin(), all.end()), expected);
         QVERIFY(!SkinArt::ProgramIcon().isNull());
-        QCOMPARE(SkinArt::CornerMark().size(), QSize(32, 32));
+        for (qreal ratio : kRatios) {
+            const QPixmap corner = SkinArt::CornerMark(ratio);
+            QCOMPARE(corner.deviceIndependentSize(), QSizeF(32, 32));
+            QCOMPARE(corner.devicePixelRatio(), ratio);
+        }
+    }
+
+    // A 2x picture is drawn again with twice the pixels: it has the sharp edges that a smooth
+    // enlargement of the 1x one lacks, and the finer steps (anti-aliased curves and glyphs)
+    // that doubling its pixels cannot make.
+    void picturesAt2xAreDrawnNotEnlarged() {
+        // The minimise bar on a flat band is whole-pixel rectangles only: the same either way.
+        const QSet<int> rectangles = {192, 193};
+        for (int id : SkinArt::AllIds()) {
+            if (kOverridden.contains(id)) continue;
+            for (Language language : kLanguages) {
+                const QImage one = ImageOf(id, language, 1);
+                const QImage two = ImageOf(id, language, 2);
+                const QImage enlarged =
+                    one.scaled(two.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                QVERIFY2(EdgeEnergy(two) > 2 * EdgeEnergy(enlarged), Name(id));
+                if (!rectangles.contains(id)) QVERIFY2(HasMixedBlocks(two), Name(id));
+            }
+        }
     }
 
     void unknownIdsHaveNoPicture() {
         for (int id : {0, -1, 130, 132, 180, 227, 251, 273, 10000}) {
-            QVERIFY2(SkinArt::Bitmap(id, Language::English).isNull(), Name(id));
-            QVERIFY2(SkinArt::Bitmap(id, Language::Japanese).isNull(), Name(id));
+            QVERIFY2(SkinArt::Bitmap(id, Language::English, 1).isNull(), Name(id));
+            QVERIFY2(SkinArt::Bitmap(id, Language::Japanese, 1).isNull(), Name(id));
             QVERIFY2(!SkinArt::SizeOf(id).isValid(), Name(id));
         }
     }
@@ -134,7 +242,7 @@ private Q_SLOTS:
         const Language before = Messages::CurrentLanguage();
         for (Language language : kLanguages) {
             Messages::SetLanguage(language);
-            QCOMPARE(SkinArt::Bitmap(140).toImage().convertToFormat(QImage::Format_ARGB32),
+            QCOMPARE(SkinArt::Bitmap(140, 1).toImage().convertToFormat(QImage::Format_ARGB32),
                      ImageOf(140, language));
         }
         Messages::SetLanguage(before);

@@ -1,7 +1,9 @@
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/RadioGroup.h"
@@ -9,6 +11,7 @@
 #include "skin/ui/SkinArt.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/SkinPicture.h"
 #include "skin/ui/SkinnedDialog.h"
 
 namespace {
@@ -140,6 +143,53 @@ private Q_SLOTS:
         if (steps.contains(Step::Press))
             QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-10, -10));
         QCOMPARE(painted, expected);
+    }
+
+    // A window paints its pictures at the ratio of the screen it is on, again after it moves to
+    // a screen of another ratio, at the same size in logical pixels.
+    void picturesFollowTheRatioOfTheScreen() {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2 || screens[1]->devicePixelRatio() != 2)
+            QSKIP("needs a 1x and a 2x screen (tests/support/two-screens.json)");
+        SkinnedDialog dialog;
+        dialog.SetTitlePictures(skin::kMessageBoxTitle.active, 0);
+        auto* button = new SkinButton(&dialog);
+        button->Setup(skin::kOkButton);
+        button->setFocusPolicy(Qt::NoFocus);  // no focus frame over the picture
+        button->move(20, 40);
+        auto* radio = new BitmapRadio(skin::kPlacementRadio, Qt::white, &dialog);
+        radio->move(20, 80);
+        auto* panel = new SkinPicture(271, &dialog);
+        panel->move(20, 110);
+        dialog.resize(dialog.width(), 200);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const struct {
+            QWidget* widget;
+            QPoint at;
+            int id;
+        } pictures[] = {
+            {&dialog, {skin::kFrameWidth, skin::kFrameWidth}, skin::kMessageBoxTitle.active},
+            {button, {0, 0}, skin::kOkButton.normal},
+            {radio, {0, 0}, radio->CurrentBitmap()},
+            {panel, {0, 0}, 271}};
+        for (QScreen* screen : {screens[1], screens[0], screens[1]}) {
+            dialog.windowHandle()->setScreen(screen);
+            const qreal ratio = screen->devicePixelRatio();
+            QTRY_COMPARE(dialog.devicePixelRatioF(), ratio);
+            for (const auto& picture : pictures) {
+                // All but the right end, where the window's border covers the title band.
+                const QSize part = SkinArt::SizeOf(picture.id) - QSize(8, 0);
+                const QPixmap shown = picture.widget->grab(QRect(picture.at, part));
+                QCOMPARE(shown.devicePixelRatio(), ratio);
+                const QPixmap expected =
+                    SkinArt::Bitmap(picture.id, ratio)
+                        .copy(QRect(QPoint(0, 0), (QSizeF(part) * ratio).toSize()));
+                QVERIFY2(shown.toImage().convertToFormat(QImage::Format_RGB32) ==
+                             expected.toImage().convertToFormat(QImage::Format_RGB32),
+                         QByteArray::number(picture.id) + " at " + QByteArray::number(ratio));
+            }
+        }
     }
 
     // A button without its normal picture is a plain one, even after an earlier success.
