@@ -29,6 +29,9 @@ packages=(
     dosfstools exfatprogs fusefat exfat-fuse mtools
     # tests: the desktop's disk service played by python3-dbusmock on a private bus
     dbus-daemon dbus-bin python3-dbusmock
+    # the program natively on Wayland (Qt's Wayland platform); tests: the windows under a
+    # headless compositor (weston)
+    qt6-wayland weston
 )
 
 missing=()
