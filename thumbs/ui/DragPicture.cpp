@@ -5,6 +5,7 @@
 
 #include "core/ImageEntry.h"
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/WindowPlacement.h"
 #include "thumbs/ThumbLayout.h"
 
 namespace {
@@ -42,9 +43,12 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount) {
     return picture;
 }
 
-DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowTransparentForInput) {
+DragPicture::DragPicture(const ImageEntry& source, int selectedCount, QWidget* window)
+    : QWidget(placement::CanPlaceShownWindows() ? nullptr : window,
+              placement::CanPlaceShownWindows()
+                  ? Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                        Qt::WindowTransparentForInput
+                  : Qt::Widget) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -55,8 +59,12 @@ DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
 }
 
 void DragPicture::FollowCursor(const QPoint& globalPos) {
-    move(globalPos - QPoint(width() / 2, height() / 2));
-    if (!isVisible()) show();
+    const QPoint centre = isWindow() ? globalPos : parentWidget()->mapFromGlobal(globalPos);
+    move(centre - QPoint(width() / 2, height() / 2));
+    if (!isVisible()) {
+        raise();
+        show();
+    }
 }
 
 void DragPicture::paintEvent(QPaintEvent*) {
