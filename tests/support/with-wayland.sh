@@ -29,6 +29,10 @@ if ! [ -S "$runtime/$socket" ]; then
     exit 1
 fi
 
+# Mesa unloads its driver when Qt closes the display; what the driver kept from its set-up
+# is then traced back to libEGL_mesa (tests/sanitizers/lsan.supp) only by the slow unwinder.
+export LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}fast_unwind_on_malloc=0
+
 # A headless weston has no seat (the keyboard and pointer every desktop has), and Qt 6.4's
 # support of weston's text-input protocol (zwp_text_input_v1) reaches for the missing seat as
 # soon as a text field draws its cursor, and crashes. Qt is told to use only a text-input
