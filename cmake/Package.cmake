@@ -35,8 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # variant (a server running batch mode) keeps it, as it serves just as well.
 # fonts-noto-cjk draws the Japanese texts; qt6-translations-l10n holds Qt's own Japanese
 # texts (the file pickers, the standard buttons). udisks2 lists the cards with their names and
-# sizes and ejects them.
+# sizes and ejects them. qt6-wayland lets the window run natively on a Wayland desktop (GNOME's
+# and KDE's default) instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libreoffice-impress | libreoffice-impress-nogui, fonts-noto-cjk, qt6-translations-l10n, udisks2")
+    "libreoffice-impress | libreoffice-impress-nogui, fonts-noto-cjk, qt6-translations-l10n, udisks2, qt6-wayland")
 
 include(CPack)

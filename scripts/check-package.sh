@@ -26,6 +26,9 @@ outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./usr/' || true)
 [ "$(dpkg-deb -f "$deb" Section)" = graphics ] || fail "the section is not graphics"
 # Depends as dpkg-shlibdeps found it.
 [[ $(dpkg-deb -f "$deb" Depends) == *libvips42* ]] || fail "Depends does not name libvips42"
+# Without Qt's Wayland platform the window falls back to XWayland on a Wayland desktop.
+[[ $(dpkg-deb -f "$deb" Recommends) == *qt6-wayland* ]] ||
+    fail "Recommends does not name qt6-wayland"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"

@@ -32,6 +32,9 @@ packages=(
     # tests: the window read as a screen reader reads it (the accessibility bus, pyatspi) and
     # driven from the keyboard (xdotool)
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
+    # the program natively on Wayland (Qt's Wayland platform); tests: the windows under a
+    # headless compositor (weston)
+    qt6-wayland weston
 )
 
 missing=()

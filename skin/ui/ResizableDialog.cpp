@@ -12,7 +12,9 @@ const QString kWidthKey = QStringLiteral("CX");
 const QString kHeightKey = QStringLiteral("CY");
 
 // The grip in the corner only has to be found by the mouse: the window's artwork owns the
-// corner, so nothing is drawn there.
+// corner, so nothing is drawn there. Qt's grip hands the resize to the compositor where the
+// platform offers it (QWindow::startSystemResize, on Wayland) and resizes the window itself
+// otherwise: a Wayland client may choose its own size, only not its place.
 class SizeCorner : public QSizeGrip {
 public:
     using QSizeGrip::QSizeGrip;

@@ -161,15 +161,18 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
 
 void SkinnedDialog::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && TitleBand().contains(event->position().toPoint())) {
-        // The window manager moves the window when it can (it knows the screens and the snap
-        // rules); where it cannot, the window follows the cursor itself.
-        if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
+        event->accept();
+        // The window manager or compositor moves the window when it can, as it moves windows
+        // by their own title bars: it knows the screens, the panels and the snap rules. On X11
+        // too, not only on Wayland: a window manager that offers the move (_NET_WM_MOVERESIZE,
+        // as openbox, KWin and Mutter do) keeps its idea of the window's place true, which a
+        // move of our own after it reparented the window does not (see WindowPlacement.h).
+        if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return;
+        // Without such a window manager the window follows the cursor itself; a Wayland
+        // compositor that refuses the move (no pointer press it knows of) leaves it in place.
+        if (!placement::CanPlaceShownWindows()) return;
         dragging_ = true;
         dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        event->accept();
         return;
     }
     QDialog::mousePressEvent(event);

@@ -18,6 +18,10 @@ QWidget* ShownOwner(const QWidget* window) {
 
 }  // namespace
 
+bool CanPlaceShownWindows() {
+    return QGuiApplication::platformName() != QLatin1String("wayland");
+}
+
 QRect AvailableArea(const QWidget* window) {
     const QWidget* owner = ShownOwner(window);
     QScreen* screen = owner != nullptr ? owner->screen() : window->screen();

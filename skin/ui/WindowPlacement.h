@@ -14,6 +14,12 @@ class QWidget;
 // menus, boxes and dialogs placed from that belief land away from the window. GUI thread.
 namespace placement {
 
+// Whether the program can place its own top-level windows once they are shown. Not on Wayland:
+// there the compositor alone places windows, a move is silently dropped and Qt then believes
+// the window stands where it does not. Windows there are moved by the compositor
+// (QWindow::startSystemMove) or not at all.
+bool CanPlaceShownWindows();
+
 // The available area (without panels and docks) of the screen the window shows on: its
 // owner's screen when the owner is shown, else the window's own.
 QRect AvailableArea(const QWidget* window);
@@ -30,7 +36,8 @@ QPoint KeepInside(QPoint topLeft, QSize size, const QRect& area);
 
 // Gives a window that is about to be shown its size and place: its size fitted to the area,
 // then centred on its owner (the window of its parent), or on the area without a shown
-// owner, unless it was already moved on purpose; in every case kept inside the area.
+// owner, unless it was already moved on purpose; in every case kept inside the area. On
+// Wayland only the size counts: the compositor places the window itself.
 void PlaceBeforeShow(QWidget* window);
 
 }  // namespace placement

@@ -290,7 +290,7 @@ void CThumbView::DragStep(const QPoint& globalPos) {
             HitTest(viewport()->mapFromGlobal(pressPoint_), list_.count(), grid_.columns, scroll());
         if (source < 0) return;  // a press on the background between cells drags nothing
         PauseRenderer();
-        dragPicture_ = new DragPicture(list_.at(source), SelectedCount(list_));
+        dragPicture_ = new DragPicture(list_.at(source), SelectedCount(list_), window());
         dragging_ = true;
         dragSource_ = source;
         autoScroll_.start(kAutoScrollFirstMs);

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "skin/ui/SkinConstants.h"
+#include "skin/ui/WindowPlacement.h"
 #include "thumbs/ThumbLayout.h"
 
 namespace {
@@ -45,9 +46,12 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount, qreal rati
     return picture;
 }
 
-DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowTransparentForInput),
+DragPicture::DragPicture(const ImageEntry& source, int selectedCount, QWidget* window)
+    : QWidget(placement::CanPlaceShownWindows() ? nullptr : window,
+              placement::CanPlaceShownWindows()
+                  ? Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                        Qt::WindowTransparentForInput
+                  : Qt::Widget),
       source_(source),
       selectedCount_(selectedCount) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -61,8 +65,12 @@ DragPicture::DragPicture(const ImageEntry& source, int selectedCount)
 }
 
 void DragPicture::FollowCursor(const QPoint& globalPos) {
-    move(globalPos - QPoint(width() / 2, height() / 2));
-    if (!isVisible()) show();
+    const QPoint centre = isWindow() ? globalPos : parentWidget()->mapFromGlobal(globalPos);
+    move(centre - QPoint(width() / 2, height() / 2));
+    if (!isVisible()) {
+        raise();
+        show();
+    }
 }
 
 void DragPicture::paintEvent(QPaintEvent*) {

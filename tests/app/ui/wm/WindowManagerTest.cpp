@@ -13,6 +13,7 @@
 #include "skin/ProfileStore.h"
 #include "skin/ui/InfoBox.h"
 #include "skin/ui/WindowFront.h"
+#include "tests/support/NextWindow.h"
 #include "tests/support/ScriptedPrompter.h"
 
 namespace {
@@ -43,20 +44,6 @@ QString Apart(QPoint at, QPoint wanted, int pixels) {
         .arg(at.y())
         .arg(wanted.x())
         .arg(wanted.y());
-}
-
-// Runs check on the next popup or modal window from inside its loop, then closes it.
-void OnNextWindow(std::function<void(QWidget*)> check, int attempts = 200) {
-    QTimer::singleShot(10, [check, attempts] {
-        QWidget* window = QApplication::activePopupWidget();
-        if (window == nullptr) window = QApplication::activeModalWidget();
-        if (window == nullptr || window == MainWindow()) {
-            QVERIFY2(attempts > 0, "no window came up");
-            return OnNextWindow(check, attempts - 1);
-        }
-        if (QTest::qWaitForWindowExposed(window)) check(window);
-        window->close();
-    });
 }
 
 }  // namespace
