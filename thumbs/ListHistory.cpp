@@ -16,10 +16,6 @@ QSet<EntryId> IdsOf(const QList<ImageEntry>& entries) {
 
 }  // namespace
 
-ListHistory::~ListHistory() {
-    Clear();
-}
-
 void ListHistory::Remember() {
     steps_.append(list_.entries());
     while (steps_.size() > kMaxSteps) DropOldest();

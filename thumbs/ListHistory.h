@@ -10,14 +10,17 @@ class WorkingList;
 // it back, order, selection and all, several steps back. Images imported since a step stay, at
 // the end in their order, and entries keep what became of them meanwhile (their thumbnails,
 // whether they were saved). The work copy of a deleted image stays on disk while a step can
-// bring it back, and goes when the last such step is dropped (beyond kMaxSteps, or by Clear).
+// bring it back, and goes when the last such step is dropped (beyond kMaxSteps, or by Clear;
+// the history's end leaves them to the work folder's cleaning).
 // Owned by the view of the list; GUI thread.
 class ListHistory {
 public:
     static constexpr int kMaxSteps = 50;
 
     explicit ListHistory(WorkingList& list) : list_(list) {}
-    ~ListHistory();
+    // Its end leaves the work copies that only steps kept to the work folder's cleaning at exit,
+    // and never touches the list: the view that owns the history is destroyed after the window
+    // that owns the list.
     ListHistory(const ListHistory&) = delete;
     ListHistory& operator=(const ListHistory&) = delete;
 
