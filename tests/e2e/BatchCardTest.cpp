@@ -300,7 +300,21 @@ TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
         EXPECT_GE(lines.size(), 2);
         for (const QString& line : lines)
             EXPECT_TRUE(line.startsWith("vimbrelcastor: ")) << line.toStdString();
+        // The question's two lines are one, its English sentences a space apart.
+        if (arguments[1] == "en") {
+            EXPECT_TRUE(result.err.contains("already exists. Are you sure"));
+        }
     }
+}
+
+// A folder of the asked number with another suffix is written into as it is.
+TEST_F(BatchCardTest, AFolderOfTheNumberWithAnotherSuffixIsUsedAsItIs) {
+    const QString other = card + "/DCIM/100ABCDE";
+    QDir().mkpath(other);
+    const Result result = Run({"--folder", "100", Images("in", 1, [](int) { return Qt::red; })});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(Entries(other), QStringList{"DUVU0001.JPG"});
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 }  // namespace
