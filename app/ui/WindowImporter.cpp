@@ -34,17 +34,21 @@ WindowImporter::WindowImporter(QWidget* window, CThumbView& view, WorkingList& l
       unsavedChanges_(unsavedChanges),
       queue_(queue) {}
 
+WindowImport WindowImporter::StartImport(ImportProgressDialog& progress, int steps) {
+    progress.Start(steps);
+    progress.show();
+    list_.setListFull(false);
+    return WindowImport(
+        loader_, unsavedChanges_, [this](const QString& path) { queue_.QueuePresentation(path); },
+        &progress);
+}
+
 void WindowImporter::ImportPaths(const QStringList& paths) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int counter = 0;
     for (const QString& path : paths) ImportPath(path, counter, ImportMode::Count, nullptr);
     ImportProgressDialog progress(msg::LoadingTitle, window_);
-    progress.Start(counter);
-    progress.show();
-    list_.setListFull(false);
-    WindowImport sink(
-        loader_, unsavedChanges_, [this](const QString& path) { queue_.QueuePresentation(path); },
-        &progress);
+    WindowImport sink = StartImport(progress, counter);
     for (const QString& path : paths) {
         if (!workSpace_.CheckWorkSpace(prompter_)) break;
         int loaded = 0;
@@ -62,12 +66,7 @@ void WindowImporter::ImportFiles(const QStringList& files) {
     // Files picked by name go to the loader as they are, whatever their extension.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ImportProgressDialog progress(msg::LoadingTitle, window_);
-    progress.Start(int(files.size()));
-    progress.show();
-    list_.setListFull(false);
-    WindowImport sink(
-        loader_, unsavedChanges_, [this](const QString& path) { queue_.QueuePresentation(path); },
-        &progress);
+    WindowImport sink = StartImport(progress, int(files.size()));
     for (const QString& file : files) {
         if (!workSpace_.CheckWorkSpace(prompter_)) break;
         if (!sink.StepProgress()) break;

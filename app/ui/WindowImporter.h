@@ -2,9 +2,12 @@
 
 #include <QStringList>
 
+#include "app/ui/WindowImport.h"
+
 struct AppSettings;
 class CThumbView;
 class ImageLoader;
+class ImportProgressDialog;
 class ImportQueue;
 class Prompter;
 class QWidget;
@@ -35,6 +38,9 @@ public:
 
 private:
     void ImportFiles(const QStringList& files);
+    // Shows the progress window of an import of steps and gives the sink the import feeds;
+    // the list takes images again.
+    WindowImport StartImport(ImportProgressDialog& progress, int steps);
 
     QWidget* window_;
     CThumbView& view_;

@@ -150,6 +150,14 @@ QColor Halo() {
     return halo;
 }
 
+// The edge and face of a radio's ring or an unchecked box: edge normally, a brighter edge on a
+// tinted face while hovered, disabledEdge on a grey face while disabled.
+std::pair<QColor, QColor> ToggleColours(PictureState state, QColor edge, QColor disabledEdge) {
+    if (state == PictureState::Hover) return {QColor(40, 120, 214), QColor(242, 249, 255)};
+    if (state == PictureState::Disabled) return {disabledEdge, QColor(236, 239, 243)};
+    return {edge, Qt::white};
+}
+
 }  // namespace
 
 void DrawRadio(QPainter& painter, QSize size, const PictureSpec& picture) {
@@ -161,15 +169,9 @@ void DrawRadio(QPainter& painter, QSize size, const PictureSpec& picture) {
         painter.setBrush(Halo());
         painter.drawEllipse(centre, 10.5, 10.5);
     }
-    QColor ring = picture.on ? QColor(34, 92, 180) : QColor(92, 124, 168);
-    QColor face = Qt::white;
-    if (hover) {
-        ring = QColor(40, 120, 214);
-        face = QColor(242, 249, 255);
-    } else if (disabled) {
-        ring = QColor(180, 189, 201);
-        face = QColor(236, 239, 243);
-    }
+    const auto [ring, face] =
+        ToggleColours(picture.state, picture.on ? QColor(34, 92, 180) : QColor(92, 124, 168),
+                      QColor(180, 189, 201));
     painter.setPen(QPen(ring, 1.4));
     painter.setBrush(face);
     painter.drawEllipse(centre, 7.3, 7.3);
@@ -221,15 +223,8 @@ void DrawCheck(QPainter& painter, QSize size, const PictureSpec& picture) {
         painter.drawPolyline(points, 3);
         return;
     }
-    QColor border(92, 124, 168);
-    QColor face = Qt::white;
-    if (hover) {
-        border = QColor(40, 120, 214);
-        face = QColor(242, 249, 255);
-    } else if (disabled) {
-        border = QColor(184, 193, 205);
-        face = QColor(236, 239, 243);
-    }
+    const auto [border, face] =
+        ToggleColours(picture.state, QColor(92, 124, 168), QColor(184, 193, 205));
     painter.setPen(QPen(border, 1));
     painter.setBrush(face);
     painter.drawRoundedRect(box, 3, 3);
