@@ -1,24 +1,19 @@
 #include "app/BatchRun.h"
 
 #include <glib.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTextStream>
 #include <QtConcurrent/QtConcurrentRun>
-#include <algorithm>
 #include <csignal>
-#include <deque>
 
+#include "app/BatchDestination.h"
+#include "app/BatchImport.h"
 #include "app/CommandLine.h"
-#include "app/ImportDispatch.h"
+#include "app/TerminalPrompter.h"
 #include "card/CardCheck.h"
 #include "card/CardEject.h"
 #include "card/ConvertRun.h"
-#include "card/DcfNumbering.h"
-#include "card/Destination.h"
 #include "core/AppSettings.h"
 #include "core/TerminationSignals.h"
 #include "core/WorkFolders.h"
@@ -26,36 +21,16 @@
 #include "imaging/ImageLoader.h"
 #include "imaging/ImagingSetup.h"
 #include "skin/MessageIds.h"
-#include "skin/MessageTexts.h"
-#include "skin/Prompter.h"
 #include "skin/UiTexts.h"
-#include "slides/PdfBackend.h"
-#include "slides/PresentationBackend.h"
-#include "slides/SlideExporter.h"
-#include "slides/SlideImport.h"
 
 namespace {
-
-void Print(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-// A message of several lines as one line, so that every line of standard error starts with
-// the program's name. Japanese sentences follow each other without a space.
-QString OneLine(const QString& text) {
-    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
-    for (QString& line : lines) line = line.trimmed();
-    const bool japanese = Messages::CurrentLanguage() == Messages::Language::Japanese;
-    return lines.join(japanese ? QString() : QStringLiteral(" "));
-}
 
 // Where the messages of the libraries and of Qt go during a run.
 std::FILE* diagnostics = stderr;
 
 void PrintDiagnostic(const QString& text) {
-    Print(diagnostics, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
+    TerminalPrompter::Print(
+        diagnostics, QStringLiteral("vimbrelcastor: %1\n").arg(TerminalPrompter::OneLine(text)));
 }
 
 // What the libraries log keeps to one line that names the program. The imaging libraries'
@@ -98,184 +73,6 @@ QString SignalName(int signal) {
             return QStringLiteral("signal %1").arg(signal);
     }
 }
-
-// Messages on standard error, one line each; the numbered-conflict question answered by the
-// command line's policy, or asked on the terminal.
-class TerminalPrompter : public Prompter {
-public:
-    TerminalPrompter(std::FILE* err, std::optional<int> answer) : err_(err), answer_(answer) {}
-
-    void Info(int id, const QString& argument = QString()) override {
-        ClearProgress();
-        Print(err_,
-              QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(Messages::Format(id, argument))));
-        ++messages;
-    }
-
-    bool Confirm(int id, const QString& argument = QString()) override {
-        ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1 [y/N] ")
-                        .arg(OneLine(Messages::Format(id, argument))));
-        const bool yes = ::isatty(STDIN_FILENO) && ReadLine().toLower().startsWith(u'y');
-        if (!::isatty(STDIN_FILENO)) Print(err_, QStringLiteral("n\n"));
-        return yes;
-    }
-
-    int Overwrite(const QString& text, bool saveAllMode) override {
-        ClearProgress();
-        if (answer_) {
-            Print(err_, QStringLiteral("vimbrelcastor: %1 -> %2\n")
-                            .arg(OneLine(text), AnswerName(*answer_)));
-            return *answer_;
-        }
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
-        if (!::isatty(STDIN_FILENO)) return overwrite::Cancel;
-        for (;;) {
-            Print(err_, saveAllMode
-                            ? QStringLiteral("  [o]verwrite, overwrite [a]ll, save ne[x]t, "
-                                             "[n]o (skip), [c]ancel? ")
-                            : QStringLiteral("  [o]verwrite, save ne[x]t, [n]o, [c]ancel? "));
-            const QString line = ReadLine().trimmed().toLower();
-            if (line.isNull() || line == u"c") return overwrite::Cancel;
-            if (line == u"n") return overwrite::No;
-            if (line == u"o") return overwrite::Overwrite;
-            if (line == u"a" && saveAllMode) return overwrite::OverwriteAll;
-            if (line == u"x") return overwrite::SaveNext;
-        }
-    }
-
-    void Plain(const QString& text) override {
-        ClearProgress();
-        Print(err_, QStringLiteral("vimbrelcastor: %1\n").arg(OneLine(text)));
-    }
-
-    // The policy's answer is the same for every question.
-    bool AnswersFixed() const override { return answer_.has_value(); }
-
-    // True when the run shows a progress line (standard error is a terminal).
-    bool ShowsProgress() const { return ::isatty(::fileno(err_)); }
-
-    // One progress line that the next message or path overwrites: the count, the total and
-    // the file, cut to the terminal's width so that it stays one line (terminals only).
-    void Progress(int done, int total, const QString& file) {
-        const int fd = ::fileno(err_);
-        if (!::isatty(fd)) return;
-        winsize window = {};
-        const int columns = ::ioctl(fd, TIOCGWINSZ, &window) == 0 && window.ws_col > 0
-                                ? window.ws_col
-                                : kDefaultColumns;
-        QString line = QStringLiteral("  %1 / %2  %3").arg(done).arg(total).arg(file);
-        if (line.size() >= columns) line = line.left(std::max(0, columns - 2)) + u'~';
-        Print(err_, QStringLiteral("\r\033[K") + line);
-        progressShown_ = true;
-    }
-
-    void ClearProgress() {
-        if (!progressShown_) return;
-        Print(err_, QStringLiteral("\r\033[K"));
-        progressShown_ = false;
-    }
-
-    int messages = 0;
-
-private:
-    // The caption of the window's button for the answer.
-    static QString AnswerName(int answer) {
-        switch (answer) {
-            case overwrite::Overwrite:
-                return UiTexts::Text("button.overwrite");
-            case overwrite::OverwriteAll:
-                return UiTexts::Text("button.overwrite_all");
-            case overwrite::SaveNext:
-                return UiTexts::Text("button.save_next");
-            case overwrite::No:
-                return UiTexts::Text("button.no");
-            default:
-                return UiTexts::Text("button.break");
-        }
-    }
-
-    static QString ReadLine() {
-        QTextStream in(stdin);
-        return in.readLine();
-    }
-
-    std::FILE* err_;
-    std::optional<int> answer_;
-    bool progressShown_ = false;
-    static constexpr int kDefaultColumns = 80;
-};
-
-// The images and presentations a path stands for, in order, without loading anything; what
-// is not taken is said at once, with its reason.
-class CollectingSink : public ImportSink {
-public:
-    struct Item {
-        bool presentation;
-        QString path;
-        // The entries it adds, for the progress line's total: 0 for an image refused ahead, a
-        // PDF's page count, 1 for another presentation until it shows its slides.
-        int entries = 1;
-    };
-
-    explicit CollectingSink(Prompter& prompter) : prompter_(prompter) {}
-
-    bool StepProgress() override { return true; }
-    void LoadImage(const QString& path) override { items.append({false, path}); }
-    void QueuePresentation(const QString& path) override { items.append({true, path}); }
-    bool ListFull() const override { return false; }
-    void Skipped(const QString& path, SkipReason reason) override {
-        prompter_.Plain(QStringLiteral("%1: %2").arg(path, SkipReasonText(reason)));
-        ++skipped;
-    }
-
-    QList<Item> items;
-    int skipped = 0;
-
-private:
-    Prompter& prompter_;
-};
-
-// Images go straight to the loader, presentations are turned into slides on the spot so that
-// they keep their place among the images; the run has no Cancel button.
-class BatchSink : public ImportSink {
-public:
-    BatchSink(ImageLoader& loader, WorkingList& list, Prompter& prompter, const WorkSpace& space,
-              const AppSettings& settings)
-        : loader_(loader), list_(list), prompter_(prompter), space_(space), settings_(settings) {}
-
-    bool StepProgress() override { return true; }
-    void LoadImage(const QString& path) override {
-        if (loader_.AddImage(path, 0, 0) != 1) ++refused;
-    }
-    void QueuePresentation(const QString& path) override {
-        if (!ReadyForPresentation(path, settings_, space_, prompter_)) {
-            ++refused;
-            return;
-        }
-        SlideExporter exporter(MakePresentationBackend(settings_, path), path,
-                               settings_.autoExportFolder);
-        if (!exporter.OpenPresentation(prompter_)) {
-            ++refused;
-            return;
-        }
-        bool unsaved = false;
-        SlideImportContext context{exporter, loader_, list_, space_, prompter_, unsaved, nullptr};
-        ImportSlides(context);
-        // A slide that could not be made ends the import early: the rest counts as refused.
-        if (exporter.currentSlide <= exporter.slideCount() && !list_.listFull()) ++refused;
-    }
-    bool ListFull() const override { return list_.listFull(); }
-
-    int refused = 0;
-
-private:
-    ImageLoader& loader_;
-    WorkingList& list_;
-    Prompter& prompter_;
-    const WorkSpace& space_;
-    const AppSettings& settings_;
-};
 
 // What became of the images of a run, for its last line.
 struct Tally {
@@ -323,12 +120,85 @@ bool ReportCardCheck(const CardCheck& check, bool clean, Prompter& prompter) {
     return failed.isEmpty();
 }
 
+// The conversion the command line asks for; the destination is chosen apart.
+ConvertSettings BatchConvertSettings(const BatchOptions& batch, const AppSettings& settings) {
+    ConvertSettings convert;
+    convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
+    convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
+    convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
+    convert.exifOption = settings.exifOption && !batch.noExif;
+    convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
+    return convert;
+}
+
+// What the convert run did with the list.
+struct Written {
+    bool completed;   // it reached the end of the list
+    bool folderBusy;  // another run was writing into the folder: nothing was written
+    Tally tally;
+};
+
+// Writes the list in order while the import feeds it, each written path a line on out.
+Written WriteList(WorkingList& list, const ConvertSettings& convert, TerminalPrompter& prompter,
+                  BatchImport& import, const std::atomic<bool>& stop, std::FILE* out) {
+    bool unsaved = true;
+    QString lastDestination;
+    ConvertRun run(list, convert, prompter, unsaved, lastDestination);
+    run.SetFeeder([&] { return import.FeedOne(stop); });
+    run.SetWaiter([&](QFuture<EncodedImage> future) {
+        while (!future.isFinished() && import.FeedOne(stop)) {
+        }
+        future.waitForFinished();
+    });
+    // An image that cannot be decoded is reported and passed over; a failure of the
+    // destination still ends the run.
+    run.SetGoOnPastBadImages(true);
+    run.SetExpectedCount(list.count() + import.entriesAhead());
+    const bool completed = run.SaveAll(stop, [&](int position, int, const ImageOutcome& outcome) {
+        prompter.ClearProgress();
+        if (outcome.result == Outcome::Written) {
+            TerminalPrompter::Print(out, outcome.path + QLatin1Char('\n'));
+        }
+        // What is still to be imported counts from the start, so the total is right from
+        // the first line.
+        prompter.Progress(position, list.count() + import.entriesAhead(),
+                          DisplayName(list.at(position - 1)));
+    });
+    prompter.ClearProgress();
+    return Written{completed, run.folderBusy(), Count(run.outcomes())};
+}
+
+// The run's last lines: what the card check found, the count of the images, and the card
+// ejected when asked. Returns the exit status.
+int FinishBatch(const BatchOptions& batch, const ConvertSettings& convert,
+                const QFuture<CardCheck>& cardCheck, TerminalPrompter& prompter, const Tally& tally,
+                int refused, bool allImported, bool completed) {
+    // What the card check found comes before the last line, which counts the images.
+    const bool cardClean =
+        !convert.cardFlag || ReportCardCheck(cardCheck.result(), batch.cleanCard, prompter);
+    prompter.Plain(UiTexts::Text("batch.summary")
+                       .arg(tally.written)
+                       .arg(tally.damaged)
+                       .arg(tally.skipped)
+                       .arg(refused)
+                       .arg(tally.failed));
+    const bool allWritten = completed && tally.failed == 0 && tally.damaged == 0;
+    int status = allImported && allWritten && cardClean ? 0 : 1;
+    if (batch.eject) {
+        const Ejection ejection = EjectCard(batch.cardRoot);
+        prompter.Plain(EjectionText(ejection));
+        if (ejection.outcome != EjectOutcome::Removable) status = 1;
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     const BatchOptions& batch = options.batch;
     if (batch.askOnConflict && !::isatty(STDIN_FILENO)) {
-        Print(err, QStringLiteral("vimbrelcastor: --on-conflict ask needs a terminal\n"));
+        TerminalPrompter::Print(
+            err, QStringLiteral("vimbrelcastor: --on-conflict ask needs a terminal\n"));
         return 2;
     }
     std::optional<int> answer = batch.conflictAnswer;
@@ -343,33 +213,8 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
 
     AppSettings settings;
     ResetSettings(settings);
-    ConvertSettings convert;
-    convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
-    convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
-    convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
-    convert.exifOption = settings.exifOption && !batch.noExif;
-    convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
-    if (!batch.cardRoot.isEmpty()) {
-        if (!QFileInfo(batch.cardRoot).isDir()) {
-            Print(err, QStringLiteral("vimbrelcastor: %1 is not a folder\n").arg(batch.cardRoot));
-            return 2;
-        }
-        const int number = batch.folderNumber != 0 ? batch.folderNumber
-                                                   : dcf::FirstFreeFolderNumber(batch.cardRoot);
-        // A folder of that number with another suffix is used as it is.
-        const QString existing = dcf::ExistingFolderOfNumber(batch.cardRoot, number);
-        convert.cardFlag = true;
-        convert.destination =
-            existing.isEmpty() ? dcf::CardFolder(batch.cardRoot, number) : existing;
-        const QString link = LinkOnCardPath(batch.cardRoot, convert.destination);
-        if (!link.isEmpty()) {
-            prompter.Plain(UiTexts::Text("card.folder_is_link").arg(link));
-            return 1;
-        }
-    } else {
-        convert.cardFlag = false;
-        convert.destination = QDir::cleanPath(batch.destination);
-    }
+    ConvertSettings convert = BatchConvertSettings(batch, settings);
+    if (const int status = ChooseBatchDestination(batch, convert, prompter, err)) return status;
 
     // The card is looked at while the run writes; what was found is told at the end.
     QFuture<CardCheck> cardCheck;
@@ -396,46 +241,14 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
     settings.autoExportFolder = QDir(work.path()).filePath(QStringLiteral("autoexport"));
     WorkingList list;
     ImageLoader loader(list, prompter, work.path());
-    BatchSink sink(loader, list, prompter, space, settings);
 
     // The paths are walked first (names only), then each image is imported while the run
     // encodes the ones before it: copying files and encoding overlap.
-    CollectingSink collected(prompter);
-    for (const QString& path : options.paths) {
-        int counter = 0;
-        ImportPath(path, counter, ImportMode::Load, &collected);
-    }
-    std::deque<CollectingSink::Item> queue(collected.items.begin(), collected.items.end());
-    // The progress line's total is right from its first line: images that the import will
-    // refuse are found ahead by their headers (only where the line is shown: it costs a read).
-    if (prompter.ShowsProgress()) {
-        for (CollectingSink::Item& item : queue) {
-            if (!item.presentation) {
-                item.entries = ImageLoader::Examine(item.path).message == 0 ? 1 : 0;
-            } else if (PdfBackend::IsPdf(item.path)) {
-                item.entries = PdfBackend::PageCount(item.path);
-            }
-        }
-    }
-    bool importCut = false;  // the work folder's drive filled up
-    const auto feedOne = [&]() -> bool {
-        if (queue.empty() || stop) return false;
-        if (!space.CheckWorkSpace(prompter)) {
-            importCut = true;
-            queue.clear();
-            return false;
-        }
-        const CollectingSink::Item item = queue.front();
-        queue.pop_front();
-        if (item.presentation) {
-            sink.QueuePresentation(item.path);
-        } else {
-            sink.LoadImage(item.path);
-        }
-        if (list.listFull()) queue.clear();
-        return true;
-    };
-    while (list.isEmpty() && feedOne()) {
+    BatchImport import(options.paths, loader, list, prompter, space, settings);
+    // The progress line's total is right from its first line (only where the line is shown:
+    // it costs a read).
+    if (prompter.ShowsProgress()) import.CountAhead();
+    while (list.isEmpty() && import.FeedOne(stop)) {
     }
     const auto stopped = [&](int written) {
         prompter.ClearProgress();
@@ -449,51 +262,11 @@ int RunBatch(const ProgramOptions& options, std::FILE* out, std::FILE* err) {
         return 1;
     }
 
-    bool unsaved = true;
-    QString lastDestination;
-    ConvertRun run(list, convert, prompter, unsaved, lastDestination);
-    run.SetFeeder(feedOne);
-    run.SetWaiter([&](QFuture<EncodedImage> future) {
-        while (!future.isFinished() && feedOne()) {
-        }
-        future.waitForFinished();
-    });
-    // An image that cannot be decoded is reported and passed over; a failure of the
-    // destination still ends the run.
-    run.SetGoOnPastBadImages(true);
-    int expected = list.count();
-    for (const CollectingSink::Item& item : queue) expected += item.entries;
-    run.SetExpectedCount(expected);
-    const bool completed = run.SaveAll(stop, [&](int position, int, const ImageOutcome& outcome) {
-        prompter.ClearProgress();
-        if (outcome.result == Outcome::Written) Print(out, outcome.path + QLatin1Char('\n'));
-        // What is still to be imported counts from the start, so the total is right from
-        // the first line.
-        int total = list.count();
-        for (const CollectingSink::Item& item : queue) total += item.entries;
-        prompter.Progress(position, total, DisplayName(list.at(position - 1)));
-    });
-    prompter.ClearProgress();
-    const Tally tally = Count(run.outcomes());
+    const Written written = WriteList(list, convert, prompter, import, stop, out);
+    const Tally& tally = written.tally;
     if (stop) return stopped(tally.written);
-    if (run.folderBusy()) return 1;  // said so; nothing was written
-    // What the card check found comes before the last line, which counts the images.
-    const bool cardClean =
-        !convert.cardFlag || ReportCardCheck(cardCheck.result(), batch.cleanCard, prompter);
-    const int refused = collected.skipped + sink.refused;
-    prompter.Plain(UiTexts::Text("batch.summary")
-                       .arg(tally.written)
-                       .arg(tally.damaged)
-                       .arg(tally.skipped)
-                       .arg(refused)
-                       .arg(tally.failed));
-    const bool allImported = refused == 0 && !importCut && !list.listFull();
-    const bool allWritten = completed && tally.failed == 0 && tally.damaged == 0;
-    int status = allImported && allWritten && cardClean ? 0 : 1;
-    if (batch.eject) {
-        const Ejection ejection = EjectCard(batch.cardRoot);
-        prompter.Plain(EjectionText(ejection));
-        if (ejection.outcome != EjectOutcome::Removable) status = 1;
-    }
-    return status;
+    if (written.folderBusy) return 1;  // said so; nothing was written
+    const bool allImported = import.refused() == 0 && !import.cut() && !list.listFull();
+    return FinishBatch(batch, convert, cardCheck, prompter, tally, import.refused(), allImported,
+                       written.completed);
 }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <functional>
 
 #include "card/DcfNumbering.h"
 #include "skin/Prompter.h"
@@ -22,6 +23,78 @@ bool Choose(const QString& option, const QString& value, const QList<QPair<QStri
     }
     *error = QStringLiteral("%1 takes %2").arg(option, known.join(QLatin1Char('|')));
     return false;
+}
+
+// An option of the batch run's output; false when name is none of them.
+bool ParseBatchOption(const QString& name, const std::function<QString()>& value,
+                      BatchOptions& batch, QString& error) {
+    if (name == QLatin1String("--no-exif")) {
+        batch.noExif = true;
+    } else if (name == QLatin1String("--no-thumbnails")) {
+        batch.noThumbnails = true;
+    } else if (name == QLatin1String("--clean-card")) {
+        batch.cleanCard = true;
+    } else if (name == QLatin1String("--eject")) {
+        batch.eject = true;
+    } else if (name == QLatin1String("--card")) {
+        batch.cardRoot = value();
+    } else if (name == QLatin1String("--dest")) {
+        batch.destination = value();
+    } else if (name == QLatin1String("--folder")) {
+        const QString v = value();
+        bool ok = false;
+        batch.folderNumber = v.toInt(&ok);
+        if (error.isEmpty() && (!ok || batch.folderNumber < dcf::kFirstFolderNumber ||
+                                batch.folderNumber > dcf::kLastFolderNumber)) {
+            error = QStringLiteral("--folder takes a number from 100 to 999");
+        }
+    } else if (name == QLatin1String("--size")) {
+        Choose<int>(name, value(), {{"xga", 0}, {"svga", 1}, {"sxga", 2}, {"wxga", 3}, {"fhd", 4}},
+                    &batch.sizeIndex, &error);
+    } else if (name == QLatin1String("--quality")) {
+        Choose<int>(name, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}},
+                    &batch.qualityPosition, &error);
+    } else if (name == QLatin1String("--format")) {
+        Choose<int>(name, value(), {{"auto", 0}, {"jpeg", 1}, {"png", 2}}, &batch.formatIndex,
+                    &error);
+    } else if (name == QLatin1String("--on-conflict")) {
+        const QString v = value();
+        if (v == QLatin1String("ask") && error.isEmpty()) {
+            batch.askOnConflict = true;
+        } else {
+            Choose<int>(name, v,
+                        {{"ask", -1},
+                         {"overwrite", overwrite::Overwrite},
+                         {"overwrite-all", overwrite::OverwriteAll},
+                         {"next", overwrite::SaveNext},
+                         {"skip", overwrite::No},
+                         {"cancel", overwrite::Cancel}},
+                        &batch.conflictAnswer, &error);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// What the batch options say together; an empty text when they agree.
+QString CheckBatchOptions(const ProgramOptions& options, bool batchOptionSeen) {
+    const BatchOptions& batch = options.batch;
+    if (batchOptionSeen && !batch.enabled) {
+        return QStringLiteral("--card, --dest and the other output options need --batch");
+    }
+    if (!batch.enabled) return QString();
+    if (batch.cardRoot.isEmpty() == batch.destination.isEmpty()) {
+        return QStringLiteral("--batch needs either --card ROOT or --dest DIR");
+    }
+    if (batch.folderNumber != 0 && batch.cardRoot.isEmpty()) {
+        return QStringLiteral("--folder goes with --card");
+    }
+    if ((batch.cleanCard || batch.eject) && batch.cardRoot.isEmpty()) {
+        return QStringLiteral("--clean-card and --eject go with --card");
+    }
+    if (options.paths.isEmpty()) return QStringLiteral("--batch needs at least one PATH");
+    return QString();
 }
 
 }  // namespace
@@ -45,7 +118,7 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
         // "--name value" or "--name=value".
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const auto value = [&]() -> QString {
+        const std::function<QString()> value = [&]() -> QString {
             if (equals >= 0) return argument.mid(equals + 1);
             if (i + 1 < arguments.size()) return arguments[++i];
             error = QStringLiteral("%1 needs a value").arg(name);
@@ -70,60 +143,7 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
                 return options;
             }
             options.language = language;
-        } else if (name == QLatin1String("--no-exif")) {
-            batch.noExif = true;
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--no-thumbnails")) {
-            batch.noThumbnails = true;
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--clean-card")) {
-            batch.cleanCard = true;
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--eject")) {
-            batch.eject = true;
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--card")) {
-            batch.cardRoot = value();
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--dest")) {
-            batch.destination = value();
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--folder")) {
-            const QString v = value();
-            bool ok = false;
-            batch.folderNumber = v.toInt(&ok);
-            if (error.isEmpty() && (!ok || batch.folderNumber < dcf::kFirstFolderNumber ||
-                                    batch.folderNumber > dcf::kLastFolderNumber)) {
-                error = QStringLiteral("--folder takes a number from 100 to 999");
-            }
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--size")) {
-            Choose<int>(name, value(),
-                        {{"xga", 0}, {"svga", 1}, {"sxga", 2}, {"wxga", 3}, {"fhd", 4}},
-                        &batch.sizeIndex, &error);
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--quality")) {
-            Choose<int>(name, value(), {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}},
-                        &batch.qualityPosition, &error);
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--format")) {
-            Choose<int>(name, value(), {{"auto", 0}, {"jpeg", 1}, {"png", 2}}, &batch.formatIndex,
-                        &error);
-            batchOptionSeen = true;
-        } else if (name == QLatin1String("--on-conflict")) {
-            const QString v = value();
-            if (v == QLatin1String("ask") && error.isEmpty()) {
-                batch.askOnConflict = true;
-            } else {
-                Choose<int>(name, v,
-                            {{"ask", -1},
-                             {"overwrite", overwrite::Overwrite},
-                             {"overwrite-all", overwrite::OverwriteAll},
-                             {"next", overwrite::SaveNext},
-                             {"skip", overwrite::No},
-                             {"cancel", overwrite::Cancel}},
-                            &batch.conflictAnswer, &error);
-            }
+        } else if (ParseBatchOption(name, value, batch, error)) {
             batchOptionSeen = true;
         } else {
             error = QStringLiteral("unknown option %1").arg(argument);
@@ -131,19 +151,7 @@ ProgramOptions ParseProgramArguments(const QStringList& arguments) {
         if (!error.isEmpty()) return options;
     }
     if (options.help || options.version) return options;
-    if (batchOptionSeen && !batch.enabled) {
-        error = QStringLiteral("--card, --dest and the other output options need --batch");
-    } else if (batch.enabled) {
-        if (batch.cardRoot.isEmpty() == batch.destination.isEmpty()) {
-            error = QStringLiteral("--batch needs either --card ROOT or --dest DIR");
-        } else if (batch.folderNumber != 0 && batch.cardRoot.isEmpty()) {
-            error = QStringLiteral("--folder goes with --card");
-        } else if ((batch.cleanCard || batch.eject) && batch.cardRoot.isEmpty()) {
-            error = QStringLiteral("--clean-card and --eject go with --card");
-        } else if (options.paths.isEmpty()) {
-            error = QStringLiteral("--batch needs at least one PATH");
-        }
-    }
+    error = CheckBatchOptions(options, batchOptionSeen);
     return options;
 }
 

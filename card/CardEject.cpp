@@ -56,12 +56,12 @@ Ejection EjectCard(const QString& root) {
         return ejection;
     }
     ::close(fd);
-    const std::optional<udisks::Volume> volume = udisks::VolumeMountedAt(root);
+    const std::optional<UDisksVolume> volume = UDisksVolumeMountedAt(root);
     if (!volume) {
         ejection.outcome = EjectOutcome::NoService;
         return ejection;
     }
-    if (const std::optional<udisks::CallError> error = udisks::Unmount(*volume)) {
+    if (const std::optional<UDisksError> error = UDisksUnmount(*volume)) {
         const QStringList users = ProgramsUsing(root);
         if (error->name.endsWith(QLatin1String(".DeviceBusy")) || !users.isEmpty()) {
             ejection.outcome = EjectOutcome::Busy;
@@ -75,7 +75,7 @@ Ejection EjectCard(const QString& root) {
     // Unmounted, the card is safe to pull; a USB reader that can be switched off also goes
     // dark, as the desktop's own eject does.
     if (volume->canPowerOff && volume->connectionBus == QLatin1String("usb")) {
-        ejection.poweredOff = !udisks::PowerOff(*volume).has_value();
+        ejection.poweredOff = !UDisksPowerOff(*volume).has_value();
     }
     return ejection;
 }

@@ -124,8 +124,7 @@ QDateTime ConvertRun::TimeOf(int row) const {
 }
 
 void ConvertRun::StartRun(bool wholeList) {
-    ask_ = true;
-    keep_ = true;
+    numbering_ = Numbering::Ask;
     wholeList_ = wholeList;
     passedOver_ = 0;
     folderBusy_ = false;
@@ -143,7 +142,7 @@ Outcome ConvertRun::BeginWriting(int count) {
     }
     if (!HoldFolder()) return stoppedWaiting_ ? Outcome::Skipped : Outcome::Failed;
     if (settings_.cardFlag) {
-        const QString drive = dcf::DriveOfCardFolder(folder);
+        const QString drive = DriveOfCardFolder(folder);
         if (!drive.isEmpty()) TidyCardFolders(drive, folder);
     }
     // Decided while the folder is held: the times follow whatever is in it now.
@@ -269,7 +268,7 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutc
         bool replace = false;
         const Outcome named = ChooseName(row, encoded.png, &path, &replace);
         if (named != Outcome::Written) return named;
-        const int number = dcf::NumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
+        const int number = DcfNumberOfName(QFileInfo(path).fileName()).value_or(row + 1);
         const Placement placed =
             encoded.failure == EncodedImage::Failure::Encode
                 ? Placement::Failed
@@ -301,8 +300,8 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
     if (!HoldFolder()) return Outcome::Failed;
     // Bad images gone past leave no hole: the next image takes the number.
     const int number = row + 1 - passedOver_;
-    *path = dcf::FilePath(folder, number, png);
-    if (ask_ && dcf::FileNumberExists(*path, number)) {
+    *path = DcfFilePath(folder, number, png);
+    if (numbering_ == Numbering::Ask && FileNumberExists(*path, number)) {
         for (;;) {
             const QString text = Messages::Format(msg::SameNumberExists, WithoutExtension(*path));
             switch (prompter_.Overwrite(text, wholeList_)) {
@@ -310,23 +309,20 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
                     *replace = true;
                     return Outcome::Written;
                 case overwrite::OverwriteAll:
-                    ask_ = false;
-                    keep_ = true;
+                    numbering_ = Numbering::OverwriteAll;
                     *replace = true;
                     return Outcome::Written;
                 case overwrite::SaveNext: {
-                    ask_ = false;
-                    keep_ = false;
-                    const std::optional<int> free = dcf::NextFreeFileNumber(folder, number);
+                    numbering_ = Numbering::ContinueAfter;
+                    const std::optional<int> free = NextFreeFileNumber(folder, number);
                     if (free) {
-                        *path = dcf::FilePath(folder, *free, png);
+                        *path = DcfFilePath(folder, *free, png);
                         return Outcome::Written;
                     }
                     prompter_.Info(msg::FileNumber9999);
                     // A fixed answer would only bring the same question back, for ever.
                     if (prompter_.AnswersFixed()) return Outcome::Failed;
-                    ask_ = true;  // and the question comes back
-                    keep_ = true;
+                    numbering_ = Numbering::Ask;  // and the question comes back
                     break;
                 }
                 case overwrite::No:
@@ -336,18 +332,18 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
             }
         }
     }
-    if (!ask_ && !keep_) {
+    if (numbering_ == Numbering::ContinueAfter) {
         // Continuing after the highest number.
-        const std::optional<int> free = dcf::NextFreeFileNumber(folder, number);
+        const std::optional<int> free = NextFreeFileNumber(folder, number);
         if (!free) {
             prompter_.Info(msg::FileNumber9999);
             return Outcome::Failed;
         }
-        *path = dcf::FilePath(folder, *free, png);
+        *path = DcfFilePath(folder, *free, png);
         return Outcome::Written;
     }
     // Overwriting all keeps the list's numbers and replaces what has them.
-    *replace = !ask_;
+    *replace = numbering_ == Numbering::OverwriteAll;
     return Outcome::Written;
 }
 
@@ -356,17 +352,17 @@ bool ConvertRun::HoldFolder() {
     const QString& folder = settings_.destination;
     for (;;) {
         switch (folderLock_.Take(folder)) {
-            case CardFolderLock::Result::Held:
+            case FolderLock::Result::Held:
                 // No live run can own a temporary file or a restore here now: what is left, a
                 // killed run left behind.
                 RemoveLeftoverTemporaries(folder);
                 CompleteInterruptedRestore(folder);
                 return true;
-            case CardFolderLock::Result::Unavailable:
+            case FolderLock::Result::Unavailable:
                 // A file system without locks: the names are still claimed without replacing,
                 // but temporary files may belong to a live run and stay.
                 return true;
-            case CardFolderLock::Result::Busy:
+            case FolderLock::Result::Busy:
                 if (!busyWait_) {
                     prompter_.Plain(UiTexts::Text("convert.folder_busy").arg(folder));
                     folderBusy_ = true;
@@ -396,7 +392,7 @@ Placement ConvertRun::WriteReplacing(const QString& path, int number, const QByt
     // Then the other files of the number (another prefix or extension) go, so that none stays
     // beside the new one; only when the number was to be replaced, since otherwise they came
     // after the number was found free. A file that cannot be deleted ends the deletion.
-    if (replace) dcf::RemoveOtherFilesOfNumber(path, number);
+    if (replace) RemoveOtherFilesOfNumber(path, number);
     return Placement::Done;
 }
 

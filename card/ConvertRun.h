@@ -9,7 +9,8 @@
 #include <deque>
 #include <functional>
 
-#include "card/CardFolderLock.h"
+#include "card/FilePlacement.h"
+#include "core/FolderLock.h"
 #include "core/ImageEntry.h"
 
 class Prompter;
@@ -157,9 +158,15 @@ private:
     QThreadPool pool_;
     std::deque<QFuture<EncodedImage>> ahead_;
 
+    // How a taken number is settled for the rest of a run, once the user chose for all.
+    enum class Numbering {
+        Ask,            // the question comes for each taken number
+        OverwriteAll,   // the list's numbers are kept and what has them is replaced
+        ContinueAfter,  // each image takes the next number after the highest one
+    };
+
     // Numbering state of one run.
-    bool ask_ = true;
-    bool keep_ = true;
+    Numbering numbering_ = Numbering::Ask;
     bool wholeList_ = false;
     int passedOver_ = 0;  // bad images gone past: the numbers they would have had are free
     int expectedCount_ = 0;
@@ -167,7 +174,7 @@ private:
     QDateTime firstTime_;  // the time of that image; each row after it 2 s later
     bool wroteAny_ = false;
 
-    CardFolderLock folderLock_;
+    FolderLock folderLock_;
     bool folderBusy_ = false;
     bool stoppedWaiting_ = false;  // the user stopped the run while it waited for the folder
 

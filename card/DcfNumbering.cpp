@@ -10,7 +10,8 @@
 #include "skin/MessageIds.h"
 #include "skin/Prompter.h"
 
-namespace dcf {
+using namespace dcf;
+
 namespace {
 
 QStringList EntriesOf(const QString& folder, QDir::Filters filters) {
@@ -25,19 +26,19 @@ QStringList EveryNameOf(const QString& folder) {
 
 }  // namespace
 
-QString FileName(int number, bool png) {
+QString DcfFileName(int number, bool png) {
     return QStringLiteral("%1%2.%3")
         .arg(QLatin1String(kFilePrefix))
         .arg(number, 4, 10, QLatin1Char('0'))
         .arg(png ? QLatin1String("PNG") : QLatin1String("JPG"));
 }
 
-QString FilePath(const QString& folder, int number, bool png) {
+QString DcfFilePath(const QString& folder, int number, bool png) {
     const QString separator = folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/");
-    return folder + separator + FileName(number, png);
+    return folder + separator + DcfFileName(number, png);
 }
 
-std::optional<int> NumberOfName(const QString& fileName) {
+std::optional<int> DcfNumberOfName(const QString& fileName) {
     // Eight characters, then the end or the extension's dot.
     if (fileName.size() < 8 || (fileName.size() > 8 && fileName[8] != QLatin1Char('.'))) {
         return std::nullopt;
@@ -57,7 +58,7 @@ std::optional<int> NumberOfName(const QString& fileName) {
 QStringList FilesOfNumber(const QString& folder, int number) {
     QStringList files;
     for (const QString& name : EveryNameOf(folder)) {
-        if (NumberOfName(name) == number) files.append(QDir(folder).filePath(name));
+        if (DcfNumberOfName(name) == number) files.append(QDir(folder).filePath(name));
     }
     return files;
 }
@@ -87,7 +88,7 @@ bool FileNumberExists(const QString& path, int number) {
 std::optional<int> NextFreeFileNumber(const QString& folder, int start) {
     int best = start;
     for (const QString& name : EveryNameOf(folder)) {
-        const std::optional<int> number = NumberOfName(name);
+        const std::optional<int> number = DcfNumberOfName(name);
         if (number && *number >= start) best = std::max(best, *number);
     }
     const int result = best + 1;
@@ -155,5 +156,3 @@ int StepFolderNumber(int current, int step) {
 QString FolderNumberText(int number) {
     return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
 }
-
-}  // namespace dcf

@@ -13,6 +13,8 @@ class Prompter;
 // letters compare without regard to case. The entry may be of any kind (a folder, a link that
 // leads nowhere, a pipe): its name cannot be written either. Pure functions over the file
 // system; any thread.
+
+// The names and limits of the camera layout.
 namespace dcf {
 
 inline constexpr char kFilePrefix[] = "DUVU";
@@ -22,13 +24,15 @@ inline constexpr int kFirstFolderNumber = 100;
 inline constexpr int kLastFolderNumber = 999;
 inline constexpr int kLastFileNumber = 9999;
 
+}  // namespace dcf
+
 // "DUVU0001.JPG" or "DUVU0001.PNG".
-QString FileName(int number, bool png);
+QString DcfFileName(int number, bool png);
 // folder, a separator when it has none at its end, and the file name.
-QString FilePath(const QString& folder, int number, bool png);
+QString DcfFilePath(const QString& folder, int number, bool png);
 
 // The number a file name takes, or nothing.
-std::optional<int> NumberOfName(const QString& fileName);
+std::optional<int> DcfNumberOfName(const QString& fileName);
 
 // The entries directly in folder that take the number, of any kind, sorted by name.
 QStringList FilesOfNumber(const QString& folder, int number);
@@ -69,5 +73,3 @@ int ReadFolderNumberField(const QString& text, Prompter& prompter);
 int StepFolderNumber(int current, int step);
 // Three digits, as the field shows the number.
 QString FolderNumberText(int number);
-
-}  // namespace dcf

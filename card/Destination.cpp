@@ -131,10 +131,10 @@ bool IsDriveReady(const QString& drive) {
 }  // namespace
 
 QList<Drive> ListDrives() {
-    const std::optional<QList<udisks::Volume>> volumes = udisks::Volumes();
+    const std::optional<QList<UDisksVolume>> volumes = UDisksVolumes();
     if (!volumes) return ListDrivesFromMountTable();
     QList<Drive> drives;
-    for (const udisks::Volume& volume : *volumes) {
+    for (const UDisksVolume& volume : *volumes) {
         if (volume.hintSystem || volume.hintIgnore || !volume.removable ||
             volume.mountPoints.isEmpty() || volume.mountPoints.contains(QLatin1String("/"))) {
             continue;
@@ -177,7 +177,7 @@ bool IsRemovableDevice(const QByteArray& device) {
 }
 
 QString FileSystemName(const QString& root) {
-    if (const std::optional<udisks::Volume> volume = udisks::VolumeMountedAt(root)) {
+    if (const std::optional<UDisksVolume> volume = UDisksVolumeMountedAt(root)) {
         return DisplayName(volume->type, volume->version);
     }
     const QStorageInfo storage(root);
@@ -204,7 +204,7 @@ QString ProposedCardDrive(const QList<Drive>& drives, const QString& programPath
 
 std::optional<QString> AcceptCardFolder(const QString& drive, const QString& numberText,
                                         Prompter& prompter) {
-    const int number = dcf::ReadFolderNumberField(numberText, prompter);
+    const int number = ReadFolderNumberField(numberText, prompter);
     if (!IsDriveReady(drive)) {
         prompter.Info(msg::DriveNotReady, drive);
         return std::nullopt;
@@ -222,8 +222,8 @@ std::optional<QString> AcceptCardFolder(const QString& drive, const QString& num
     root.rmdir(QLatin1String(kProbeFolder));
 
     // A folder of the number, of this suffix or another, is used as it is once confirmed.
-    const QString existing = dcf::ExistingFolderOfNumber(drive, number);
-    const QString folder = existing.isEmpty() ? dcf::CardFolder(drive, number) : existing;
+    const QString existing = ExistingFolderOfNumber(drive, number);
+    const QString folder = existing.isEmpty() ? CardFolder(drive, number) : existing;
     const QString link = LinkOnCardPath(drive, folder);
     if (!link.isEmpty()) {
         prompter.Plain(UiTexts::Text("card.folder_is_link").arg(link));
@@ -231,7 +231,7 @@ std::optional<QString> AcceptCardFolder(const QString& drive, const QString& num
     }
     if (existing.isEmpty()) return folder;
     const QString question = root.filePath(QLatin1String(dcf::kDcimFolder) + QLatin1Char('/') +
-                                           dcf::FolderNumberText(number));
+                                           FolderNumberText(number));
     if (!prompter.Confirm(msg::FolderNumberExists, question)) return std::nullopt;
     return existing;
 }

@@ -11,8 +11,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "card/CardFolderLock.h"
 #include "card/DcfNumbering.h"
+#include "card/FilePlacement.h"
+#include "core/FolderLock.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ bool IsRealFolder(const QString& path) {
 // By number, then by name: the order the numbers promise.
 void SortByNumber(QStringList& names) {
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int na = dcf::NumberOfName(a).value_or(0);
-        const int nb = dcf::NumberOfName(b).value_or(0);
+        const int na = DcfNumberOfName(a).value_or(0);
+        const int nb = DcfNumberOfName(b).value_or(0);
         return na != nb ? na < nb : a < b;
     });
 }
@@ -70,7 +71,7 @@ QDateTime FirstRunTime(const QString& folder, int count, const QDateTime& start)
     const QDir dir(folder);
     for (const QString& name :
          dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (!dcf::NumberOfName(name)) continue;
+        if (!DcfNumberOfName(name)) continue;
         struct stat info {};
         if (::lstat(QFile::encodeName(dir.filePath(name)).constData(), &info) != 0 ||
             !S_ISREG(info.st_mode)) {
@@ -97,7 +98,7 @@ QStringList NumberedFilesInDirectoryOrder(const QString& folder) {
     if (dir == nullptr) return names;
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (!dcf::NumberOfName(name)) continue;
+        if (!DcfNumberOfName(name)) continue;
         struct stat info {};
         if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode)) {
@@ -169,8 +170,8 @@ void TidyCardFolders(const QString& drive, const QString& except) {
         if (!numbered || !IsRealFolder(folder) || QDir(folder).canonicalPath() == held) {
             continue;
         }
-        CardFolderLock lock;
-        if (lock.Take(folder) != CardFolderLock::Result::Held) continue;
+        FolderLock lock;
+        if (lock.Take(folder) != FolderLock::Result::Held) continue;
         RemoveLeftoverTemporaries(folder);
         CompleteInterruptedRestore(folder);
     }

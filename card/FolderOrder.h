@@ -12,7 +12,7 @@
 // right by moving the files from the first misplaced one on out of the folder and back in
 // ascending order. Every move is a rename within the card: at any moment each file is either in
 // the folder or in its order folder, under its own name, and the next run completes a restore
-// that a killed run left. Only for a run that holds the folder's lock (CardFolderLock). Any
+// that a killed run left. Only for a run that holds the folder's lock (FolderLock). Any
 // thread.
 
 // The folder a restore moves files into while it runs: inside the card folder, named so that

@@ -9,7 +9,8 @@
 #include <QMap>
 #include <QVariantMap>
 
-namespace udisks {
+using namespace udisks;
+
 namespace {
 
 constexpr char kBlock[] = "org.freedesktop.UDisks2.Block";
@@ -75,22 +76,22 @@ std::optional<QMap<QString, Interfaces>> ManagedObjects() {
     return objects;
 }
 
-std::optional<CallError> Call(const QString& path, const char* interface, const char* method,
-                              int timeout) {
+std::optional<UDisksError> Call(const QString& path, const char* interface, const char* method,
+                                int timeout) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QLatin1String(kService), path, QLatin1String(interface), QLatin1String(method));
     call << QVariantMap();  // options: none
     const QDBusMessage reply = QDBusConnection::systemBus().call(call, QDBus::Block, timeout);
     if (reply.type() == QDBusMessage::ReplyMessage) return std::nullopt;
-    return CallError{reply.errorName(), reply.errorMessage()};
+    return UDisksError{reply.errorName(), reply.errorMessage()};
 }
 
 }  // namespace
 
-std::optional<QList<Volume>> Volumes() {
+std::optional<QList<UDisksVolume>> UDisksVolumes() {
     const std::optional<QMap<QString, Interfaces>> objects = ManagedObjects();
     if (!objects) return std::nullopt;
-    QList<Volume> volumes;
+    QList<UDisksVolume> volumes;
     for (auto object = objects->cbegin(); object != objects->cend(); ++object) {
         const Interfaces& interfaces = object.value();
         if (!interfaces.contains(QLatin1String(kBlock)) ||
@@ -98,7 +99,7 @@ std::optional<QList<Volume>> Volumes() {
             continue;
         }
         const QVariantMap& block = interfaces[QLatin1String(kBlock)];
-        Volume volume;
+        UDisksVolume volume;
         volume.blockPath = object.key();
         volume.drivePath = ObjectPath(block.value(QStringLiteral("Drive")));
         volume.device = Bytes(block.value(QStringLiteral("Device")));
@@ -123,22 +124,20 @@ std::optional<QList<Volume>> Volumes() {
     return volumes;
 }
 
-std::optional<Volume> VolumeMountedAt(const QString& root) {
-    const std::optional<QList<Volume>> volumes = Volumes();
+std::optional<UDisksVolume> UDisksVolumeMountedAt(const QString& root) {
+    const std::optional<QList<UDisksVolume>> volumes = UDisksVolumes();
     if (!volumes) return std::nullopt;
     const QString wanted = QDir::cleanPath(root);
-    for (const Volume& volume : *volumes) {
+    for (const UDisksVolume& volume : *volumes) {
         if (volume.mountPoints.contains(wanted)) return volume;
     }
     return std::nullopt;
 }
 
-std::optional<CallError> Unmount(const Volume& volume) {
+std::optional<UDisksError> UDisksUnmount(const UDisksVolume& volume) {
     return Call(volume.blockPath, kFilesystem, "Unmount", kUnmountMs);
 }
 
-std::optional<CallError> PowerOff(const Volume& volume) {
+std::optional<UDisksError> UDisksPowerOff(const UDisksVolume& volume) {
     return Call(volume.drivePath, kDrive, "PowerOff", kQueryMs * 5);
 }
-
-}  // namespace udisks

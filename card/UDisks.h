@@ -10,13 +10,17 @@
 // drives, and unmounting and powering off a card. Every call blocks for at most a few seconds
 // and answers "not there" when the bus or the service is missing. Any thread: QtDBus
 // connections may be shared between threads.
+
+// The service's names on the bus.
 namespace udisks {
 
 inline constexpr char kService[] = "org.freedesktop.UDisks2";
 inline constexpr char kRootPath[] = "/org/freedesktop/UDisks2";
 
+}  // namespace udisks
+
 // A block device that holds a file system, with what its drive says.
-struct Volume {
+struct UDisksVolume {
     QString blockPath;  // the block device's object
     QString drivePath;  // its drive's object; empty when it has none
     QByteArray device;  // /dev/sdb1
@@ -33,17 +37,15 @@ struct Volume {
 };
 
 // Every block with a file system, or nothing when the service cannot be reached.
-std::optional<QList<Volume>> Volumes();
+std::optional<QList<UDisksVolume>> UDisksVolumes();
 
 // The volume mounted at root (a mount root), if the service knows one.
-std::optional<Volume> VolumeMountedAt(const QString& root);
+std::optional<UDisksVolume> UDisksVolumeMountedAt(const QString& root);
 
 // What a method call of the service answered: nothing on success, else its error.
-struct CallError {
+struct UDisksError {
     QString name;     // org.freedesktop.UDisks2.Error.DeviceBusy, ...
     QString message;  // the service's own text
 };
-std::optional<CallError> Unmount(const Volume& volume);
-std::optional<CallError> PowerOff(const Volume& volume);
-
-}  // namespace udisks
+std::optional<UDisksError> UDisksUnmount(const UDisksVolume& volume);
+std::optional<UDisksError> UDisksPowerOff(const UDisksVolume& volume);

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <ftw.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,29 +149,6 @@ void CleanWorkFolders(const AppSettings& settings) {
     EmptyWorkFolder(settings.workFolder, settings.autoExportFolder);
 }
 
-FolderHold::~FolderHold() {
-    Release();
-}
-
-bool FolderHold::Take(const QString& folder) {
-    Release();
-    const int fd = ::open(QFile::encodeName(folder).constData(),
-                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
-}
-
-void FolderHold::Release() {
-    if (fd_ < 0) return;
-    ::close(fd_);  // closing the only descriptor drops the lock
-    fd_ = -1;
-}
-
 RunWorkFolder::RunWorkFolder(const QString& tempPath) {
     QByteArray pending = QFile::encodeName(QDir(tempPath).filePath(kPendingRunFolderPrefix) +
                                            QLatin1String("XXXXXX"));
@@ -180,7 +156,7 @@ RunWorkFolder::RunWorkFolder(const QString& tempPath) {
     const QString pendingPath = QFile::decodeName(pending);
     const QString suffix = pendingPath.mid(pendingPath.lastIndexOf(u'-') + 1);
     const QString finalPath = QDir(tempPath).filePath(kRunFolderPrefix + suffix);
-    if (!hold_.Take(pendingPath) ||
+    if (hold_.Take(pendingPath, FolderLock::Links::Refuse) != FolderLock::Result::Held ||
         ::renameat2(AT_FDCWD, pending.constData(), AT_FDCWD,
                     QFile::encodeName(finalPath).constData(), RENAME_NOREPLACE) != 0) {
         RemoveTree(pendingPath);
@@ -209,8 +185,10 @@ void RemoveStaleWorkFolders(const QString& tempPath) {
             continue;
         }
         if (pending && std::time(nullptr) - info.st_mtime < kPendingAgeSeconds) continue;
-        FolderHold hold;
-        if (!hold.Take(folder)) continue;  // a live process of ours works in it
+        FolderLock hold;
+        if (hold.Take(folder, FolderLock::Links::Refuse) != FolderLock::Result::Held) {
+            continue;  // a live process of ours works in it
+        }
         if (window) {
             EmptyWorkFolder(folder, PathsIn(folder).autoExportFolder);
         } else {

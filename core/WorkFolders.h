@@ -5,6 +5,8 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "core/FolderLock.h"
+
 struct AppSettings;
 class Prompter;
 
@@ -44,27 +46,9 @@ bool ListFolderFiles(const QString& folder, const QString& extension, QStringLis
 // private (a link, someone else's) is left alone.
 void CleanWorkFolders(const AppSettings& settings);
 
-// Marks a folder as in use by this process for as long as the process lives: an advisory
-// lock on the folder itself, which the system drops when the process ends, however it ends
-// (a kill -9 too). A work folder of ours that nobody holds is a leftover.
-class FolderHold {
-public:
-    FolderHold() = default;
-    ~FolderHold();
-    FolderHold(const FolderHold&) = delete;
-    FolderHold& operator=(const FolderHold&) = delete;
-
-    // Holds the folder; false when another live process holds it, or it cannot be opened.
-    bool Take(const QString& folder);
-    void Release();
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
 // A work folder of one batch run under tempPath, "vimbrelcastorBatch-XXXXXX": private,
-// held while this object lives, and removed with everything in it when it goes.
+// locked while this object lives (a work folder of ours that nobody locks is a leftover), and
+// removed with everything in it when it goes.
 class RunWorkFolder {
 public:
     explicit RunWorkFolder(const QString& tempPath);
@@ -77,7 +61,7 @@ public:
 
 private:
     QString path_;
-    FolderHold hold_;
+    FolderLock hold_;
 };
 
 // Removes what runs of ours that are gone left under tempPath: the files of a window's work

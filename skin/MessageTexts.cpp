@@ -6,9 +6,9 @@
 
 #include "skin/TextTable.h"
 
-namespace Messages {
 namespace {
 
+using Language = Messages::Language;
 using Table = QHash<int, BilingualText>;
 
 Table ReadTable() {
@@ -28,11 +28,11 @@ std::atomic<Language> currentLanguage{Language::English};
 
 }  // namespace
 
-Language LanguageForLocale(const QLocale& locale) {
+Language Messages::LanguageForLocale(const QLocale& locale) {
     return locale.language() == QLocale::Japanese ? Language::Japanese : Language::English;
 }
 
-bool ParseLanguage(QStringView name, Language* language) {
+bool Messages::ParseLanguage(QStringView name, Language* language) {
     if (name == u"en") {
         *language = Language::English;
         return true;
@@ -44,15 +44,15 @@ bool ParseLanguage(QStringView name, Language* language) {
     return false;
 }
 
-void SetLanguage(Language language) {
+void Messages::SetLanguage(Language language) {
     currentLanguage = language;
 }
 
-Language CurrentLanguage() {
+Language Messages::CurrentLanguage() {
     return currentLanguage;
 }
 
-QString Load(int id, Language language) {
+QString Messages::Load(int id, Language language) {
     const auto it = TheTable().constFind(id);
     if (it == TheTable().constEnd()) {
         qWarning("no text with id %d in the string table", id);
@@ -61,18 +61,16 @@ QString Load(int id, Language language) {
     return it->In(language);
 }
 
-QString Load(int id) {
+QString Messages::Load(int id) {
     return Load(id, CurrentLanguage());
 }
 
-QString Format(int id, const QString& argument, Language language) {
+QString Messages::Format(int id, const QString& argument, Language language) {
     QString text = Load(id, language);
     text.replace(QLatin1String("%1"), argument);
     return text;
 }
 
-QString Format(int id, const QString& argument) {
+QString Messages::Format(int id, const QString& argument) {
     return Format(id, argument, CurrentLanguage());
 }
-
-}  // namespace Messages

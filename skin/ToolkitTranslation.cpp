@@ -6,9 +6,7 @@
 #include <QPointer>
 #include <QTranslator>
 
-namespace ToolkitTranslation {
-
-bool Install(Messages::Language language) {
+bool ToolkitTranslation::Install(Messages::Language language) {
     static QPointer<QTranslator> installed;
     if (installed) {
         QCoreApplication::removeTranslator(installed);
@@ -29,5 +27,3 @@ bool Install(Messages::Language language) {
     installed = translator;
     return true;
 }
-
-}  // namespace ToolkitTranslation

@@ -7,10 +7,11 @@
 // language (qtbase, from the system's Qt translations) on the application, and makes the
 // language the default locale so that the pickers' dates and sizes follow it too. English
 // needs no catalogue. Main thread, once the application object exists.
-namespace ToolkitTranslation {
+class ToolkitTranslation {
+public:
+    // Replaces the catalogue a previous call installed. False when the language has none to load
+    // (English) or its catalogue is not installed; Qt's texts are English then.
+    static bool Install(Messages::Language language);
 
-// Replaces the catalogue a previous call installed. False when the language has none to load
-// (English) or its catalogue is not installed; Qt's texts are English then.
-bool Install(Messages::Language language);
-
-}  // namespace ToolkitTranslation
+    ToolkitTranslation() = delete;
+};

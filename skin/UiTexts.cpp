@@ -2,9 +2,7 @@
 
 #include "skin/TextTable.h"
 
-namespace UiTexts {
-
-QString Text(const char* key, Messages::Language language) {
+QString UiTexts::Text(const char* key, Messages::Language language) {
     static const QHash<QString, BilingualText> table =
         ReadTextTable(QStringLiteral(":/strings/ui.json"), "texts");
     const auto it = table.constFind(QLatin1String(key));
@@ -15,8 +13,6 @@ QString Text(const char* key, Messages::Language language) {
     return it->In(language);
 }
 
-QString Text(const char* key) {
+QString UiTexts::Text(const char* key) {
     return Text(key, Messages::CurrentLanguage());
 }
-
-}  // namespace UiTexts

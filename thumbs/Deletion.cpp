@@ -4,8 +4,6 @@
 
 #include "core/WorkingList.h"
 
-namespace thumbs {
-
 int DeleteSelected(WorkingList& list) {
     const QList<ImageEntry> removed = TakeSelected(list);
     for (const ImageEntry& entry : removed) QFile::remove(entry.workPath);
@@ -23,5 +21,3 @@ QList<ImageEntry> TakeSelected(WorkingList& list) {
 void DeleteAll(WorkingList& list) {
     if (!list.isEmpty()) list.ReplaceEntries({});
 }
-
-}  // namespace thumbs

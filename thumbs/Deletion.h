@@ -7,8 +7,6 @@
 class WorkingList;
 
 // Taking images out of the working list. The user's own files are never touched. GUI thread.
-namespace thumbs {
-
 // Removes the selected entries and deletes their work copies (a copy that cannot be deleted
 // stays behind silently). Returns how many were removed.
 int DeleteSelected(WorkingList& list);
@@ -17,5 +15,3 @@ int DeleteSelected(WorkingList& list);
 QList<ImageEntry> TakeSelected(WorkingList& list);
 // Empties the list; the work copies stay until the work folder is cleaned at exit.
 void DeleteAll(WorkingList& list);
-
-}  // namespace thumbs

@@ -5,8 +5,6 @@
 #include "core/WorkingList.h"
 #include "thumbs/Selection.h"
 
-namespace thumbs {
-
 bool MoveSelected(WorkingList& list, int target, bool before) {
     const int n = list.count();
     if (SelectedCount(list) == 0) return false;
@@ -58,5 +56,3 @@ bool MoveSelectedBy(WorkingList& list, int step) {
     list.ReplaceEntries(moved);
     return true;
 }
-
-}  // namespace thumbs

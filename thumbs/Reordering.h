@@ -4,8 +4,6 @@ class WorkingList;
 
 // Moving the selected entries as one block, in their order, to just before or just after a
 // target entry: what a drop in the grid and the placement dialog both do. GUI thread.
-namespace thumbs {
-
 // target is a 0-based index; before places the block in front of it. The insertion place is
 // target (+ 1 when not before), kept within 0 .. count - 1 when it lies beyond the end, so
 // that "Previous to" count + 1 appends while a larger place lands before the last entry.
@@ -22,5 +20,3 @@ bool MoveSelectedBy(WorkingList& list, int step);
 inline bool PlaceSelected(WorkingList& list, int number, bool before) {
     return MoveSelected(list, number - 1, before);
 }
-
-}  // namespace thumbs

@@ -2,8 +2,6 @@
 
 #include "core/WorkingList.h"
 
-namespace thumbs {
-
 void SetRangeSelected(WorkingList& list, int from, int to, bool selected) {
     if (from < 0 || from > to || to >= list.count()) return;
     for (int i = from; i <= to; ++i) list.SetSelected(i, selected);
@@ -73,5 +71,3 @@ int FindSelectedFrom(const WorkingList& list, int start) {
     }
     return -1;
 }
-
-}  // namespace thumbs

@@ -7,8 +7,6 @@ class WorkingList;
 // anchor (the last plain or Ctrl click that selected) to the clicked entry in either direction,
 // and nothing when there is no anchor yet. The anchor is the caller's and survives moves and
 // deletions only as a number. GUI thread.
-namespace thumbs {
-
 enum SelectMode : int { kSelectPlain = 0, kSelectRange = 1, kSelectToggle = 2 };
 
 void Select(WorkingList& list, int index, int mode, int& anchor);
@@ -20,5 +18,3 @@ bool AnySelected(const WorkingList& list);
 int SelectedCount(const WorkingList& list);
 // The first selected index at or after start, or -1.
 int FindSelectedFrom(const WorkingList& list, int start);
-
-}  // namespace thumbs

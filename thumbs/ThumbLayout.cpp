@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
-namespace thumbs {
+using namespace thumbs;
 
-Grid ComputeGrid(int clientWidth, int count) {
-    Grid grid;
+ThumbGrid ComputeGrid(int clientWidth, int count) {
+    ThumbGrid grid;
     grid.columns = std::max(1, (clientWidth - 10) / kPitchX);
     grid.rows = count / grid.columns + (count % grid.columns != 0 ? 1 : 0);
     return grid;
 }
 
-Cell CellAt(int index, int columns, int scroll) {
+ThumbCell CellAt(int index, int columns, int scroll) {
     const int col = index % columns;
     const int row = index / columns;
-    Cell cell;
+    ThumbCell cell;
     cell.box =
         QRect(kMargin + kPitchX * col, kMargin + kPitchY * row - scroll, kBoxWidth, kBoxHeight);
     cell.frame = QRect(cell.box.left() - 4, cell.box.top() - 10, 112, 94);
@@ -93,4 +93,21 @@ int AutoScrollStep(int y, int top, int bottom) {
     return 0;
 }
 
-}  // namespace thumbs
+std::optional<int> KeyStep(int key, int columns, int count) {
+    switch (key) {
+        case Qt::Key_Left:
+            return -1;
+        case Qt::Key_Right:
+            return 1;
+        case Qt::Key_Up:
+            return -columns;
+        case Qt::Key_Down:
+            return columns;
+        case Qt::Key_Home:
+            return -count;
+        case Qt::Key_End:
+            return count;
+        default:
+            return std::nullopt;
+    }
+}

@@ -3,11 +3,14 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <optional>
 
 // The geometry of the thumbnail grid: cells 116 pixels apart across and 118 down, each a
 // 104 x 78 thumbnail box with its number band above and its caption below, and the rules that
 // turn a point into a cell or a drop place. Pure functions in view client coordinates (y
 // already scrolled); any thread.
+
+// The grid's fixed sizes, in pixels.
 namespace thumbs {
 
 inline constexpr int kPitchX = 116;
@@ -21,26 +24,28 @@ inline constexpr int kAutoScrollBand = 24;      // pixels inside the view's top 
 inline constexpr int kAutoScrollStep = 10;      // inside the band
 inline constexpr int kAutoScrollFastStep = 24;  // beyond the edge
 
-struct Grid {
+}  // namespace thumbs
+
+struct ThumbGrid {
     int columns = 1;
     int rows = 0;
 };
 
 // columns = (client width - 10) div 116 (at least 1); rows to hold count entries.
-Grid ComputeGrid(int clientWidth, int count);
+ThumbGrid ComputeGrid(int clientWidth, int count);
 // The scrollable height of a grid of rows.
 inline int ContentHeight(int rows) {
-    return kPitchY * rows + kMargin;
+    return thumbs::kPitchY * rows + thumbs::kMargin;
 }
 
-struct Cell {
+struct ThumbCell {
     QRect box;         // the thumbnail box, 104 x 78
     QRect frame;       // the selection frame with the number band, 112 x 94
     QRect caption;     // the file name, 104 x 14
     QRect background;  // the whole cell, 112 x 114
 };
 
-Cell CellAt(int index, int columns, int scroll);
+ThumbCell CellAt(int index, int columns, int scroll);
 
 // The thumbnail within its box, fitted to the image's aspect: 104 wide and centred vertically
 // when the image is wider than 4:3, else 78 high and centred across (sizes and offsets
@@ -63,8 +68,10 @@ bool IsNoOpDrop(int target, bool before, int source);
 // the bounding side one pixel short (800 x 600 gives 103 x 77).
 QSize DragPictureSize(int width, int height);
 
+// How far a key moves the keyboard's place in a grid of columns holding count entries: Left and
+// Right a place, Up and Down a row, Home and End past either end; nothing for any other key.
+std::optional<int> KeyStep(int key, int columns, int count);
+
 // The auto-scroll step for a cursor at y (screen) over a view spanning top..bottom: 0 outside
 // the bands.
 int AutoScrollStep(int y, int top, int bottom);
-
-}  // namespace thumbs

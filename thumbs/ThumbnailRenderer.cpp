@@ -96,10 +96,10 @@ QImage ThumbnailRenderer::Render(const QString& workPath, int imageWidth, int im
         const float h = lead.ImageHeight();
         QSize shown{int(w), int(h)};  // in the cell, in logical pixels
         if (stored || w > thumbs::kBoxWidth || h > thumbs::kBoxHeight) {
-            shown = thumbs::ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
-                                          imageWidth > 0 ? imageWidth : w,
-                                          imageHeight > 0 ? imageHeight : h)
-                        .size();
+            shown =
+                ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
+                              imageWidth > 0 ? imageWidth : w, imageHeight > 0 ? imageHeight : h)
+                    .size();
         }
         // From the picture straight to the screen's pixels. A picture smaller than the box
         // has fewer pixels than its place on a 2x screen: it is enlarged here, with the

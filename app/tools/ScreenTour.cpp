@@ -26,8 +26,8 @@
 #include "skin/ToolkitTranslation.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/BoxPrompter.h"
-#include "skin/ui/InfoBox.h"
 #include "skin/ui/MenuBarButton.h"
+#include "skin/ui/MessageBox.h"
 #include "skin/ui/OverwriteBox.h"
 #include "skin/ui/WindowFront.h"
 #include "thumbs/Selection.h"
@@ -67,19 +67,8 @@ void GrabBox(const QString& name, Show show) {
     show();
 }
 
-void Tour(Messages::Language language, const QString& suffix) {
-    Messages::SetLanguage(language);
-    ToolkitTranslation::Install(language);
-    AppSettings settings;
-    ResetSettings(settings);
-    const WorkSpace space(QDir::tempPath());
-    MainDialog window(settings, space);
-    SetMainWindow(&window);
-    window.move(20, 20);
-    window.show();
-    Settle();
-    Save(window.grab(), "main-window-" + suffix);
-
+// The File menu, each message box, the import picker and the about box.
+void TourMenuAndBoxes(MainDialog& window, const QString& suffix) {
     auto* file = window.findChild<MenuBarButton*>(QStringLiteral("fileMenuButton"));
     QTimer::singleShot(400, [&window] {
         Save(Screen(),
@@ -92,11 +81,12 @@ void Tour(Messages::Language language, const QString& suffix) {
     file->click();
 
     GrabBox("info-box-" + suffix, [] {
-        InfoBox::Show(Messages::Format(msg::WrongImageFile,
-                                       "/home/user/My Pictures/holiday 2026/beach at sunset.jpg"));
+        MessageBox::Show(Messages::Format(
+            msg::WrongImageFile, "/home/user/My Pictures/holiday 2026/beach at sunset.jpg"));
     });
     GrabBox("confirm-box-" + suffix, [] { BoxPrompter().Confirm(msg::ExitWithoutSaving); });
-    GrabBox("no-folder-box-" + suffix, [] { InfoBox::Show(UiTexts::Text("convert.no_folder")); });
+    GrabBox("no-folder-box-" + suffix,
+            [] { MessageBox::Show(UiTexts::Text("convert.no_folder")); });
     GrabBox("import-picker-" + suffix, [&window] {
         CCustomFileDialog picker(QDir(QStringLiteral("samples")).absolutePath(), &window);
         picker.exec();
@@ -111,8 +101,10 @@ void Tour(Messages::Language language, const QString& suffix) {
         if (QWidget* box = QApplication::activeModalWidget()) box->close();
     });
     window.AboutCommand();
+}
 
-    // A grid of the sample pictures with two selected and a drag half-way to a gap.
+// A grid of the sample pictures with two selected and a drag half-way to a gap.
+void TourGrid(MainDialog& window, const AppSettings& settings, const QString& suffix) {
     ImageLoader loader(
         window.list(), window.prompter(),
         settings.workFolder.isEmpty() ? QDir::tempPath() + "/vc-screens" : settings.workFolder);
@@ -147,12 +139,15 @@ void Tour(Messages::Language language, const QString& suffix) {
     Settle();
     Save(Screen(), "grid-drag-" + suffix);
     send(QEvent::MouseButtonRelease, press, Qt::NoButton);
-    thumbs::ClearSelection(window.list());
+    ClearSelection(window.list());
+}
 
-    // The destination dialog with a card and without one, the preferences, and the convert
-    // dialog in the middle of a run, at its end and after ejecting the card. The card is the
-    // one the disk service knows for the language (scripts/screenshot.sh), else a folder that
-    // stands in for it.
+// The destination dialog with a card and without one, the preferences, and the convert
+// dialog in the middle of a run, at its end and after ejecting the card. The card is the
+// one the disk service knows for the language (scripts/screenshot.sh), else a folder that
+// stands in for it.
+void TourDialogs(MainDialog& window, const QString& suffix) {
+    CThumbView* view = window.view();
     QTemporaryDir folder;
     const QString cards = qEnvironmentVariable("VC_SCREENS_CARDS");
     const QString card = cards.isEmpty() ? folder.path() : QDir(cards).filePath(suffix);
@@ -213,6 +208,24 @@ void Tour(Messages::Language language, const QString& suffix) {
         Settle();
         Save(Screen(), "convert-eject-" + suffix);
     }
+}
+
+void Tour(Messages::Language language, const QString& suffix) {
+    Messages::SetLanguage(language);
+    ToolkitTranslation::Install(language);
+    AppSettings settings;
+    ResetSettings(settings);
+    const WorkSpace space(QDir::tempPath());
+    MainDialog window(settings, space);
+    SetMainWindow(&window);
+    window.move(20, 20);
+    window.show();
+    Settle();
+    Save(window.grab(), "main-window-" + suffix);
+
+    TourMenuAndBoxes(window, suffix);
+    TourGrid(window, settings, suffix);
+    TourDialogs(window, suffix);
     window.list().ReplaceEntries({});
     SetMainWindow(nullptr);
 }

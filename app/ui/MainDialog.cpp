@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -14,21 +12,17 @@
 
 #include "app/CommandLine.h"
 #include "app/Companion.h"
-#include "app/ImportDispatch.h"
 #include "app/ui/AboutDialog.h"
-#include "app/ui/CCustomFileDialog.h"
+#include "app/ui/DestinationChoice.h"
+#include "app/ui/ImportQueue.h"
 #include "app/ui/PreferencesDialog.h"
 #include "app/ui/SplashWindow.h"
-#include "app/ui/WindowImport.h"
-#include "card/Destination.h"
+#include "app/ui/WindowImporter.h"
 #include "card/ui/ConvertSaveDialog.h"
-#include "card/ui/DestinationDialog.h"
 #include "core/AppSettings.h"
 #include "core/WaitWithEvents.h"
-#include "core/WorkFolders.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
-#include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/Accessibility.h"
 #include "skin/ui/BitmapRadio.h"
@@ -40,10 +34,6 @@
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
 #include "skin/ui/SkinPicture.h"
-#include "slides/PresentationBackend.h"
-#include "slides/SlideExporter.h"
-#include "slides/SlideImport.h"
-#include "slides/ui/ImportProgressDialog.h"
 #include "thumbs/Selection.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -56,10 +46,6 @@ constexpr QPoint kPresentationLabel{24, 68};
 constexpr QPoint kImportSlide{63, 92};
 constexpr QPoint kImagesLabel{24, 142};
 constexpr QPoint kImportFile{63, 166};
-constexpr QRect kCardRadio{22, 244, 206, 22};
-constexpr QRect kOtherRadio{22, 270, 206, 22};
-constexpr QRect kDestinationText{22, 298, 180, 42};
-constexpr QPoint kFolder{207, 298};
 constexpr QPoint kConvert{63, 350};
 constexpr QPoint kCompanion{18, 398};
 constexpr QRect kView{248, 58, 509, 432};
@@ -97,7 +83,6 @@ MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompt
     BuildControls();
     BuildMenus();
     BuildShortcuts();
-    ShowDestination();
     setAcceptDrops(true);
 
     // It opens as wide as its title picture; wider, the grid takes more columns.
@@ -106,8 +91,11 @@ MainDialog::MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompt
     InitialiseSize();
 
     qApp->installEventFilter(this);
-    connect(&queueTimer_, &QTimer::timeout, this, &MainDialog::OnQueueTimer);
-    queueTimer_.start(kQueueIntervalMs);
+    queue_ = new ImportQueue(
+        this, [this](const QStringList& paths) { importer_->ImportPaths(paths); },
+        [this](const QString& path) { return importer_->ImportPresentation(path); });
+    importer_ = std::make_unique<WindowImporter>(this, *view_, list_, *loader_, *prompter_,
+                                                 workSpace_, settings_, unsavedChanges_, *queue_);
     FocusView();
 }
 
@@ -146,8 +134,6 @@ void MainDialog::BuildControls() {
                           &MainDialog::ImportSlideCommand);
     importFile_ =
         button("importFile", skin::kImportFileButton, kImportFile, &MainDialog::ImportFileCommand);
-    folder_ = button("folder", skin::kFolderButton, kFolder, &MainDialog::ChooseDestination);
-    folder_->setText(UiTexts::Text("main.button.folder"));
     convert_ =
         button("convert", skin::kConvertButton, kConvert, &MainDialog::ConvertAndSaveCommand);
     companion_ =
@@ -157,29 +143,18 @@ void MainDialog::BuildControls() {
     companion_->setEnabled(false);
     close_ = button("closeButton", skin::kCloseButton, kClose, &MainDialog::ExitCommand);
 
-    // The two radios are one choice, and a screen reader hears them as one group.
-    auto* radios =
-        new AccessibleGroup(QAccessible::Grouping, UiTexts::Text("main.group.destination"), this);
-    radios->setObjectName(QStringLiteral("destinationChoice"));
-    radios->setGeometry(kCardRadio.united(kOtherRadio));
-    cardRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, radios);
-    cardRadio_->setObjectName(QStringLiteral("cardRadio"));
-    cardRadio_->setText(UiTexts::Text("main.radio.card"));
-    cardRadio_->setGeometry(kCardRadio.translated(-radios->pos()));
-    otherRadio_ = new BitmapRadio(skin::kMainWindowRadio, panel, radios);
-    otherRadio_->setObjectName(QStringLiteral("otherRadio"));
-    otherRadio_->setText(UiTexts::Text("main.radio.other"));
-    otherRadio_->setGeometry(kOtherRadio.translated(-radios->pos()));
-    destinationGroup_.Add(cardRadio_);
-    destinationGroup_.Add(otherRadio_);
-    connect(cardRadio_, &QAbstractButton::clicked, this, &MainDialog::CardDestinationCommand);
-    connect(otherRadio_, &QAbstractButton::clicked, this, &MainDialog::OtherFolderCommand);
+    choice_ = new DestinationChoice(this, settings_, *prompter_);
+    connect(choice_->cardRadio(), &QAbstractButton::clicked, this,
+            &MainDialog::CardDestinationCommand);
+    connect(choice_->otherRadio(), &QAbstractButton::clicked, this,
+            &MainDialog::OtherFolderCommand);
+    connect(choice_->folderButton(), &QAbstractButton::clicked, this,
+            &MainDialog::ChooseDestination);
+    BuildMenuBar();
+    BuildGrid();
+}
 
-    destination_ = new ColorStatic(Qt::black, panel, this);
-    destination_->setObjectName(QStringLiteral("destination"));
-    destination_->setGeometry(kDestinationText);
-    destination_->setWordWrap(true);
-
+void MainDialog::BuildMenuBar() {
     // The menu buttons stand in a strip that a screen reader hears as the menu bar.
     auto* menuBar = new AccessibleGroup(QAccessible::MenuBar, QString(), this);
     menuBar->setObjectName(QStringLiteral("menuBar"));
@@ -197,7 +172,9 @@ void MainDialog::BuildControls() {
     aboutButton_ =
         menuButton("aboutMenuButton", "main.button.about", settingsButton_->geometry().right() + 4);
     menuBar->resize(aboutButton_->geometry().right() + 1, aboutButton_->height());
+}
 
+void MainDialog::BuildGrid() {
     // The placeholder keeps the view's place; the view is made over its rectangle.
     placeholder_ = new QGroupBox(QStringLiteral("View"), this);
     placeholder_->setGeometry(kView);
@@ -206,7 +183,7 @@ void MainDialog::BuildControls() {
     view_->setGeometry(kView);
 
     // How many images the list holds, under the grid.
-    count_ = new ColorStatic(Qt::black, panel, this);
+    count_ = new ColorStatic(Qt::black, QColor(skin::kPanelBackground), this);
     count_->setObjectName(QStringLiteral("count"));
     count_->setGeometry(kCount);
     const auto showCount = [this] {
@@ -226,9 +203,17 @@ void MainDialog::BuildControls() {
 
     // Tab follows the window as it reads: the menu buttons along the top, the left column from
     // top to bottom, the view, then Close at the bottom-right.
-    const QList<QWidget*> order{fileButton_, settingsButton_, aboutButton_, importSlide_,
-                                importFile_, cardRadio_,      otherRadio_,  folder_,
-                                convert_,    view_,           close_};
+    const QList<QWidget*> order{fileButton_,
+                                settingsButton_,
+                                aboutButton_,
+                                importSlide_,
+                                importFile_,
+                                choice_->cardRadio(),
+                                choice_->otherRadio(),
+                                choice_->folderButton(),
+                                convert_,
+                                view_,
+                                close_};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -282,76 +267,11 @@ void MainDialog::BuildShortcuts() {
 void MainDialog::QueueStartupPaths(const QStringList& arguments) {
     QStringList paths = arguments;
     paths.removeIf(IsAutomationSwitch);
-    if (!paths.isEmpty()) startupQueue_.append(paths);
+    queue_->QueuePaths(paths);
 }
 
 void MainDialog::QueuePresentation(const QString& path) {
-    presentationQueue_.append(path);
-}
-
-void MainDialog::OnQueueTimer() {
-    // Command-line entries come before any presentation; each tick starts at most one
-    // import. Nothing starts while another window waits for an answer or shows progress
-    // (their loops let the timer fire): an import of files or a drop still running, a
-    // dialog or a message box open over the list.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal != this) return;
-    if (!startupQueue_.isEmpty() && !presentationBusy_ && !importBusy_) {
-        importBusy_ = true;
-        Q_EMIT importStarted();
-        ImportStartupEntry(startupQueue_.takeFirst());
-        importBusy_ = false;
-        Q_EMIT importFinished();
-    }
-    if (startupQueue_.isEmpty() && !importBusy_ && !presentationQueue_.isEmpty() &&
-        !presentationBusy_) {
-        presentationBusy_ = true;
-        Q_EMIT importStarted();
-        const bool imported = ImportPresentation(presentationQueue_.takeFirst());
-        Q_EMIT importFinished();
-        if (!imported) {
-            presentationBusy_ = false;
-            return;
-        }
-        // A pause after a presentation, without freezing the window.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QTimer::singleShot(kPresentationPauseMs, this, [this] {
-            QApplication::restoreOverrideCursor();
-            presentationBusy_ = false;
-        });
-    }
-}
-
-void MainDialog::ImportPaths(const QStringList& paths) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    int counter = 0;
-    for (const QString& path : paths) ImportPath(path, counter, ImportMode::Count, nullptr);
-    ImportProgressDialog progress(msg::LoadingTitle, this);
-    progress.Start(counter);
-    progress.show();
-    list_.setListFull(false);
-    WindowImport sink = ImportSinkFor(&progress);
-    for (const QString& path : paths) {
-        if (!workSpace_.CheckWorkSpace(*prompter_)) break;
-        int loaded = 0;
-        if (!ImportPath(path, loaded, ImportMode::Load, &sink)) break;
-        if (list_.listFull()) break;
-    }
-    progress.hide();
-    sink.TellSkipped(*prompter_);
-    view_->Relayout(true);
-    QApplication::restoreOverrideCursor();
-    FocusView();
-}
-
-WindowImport MainDialog::ImportSinkFor(ImportProgressDialog* progress) {
-    return WindowImport(
-        *loader_, unsavedChanges_, [this](const QString& path) { QueuePresentation(path); },
-        progress);
-}
-
-void MainDialog::ImportStartupEntry(const QStringList& paths) {
-    ImportPaths(paths);
+    queue_->QueuePresentation(path);
 }
 
 void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
@@ -366,87 +286,16 @@ void MainDialog::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     if (paths.isEmpty()) return;
     activateWindow();
-    ImportPaths(paths);
-}
-
-bool MainDialog::ImportPresentation(const QString& path) {
-    if (!ReadyForPresentation(path, settings_, workSpace_, *prompter_)) return false;
-    // The progress window shows from the start, busy until the slide count is known: the
-    // conversion itself takes a while.
-    ImportProgressDialog progress(UiTexts::Text("import.slides_title"), this);
-    progress.Start(0);
-    progress.ShowItem(0, 0, QFileInfo(path).fileName());
-    progress.show();
-    SlideExporter exporter(MakePresentationBackend(settings_, path), path,
-                           settings_.autoExportFolder);
-    const bool imported = exporter.OpenPresentation(*prompter_);
-    if (imported) {
-        activateWindow();
-        WindowSlideProgress slideProgress(progress, QFileInfo(path).fileName());
-        SlideImportContext context{exporter,   *loader_,        list_,         workSpace_,
-                                   *prompter_, unsavedChanges_, &slideProgress};
-        ImportSlides(context);
-        view_->Relayout(true);
-        repaint();
-    }
-    progress.hide();
-    FocusView();
-    return imported;
-}
-
-void MainDialog::ImportSlides(SlideImportContext& context) {
-    ::ImportSlides(context);
+    importer_->ImportPaths(paths);
 }
 
 void MainDialog::ImportSlideCommand() {
-    QFileDialog dialog(this, UiTexts::Text("button.import_slide"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    // The program reads .pptx, .odp and PDF as well as .ppt.
-    dialog.setNameFilter(CCustomFileDialog::QtFilter(Messages::Load(msg::PresentationFilter),
-                                                     QStringLiteral("*.pptx *.odp *.pdf")));
-    if (!settings_.lastPresentationFolder.isEmpty()) {
-        dialog.setDirectory(settings_.lastPresentationFolder);
-    }
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const QString path = dialog.selectedFiles().first();
-        settings_.lastPresentationFolder = QFileInfo(path).path();
-        QueuePresentation(path);
-    }
+    importer_->PickPresentation();
     FocusView();
 }
 
 void MainDialog::ImportFileCommand() {
-    CCustomFileDialog dialog(settings_.lastImageFolder, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    if (accepted && !dialog.chosenFolder().isEmpty()) {
-        // "Load All": the folder the dialog shows, imported as a drop of that folder.
-        if (workSpace_.CheckWorkSpace(*prompter_)) {
-            settings_.lastImageFolder = dialog.chosenFolder();
-            ImportPaths({dialog.chosenFolder()});
-        }
-    } else if (accepted) {
-        // Files picked by name go to the loader as they are, whatever their extension.
-        const QStringList files = dialog.selectedFiles();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ImportProgressDialog progress(msg::LoadingTitle, this);
-        progress.Start(int(files.size()));
-        progress.show();
-        list_.setListFull(false);
-        WindowImport sink = ImportSinkFor(&progress);
-        for (const QString& file : files) {
-            if (!workSpace_.CheckWorkSpace(*prompter_)) break;
-            if (!sink.StepProgress()) break;
-            sink.LoadImage(file);
-            if (sink.ListFull()) break;
-            settings_.lastImageFolder = QFileInfo(file).path();
-        }
-        progress.hide();
-        QApplication::restoreOverrideCursor();
-    }
-    view_->Relayout(true);
+    importer_->PickImages();
     FocusView();
 }
 
@@ -465,7 +314,7 @@ void MainDialog::ConvertAndSaveCommand() {
         }
     }
     view_->PauseRenderer();
-    if (!EnsureDestination()) {
+    if (!choice_->Ensure()) {
         view_->ResumeRenderer();
         return FocusView();
     }
@@ -487,20 +336,6 @@ void MainDialog::ConvertAndSaveCommand() {
     }
     view_->ResumeRenderer();
     FocusView();
-}
-
-bool MainDialog::EnsureDestination() {
-    // Without a destination nothing could be written: the user chooses one first, and without
-    // one the convert dialog does not open.
-    if (settings_.cardFlag) {
-        if (settings_.cardFolder.isEmpty()) ChooseDestination();
-        return !settings_.cardFolder.isEmpty();
-    }
-    if (settings_.otherFolder.isEmpty()) {
-        prompter_->Plain(UiTexts::Text("convert.no_folder"));
-        ChooseDestination();
-    }
-    return !settings_.otherFolder.isEmpty();
 }
 
 void MainDialog::ExitCommand() {
@@ -527,43 +362,22 @@ void MainDialog::AboutCommand() {
     FocusView();
 }
 
+void MainDialog::SetDriveLister(std::function<QList<Drive>()> lister) {
+    choice_->SetDriveLister(std::move(lister));
+}
+
 void MainDialog::ChooseDestination() {
-    if (cardRadio_->isChecked()) {
-        const DestinationDialog::DriveLister lister =
-            driveLister_ ? driveLister_ : DestinationDialog::DriveLister(ListDrives);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QList<Drive> drives = lister();
-        QApplication::restoreOverrideCursor();
-        // A program run from a card proposes that card, as it proposed its own drive.
-        const QString own = ProposedCardDrive(drives, QCoreApplication::applicationFilePath());
-        if (!own.isEmpty()) settings_.cardDrive = own;
-        DestinationDialog dialog(lister, settings_.cardDrive, *prompter_, this);
-        if (dialog.exec() == QDialog::Accepted) {
-            settings_.cardFolder = dialog.chosenFolder();
-            settings_.cardDrive = dialog.driveText();
-            ShowDestination();
-        }
-    } else {
-        const QString folder = QFileDialog::getExistingDirectory(
-            this, Messages::Load(msg::SelectDestinationFolder), settings_.otherFolder,
-            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-        if (!folder.isEmpty()) {
-            settings_.otherFolder = folder;
-            ShowDestination();
-        }
-    }
+    choice_->Choose();
     FocusView();
 }
 
 void MainDialog::CardDestinationCommand() {
-    settings_.cardFlag = true;
-    ShowDestination();
+    choice_->SetCard(true);
     ChooseDestination();
 }
 
 void MainDialog::OtherFolderCommand() {
-    settings_.cardFlag = false;
-    ShowDestination();
+    choice_->SetCard(false);
 }
 
 void MainDialog::LaunchCompanion() {
@@ -572,7 +386,7 @@ void MainDialog::LaunchCompanion() {
 }
 
 void MainDialog::DeleteSlideCommand() {
-    if (thumbs::AnySelected(list_)) view_->DeleteSelectedCommand();
+    if (AnySelected(list_)) view_->DeleteSelectedCommand();
     FocusView();
 }
 
@@ -583,18 +397,6 @@ void MainDialog::SelectAllCommand() {
 void MainDialog::UndoCommand() {
     view_->UndoCommand();
     FocusView();
-}
-
-void MainDialog::ShowDestination() {
-    (settings_.cardFlag ? cardRadio_ : otherRadio_)->SetState(BitmapRadio::Checked);
-    if (settings_.cardFlag) {
-        destination_->setText(settings_.cardFolder.isEmpty()
-                                  ? Messages::Load(msg::SelectDestinationDrive)
-                                  : settings_.cardFolder);
-    } else {
-        destination_->setText(settings_.otherFolder.isEmpty() ? UiTexts::Text("main.no_folder")
-                                                              : settings_.otherFolder);
-    }
 }
 
 void MainDialog::PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu) {

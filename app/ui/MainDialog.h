@@ -2,43 +2,37 @@
 
 #include <QList>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "card/CardCheck.h"
 #include "card/Destination.h"
 #include "core/WorkingList.h"
-#include "skin/ui/RadioGroup.h"
 #include "skin/ui/ResizableDialog.h"
 
 struct AppSettings;
-class BitmapRadio;
 class CThumbView;
+class DestinationChoice;
 class ImageLoader;
-class ImportProgressDialog;
+class ImportQueue;
 class SlideExporter;
-struct SlideImportContext;
 class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
 class Prompter;
 class SkinButton;
-class WindowImport;
+class WindowImporter;
 class WorkSpace;
 
 // The program's only top-level window: the import buttons, the destination choice, Convert
 // and Save, the three menu buttons, and the thumbnail view of the working list. It routes
-// every command, filters the keyboard, drains the queues of pending imports from a 500 ms
-// timer, keeps its width, and asks before it closes while images are unsaved. Owns the
-// working list. GUI thread.
+// every command, filters the keyboard, runs the imports its queue starts (ImportQueue), and
+// asks before it closes while images are unsaved. Owns the working list. GUI thread.
 class MainDialog : public ResizableDialog {
     Q_OBJECT
 
 public:
     static constexpr int kTemplateId = 102;
-    static constexpr int kQueueIntervalMs = 500;
-    static constexpr int kPresentationPauseMs = 2000;
 
     // prompter: the boxes of the window when null (tests pass a scripted one).
     MainDialog(AppSettings& settings, const WorkSpace& workSpace, Prompter* prompter = nullptr,
@@ -46,9 +40,10 @@ public:
     ~MainDialog() override;
 
     // Paths given on the command line, or handed over by a later start: each list is imported
-    // as a drop, in turn, by the queue timer.
+    // as a drop, in turn, by the queue.
     void QueueStartupPaths(const QStringList& paths);
     void QueuePresentation(const QString& path);
+    ImportQueue& importQueue() { return *queue_; }
 
     WorkingList& list() { return list_; }
     ImageLoader& loader() { return *loader_; }
@@ -58,45 +53,29 @@ public:
     void setUnsavedChanges(bool unsaved) { unsavedChanges_ = unsaved; }
     QWidget* thumbView() const;
     CThumbView* view() const { return view_; }
-    bool importBusy() const { return importBusy_; }
-    bool presentationBusy() const { return presentationBusy_; }
-    int startupQueueSize() const { return int(startupQueue_.size()); }
-    int presentationQueueSize() const { return int(presentationQueue_.size()); }
 
     // Where the destination dialog's drives come from (tests give their own folders).
-    void SetDriveLister(std::function<QList<Drive>()> lister) { driveLister_ = std::move(lister); }
+    void SetDriveLister(std::function<QList<Drive>()> lister);
 
     // The commands; each ends by giving the focus back to the view (but Preferences and the
     // other-folder radio).
 public Q_SLOTS:
-    virtual void ImportSlideCommand();
-    virtual void ImportFileCommand();
-    virtual void ConvertAndSaveCommand();
-    virtual void ExitCommand();
-    virtual void PreferencesCommand();
-    virtual void AboutCommand();
-    virtual void ChooseDestination();
+    void ImportSlideCommand();
+    void ImportFileCommand();
+    void ConvertAndSaveCommand();
+    void ExitCommand();
+    void PreferencesCommand();
+    void AboutCommand();
+    void ChooseDestination();
     void CardDestinationCommand();
     void OtherFolderCommand();
-    virtual void LaunchCompanion();
-    virtual void DeleteSlideCommand();
+    void LaunchCompanion();
+    void DeleteSlideCommand();
     void SelectAllCommand();
     // Undoes the last deletion or move in the grid.
     void UndoCommand();
 
-Q_SIGNALS:
-    // A queue import began or ended (for tests and the progress window).
-    void importStarted();
-    void importFinished();
-
 protected:
-    // One start-up queue entry and one presentation; later issues fill them in.
-    virtual void ImportStartupEntry(const QStringList& paths);
-    virtual bool ImportPresentation(const QString& path);
-
-    // The slide import run of an opened presentation.
-    virtual void ImportSlides(SlideImportContext& context);
-
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -106,20 +85,14 @@ protected:
     void reject() override;
 
 private:
+    // The controls in the order a screen reader meets them: the left column, the menu bar,
+    // the grid with the count under it.
     void BuildControls();
+    void BuildMenuBar();
+    void BuildGrid();
     void BuildMenus();
     void BuildShortcuts();
-    void OnQueueTimer();
-    // Imports paths as a drop does: a count pass for the bar, then each path in order with the
-    // free-space check before it, until Cancel or a full list.
-    void ImportPaths(const QStringList& paths);
-    // Where an import with this progress window puts its images and presentations.
-    WindowImport ImportSinkFor(ImportProgressDialog* progress);
     void PopUpMenu(MenuBarButton* button, OwnerDrawMenu* menu);
-    void ShowDestination();
-    // Asks for the destination when none is chosen yet (the destination dialog for a card,
-    // the folder browser after a word for another folder); false when there is still none.
-    bool EnsureDestination();
     void FocusView();
     // Enter by focus: the focused command button runs its command.
     bool RouteEnter();
@@ -135,13 +108,9 @@ private:
     SkinButton* importSlide_ = nullptr;
     SkinButton* importFile_ = nullptr;
     SkinButton* convert_ = nullptr;
-    SkinButton* folder_ = nullptr;
     SkinButton* companion_ = nullptr;
     SkinButton* close_ = nullptr;
-    BitmapRadio* cardRadio_ = nullptr;
-    BitmapRadio* otherRadio_ = nullptr;
-    RadioGroup destinationGroup_;
-    ColorStatic* destination_ = nullptr;
+    DestinationChoice* choice_ = nullptr;
     ColorStatic* count_ = nullptr;
     MenuBarButton* fileButton_ = nullptr;
     MenuBarButton* settingsButton_ = nullptr;
@@ -153,12 +122,8 @@ private:
     CThumbView* view_ = nullptr;
 
     bool unsavedChanges_ = false;
-    QList<QStringList> startupQueue_;
-    QStringList presentationQueue_;
-    bool importBusy_ = false;
-    bool presentationBusy_ = false;
-    QTimer queueTimer_;
+    ImportQueue* queue_ = nullptr;
+    std::unique_ptr<WindowImporter> importer_;
     bool closing_ = false;
-    std::function<QList<Drive>()> driveLister_;
     CheckedCards checkedCards_;  // each card is looked at once while the program runs
 };

@@ -50,27 +50,8 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
         picture->move(rect.topLeft());
     }
 
-    // The quality panel: the slider over its tick marks, "Low" and "High" at its two ends.
-    const int innerWidth = panelSize.width() - 2 * kPanelInset;
+    BuildQuality(qualityRect, qualityPosition);
     const int innerLeft = qualityRect.left() + kPanelInset;
-    quality_ = new QSlider(Qt::Horizontal, this);
-    quality_->setObjectName(QStringLiteral("quality"));
-    quality_->setRange(kLowestQuality, kHighestQuality);
-    quality_->setSingleStep(1);
-    quality_->setPageStep(1);
-    quality_->setTickInterval(1);
-    quality_->setTickPosition(QSlider::TicksBelow);
-    quality_->setValue(qualityPosition);
-    quality_->setGeometry(innerLeft, qualityRect.top() + 14, innerWidth, 32);
-    const auto label = [&](const char* key, Qt::Alignment alignment, int left) {
-        auto* text = new ColorStatic(Qt::black, panel, this);
-        text->setWordWrap(false);
-        text->setText(UiTexts::Text(key));
-        text->setAlignment(alignment | Qt::AlignVCenter);
-        text->setGeometry(left, quality_->geometry().bottom() + 6, innerWidth / 2, 20);
-    };
-    label("preferences.low", Qt::AlignLeft, innerLeft);
-    label("preferences.high", Qt::AlignRight, innerLeft + innerWidth - innerWidth / 2);
 
     // The options panel: two check buttons on their own, so that each one toggles.
     const auto check = [&](const char* name, const char* key, bool on, int top) {
@@ -107,6 +88,30 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
     SetDefaultButton(ok);
     SetEscapeCloses(true);
     quality_->setFocus();
+}
+
+void PreferencesDialog::BuildQuality(const QRect& qualityRect, int qualityPosition) {
+    const QColor panel(skin::kPanelBackground);
+    const int innerWidth = qualityRect.width() - 2 * kPanelInset;
+    const int innerLeft = qualityRect.left() + kPanelInset;
+    quality_ = new QSlider(Qt::Horizontal, this);
+    quality_->setObjectName(QStringLiteral("quality"));
+    quality_->setRange(kLowestQuality, kHighestQuality);
+    quality_->setSingleStep(1);
+    quality_->setPageStep(1);
+    quality_->setTickInterval(1);
+    quality_->setTickPosition(QSlider::TicksBelow);
+    quality_->setValue(qualityPosition);
+    quality_->setGeometry(innerLeft, qualityRect.top() + 14, innerWidth, 32);
+    const auto label = [&](const char* key, Qt::Alignment alignment, int left) {
+        auto* text = new ColorStatic(Qt::black, panel, this);
+        text->setWordWrap(false);
+        text->setText(UiTexts::Text(key));
+        text->setAlignment(alignment | Qt::AlignVCenter);
+        text->setGeometry(left, quality_->geometry().bottom() + 6, innerWidth / 2, 20);
+    };
+    label("preferences.low", Qt::AlignLeft, innerLeft);
+    label("preferences.high", Qt::AlignRight, innerLeft + innerWidth - innerWidth / 2);
 }
 
 bool PreferencesDialog::dcfOption() const {

@@ -20,6 +20,9 @@ public:
     int qualityPosition() const;
 
 private:
+    // The quality panel: the slider over its tick marks, "Low" and "High" at its two ends.
+    void BuildQuality(const QRect& qualityRect, int qualityPosition);
+
     QSlider* quality_;
     BitmapRadio* dcf_;
     BitmapRadio* thumbnails_;

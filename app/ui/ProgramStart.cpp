@@ -47,7 +47,7 @@ int HandOverToRunningWindow(const ProgramOptions& options, Prompter& prompter) {
 int RunWindowProgram(int& argc, char** argv, const ProgramOptions& options) {
     QApplication application(argc, argv);
     // What a screen reader hears of the skinned controls.
-    skin::InstallAccessibility();
+    InstallAccessibility();
     // The pickers and standard buttons that Qt draws speak the language of the program's texts.
     ToolkitTranslation::Install(Messages::CurrentLanguage());
     QGuiApplication::setApplicationDisplayName(Messages::Load(msg::WindowTitle));
@@ -78,8 +78,10 @@ int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
     settings.workFolder = paths.workFolder;
     settings.autoExportFolder = paths.autoExportFolder;
     // Held while the window lives, so that a batch run cleaning up leaves it alone.
-    FolderHold workFolderHold;
-    if (EnsurePrivateFolder(settings.workFolder)) workFolderHold.Take(settings.workFolder);
+    FolderLock workFolderHold;
+    if (EnsurePrivateFolder(settings.workFolder)) {
+        workFolderHold.Take(settings.workFolder, FolderLock::Links::Refuse);
+    }
     const WorkSpace workSpace(tempPath);
     // SIGTERM and SIGINT end every loop of the window as if each box and dialog were
     // cancelled, and the work folders are emptied below as after Close.

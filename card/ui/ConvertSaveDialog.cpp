@@ -97,8 +97,39 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     QPalette colours = palette();
     colours.setColor(QPalette::Window, QColor(skin::kPanelBackground));
     setPalette(colours);
-    const QColor panel(skin::kPanelBackground);
+    BuildPreview();
+    BuildSavePanel();
+    BuildProgress();
+    connect(&cardCheck_, &QFutureWatcher<CardCheck>::finished, this,
+            &ConvertSaveDialog::ShowCardCheck);
+    resize(width(), kHeight);
+    // Escape is the Stop button: it asks during a run and closes the dialog otherwise. Enter on
+    // no button in particular writes the list.
+    SetEscapeCloses(true);
+    SetDefaultButton(saveAll_);
+    saveAll_->setFocus();
 
+    // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
+    connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {
+        const QImage image = previewWatcher_.result();
+        preview_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+    });
+    ShowPreview();
+    UpdateControls();
+}
+
+SkinButton* ConvertSaveDialog::AddButton(const char* name, const skin::ButtonBitmaps& bitmaps,
+                                         QPoint at, void (ConvertSaveDialog::*slot)()) {
+    auto* b = new SkinButton(this);
+    b->setObjectName(QLatin1String(name));
+    b->Setup(bitmaps);
+    b->move(at);
+    connect(b, &QAbstractButton::clicked, this, slot);
+    return b;
+}
+
+void ConvertSaveDialog::BuildPreview() {
+    const QColor panel(skin::kPanelBackground);
     auto* frame = new QLabel(this);
     frame->setGeometry(kPreviewFrame);
     frame->setAutoFillBackground(true);
@@ -119,20 +150,14 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     positionText_->setObjectName(QStringLiteral("position"));
     positionText_->setGeometry(kPositionPanel.left() + 14, kPositionPanel.top() + 10, 200, 20);
 
-    const auto button = [&](const char* name, const skin::ButtonBitmaps& bitmaps, QPoint at,
-                            void (ConvertSaveDialog::*slot)()) {
-        auto* b = new SkinButton(this);
-        b->setObjectName(QLatin1String(name));
-        b->Setup(bitmaps);
-        b->move(at);
-        connect(b, &QAbstractButton::clicked, this, slot);
-        return b;
-    };
-    previous_ = button("previous", skin::kPreviousButton, kPositionPanel.topLeft() + QPoint(6, 38),
-                       &ConvertSaveDialog::Previous);
-    next_ = button("next", skin::kNextButton, kPositionPanel.topLeft() + QPoint(116, 38),
-                   &ConvertSaveDialog::Next);
+    previous_ = AddButton("previous", skin::kPreviousButton,
+                          kPositionPanel.topLeft() + QPoint(6, 38), &ConvertSaveDialog::Previous);
+    next_ = AddButton("next", skin::kNextButton, kPositionPanel.topLeft() + QPoint(116, 38),
+                      &ConvertSaveDialog::Next);
+}
 
+void ConvertSaveDialog::BuildSavePanel() {
+    const QColor panel(skin::kPanelBackground);
     const auto comboLabel = [&](const char* key, int y) {
         auto* label = new ColorStatic(Qt::black, panel, this);
         label->setText(UiTexts::Text(key));
@@ -167,11 +192,14 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     connect(formats_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) settings_.formatIndex = index;
     });
-    save_ = button("save", skin::kSaveButton, kSavePanel.topLeft() + QPoint(53, 84),
-                   &ConvertSaveDialog::SaveCurrent);
-    saveAll_ = button("saveAll", skin::kSaveAllButton, kSavePanel.topLeft() + QPoint(53, 120),
-                      &ConvertSaveDialog::SaveAll);
+    save_ = AddButton("save", skin::kSaveButton, kSavePanel.topLeft() + QPoint(53, 84),
+                      &ConvertSaveDialog::SaveCurrent);
+    saveAll_ = AddButton("saveAll", skin::kSaveAllButton, kSavePanel.topLeft() + QPoint(53, 120),
+                         &ConvertSaveDialog::SaveAll);
+}
 
+void ConvertSaveDialog::BuildProgress() {
+    const QColor panel(skin::kPanelBackground);
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setGeometry(kSavePanel.left(), kSavePanel.bottom() + 14, kSavePanel.width(), 18);
@@ -193,29 +221,14 @@ ConvertSaveDialog::ConvertSaveDialog(WorkingList& list, ConvertSettings settings
     destination->setToolTip(settings_.destination);
 
     // Stop while a run goes on, Close otherwise (UpdateControls).
-    stop_ = button("stop", skin::kCloseButton, QPoint(650, kBottomRow), &ConvertSaveDialog::Stop);
+    stop_ =
+        AddButton("stop", skin::kCloseButton, QPoint(650, kBottomRow), &ConvertSaveDialog::Stop);
     stop_->setText(UiTexts::Text("button.close"));
     // Offered once images are on a card.
-    eject_ = button("eject", skin::kEjectButton, QPoint(kSavePanel.left(), kBottomRow),
-                    &ConvertSaveDialog::EjectCard);
+    eject_ = AddButton("eject", skin::kEjectButton, QPoint(kSavePanel.left(), kBottomRow),
+                       &ConvertSaveDialog::EjectCard);
     eject_->setText(UiTexts::Text("eject.button"));
     eject_->hide();
-    connect(&cardCheck_, &QFutureWatcher<CardCheck>::finished, this,
-            &ConvertSaveDialog::ShowCardCheck);
-    resize(width(), kHeight);
-    // Escape is the Stop button: it asks during a run and closes the dialog otherwise. Enter on
-    // no button in particular writes the list.
-    SetEscapeCloses(true);
-    SetDefaultButton(saveAll_);
-    saveAll_->setFocus();
-
-    // The watcher follows only the latest preview: one of a position left meanwhile is dropped.
-    connect(&previewWatcher_, &QFutureWatcher<QImage>::finished, this, [this] {
-        const QImage image = previewWatcher_.result();
-        preview_->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
-    });
-    ShowPreview();
-    UpdateControls();
 }
 
 ConvertSaveDialog::~ConvertSaveDialog() {
@@ -360,7 +373,7 @@ void ConvertSaveDialog::SaveAll() {
 }
 
 void ConvertSaveDialog::CheckCardOnce(CheckedCards& cards) {
-    const QString drive = dcf::DriveOfCardFolder(settings_.destination);
+    const QString drive = DriveOfCardFolder(settings_.destination);
     if (!settings_.cardFlag || drive.isEmpty() || !cards.FirstTime(drive)) return;
     cardCheck_.setFuture(QtConcurrent::run(&CheckCard, drive, settings_.destination));
 }
@@ -397,7 +410,7 @@ void ConvertSaveDialog::ShowCardCheck() {
 }
 
 void ConvertSaveDialog::EjectCard() {
-    const QString drive = dcf::DriveOfCardFolder(settings_.destination);
+    const QString drive = DriveOfCardFolder(settings_.destination);
     if (running_ || ejected_ || drive.isEmpty()) return;
     running_ = true;
     UpdateControls();

@@ -8,6 +8,7 @@
 #include "card/CardCheck.h"
 #include "card/CardEject.h"
 #include "card/ConvertRun.h"
+#include "skin/ui/SkinConstants.h"
 #include "skin/ui/SkinnedDialog.h"
 
 class ColorStatic;
@@ -63,6 +64,13 @@ protected:
     void reject() override;
 
 private:
+    // The parts of the dialog: the preview with the position and its arrows, the size and
+    // format with Save and Save All, and the progress with the destination, Stop and Eject.
+    void BuildPreview();
+    void BuildSavePanel();
+    void BuildProgress();
+    SkinButton* AddButton(const char* name, const skin::ButtonBitmaps& bitmaps, QPoint at,
+                          void (ConvertSaveDialog::*slot)());
     void ShowPreview();
     void UpdateControls();
     void ShowResult(const QList<ImageOutcome>& outcomes, bool reachedEnd, bool cancelAnswered);

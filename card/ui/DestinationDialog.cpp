@@ -53,6 +53,9 @@ QString DriveItemText(const Drive& drive) {
     return text + QLatin1String("  (") + DriveDetails(drive) + QLatin1Char(')');
 }
 
+// The rows below the card's line (its details) are laid out this much lower.
+constexpr int kBelowCard = 26;
+
 }  // namespace
 
 DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveText,
@@ -68,11 +71,8 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
     AddCloseButton();
     setAutoFillBackground(true);
     const QColor white(skin::kBoxBackground);
-    const auto label = [this, white](const QString& text, const QRect& where) {
-        auto* item = new ColorStatic(Qt::black, white, this);
-        item->setText(text);
-        item->setGeometry(where);
-        return item;
+    const auto label = [this](const QString& text, const QRect& where) {
+        return AddLabel(text, where);
     };
 
     ColorStatic* driveLabel = label(UiTexts::Text("destination.drive"), QRect(20, 44, 60, 22));
@@ -87,8 +87,38 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
     details_->setObjectName(QStringLiteral("details"));
     details_->setGeometry(88, 70, width() - 108, 20);
 
-    // Everything below the card's line.
-    constexpr int y = 26;
+    BuildNumberRow();
+
+    ColorStatic* hint =
+        label(UiTexts::Text("destination.hint"), QRect(20, 146 + kBelowCard, width() - 40, 40));
+    hint->setWordWrap(true);
+    BuildButtons();
+
+    UpdateDrives();
+    // Connected after the first selection: the proposal above is made once.
+    connect(drive_, &QComboBox::currentIndexChanged, this, [this] {
+        WaitCursor wait;
+        ShowDetails();
+        ProposeFreeNumber();
+    });
+    // Cards inserted or pulled while the dialog is open.
+    auto* watcher = new DriveWatcher(this);
+    connect(watcher, &DriveWatcher::drivesChanged, this, &DestinationDialog::UpdateDrives);
+    number_->setFocus();
+}
+
+ColorStatic* DestinationDialog::AddLabel(const QString& text, const QRect& where) {
+    auto* item = new ColorStatic(Qt::black, QColor(skin::kBoxBackground), this);
+    item->setText(text);
+    item->setGeometry(where);
+    return item;
+}
+
+void DestinationDialog::BuildNumberRow() {
+    const auto label = [this](const QString& text, const QRect& where) {
+        return AddLabel(text, where);
+    };
+    constexpr int y = kBelowCard;
     ColorStatic* numberLabel =
         label(UiTexts::Text("destination.number"), QRect(20, 80 + y, width() - 40, 22));
     label(QLatin1Char('/') + QLatin1String(dcf::kDcimFolder) + QLatin1Char('/'),
@@ -116,11 +146,10 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
     arrow("down", Qt::DownArrow, 121 + y, -1);
     label(QLatin1String(dcf::kFolderSuffix), QRect(170, 110 + y, 80, 22))
         ->setObjectName(QStringLiteral("suffix"));
+}
 
-    ColorStatic* hint =
-        label(UiTexts::Text("destination.hint"), QRect(20, 146 + y, width() - 40, 40));
-    hint->setWordWrap(true);
-
+void DestinationDialog::BuildButtons() {
+    constexpr int y = kBelowCard;
     ok_ = new SkinButton(this);
     SkinButton* ok = ok_;
     ok->setObjectName(QStringLiteral("ok"));
@@ -136,18 +165,6 @@ DestinationDialog::DestinationDialog(DriveLister lister, const QString& driveTex
     // Enter in the number field (or anywhere but on Cancel) accepts, as OK does.
     SetDefaultButton(ok);
     SetEscapeCloses(true);
-
-    UpdateDrives();
-    // Connected after the first selection: the proposal above is made once.
-    connect(drive_, &QComboBox::currentIndexChanged, this, [this] {
-        WaitCursor wait;
-        ShowDetails();
-        ProposeFreeNumber();
-    });
-    // Cards inserted or pulled while the dialog is open.
-    auto* watcher = new DriveWatcher(this);
-    connect(watcher, &DriveWatcher::drivesChanged, this, &DestinationDialog::UpdateDrives);
-    number_->setFocus();
 }
 
 QString DestinationDialog::driveText() const {
@@ -201,20 +218,20 @@ void DestinationDialog::ShowDetails() {
 }
 
 void DestinationDialog::ProposeFreeNumber() {
-    const int number = drive_->currentIndex() < 0 ? dcf::kFirstFolderNumber
-                                                  : dcf::FirstFreeFolderNumber(driveText());
-    number_->setText(dcf::FolderNumberText(number));
+    const int number =
+        drive_->currentIndex() < 0 ? dcf::kFirstFolderNumber : FirstFreeFolderNumber(driveText());
+    number_->setText(FolderNumberText(number));
 }
 
 void DestinationDialog::ApplyNumberField() {
     if (applying_) return;
     applying_ = true;
-    number_->setText(dcf::FolderNumberText(dcf::ReadFolderNumberField(number_->text(), prompter_)));
+    number_->setText(FolderNumberText(ReadFolderNumberField(number_->text(), prompter_)));
     applying_ = false;
 }
 
 void DestinationDialog::Step(int delta) {
-    number_->setText(dcf::FolderNumberText(dcf::StepFolderNumber(number_->text().toInt(), delta)));
+    number_->setText(FolderNumberText(StepFolderNumber(number_->text().toInt(), delta)));
 }
 
 void DestinationDialog::Accept() {

@@ -41,6 +41,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The folder number's row with its arrows, and OK and Cancel.
+    void BuildNumberRow();
+    void BuildButtons();
+    ColorStatic* AddLabel(const QString& text, const QRect& where);
     void ShowDetails();
     void ProposeFreeNumber();
     void ApplyNumberField();

@@ -11,7 +11,6 @@
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/OwnerDrawMenu.h"
 
-namespace skin {
 namespace {
 
 // Qt takes any checkable button for a check box; these are the radios of a group.
@@ -235,8 +234,6 @@ QString ShortcutOf(const QString& text) {
     const qsizetype tab = text.indexOf(QLatin1Char('\t'));
     return tab < 0 ? QString() : text.mid(tab + 1).trimmed();
 }
-
-}  // namespace skin
 
 AccessibleGroup::AccessibleGroup(QAccessible::Role role, const QString& name, QWidget* parent)
     : QWidget(parent), role_(role) {

@@ -9,8 +9,6 @@
 // the owner-drawn menus' items are named without their mnemonics and shortcuts, and groups of
 // controls are groups with a name. Qt's own interfaces serve the rest (the skinned push buttons
 // are push buttons named by their captions). GUI thread.
-namespace skin {
-
 // Registers the interfaces above with Qt's accessibility layer; once per process.
 void InstallAccessibility();
 
@@ -19,8 +17,6 @@ void InstallAccessibility();
 QString PlainName(const QString& text);
 // The shortcut after a tab in a menu item's text ("Ctrl+I"), trimmed; empty without one.
 QString ShortcutOf(const QString& text);
-
-}  // namespace skin
 
 // A container that a screen reader takes for one thing: the menu bar around the menu buttons,
 // or a named group around radios that belong together. Draws nothing. GUI thread.

@@ -1,6 +1,5 @@
 #include "skin/ui/BitmapRadio.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "skin/ui/RadioGroup.h"
@@ -16,12 +15,11 @@ constexpr int kTextTop = 4;
 
 BitmapRadio::BitmapRadio(const skin::RadioBitmaps& bitmaps, const QColor& background,
                          QWidget* parent)
-    : QAbstractButton(parent), background_(background) {
+    : HoverButton(parent), background_(background) {
     for (int i = 0; i < PictureCount; ++i) {
         ids_[i] = SkinArt::SizeOf(bitmaps[i]).isValid() ? bitmaps[i] : 0;
     }
     setCheckable(true);
-    setMouseTracking(true);
     // toggled, unlike checkStateSet, also follows a click.
     connect(this, &QAbstractButton::toggled, this, [this](bool checked) {
         if (checked && group_ != nullptr) group_->UncheckAllBut(this);
@@ -36,7 +34,7 @@ BitmapRadio::~BitmapRadio() {
 int BitmapRadio::State() const {
     int state = isChecked() ? Checked : Unchecked;
     if (!isEnabled()) state |= Disabled;
-    if (hovered_) state |= Hover;
+    if (IsHovered()) state |= Hover;
     return state;
 }
 
@@ -54,10 +52,10 @@ int BitmapRadio::SetState(int state) {
 BitmapRadio::Picture BitmapRadio::CurrentPicture() const {
     if (isChecked()) {
         if (!isEnabled()) return CheckedDisabled;
-        return hovered_ ? CheckedHover : CheckedNormal;
+        return IsHovered() ? CheckedHover : CheckedNormal;
     }
     if (!isEnabled()) return UncheckedDisabled;
-    return hovered_ ? UncheckedHover : UncheckedNormal;
+    return IsHovered() ? UncheckedHover : UncheckedNormal;
 }
 
 int BitmapRadio::CurrentBitmap() const {
@@ -106,34 +104,6 @@ void BitmapRadio::paintEvent(QPaintEvent*) {
     }
 }
 
-void BitmapRadio::enterEvent(QEnterEvent* event) {
-    SetHovered(true);
-    QAbstractButton::enterEvent(event);
-}
-
-void BitmapRadio::leaveEvent(QEvent* event) {
-    SetHovered(false);
-    QAbstractButton::leaveEvent(event);
-}
-
-void BitmapRadio::mouseMoveEvent(QMouseEvent* event) {
-    SetHovered(rect().contains(event->position().toPoint()));
-    QAbstractButton::mouseMoveEvent(event);
-}
-
-void BitmapRadio::hideEvent(QHideEvent* event) {
-    SetHovered(false);
-    QAbstractButton::hideEvent(event);
-}
-
-void BitmapRadio::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange) {
-        if (!isEnabled()) SetHovered(false);
-        update();
-    }
-    QAbstractButton::changeEvent(event);
-}
-
 void BitmapRadio::nextCheckState() {
     // In a group a click only ever checks; clicking the checked one leaves it checked.
     if (group_ != nullptr)
@@ -145,10 +115,4 @@ void BitmapRadio::nextCheckState() {
 bool BitmapRadio::hitButton(const QPoint& pos) const {
     // The whole button answers, the text as well as the picture.
     return rect().contains(pos);
-}
-
-void BitmapRadio::SetHovered(bool hovered) {
-    if (hovered_ == hovered) return;
-    hovered_ = hovered;
-    update();
 }

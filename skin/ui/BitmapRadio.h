@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QColor>
 #include <array>
 
+#include "skin/ui/HoverButton.h"
 #include "skin/ui/SkinConstants.h"
 
 class RadioGroup;
@@ -12,7 +12,7 @@ class RadioGroup;
 // the picture; the bitmaps are fetched when it paints, at the pixel ratio of its screen. In a
 // RadioGroup it behaves as a radio button, on its own as a check box. Owned by its dialog like any
 // child widget; GUI thread.
-class BitmapRadio : public QAbstractButton {
+class BitmapRadio : public HoverButton {
     Q_OBJECT
 
 public:
@@ -46,11 +46,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void nextCheckState() override;
     bool hitButton(const QPoint& pos) const override;
 
@@ -68,10 +63,8 @@ private:
     };
 
     Picture CurrentPicture() const;
-    void SetHovered(bool hovered);
 
     std::array<int, PictureCount> ids_;  // 0 where the picture is missing
     QColor background_;
-    bool hovered_ = false;
     RadioGroup* group_ = nullptr;
 };

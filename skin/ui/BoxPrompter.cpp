@@ -4,19 +4,18 @@
 
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
-#include "skin/ui/ConfirmBox.h"
-#include "skin/ui/InfoBox.h"
+#include "skin/ui/MessageBox.h"
 #include "skin/ui/OverwriteBox.h"
 
 void BoxPrompter::Info(int id, const QString& argument) {
-    InfoBox::Show(Messages::Format(id, argument));
+    MessageBox::Show(Messages::Format(id, argument));
 }
 
 bool BoxPrompter::Confirm(int id, const QString& argument) {
     const bool cancelFirst =
         std::ranges::find(msg::kCancelByDefault, id) != std::end(msg::kCancelByDefault);
-    return ConfirmBox::Ask(Messages::Format(id, argument),
-                           cancelFirst ? ConfirmBox::kCancel : ConfirmBox::kOk) == ConfirmBox::kOk;
+    return MessageBox::Ask(Messages::Format(id, argument),
+                           cancelFirst ? MessageBox::kCancel : MessageBox::kOk) == MessageBox::kOk;
 }
 
 int BoxPrompter::Overwrite(const QString& text, bool saveAllMode) {
@@ -24,9 +23,9 @@ int BoxPrompter::Overwrite(const QString& text, bool saveAllMode) {
 }
 
 void BoxPrompter::Plain(const QString& text) {
-    InfoBox::Show(text);
+    MessageBox::Show(text);
 }
 
 bool BoxPrompter::ConfirmPlain(const QString& text) {
-    return ConfirmBox::Ask(text) == ConfirmBox::kOk;
+    return MessageBox::Ask(text) == MessageBox::kOk;
 }

@@ -1,18 +1,13 @@
 #include "skin/ui/SkinButton.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 #include "skin/ui/SkinArt.h"
 
-SkinButton::SkinButton(QWidget* parent) : QAbstractButton(parent) {
-    // Hover is tracked from plain mouse moves, not only from enter and leave: a press dragged
-    // off the button keeps the mouse grabbed, and no leave arrives until it is released.
-    setMouseTracking(true);
-}
+SkinButton::SkinButton(QWidget* parent) : HoverButton(parent) {}
 
 SkinButton::SkinButton(const QString& caption, QWidget* parent) : SkinButton(parent) {
     setText(caption);
@@ -48,7 +43,7 @@ bool SkinButton::Setup(const skin::ButtonBitmaps& bitmaps) {
 SkinButton::Picture SkinButton::CurrentPicture() const {
     if (!isEnabled() && ids_[Disabled] != 0) return Disabled;
     // Keyboard focus and a keyboard press leave the picture alone; only the mouse changes it.
-    if (!hovered_) return Normal;
+    if (!IsHovered()) return Normal;
     const Picture wanted = isDown() ? Pressed : Hover;
     return ids_[wanted] == 0 ? Normal : wanted;
 }
@@ -82,7 +77,7 @@ void SkinButton::paintEvent(QPaintEvent*) {
             option.state |= QStyle::State_Sunken;
         else
             option.state |= QStyle::State_Raised;
-        if (!hovered_) option.state &= ~QStyle::State_MouseOver;
+        if (!IsHovered()) option.state &= ~QStyle::State_MouseOver;
         painter.drawControl(QStyle::CE_PushButton, option);
         return;
     }
@@ -98,42 +93,6 @@ void SkinButton::paintEvent(QPaintEvent*) {
     }
 }
 
-void SkinButton::enterEvent(QEnterEvent* event) {
-    SetHovered(true);
-    QAbstractButton::enterEvent(event);
-}
-
-void SkinButton::leaveEvent(QEvent* event) {
-    SetHovered(false);
-    QAbstractButton::leaveEvent(event);
-}
-
-void SkinButton::mouseMoveEvent(QMouseEvent* event) {
-    SetHovered(rect().contains(event->position().toPoint()));
-    QAbstractButton::mouseMoveEvent(event);
-}
-
-void SkinButton::hideEvent(QHideEvent* event) {
-    SetHovered(false);
-    QAbstractButton::hideEvent(event);
-}
-
-void SkinButton::changeEvent(QEvent* event) {
-    // A disabled button gets no leave event, and a window that lost the activation may be
-    // covered by another; either way the mouse is no longer "over" this button for us.
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) SetHovered(false);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) SetHovered(false);
-    QAbstractButton::changeEvent(event);
-}
-
-void SkinButton::SetHovered(bool hovered) {
-    if (hovered_ == hovered) return;
-    hovered_ = hovered;
-    update();
-}
-
-namespace skin {
-
 bool EnterPressesButton(QWidget* window, QKeyEvent* event, QAbstractButton* fallback) {
     const int key = event->key();
     if ((key != Qt::Key_Return && key != Qt::Key_Enter) ||
@@ -148,5 +107,3 @@ bool EnterPressesButton(QWidget* window, QKeyEvent* event, QAbstractButton* fall
     event->accept();
     return true;
 }
-
-}  // namespace skin

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <array>
 
+#include "skin/ui/HoverButton.h"
 #include "skin/ui/SkinConstants.h"
 
 // A push button drawn from four skin bitmaps (normal, pressed, hover, disabled), fetched when it
@@ -11,7 +11,7 @@
 // GUI thread.
 class QKeyEvent;
 
-class SkinButton : public QAbstractButton {
+class SkinButton : public HoverButton {
     Q_OBJECT
 
 public:
@@ -25,7 +25,6 @@ public:
     bool Setup(const skin::ButtonBitmaps& bitmaps);
 
     bool IsSkinned() const { return ids_[Normal] != 0; }
-    bool IsHovered() const { return hovered_; }
     // The bitmap id the button paints now; 0 when it is not skinned.
     int CurrentBitmap() const;
 
@@ -34,28 +33,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     enum Picture { Normal, Pressed, Hover, Disabled, PictureCount };
 
     Picture CurrentPicture() const;
-    void SetHovered(bool hovered);
 
     std::array<int, PictureCount> ids_{};  // 0 where the picture is missing
-    bool hovered_ = false;
 };
-
-namespace skin {
 
 // Enter (or the keypad's Enter) in a dialog: presses the push button that has the focus in
 // window, else fallback (the dialog's default button, or none). A focused radio or check button
 // is no push button: Enter there means the default too. True when the key was Enter; the event
 // is then taken, whether or not a button was pressed.
 bool EnterPressesButton(QWidget* window, QKeyEvent* event, QAbstractButton* fallback);
-
-}  // namespace skin

@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QRgb>
 #include <array>
 
-// The fixed numbers of the skinned look: its colours and the bitmap ids of every skinned button,
-// radio and title band, so that a window names its pictures by role and a reader finds each id
-// once. Plain constants; any thread may read them.
-namespace skin {
+#include "skin/ui/SkinPalette.h"
 
-// Colours.
-inline constexpr QRgb kPanelBackground = qRgb(223, 238, 248);  // main, preferences, convert panels
-inline constexpr QRgb kBoxBackground = qRgb(255, 255, 255);    // message boxes and small dialogs
-inline constexpr QRgb kMenuBackground = qRgb(223, 239, 248);
-inline constexpr QRgb kLightEdge = qRgb(148, 224, 233);  // also the highlighted menu item
-inline constexpr QRgb kDarkEdge = qRgb(4, 28, 76);       // also the menu separator line
-inline constexpr QRgb kGrayedText = qRgb(128, 128, 128);
-inline constexpr QRgb kThumbViewBackground = qRgb(142, 142, 142);
-inline constexpr QRgb kThumbCell = qRgb(67, 67, 67);          // also a file that cannot be decoded
-inline constexpr QRgb kDetailsText = qRgb(90, 90, 90);        // a second, quieter line of a control
-inline constexpr QRgb kThumbNotRendered = qRgb(0, 150, 224);  // before the thumbnail is made
+// The fixed numbers of the skinned look: the bitmap ids of every skinned button, radio and title
+// band, so that a window names its pictures by role and a reader finds each id once; its
+// colours are in SkinPalette.h. Plain constants; any thread may read them.
+namespace skin {
 
 // The four pictures of a push button; 0 = none (the normal picture stands in).
 struct ButtonBitmaps {
@@ -72,7 +61,7 @@ struct TitlePictures {
 
 inline constexpr TitlePictures kMainWindowTitle{170, 171};
 inline constexpr TitlePictures kAboutTitle{164, 165};
-inline constexpr TitlePictures kMessageBoxTitle{182, 181};  // InfoBox and ConfirmBox
+inline constexpr TitlePictures kMessageBoxTitle{182, 181};  // MessageBox
 inline constexpr TitlePictures kOverwriteBoxTitle{266, 265};
 inline constexpr TitlePictures kPlacementTitle{186, 185};
 inline constexpr TitlePictures kPreferencesTitle{198, 199};

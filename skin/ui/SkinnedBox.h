@@ -11,7 +11,7 @@ class ColorStatic;
 class QLabel;
 class SkinButton;
 
-// The common body of the program's message boxes (InfoBox, ConfirmBox, OverwriteBox): a system
+// The common body of the program's message boxes (MessageBox, OverwriteBox): a system
 // icon, a wrapped text, a centred row of skinned buttons that each end the box with their
 // answer, and one answer for every request to go away without a button (Escape, the close
 // button, a close from the window manager). Enter acts on the focused button only: a box has no

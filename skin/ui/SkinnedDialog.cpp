@@ -96,7 +96,7 @@ QRect SkinnedDialog::TitleBand() const {
 }
 
 void SkinnedDialog::setVisible(bool visible) {
-    if (visible && !isVisible()) placement::PlaceBeforeShow(this);
+    if (visible && !isVisible()) PlaceBeforeShow(this);
     QDialog::setVisible(visible);
 }
 
@@ -151,7 +151,7 @@ void SkinnedDialog::changeEvent(QEvent* event) {
 
 void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
     // QDialog's own Enter knows only QPushButton; the skinned buttons are pressed here.
-    if (skin::EnterPressesButton(this, event, defaultButton_)) return;
+    if (EnterPressesButton(this, event, defaultButton_)) return;
     if (event->matches(QKeySequence::Cancel) && !escapeCloses_) {
         event->accept();
         return;
@@ -170,7 +170,7 @@ void SkinnedDialog::mousePressEvent(QMouseEvent* event) {
         if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return;
         // Without such a window manager the window follows the cursor itself; a Wayland
         // compositor that refuses the move (no pointer press it knows of) leaves it in place.
-        if (!placement::CanPlaceShownWindows()) return;
+        if (!CanPlaceShownWindows()) return;
         dragging_ = true;
         dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
         return;

@@ -5,8 +5,6 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace placement {
-
 namespace {
 
 QWidget* ShownOwner(const QWidget* window) {
@@ -64,5 +62,3 @@ void PlaceBeforeShow(QWidget* window) {
     const QPoint target = KeepInside(topLeft, size, area);
     if (!window->testAttribute(Qt::WA_Moved) || target != window->pos()) window->move(target);
 }
-
-}  // namespace placement

@@ -12,8 +12,6 @@ class QWidget;
 // answers a move made during the show (QDialog centres itself in its show event) before it
 // has placed its frame; Qt then believes the window stands at the frame's first corner, and
 // menus, boxes and dialogs placed from that belief land away from the window. GUI thread.
-namespace placement {
-
 // Whether the program can place its own top-level windows once they are shown. Not on Wayland:
 // there the compositor alone places windows, a move is silently dropped and Qt then believes
 // the window stands where it does not. Windows there are moved by the compositor
@@ -39,5 +37,3 @@ QPoint KeepInside(QPoint topLeft, QSize size, const QRect& area);
 // owner, unless it was already moved on purpose; in every case kept inside the area. On
 // Wayland only the size counts: the compositor places the window itself.
 void PlaceBeforeShow(QWidget* window);
-
-}  // namespace placement

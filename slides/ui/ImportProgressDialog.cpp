@@ -89,6 +89,6 @@ void ImportProgressDialog::reject() {
 }
 
 void ImportProgressDialog::keyPressEvent(QKeyEvent* event) {
-    if (skin::EnterPressesButton(this, event, nullptr)) return;
+    if (EnterPressesButton(this, event, nullptr)) return;
     QDialog::keyPressEvent(event);
 }

@@ -195,6 +195,14 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
          {"DUVU0001.JPG=old", "DUVU9999.JPG=old"},
          2,
          {msg::FileNumber9999}},
+        {"after_9999_every_taken_number_asks_again",
+         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU9999.JPG"},
+         2,
+         {overwrite::SaveNext, overwrite::Overwrite, overwrite::Overwrite},
+         true,
+         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU9999.JPG=old"},
+         3,
+         {msg::FileNumber9999}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

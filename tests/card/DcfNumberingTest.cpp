@@ -28,7 +28,7 @@ TEST(DcfNumbering, WhichNamesTakeANumber) {
         {".UVU0001.JPG", {}},  {"DUVU001.JPG", {}}, {"写真写真0003.JPG", 3},
         {"写真0003.JPG", {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(dcf::NumberOfName(c.name), c.number) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(DcfNumberOfName(c.name), c.number) << c.name;
 }
 
 TEST(DcfNumbering, NextFreeFileNumberNeverFillsHoles) {
@@ -49,7 +49,7 @@ TEST(DcfNumbering, NextFreeFileNumberNeverFillsHoles) {
     for (const Case& c : cases) {
         QTemporaryDir temp;
         MakeFiles(temp.path(), c.files);
-        EXPECT_EQ(dcf::NextFreeFileNumber(temp.path(), c.start), c.next) << c.name;
+        EXPECT_EQ(NextFreeFileNumber(temp.path(), c.start), c.next) << c.name;
     }
 }
 
@@ -57,10 +57,10 @@ TEST(DcfNumbering, FileNumberExistsLooksAtTheFolderOfThePath) {
     QTemporaryDir temp;
     MakeFiles(temp.path(), {"ABCD0007.JPG", "duvu0008.thm"});
     const QString folder = temp.path();
-    EXPECT_TRUE(dcf::FileNumberExists(dcf::FilePath(folder, 7, false), 7));
-    EXPECT_TRUE(dcf::FileNumberExists(dcf::FilePath(folder, 8, true), 8));
-    EXPECT_FALSE(dcf::FileNumberExists(dcf::FilePath(folder, 9, false), 9));
-    EXPECT_EQ(dcf::FilesOfNumber(folder, 7), QStringList{QDir(folder).filePath("ABCD0007.JPG")});
+    EXPECT_TRUE(FileNumberExists(DcfFilePath(folder, 7, false), 7));
+    EXPECT_TRUE(FileNumberExists(DcfFilePath(folder, 8, true), 8));
+    EXPECT_FALSE(FileNumberExists(DcfFilePath(folder, 9, false), 9));
+    EXPECT_EQ(FilesOfNumber(folder, 7), QStringList{QDir(folder).filePath("ABCD0007.JPG")});
 }
 
 TEST(DcfNumbering, FirstFreeFolderNumber) {
@@ -82,7 +82,7 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
         for (const QString& folder : c.folders) QDir().mkpath(QDir(dcim).filePath(folder));
         MakeFiles(dcim, c.files);
         if (c.folders.isEmpty() && c.files.isEmpty()) QDir(temp.path()).rmdir("DCIM");
-        EXPECT_EQ(dcf::FirstFreeFolderNumber(temp.path()), c.first) << c.name;
+        EXPECT_EQ(FirstFreeFolderNumber(temp.path()), c.first) << c.name;
     }
     // The folder a number's images go into: our own suffix first, then another suffix; a file
     // of such a name is no folder.
@@ -93,11 +93,11 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
     QDir().mkpath(drive.filePath("DCIM/101RODIV"));
     MakeFiles(drive.filePath("DCIM"), {"102AAAAA", "103AAAAA"});
     QDir().mkpath(drive.filePath("DCIM/103ZZZZZ"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 100), drive.filePath("DCIM/100ABCDE"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 101), drive.filePath("DCIM/101RODIV"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 102), QString());
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 103), drive.filePath("DCIM/103ZZZZZ"));
-    EXPECT_EQ(dcf::ExistingFolderOfNumber(temp.path(), 104), QString());
+    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 100), drive.filePath("DCIM/100ABCDE"));
+    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 101), drive.filePath("DCIM/101RODIV"));
+    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 102), QString());
+    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 103), drive.filePath("DCIM/103ZZZZZ"));
+    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 104), QString());
 }
 
 TEST(DcfNumbering, RemovingTheOtherFilesOfANumberSparesTheKeptFileUnderAnyName) {
@@ -109,7 +109,7 @@ TEST(DcfNumbering, RemovingTheOtherFilesOfANumberSparesTheKeptFileUnderAnyName) 
     ASSERT_EQ(::link(QFile::encodeName(folder.filePath("DUVU0001.JPG")).constData(),
                      QFile::encodeName(folder.filePath("duvu0001.jpg")).constData()),
               0);
-    EXPECT_TRUE(dcf::RemoveOtherFilesOfNumber(folder.filePath("DUVU0001.JPG"), 1));
+    EXPECT_TRUE(RemoveOtherFilesOfNumber(folder.filePath("DUVU0001.JPG"), 1));
     EXPECT_EQ(folder.entryList(QDir::Files, QDir::Name),
               (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "duvu0001.jpg"}));
 }
@@ -126,14 +126,14 @@ TEST(DcfNumbering, FolderNumberField) {
     };
     for (const Case& c : cases) {
         ScriptedPrompter prompter;
-        EXPECT_EQ(dcf::ReadFolderNumberField(c.text, prompter), c.number) << c.text;
+        EXPECT_EQ(ReadFolderNumberField(c.text, prompter), c.number) << c.text;
         EXPECT_EQ(prompter.Ids(), c.message ? QList<int>{msg::FolderNumberRange} : QList<int>{})
             << c.text;
     }
-    EXPECT_EQ(dcf::StepFolderNumber(100, -1), 100);
-    EXPECT_EQ(dcf::StepFolderNumber(998, 5), 999);
-    EXPECT_EQ(dcf::StepFolderNumber(150, 1), 151);
-    EXPECT_EQ(dcf::FolderNumberText(42), "042");
+    EXPECT_EQ(StepFolderNumber(100, -1), 100);
+    EXPECT_EQ(StepFolderNumber(998, 5), 999);
+    EXPECT_EQ(StepFolderNumber(150, 1), 151);
+    EXPECT_EQ(FolderNumberText(42), "042");
 }
 
 }  // namespace

@@ -231,8 +231,8 @@ TEST(RemoveStaleWorkFolders, RemovesOnlyWhatNoLiveRunHolds) {
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
-        FolderHold hold;
-        const char byte = hold.Take(liveRun) ? 1 : 0;
+        FolderLock hold;
+        const char byte = hold.Take(liveRun) == FolderLock::Result::Held ? 1 : 0;
         [[maybe_unused]] const ssize_t n = ::write(ready[1], &byte, 1);
         ::pause();
         ::_exit(0);
@@ -279,11 +279,43 @@ TEST(RunWorkFolder, PrivateHeldWhileItLivesAndGoneAfter) {
         // Held by this run: a cleaner does not take it.
         RemoveStaleWorkFolders(temp.path());
         EXPECT_TRUE(QFile::exists(path + "/autoexport/slide.bmp"));
-        FolderHold other;
-        EXPECT_FALSE(other.Take(path));
+        FolderLock other;
+        EXPECT_EQ(other.Take(path), FolderLock::Result::Busy);
     }
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_TRUE(QDir(temp.path())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
+}
+
+// The lock a run holds on its work folder and on the card folder it writes.
+TEST(FolderLock, TakesAFolderOnceAndAWorkFolderNeverThroughALink) {
+    QTemporaryDir temp;
+    const QString folder = temp.filePath("folder");
+    QDir().mkpath(folder);
+    const QString link = temp.filePath("link");
+    ASSERT_TRUE(QFile::link(folder, link));
+    struct Case {
+        const char* name;
+        QString path;
+        FolderLock::Links links;
+        FolderLock::Result result;
+    } const cases[] = {
+        {"a folder", folder, FolderLock::Links::Refuse, FolderLock::Result::Held},
+        {"a link, followed", link, FolderLock::Links::Follow, FolderLock::Result::Held},
+        {"a link, refused", link, FolderLock::Links::Refuse, FolderLock::Result::Unavailable},
+        {"nothing", temp.filePath("missing"), FolderLock::Links::Follow,
+         FolderLock::Result::Unavailable},
+    };
+    for (const Case& c : cases) {
+        FolderLock lock;
+        EXPECT_EQ(lock.Take(c.path, c.links), c.result) << c.name;
+        EXPECT_EQ(lock.held(), c.result == FolderLock::Result::Held) << c.name;
+    }
+    FolderLock first;
+    FolderLock second;
+    ASSERT_EQ(first.Take(folder), FolderLock::Result::Held);
+    EXPECT_EQ(second.Take(link), FolderLock::Result::Busy);
+    first.Release();
+    EXPECT_EQ(second.Take(folder), FolderLock::Result::Held);
 }

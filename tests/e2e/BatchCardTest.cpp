@@ -12,6 +12,7 @@
 #include "app/ImportDispatch.h"
 #include "tests/support/BrokenImages.h"
 #include "tests/support/Corpus.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -24,12 +25,7 @@ namespace {
 // error names the program.
 class BatchCardTest : public ::testing::Test {
 protected:
-    struct Result {
-        bool finished;
-        int exitCode;
-        QStringList out;  // lines
-        QString err;
-    };
+    using Result = ProgramRun;
 
     static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
@@ -41,22 +37,12 @@ protected:
     }
 
     void Start(QProcess& process, const QStringList& arguments) {
-        process.setProcessEnvironment(environment);
-        process.start(VC_PROGRAM,
-                      QStringList{"--batch", "--card", card, "--lang", "en"} + arguments);
-        process.closeWriteChannel();
+        StartProgram(process, VC_PROGRAM,
+                     QStringList{"--batch", "--card", card, "--lang", "en"} + arguments,
+                     environment);
     }
     static Result Finish(QProcess& process, int milliseconds = 120000) {
-        const bool finished =
-            process.state() == QProcess::NotRunning || process.waitForFinished(milliseconds);
-        if (!finished) {
-            process.kill();
-            process.waitForFinished();
-        }
-        return {
-            finished, process.exitCode(),
-            QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+        return FinishProgram(process, milliseconds);
     }
     Result Run(const QStringList& arguments, int milliseconds = 120000) {
         QProcess process;
@@ -300,7 +286,21 @@ TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
         EXPECT_GE(lines.size(), 2);
         for (const QString& line : lines)
             EXPECT_TRUE(line.startsWith("vimbrelcastor: ")) << line.toStdString();
+        // The question's two lines are one, its English sentences a space apart.
+        if (arguments[1] == "en") {
+            EXPECT_TRUE(result.err.contains("already exists. Are you sure"));
+        }
     }
+}
+
+// A folder of the asked number with another suffix is written into as it is.
+TEST_F(BatchCardTest, AFolderOfTheNumberWithAnotherSuffixIsUsedAsItIs) {
+    const QString other = card + "/DCIM/100ABCDE";
+    QDir().mkpath(other);
+    const Result result = Run({"--folder", "100", Images("in", 1, [](int) { return Qt::red; })});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(Entries(other), QStringList{"DUVU0001.JPG"});
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 }  // namespace

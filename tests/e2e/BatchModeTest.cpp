@@ -7,28 +7,18 @@
 
 #include "tests/support/PdfFiles.h"
 #include "tests/support/Presentations.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
 
 namespace {
 
-struct Result {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-Result RunProgram(const QStringList& arguments, const QProcessEnvironment& environment =
-                                                    QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(VC_PROGRAM, arguments);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+ProgramRun RunProgram(const QStringList& arguments, const QProcessEnvironment& environment =
+                                                        QProcessEnvironment::systemEnvironment()) {
+    ProgramRun run = RunProgram(VC_PROGRAM, arguments, environment);
+    EXPECT_TRUE(run.finished);
+    return run;
 }
 
 bool Near(QColor a, QColor b) {
@@ -86,7 +76,7 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
     QDir(in).mkdir("sub folder");
     WriteJpeg(Solid(64, 48, Qt::black), In("sub folder/inner.jpg"));
 
-    const Result result = RunProgram({"--batch", "--card", card, "--lang", "en", in});
+    const ProgramRun result = RunProgram({"--batch", "--card", card, "--lang", "en", in});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(
         result.err.contains("Designated file \"" + In("f broken.jpg") + "\" is wrong image file."))
@@ -96,7 +86,7 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
     QStringList expected;
     for (int i = 1; i <= 6; ++i)
         expected << QDir(folder).filePath(QString("DUVU%1.JPG").arg(i, 4, 10, QChar('0')));
-    EXPECT_EQ(result.out.split('\n', Qt::SkipEmptyParts), expected);
+    EXPECT_EQ(result.out, expected);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files),
               (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG",
                            "DUVU0005.JPG", "DUVU0006.JPG"}));
@@ -127,12 +117,12 @@ TEST_F(BatchModeTest, AFolderOfAnotherRunContinuesWithTheNextFreeFolderNumber) {
     EXPECT_EQ(QDir(QDir(card).filePath("DCIM")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               (QStringList{"100RODIV", "101RODIV"}));
     // Into a given folder, a taken number is settled by the policy.
-    const Result next =
+    const ProgramRun next =
         RunProgram({"--batch", "--card", card, "--folder", "100", "--on-conflict", "next", in});
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
-    EXPECT_TRUE(next.out.endsWith("DCIM/100RODIV/DUVU0002.JPG\n")) << next.out.toStdString();
+    EXPECT_EQ(next.out, QStringList{QDir(card).filePath("DCIM/100RODIV/DUVU0002.JPG")});
     // Without a terminal and without a policy, a taken number is never overwritten.
-    const Result cancel = RunProgram({"--batch", "--card", card, "--folder", "100", in});
+    const ProgramRun cancel = RunProgram({"--batch", "--card", card, "--folder", "100", in});
     EXPECT_EQ(cancel.exitCode, 1);
     EXPECT_TRUE(cancel.out.isEmpty());
 }
@@ -141,12 +131,12 @@ TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
     WriteBytes(In("b.jpg"), "broken");
     const QString dest = QDir(temp.path()).filePath("出力 folder");
-    const Result result = RunProgram(
+    const ProgramRun result = RunProgram(
         {"--batch", "--dest", dest, "--format", "png", "--size", "xga", "--lang", "ja", in});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("は正常なイメージファイルではありません。"))
         << result.err.toStdString();
-    EXPECT_EQ(result.out, QDir(dest).filePath("DUVU0001.PNG") + "\n");
+    EXPECT_EQ(result.out, QStringList{QDir(dest).filePath("DUVU0001.PNG")});
     const vips::VImage image =
         vips::VImage::new_from_file(QFile::encodeName(QDir(dest).filePath("DUVU0001.PNG")));
     EXPECT_EQ(image.width(), 1024);
@@ -162,9 +152,9 @@ TEST_F(BatchModeTest, SlidesKeepTheirPlaceAndAlwaysGetAThumbnail) {
     ASSERT_FALSE(deck.isEmpty());
     WriteJpeg(Solid(320, 240, Qt::yellow), In("z.jpg"));
     const QString dest = QDir(temp.path()).filePath("out");
-    const Result result = RunProgram({"--batch", "--dest", dest, "--no-thumbnails", in});
+    const ProgramRun result = RunProgram({"--batch", "--dest", dest, "--no-thumbnails", in});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QStringList written = result.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList written = result.out;
     ASSERT_EQ(written.size(), 4);
     // a.jpg, the two slides (16:9: bars above and below), z.jpg.
     EXPECT_TRUE(Near(PixelAt(written[1], 400, 300), Qt::green));
@@ -187,7 +177,7 @@ TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
     const QProcessEnvironment environment = WithStandInLibreOffice(mark);
     WriteBytes(In("talk.pptx"), "not really a presentation");
 
-    const Result result = RunProgram(
+    const ProgramRun result = RunProgram(
         {"--batch", "--dest", QDir(temp.path()).filePath("out"), "--lang", "en", In("talk.pptx")},
         environment);
     EXPECT_TRUE(QFileInfo::exists(mark)) << result.err.toStdString();
@@ -204,11 +194,12 @@ TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
                       {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
     WriteBytes(In("c cut.pdf"), ReadBytes(In("b talk.pdf")).left(300));
 
-    const Result result = RunProgram({"--batch", "--card", card, "--lang", "en", in}, environment);
+    const ProgramRun result =
+        RunProgram({"--batch", "--card", card, "--lang", "en", in}, environment);
     EXPECT_FALSE(QFileInfo::exists(mark)) << "LibreOffice was started";
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();  // the cut PDF is refused
     EXPECT_TRUE(result.err.contains("c cut.pdf")) << result.err.toStdString();
-    const QStringList written = result.out.split('\n', Qt::SkipEmptyParts);
+    const QStringList written = result.out;
     ASSERT_EQ(written.size(), 4) << result.err.toStdString();
     EXPECT_TRUE(Near(PixelAt(written[0], 400, 300), Qt::yellow));
     EXPECT_TRUE(Near(PixelAt(written[1], 4, 4), Qt::red));  // 4:3 fills the frame
@@ -264,8 +255,8 @@ TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
         EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
     EXPECT_FALSE(shown.contains(QRegularExpression(" / [^6]"))) << shown.toStdString();
 
-    const Result piped = RunProgram({"--batch", "--card", card, "--folder", "101", in});
-    EXPECT_EQ(piped.out.count('\n'), 6);
+    const ProgramRun piped = RunProgram({"--batch", "--card", card, "--folder", "101", in});
+    EXPECT_EQ(piped.out.size(), 6);
     EXPECT_FALSE(piped.err.contains('\r')) << piped.err.toStdString();
     EXPECT_FALSE(piped.err.contains(" / ")) << piped.err.toStdString();
 }

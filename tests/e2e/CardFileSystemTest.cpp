@@ -13,6 +13,7 @@
 
 #include "card/FolderOrder.h"
 #include "tests/support/CardImage.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -52,16 +53,13 @@ protected:
 
     // The batch run onto the card; its exit status, its messages in lastError.
     int Run(const QStringList& arguments) {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TMPDIR", temp.path());
-        process.setProcessEnvironment(environment);
-        process.start(VC_PROGRAM,
-                      QStringList{"--batch", "--card", card.root(), "--lang", "en"} + arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000)) return -1;
-        lastError = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitCode();
+        const ProgramRun run = RunProgram(
+            VC_PROGRAM, QStringList{"--batch", "--card", card.root(), "--lang", "en"} + arguments,
+            environment);
+        lastError = run.err;
+        return run.finished ? run.exitCode : -1;
     }
 
     // The numbered files of a folder in the order the file system lists them.

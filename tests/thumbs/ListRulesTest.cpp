@@ -11,8 +11,6 @@
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
 
-using namespace thumbs;
-
 namespace {
 
 // A list of entries named by letters; the letters in list order spell the list.

@@ -18,7 +18,7 @@ TEST(ThumbLayout, GridAndCells) {
     EXPECT_EQ(ContentHeight(3), 368);
 
     // The 9th image of a 4-column grid: first column of the third row.
-    const Cell ninth = CellAt(8, 4, 0);
+    const ThumbCell ninth = CellAt(8, 4, 0);
     EXPECT_EQ(ninth.box, QRect(14, 250, 104, 78));
     EXPECT_EQ(ninth.frame, QRect(10, 240, 112, 94));
     EXPECT_EQ(ninth.caption, QRect(14, 336, 104, 14));
@@ -114,3 +114,15 @@ TEST(ThumbLayout, AutoScrollBands) {
 }
 
 }  // namespace
+
+// The keyboard's steps in a grid of 4 columns holding 10 entries; Home and End go past either
+// end, where the place stops.
+TEST(ThumbLayout, KeysStepThroughTheGrid) {
+    const std::pair<int, std::optional<int>> steps[] = {
+        {Qt::Key_Left, -1},        {Qt::Key_Right, 1},
+        {Qt::Key_Up, -4},          {Qt::Key_Down, 4},
+        {Qt::Key_Home, -10},       {Qt::Key_End, 10},
+        {Qt::Key_A, std::nullopt}, {Qt::Key_Space, std::nullopt},
+    };
+    for (const auto& [key, step] : steps) EXPECT_EQ(KeyStep(key, 4, 10), step) << key;
+}

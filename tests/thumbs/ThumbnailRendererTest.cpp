@@ -227,7 +227,7 @@ TEST_F(ThumbnailRendererTest, ImportsMovesAndDeletionsDuringRenderingLoseOrMixNo
     // While the first thumbnails are being made: move the last to the front, delete one,
     // and import more.
     list.SetSelected(11, true);
-    thumbs::MoveSelected(list, 0, true);
+    MoveSelected(list, 0, true);
     QList<ImageEntry> entries = list.entries();
     entries.removeAt(5);
     list.ReplaceEntries(entries);

@@ -28,10 +28,10 @@ using namespace thumbs;
 namespace {
 
 const QColor kCell(skin::kThumbCell);
-const QColor kSelected(252, 143, 89);
-const QColor kNumberText(74, 167, 100);
+const QColor kSelected(skin::kAccent);
+const QColor kNumberText(skin::kThumbNumber);
 const QColor kNotRendered(skin::kThumbNotRendered);
-const QColor kDropMarker(252, 143, 89);
+const QColor kDropMarker(skin::kAccent);
 
 }  // namespace
 
@@ -70,15 +70,8 @@ CThumbView::CThumbView(WorkingList& list, Prompter& prompter, QWidget* parent)
     connect(&list_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& top, const QModelIndex& bottom, const QList<int>& roles) {
                 UpdateRows(top.row(), bottom.row());
-                if (!QAccessible::isActive() || !roles.contains(WorkingList::SelectedRole)) return;
-                auto* grid =
-                    dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
-                if (grid == nullptr) return;
-                for (int row = top.row(); row <= bottom.row(); ++row) {
-                    QAccessible::State selected;
-                    selected.selected = true;
-                    QAccessibleStateChangeEvent event(grid->ItemOf(list_.at(row).id), selected);
-                    QAccessible::updateAccessibility(&event);
+                if (roles.contains(WorkingList::SelectedRole)) {
+                    GridAccessible::TellSelection(this, top.row(), bottom.row());
                 }
             });
     // Every change of the list's rows reaches a screen reader.
@@ -180,7 +173,7 @@ void CThumbView::paintEvent(QPaintEvent* event) {
     const int lastRow = (scroll() + dirty.bottom()) / kPitchY;
     for (int row = firstRow * columns; row < list_.count() && row < (lastRow + 1) * columns;
          ++row) {
-        const Cell cell = CellAt(row, columns, scroll());
+        const ThumbCell cell = CellAt(row, columns, scroll());
         if (cell.background.intersects(dirty)) PaintCell(painter, row, cell);
     }
     if (dragging_ && dropTarget_ >= 0 && dropTarget_ < list_.count()) {
@@ -189,7 +182,7 @@ void CThumbView::paintEvent(QPaintEvent* event) {
     }
 }
 
-void CThumbView::PaintCell(QPainter& painter, int row, const Cell& cell) {
+void CThumbView::PaintCell(QPainter& painter, int row, const ThumbCell& cell) {
     const ImageEntry& entry = list_.at(row);
     painter.fillRect(cell.background, kCell);
     painter.fillRect(cell.frame, entry.selected ? kSelected : kCell);
@@ -439,22 +432,11 @@ void CThumbView::FocusEntry(int row) {
 }
 
 void CThumbView::TellListChanged() {
-    if (!QAccessible::isActive()) return;
-    auto* grid = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
-    if (grid == nullptr) return;
-    grid->ForgetGoneItems();
-    QAccessibleEvent event(this, QAccessible::ObjectReorder);
-    QAccessible::updateAccessibility(&event);
+    GridAccessible::TellListChanged(this);
 }
 
 void CThumbView::TellFocus() {
-    if (!QAccessible::isActive() || !hasFocus() || current_ < 0 || current_ >= list_.count()) {
-        return;
-    }
-    auto* grid = dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
-    if (grid == nullptr) return;
-    QAccessibleEvent event(grid->ItemOf(list_.at(current_).id), QAccessible::Focus);
-    QAccessible::updateAccessibility(&event);
+    if (hasFocus()) GridAccessible::TellFocus(this, current_);
 }
 
 void CThumbView::MoveBy(int step) {
@@ -481,50 +463,29 @@ void CThumbView::keyPressEvent(QKeyEvent* event) {
         MoveBy(event->key() == Qt::Key_Up ? -columns : columns);
         return;
     }
-    int step = 0;
-    switch (event->key()) {
-        case Qt::Key_Left:
-            step = -1;
-            break;
-        case Qt::Key_Right:
-            step = 1;
-            break;
-        case Qt::Key_Up:
-            step = -columns;
-            break;
-        case Qt::Key_Down:
-            step = columns;
-            break;
-        case Qt::Key_Home:
-            step = -list_.count();
-            break;
-        case Qt::Key_End:
-            step = list_.count();
-            break;
-        case Qt::Key_Space:
+    const std::optional<int> step = KeyStep(event->key(), columns, list_.count());
+    if (!step) {
+        if (event->key() == Qt::Key_Space) {
             // Space selects the entry the keyboard is on, Ctrl+Space toggles it.
             if (current_ >= 0) {
                 Select(list_, current_, keys & Qt::ControlModifier ? kSelectToggle : kSelectPlain,
                        anchor_);
             }
-            return;
-        case Qt::Key_Menu:
+        } else if (event->key() == Qt::Key_Menu) {
             ShowContextMenu(viewport()->mapToGlobal(
                 current_ >= 0 ? CellAt(current_, columns, scroll()).background.center()
                               : QPoint(0, 0)));
-            return;
-        default:
-            if (event->matches(QKeySequence::Undo)) {
-                UndoCommand();
-                return;
-            }
+        } else if (event->matches(QKeySequence::Undo)) {
+            UndoCommand();
+        } else {
             QAbstractScrollArea::keyPressEvent(event);
-            return;
+        }
+        return;
     }
     if (list_.isEmpty()) return;
     // From nowhere, the first key lands on the first entry (or the last, going back).
-    const int from = current_ >= 0 ? current_ : (step < 0 ? list_.count() : -1);
-    SetCurrent(from + step);
+    const int from = current_ >= 0 ? current_ : (*step < 0 ? list_.count() : -1);
+    SetCurrent(from + *step);
     // Plain keys select the entry alone, Shift extends from the anchor, Ctrl only moves.
     if (!(keys & Qt::ControlModifier)) Select(list_, current_, ModeOfKeys(keys), anchor_);
 }

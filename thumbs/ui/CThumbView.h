@@ -31,7 +31,7 @@ public:
 
     ThumbnailRenderer& renderer() { return *renderer_; }
     const WorkingList& list() const { return list_; }
-    thumbs::Grid grid() const { return grid_; }
+    ThumbGrid grid() const { return grid_; }
     int scroll() const;
     int selectionAnchor() const { return anchor_; }
     // The entry the keyboard is on (-1: none).
@@ -87,7 +87,7 @@ private:
     void UpdateVisibleRows();
     // Repaints the cells of rows first..last that are in view.
     void UpdateRows(int first, int last);
-    void PaintCell(QPainter& painter, int row, const thumbs::Cell& cell);
+    void PaintCell(QPainter& painter, int row, const ThumbCell& cell);
     void DragStep(const QPoint& globalPos);
     void EndDrag(const QPoint& globalPos);
     void AutoScrollTick();
@@ -103,7 +103,7 @@ private:
     WorkingList& list_;
     Prompter& prompter_;
     ThumbnailRenderer* renderer_;
-    thumbs::Grid grid_;
+    ThumbGrid grid_;
     int anchor_ = -1;
     int current_ = -1;
     ListHistory history_;

@@ -19,16 +19,15 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount, qreal rati
     QImage base = source.thumbnail;
     if (!source.rendered || base.isNull()) {
         const QRect fitted =
-            thumbs::ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
-                                  source.imageWidth > 0 ? source.imageWidth : thumbs::kBoxWidth,
-                                  source.imageHeight > 0 ? source.imageHeight : thumbs::kBoxHeight);
+            ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
+                          source.imageWidth > 0 ? source.imageWidth : thumbs::kBoxWidth,
+                          source.imageHeight > 0 ? source.imageHeight : thumbs::kBoxHeight);
         base = QImage(fitted.size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
         base.fill(source.rendered ? QColor(skin::kThumbCell) : kNotRendered);
     }
     // Sized by the thumbnail's logical size, whatever screen it was made for.
     const QSize shown = base.deviceIndependentSize().toSize();
-    const QSize size =
-        thumbs::DragPictureSize(shown.width(), shown.height()).expandedTo(QSize(1, 1));
+    const QSize size = DragPictureSize(shown.width(), shown.height()).expandedTo(QSize(1, 1));
     QImage picture = base.scaled((QSizeF(size) * ratio).toSize(), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
@@ -47,11 +46,10 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount, qreal rati
 }
 
 DragPicture::DragPicture(const ImageEntry& source, int selectedCount, QWidget* window)
-    : QWidget(placement::CanPlaceShownWindows() ? nullptr : window,
-              placement::CanPlaceShownWindows()
-                  ? Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                        Qt::WindowTransparentForInput
-                  : Qt::Widget),
+    : QWidget(CanPlaceShownWindows() ? nullptr : window,
+              CanPlaceShownWindows() ? Qt::ToolTip | Qt::FramelessWindowHint |
+                                           Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput
+                                     : Qt::Widget),
       source_(source),
       selectedCount_(selectedCount) {
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -126,8 +126,7 @@ int GridAccessible::indexOfChild(const QAccessibleInterface* child) const {
 QAccessibleInterface* GridAccessible::childAt(int x, int y) const {
     CThumbView* view = View();
     const QPoint point = view->viewport()->mapFromGlobal(QPoint(x, y));
-    return child(
-        thumbs::HitTest(point, view->list().count(), view->grid().columns, view->scroll()));
+    return child(HitTest(point, view->list().count(), view->grid().columns, view->scroll()));
 }
 
 void GridAccessible::ForgetGoneItems() {
@@ -150,4 +149,35 @@ void GridAccessible::Install() {
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+GridAccessible* GridAccessible::Of(CThumbView* view) {
+    if (!QAccessible::isActive()) return nullptr;
+    return dynamic_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(view));
+}
+
+void GridAccessible::TellSelection(CThumbView* view, int first, int last) {
+    GridAccessible* grid = Of(view);
+    if (grid == nullptr) return;
+    for (int row = first; row <= last; ++row) {
+        QAccessible::State selected;
+        selected.selected = true;
+        QAccessibleStateChangeEvent event(grid->ItemOf(view->list().at(row).id), selected);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void GridAccessible::TellListChanged(CThumbView* view) {
+    GridAccessible* grid = Of(view);
+    if (grid == nullptr) return;
+    grid->ForgetGoneItems();
+    QAccessibleEvent event(view, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
+}
+
+void GridAccessible::TellFocus(CThumbView* view, int row) {
+    GridAccessible* grid = Of(view);
+    if (grid == nullptr || row < 0 || row >= view->list().count()) return;
+    QAccessibleEvent event(grid->ItemOf(view->list().at(row).id), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }

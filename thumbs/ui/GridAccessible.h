@@ -29,8 +29,16 @@ public:
     // Registers the grid's interface with Qt's accessibility layer; once per process.
     static void Install();
 
+    // What a screen reader is told of the grid's changes, when one listens: the rows first..last
+    // changed their selection; the list's rows came, went or moved; the entry at row has the
+    // keyboard's focus.
+    static void TellSelection(CThumbView* view, int first, int last);
+    static void TellListChanged(CThumbView* view);
+    static void TellFocus(CThumbView* view, int row);
+
 private:
     CThumbView* View() const;
+    static GridAccessible* Of(CThumbView* view);
 
     mutable QHash<EntryId, QAccessible::Id> items_;
 };

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/CCustomFileDialog.h"

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "app/ui/CCustomFileDialog.h"
+#include "app/ui/ImportQueue.h"
 #include "app/ui/MainDialog.h"
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
@@ -15,8 +16,8 @@
 #include "skin/ui/WindowFront.h"
 #include "slides/ui/ImportProgressDialog.h"
 #include "tests/support/PdfFiles.h"
-#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/window/TestWindow.h"
 
 using namespace testimages;
 
@@ -25,21 +26,12 @@ class ImportTest : public QObject {
 
 private:
     std::unique_ptr<MainDialog> MakeWindow(quint64 freeBytes = 10ull << 30) {
-        ResetSettings(settings);
-        const WorkPaths paths = ChooseWorkPaths(temp.path());
-        settings.workFolder = paths.workFolder;
-        settings.autoExportFolder = paths.autoExportFolder;
-        space = std::make_unique<WorkSpace>(temp.path(), [freeBytes] { return freeBytes; });
-        prompter = ScriptedPrompter();
-        auto window = std::make_unique<MainDialog>(settings, *space, &prompter);
-        SetMainWindow(window.get());
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
-        return window;
+        fixture.freeBytes = freeBytes;
+        return fixture.Make();
     }
 
     QString Folder(const QString& name, const QStringList& files) {
-        const QString folder = QDir(temp.path()).filePath(name);
+        const QString folder = QDir(fixture.temp.path()).filePath(name);
         QDir().mkpath(folder);
         for (const QString& file : files) {
             const QString path = QDir(folder).filePath(file);
@@ -54,19 +46,6 @@ private:
         return folder;
     }
 
-    static void Drop(QWidget* window, const QStringList& paths) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
-        data.setUrls(urls);
-        const QPoint at(400, 200);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window, &drop);
-    }
-
     QStringList Names(MainDialog& window) const {
         QStringList names;
         for (const ImageEntry& entry : window.list().entries()) {
@@ -75,11 +54,8 @@ private:
         return names;
     }
 
-    QTemporaryDir temp;
+    TestWindow fixture;
     QTemporaryDir profile;
-    AppSettings settings;
-    std::unique_ptr<WorkSpace> space;
-    ScriptedPrompter prompter;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -99,12 +75,12 @@ private Q_SLOTS:
                 range = progress->maximum();
             }
         });
-        Drop(window.get(), {folder});
+        TestWindow::Drop(window.get(), {folder});
         QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.PNG", "photo.jpeg"}));
         QCOMPARE(range, 3);
-        QCOMPARE(window->presentationQueueSize(), 1);
+        QCOMPARE(window->importQueue().presentationsQueued(), 1);
         QVERIFY(window->unsavedChanges());
-        QVERIFY(prompter.records.isEmpty());
+        QVERIFY(fixture.prompter.records.isEmpty());
     }
 
     void dropsFollowLinksAndSkipWhatIsNotAnImage() {
@@ -116,15 +92,17 @@ private Q_SLOTS:
         QFile::link(pictures, QDir(links).filePath("to pictures"));
         QFile::link(target, QDir(links).filePath("link.jpg"));
         QFile::link(QDir(links).filePath("gone.jpg"), QDir(links).filePath("dangling.jpg"));
-        Drop(window.get(), {QDir(links).filePath("to pictures"), QDir(links).filePath("link.jpg"),
-                            QDir(links).filePath("dangling.jpg")});
+        TestWindow::Drop(window.get(),
+                         {QDir(links).filePath("to pictures"), QDir(links).filePath("link.jpg"),
+                          QDir(links).filePath("dangling.jpg")});
         QCOMPARE(Names(*window), (QStringList{"x.jpg", "y.jpg", "holiday.jpg"}));
         QCOMPARE(window->list().at(2).sourcePath, target);
         // The link that leads nowhere is named, with why, in one message at the end.
-        QCOMPARE(prompter.records.size(), 1);
-        QCOMPARE(prompter.records[0].kind, ScriptedPrompter::Kind::Plain);
-        QCOMPARE(prompter.records[0].text, QString("Not imported:\n%1 (a link that leads nowhere)")
-                                               .arg(QDir(links).filePath("dangling.jpg")));
+        QCOMPARE(fixture.prompter.records.size(), 1);
+        QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Plain);
+        QCOMPARE(fixture.prompter.records[0].text,
+                 QString("Not imported:\n%1 (a link that leads nowhere)")
+                     .arg(QDir(links).filePath("dangling.jpg")));
     }
 
     void cancelAfterTheSecondOfFiveKeepsTwo() {
@@ -137,16 +115,16 @@ private Q_SLOTS:
                 QTest::mouseClick(progress->findChild<QWidget*>("cancel"), Qt::LeftButton);
             }
         });
-        Drop(window.get(), {folder});
+        TestWindow::Drop(window.get(), {folder});
         QCOMPARE(window->list().count(), 2);
     }
 
     void tooLittleFreeSpaceImportsNothing() {
         auto window = MakeWindow(64ull * 1024 * 1024 - 1);
         QVERIFY(window);
-        Drop(window.get(), {Folder("some", {"1.jpg", "2.jpg"})});
+        TestWindow::Drop(window.get(), {Folder("some", {"1.jpg", "2.jpg"})});
         QCOMPARE(window->list().count(), 0);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::NotEnoughSpace});
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::NotEnoughSpace});
     }
 
     void aFullListStopsTheDropBeforeItsNextPath() {
@@ -159,11 +137,11 @@ private Q_SLOTS:
             entries << entry;
         }
         window->list().ReplaceEntries(entries);
-        Drop(window.get(),
-             {Folder("first", {"1.jpg", "2.jpg", "3.jpg"}), Folder("second", {"4.jpg"})});
+        TestWindow::Drop(window.get(), {Folder("first", {"1.jpg", "2.jpg", "3.jpg"}),
+                                        Folder("second", {"4.jpg"})});
         QCOMPARE(window->list().count(), 9999);
         // Asked once, not once per file.
-        QCOMPARE(prompter.Ids(), QList<int>{msg::TooManyImages});
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::TooManyImages});
     }
 
     void anEmptyPresentationShows133AndNothingElse() {
@@ -171,11 +149,11 @@ private Q_SLOTS:
         QVERIFY(window);
         const QString empty = QDir(Folder("talks", {"empty.ppt"})).filePath("empty.ppt");
         window->QueuePresentation(empty);
-        QTRY_COMPARE(prompter.records.size(), 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::WrongPresentation});
-        QCOMPARE(prompter.records[0].argument, empty);
+        QTRY_COMPARE(fixture.prompter.records.size(), 1);
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::WrongPresentation});
+        QCOMPARE(fixture.prompter.records[0].argument, empty);
         QTest::qWait(700);
-        QCOMPARE(prompter.records.size(), 1);
+        QCOMPARE(fixture.prompter.records.size(), 1);
         QCOMPARE(window->list().count(), 0);
     }
 
@@ -187,7 +165,7 @@ private Q_SLOTS:
         const QString pdf = QDir(folder).filePath("deck.pdf");
         testpdf::WritePdf(
             pdf, {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
-        Drop(window.get(), {QDir(folder).filePath("photo.jpg"), pdf});
+        TestWindow::Drop(window.get(), {QDir(folder).filePath("photo.jpg"), pdf});
         QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 4, 20000);
         QCOMPARE(Names(*window),
                  (QStringList{"photo.jpg", "deck0001.bmp", "deck0002.bmp", "deck0003.bmp"}));
@@ -199,7 +177,7 @@ private Q_SLOTS:
         QCOMPARE(at(2, 400, 40), QColor(Qt::black));
         QCOMPARE(at(3, 400, 300), QColor(Qt::blue));
         QCOMPARE(at(3, 100, 300), QColor(Qt::black));
-        QVERIFY(prompter.records.isEmpty());
+        QVERIFY(fixture.prompter.records.isEmpty());
     }
 
     void loadAllThroughTheDialogAndAJpegPickedByName() {
@@ -214,7 +192,7 @@ private Q_SLOTS:
         });
         window->ImportFileCommand();
         QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg"}));
-        QCOMPARE(settings.lastImageFolder, folder);
+        QCOMPARE(fixture.settings.lastImageFolder, folder);
 
         // Picked by name, a file of any type goes to the loader as it is.
         QTimer::singleShot(200, [&] {
@@ -276,7 +254,7 @@ private Q_SLOTS:
         window->QueueStartupPaths({folder, "/Automation"});
         QTRY_COMPARE(window->list().count(), 2);
         // The switch matches no file and imports nothing.
-        QVERIFY(prompter.records.isEmpty());
+        QVERIFY(fixture.prompter.records.isEmpty());
     }
 };
 

@@ -1,66 +1,35 @@
 #include "app/ui/MainDialog.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/ui/ImportQueue.h"
 #include "app/ui/SplashWindow.h"
-#include "core/AppSettings.h"
-#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/WindowFront.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
-
-namespace {
-
-// The main window with its commands and imports recorded instead of run.
-class RecordingDialog : public MainDialog {
-public:
-    using MainDialog::MainDialog;
-
-    void ImportSlideCommand() override { ran << "importSlide"; }
-    void ImportFileCommand() override { ran << "importFile"; }
-    void ConvertAndSaveCommand() override { ran << "convert"; }
-
-    void ImportStartupEntry(const QStringList& paths) override {
-        ran << "startup:" + paths.join(',');
-        // An import pumps events while its progress window is up: ticks come meanwhile.
-        QTest::qWait(3 * kQueueIntervalMs / 2);
-    }
-    bool ImportPresentation(const QString& path) override {
-        ran << "presentation:" + path;
-        return true;
-    }
-
-    QStringList ran;
-};
-
-}  // namespace
 
 class MainDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<RecordingDialog> MakeWindow() {
-        ResetSettings(settings);
-        prompter = ScriptedPrompter();
-        auto window = std::make_unique<RecordingDialog>(settings, space, &prompter);
-        SetMainWindow(window.get());
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
-        window->activateWindow();
-        return window;
+    // What the window's commands did: the dialogs they opened (closed at once) and the
+    // messages they gave.
+    QStringList Ran(const DialogCloser& closer) const {
+        QStringList ran = closer.closed;
+        for (const int id : fixture.prompter.Ids()) ran << QString("message %1").arg(id);
+        return ran;
     }
 
+    TestWindow fixture;
     QTemporaryDir profile;
-    AppSettings settings;
-    WorkSpace space{QDir::tempPath()};
-    ScriptedPrompter prompter;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -69,7 +38,7 @@ private Q_SLOTS:
     }
 
     void plainLettersNeverOpenTheMenusButAltDoes() {
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
         QTest::keyClick(window->thumbView(), Qt::Key_F);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
@@ -91,38 +60,46 @@ private Q_SLOTS:
     }
 
     void enterRunsTheFocusedButtonOnly() {
+        // Convert and Save on an empty list says so.
+        const QString noImages = QString("message %1").arg(msg::NoImages);
         struct Case {
             const char* focus;
-            const char* command;
+            QStringList ran;
         } const cases[] = {
-            {"importFile", "importFile"},
-            {"importSlide", "importSlide"},
-            {"convert", "convert"},
-            {"thumbView", nullptr},
+            {"importFile", {"CCustomFileDialog"}},
+            {"importSlide", {"QFileDialog"}},
+            {"convert", {noImages}},
+            {"thumbView", {}},
         };
         for (const Case& c : cases) {
-            auto window = MakeWindow();
+            auto window = fixture.Make();
             QVERIFY(window);
+            DialogCloser closer(window.get());
             QWidget* target = window->findChild<QWidget*>(c.focus);
             QVERIFY2(target, c.focus);
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Return);
-            QCOMPARE(window->ran, c.command ? QStringList{c.command} : QStringList{});
+            QCOMPARE(Ran(closer), c.ran);
         }
     }
 
     void shortcutsReachTheirCommands() {
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
-        QTest::keyClick(window->thumbView(), Qt::Key_O, Qt::ControlModifier);
-        QTest::keyClick(window->thumbView(), Qt::Key_I, Qt::ControlModifier);
-        QTest::keyClick(window->thumbView(), Qt::Key_S, Qt::ControlModifier);
+        DialogCloser closer(window.get());
+        // A shortcut reaches the active window: after each dialog, the user comes back to it.
+        for (const Qt::Key key : {Qt::Key_O, Qt::Key_I, Qt::Key_S}) {
+            window->activateWindow();
+            QTRY_VERIFY(window->isActiveWindow());
+            QTest::keyClick(window->thumbView(), key, Qt::ControlModifier);
+        }
         QTest::keyClick(window->thumbView(), Qt::Key_S);  // plain S: nothing
-        QCOMPARE(window->ran, (QStringList{"importFile", "importSlide", "convert"}));
+        QCOMPARE(Ran(closer), (QStringList{"CCustomFileDialog", "QFileDialog",
+                                           QString("message %1").arg(msg::NoImages)}));
     }
 
     void escapeNeverClosesAndClosingAsksOnlyWithUnsavedImages() {
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
         QTest::keyClick(window->thumbView(), Qt::Key_Escape);
         QVERIFY(window->isVisible());
@@ -132,29 +109,29 @@ private Q_SLOTS:
         entry.sourcePath = "/x/a.jpg";
         window->list().Append(entry);
         window->setUnsavedChanges(true);
-        prompter.confirmAnswers = {false};
+        fixture.prompter.confirmAnswers = {false};
         window->close();  // the frame's close button and Alt+F4 arrive as a close request
         QVERIFY(window->isVisible());
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
 
         auto* close = window->findChild<SkinButton*>("closeButton");
-        prompter.confirmAnswers = {true};
+        fixture.prompter.confirmAnswers = {true};
         QTest::mouseClick(close, Qt::LeftButton);
         QVERIFY(!window->isVisible());
         QCOMPARE(window->result(), int(QDialog::Accepted));
 
         // Nothing unsaved (or an empty list): no question.
-        auto quiet = MakeWindow();
+        auto quiet = fixture.Make();
         QVERIFY(quiet);
         quiet->setUnsavedChanges(true);  // but the list is empty
         QTest::keyClick(quiet->thumbView(), Qt::Key_X, Qt::ControlModifier);
         QVERIFY(!quiet->isVisible());
-        QVERIFY(prompter.records.isEmpty());
+        QVERIFY(fixture.prompter.records.isEmpty());
     }
 
     // Wider, the grid takes more columns; the count under it and Close follow the edges.
     void theGridFollowsTheWindowsSize() {
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
         const QSize before = window->size();
         QCOMPARE(before, QSize(765, 540));
@@ -170,65 +147,89 @@ private Q_SLOTS:
         QCOMPARE(window->view()->grid().columns, columns + 2);
     }
 
-    void theQueueTimerImportsTheCommandLineBeforePresentations() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        window->QueuePresentation("/talks/one.ppt");
-        window->QueueStartupPaths({"/p/a.jpg", "/p/b.jpg"});
-        window->QueueStartupPaths({"/p/c.jpg"});
-        window->QueuePresentation("/talks/two.ppt");
-        QTRY_COMPARE_WITH_TIMEOUT(window->ran.size(), 4, 10000);
-        QCOMPARE(window->ran,
-                 (QStringList{"startup:/p/a.jpg,/p/b.jpg", "startup:/p/c.jpg",
-                              "presentation:/talks/one.ppt", "presentation:/talks/two.ppt"}));
+    // The queue on its own, its two imports recorded; an import pumps events while its
+    // progress window is up, so ticks come meanwhile.
+    void theQueueImportsTheCommandLineBeforePresentations() {
+        QWidget window;
+        QStringList ran;
+        ImportQueue queue(
+            &window,
+            [&](const QStringList& paths) {
+                ran << "paths:" + paths.join(',');
+                QTest::qWait(3 * ImportQueue::kIntervalMs / 2);
+            },
+            [&](const QString& path) {
+                ran << "presentation:" + path;
+                return true;
+            });
+        queue.QueuePresentation("/talks/one.ppt");
+        queue.QueuePaths({"/p/a.jpg", "/p/b.jpg"});
+        queue.QueuePaths({"/p/c.jpg"});
+        queue.QueuePresentation("/talks/two.ppt");
+        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 4, 10000);
+        QCOMPARE(ran, (QStringList{"paths:/p/a.jpg,/p/b.jpg", "paths:/p/c.jpg",
+                                   "presentation:/talks/one.ppt", "presentation:/talks/two.ppt"}));
     }
 
     void nothingQueuedStartsWhileAnotherWindowWaitsForTheUser() {
         // An import's progress window, a dialog or a message box runs events, the timer's
         // among them: a queued import must wait for it, not run inside it.
-        auto window = MakeWindow();
-        QVERIFY(window);
-        QDialog other(window.get());
+        QWidget window;
+        QStringList ran;
+        ImportQueue queue(
+            &window, [&](const QStringList& paths) { ran << paths; },
+            [&](const QString& path) {
+                ran << path;
+                return true;
+            });
+        QDialog other(&window);
         other.setWindowModality(Qt::ApplicationModal);
         other.show();
-        window->QueuePresentation("/talks/one.ppt");
-        window->QueueStartupPaths({"/p/a.jpg"});
-        QTest::qWait(3 * MainDialog::kQueueIntervalMs);
-        QVERIFY(window->ran.isEmpty());
+        queue.QueuePresentation("/talks/one.ppt");
+        queue.QueuePaths({"/p/a.jpg"});
+        QTest::qWait(3 * ImportQueue::kIntervalMs);
+        QVERIFY(ran.isEmpty());
         other.hide();
-        QTRY_COMPARE_WITH_TIMEOUT(window->ran.size(), 2, 5000);
-        QCOMPARE(window->ran, (QStringList{"startup:/p/a.jpg", "presentation:/talks/one.ppt"}));
+        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 5000);
+        QCOMPARE(ran, (QStringList{"/p/a.jpg", "/talks/one.ppt"}));
     }
 
     void aPresentationIsFollowedByAPauseThatDoesNotFreezeTheWindow() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        window->QueuePresentation("/talks/one.ppt");
-        window->QueuePresentation("/talks/two.ppt");
-        QTRY_COMPARE(window->ran.size(), 1);
+        QWidget window;
+        QStringList ran;
+        ImportQueue queue(
+            &window, [](const QStringList&) {},
+            [&](const QString& path) {
+                ran << path;
+                return true;
+            });
+        queue.QueuePresentation("/talks/one.ppt");
+        queue.QueuePresentation("/talks/two.ppt");
+        QTRY_COMPARE(ran.size(), 1);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(window->presentationBusy());
-        QTRY_COMPARE_WITH_TIMEOUT(window->ran.size(), 2, 5000);
-        QVERIFY(clock.elapsed() >= MainDialog::kPresentationPauseMs - 100);
+        QVERIFY(queue.presentationBusy());
+        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 5000);
+        QVERIFY(clock.elapsed() >= ImportQueue::kPresentationPauseMs - 100);
     }
 
     void theKeyOrClickThatEndsTheSplashDoesNothingElse() {
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
+        DialogCloser closer(window.get());
         (new SplashWindow(60000))->show();
         QTest::keyClick(window->thumbView(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(SplashWindow::Current(), nullptr);
-        QVERIFY(window->ran.isEmpty());
+        QVERIFY(closer.closed.isEmpty());
         QTRY_VERIFY(window->isActiveWindow());
         QTest::keyClick(window->thumbView(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(window->ran, QStringList{"importFile"});
+        QCOMPARE(closer.closed, QStringList{"CCustomFileDialog"});
 
-        window->ran.clear();
+        closer.closed.clear();
         (new SplashWindow(60000))->show();
         QTest::mouseClick(window->findChild<QWidget*>("importFile"), Qt::LeftButton);
         QCOMPARE(SplashWindow::Current(), nullptr);
-        QVERIFY(window->ran.isEmpty());
+        QVERIFY(closer.closed.isEmpty());
 
         // A key on the picture itself ends it; the timer ends it too.
         auto* splash = new SplashWindow(60000);
@@ -242,7 +243,7 @@ private Q_SLOTS:
     void destinationShowsThePlaceholderAtStart() {
         for (auto language : {Messages::Language::English, Messages::Language::Japanese}) {
             Messages::SetLanguage(language);
-            auto window = MakeWindow();
+            auto window = fixture.Make();
             QVERIFY(window);
             QCOMPARE(window->findChild<QLabel*>("destination")->text(),
                      Messages::Load(msg::SelectDestinationDrive));

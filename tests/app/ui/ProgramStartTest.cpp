@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
+#include "app/ui/ImportQueue.h"
 #include "app/ui/MainDialog.h"
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
@@ -181,7 +182,7 @@ private Q_SLOTS:
                                     QVERIFY(!window.isMinimized());
                                     QVERIFY(window.isVisible());
                                 }
-                                QCOMPARE(window.startupQueueSize(), 0);
+                                QCOMPARE(window.importQueue().pathsQueued(), 0);
                             }),
                  0);
         QCOMPARE(windowsShown, 1);

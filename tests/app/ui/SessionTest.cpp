@@ -15,8 +15,8 @@
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/WindowFront.h"
-#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/window/TestWindow.h"
 
 using namespace testimages;
 
@@ -27,33 +27,17 @@ class SessionTest : public QObject {
 
 private:
     std::unique_ptr<MainDialog> MakeWindow() {
-        ResetSettings(settings);
-        const WorkPaths paths = ChooseWorkPaths(temp.path());
-        settings.workFolder = paths.workFolder;
-        settings.autoExportFolder = paths.autoExportFolder;
-        prompter = ScriptedPrompter();
-        auto window = std::make_unique<MainDialog>(settings, space, &prompter);
-        window->SetDriveLister([this] { return QList<Drive>{{card->path(), "TESTCARD", true}}; });
-        SetMainWindow(window.get());
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
-        return window;
+        fixture.drives = [this] { return QList<Drive>{{card->path(), "TESTCARD", true}}; };
+        return fixture.Make();
     }
 
     void DropImages(MainDialog& window, int count) {
-        QList<QUrl> urls;
+        QStringList paths;
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("photo %1.jpg").arg(i));
-            WriteJpeg(Solid(640, 480, QColor::fromHsv(i * 50, 255, 255)), path);
-            urls << QUrl::fromLocalFile(path);
+            paths << QDir(fixture.temp.path()).filePath(QString("photo %1.jpg").arg(i));
+            WriteJpeg(Solid(640, 480, QColor::fromHsv(i * 50, 255, 255)), paths.last());
         }
-        QMimeData data;
-        data.setUrls(urls);
-        const QPoint at(400, 200);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &enter);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&window, &drop);
+        TestWindow::Drop(&window, paths);
     }
 
     // Answers the destination dialog: optionally types a number, then OK.
@@ -76,13 +60,10 @@ private:
         });
     }
 
-    QTemporaryDir temp;
     // A card of its own for each test.
     std::unique_ptr<QTemporaryDir> card = std::make_unique<QTemporaryDir>();
+    TestWindow fixture;
     QTemporaryDir profile;
-    AppSettings settings;
-    WorkSpace space{QDir::tempPath(), [] { return 10ull << 30; }};
-    ScriptedPrompter prompter;
 
 private Q_SLOTS:
     void init() { card = std::make_unique<QTemporaryDir>(); }
@@ -105,30 +86,30 @@ private Q_SLOTS:
         AnswerDestination();
         QTest::mouseClick(window->findChild<QWidget*>("folder"), Qt::LeftButton);
         const QString folder = QDir(card->path()).filePath("DCIM/100RODIV");
-        QCOMPARE(settings.cardFolder, folder);
+        QCOMPARE(fixture.settings.cardFolder, folder);
         QCOMPARE(window->findChild<QLabel*>("destination")->text(), folder);
 
         AnswerConvertWithSaveAll();
-        prompter.confirmAnswers = {true};
+        fixture.prompter.confirmAnswers = {true};
         window->ConvertAndSaveCommand();
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
         QVERIFY(!window->unsavedChanges());
-        QCOMPARE(settings.lastDestination, folder);
-        QCOMPARE(prompter.records.size(), 2);
-        QVERIFY(prompter.records[0].text.startsWith("This card uses the "));
-        QCOMPARE(prompter.records[1].kind, ScriptedPrompter::Kind::Confirm);
-        QVERIFY(prompter.records[1].text.contains("/._photo 1.jpg\n"));
+        QCOMPARE(fixture.settings.lastDestination, folder);
+        QCOMPARE(fixture.prompter.records.size(), 2);
+        QVERIFY(fixture.prompter.records[0].text.startsWith("This card uses the "));
+        QCOMPARE(fixture.prompter.records[1].kind, ScriptedPrompter::Kind::Confirm);
+        QVERIFY(fixture.prompter.records[1].text.contains("/._photo 1.jpg\n"));
         QCOMPARE(
             QDir(card->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"DCIM"});
         // Each card is looked at once: the next Convert and Save asks only about the numbers.
-        prompter.records.clear();
-        prompter.overwriteAnswers = {overwrite::OverwriteAll};
+        fixture.prompter.records.clear();
+        fixture.prompter.overwriteAnswers = {overwrite::OverwriteAll};
         AnswerConvertWithSaveAll();
         window->ConvertAndSaveCommand();
-        QCOMPARE(prompter.records.size(), 1);
-        QCOMPARE(prompter.records[0].kind, ScriptedPrompter::Kind::Overwrite);
+        QCOMPARE(fixture.prompter.records.size(), 1);
+        QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Overwrite);
         window->ExitCommand();
         QVERIFY(!window->isVisible());
     }
@@ -138,11 +119,11 @@ private Q_SLOTS:
         auto window = MakeWindow();
         QVERIFY(window);
         DropImages(*window, 1);
-        prompter.confirmAnswers = {true};
+        fixture.prompter.confirmAnswers = {true};
         AnswerDestination("100");
         QTest::mouseClick(window->findChild<QWidget*>("folder"), Qt::LeftButton);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::FolderNumberExists});
-        QCOMPARE(settings.cardFolder, QDir(card->path()).filePath("DCIM/100ABCDE"));
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::FolderNumberExists});
+        QCOMPARE(fixture.settings.cardFolder, QDir(card->path()).filePath("DCIM/100ABCDE"));
         AnswerConvertWithSaveAll();
         window->ConvertAndSaveCommand();
         QVERIFY(QFile::exists(QDir(card->path()).filePath("DCIM/100ABCDE/DUVU0001.JPG")));
@@ -156,7 +137,7 @@ private Q_SLOTS:
             auto window = MakeWindow();
             QVERIFY(window);
             DropImages(*window, 1);
-            prompter.confirmAnswers = {ok};
+            fixture.prompter.confirmAnswers = {ok};
             bool closed = false;
             QTimer::singleShot(0, window.get(), [&] {
                 closed = window->windowHandle()->close();
@@ -164,7 +145,7 @@ private Q_SLOTS:
             });
             QCOMPARE(window->exec() != -1, ok);
             QCOMPARE(closed, ok);
-            QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+            QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
         }
     }
 
@@ -211,9 +192,9 @@ private Q_SLOTS:
             QStringList wanted{c.askedBy};
             if (c.pick) wanted << "ConvertSaveDialog" << target.path();
             QCOMPARE(shown, wanted);
-            QCOMPARE(prompter.records.size(), c.card ? 0 : 1);
+            QCOMPARE(fixture.prompter.records.size(), c.card ? 0 : 1);
             if (!c.card)
-                QCOMPARE(prompter.records.first().text, UiTexts::Text("convert.no_folder"));
+                QCOMPARE(fixture.prompter.records.first().text, UiTexts::Text("convert.no_folder"));
             if (c.pick) QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 2);
         }
     }
@@ -222,22 +203,22 @@ private Q_SLOTS:
         auto window = MakeWindow();
         QVERIFY(window);
         window->ConvertAndSaveCommand();
-        QCOMPARE(prompter.Ids(), QList<int>{msg::NoImages});
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::NoImages});
     }
 
     void aCardWithAnOptionOffAsksFirst() {
         auto window = MakeWindow();
         QVERIFY(window);
         DropImages(*window, 1);
-        settings.exifOption = false;
-        prompter.confirmAnswers = {false};
+        fixture.settings.exifOption = false;
+        fixture.prompter.confirmAnswers = {false};
         window->ConvertAndSaveCommand();
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmDcf});
-        settings.exifOption = true;
-        settings.thumbnailOption = false;
-        prompter.confirmAnswers = {false};
+        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::ConfirmDcf});
+        fixture.settings.exifOption = true;
+        fixture.settings.thumbnailOption = false;
+        fixture.prompter.confirmAnswers = {false};
         window->ConvertAndSaveCommand();
-        QCOMPARE(prompter.Ids(), (QList<int>{msg::ConfirmDcf, msg::ConfirmThumbnail}));
+        QCOMPARE(fixture.prompter.Ids(), (QList<int>{msg::ConfirmDcf, msg::ConfirmThumbnail}));
     }
 };
 

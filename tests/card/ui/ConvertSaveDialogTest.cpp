@@ -7,7 +7,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "card/CardFolderLock.h"
+#include "card/FilePlacement.h"
+#include "core/FolderLock.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
@@ -178,8 +179,8 @@ private Q_SLOTS:
         QFETCH(QStringList, written);
         Fill(2);
         QDir().mkpath(Card());
-        CardFolderLock other;
-        QCOMPARE(other.Take(Card()), CardFolderLock::Result::Held);
+        FolderLock other;
+        QCOMPARE(other.Take(Card()), FolderLock::Result::Held);
         ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -11,7 +11,7 @@
 
 namespace {
 
-using Messages::Language;
+using Language = Messages::Language;
 
 constexpr Language kLanguages[] = {Language::English, Language::Japanese};
 constexpr qreal kRatios[] = {1, 1.5, 2};

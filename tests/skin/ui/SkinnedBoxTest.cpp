@@ -9,8 +9,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/BoxPrompter.h"
 #include "skin/ui/ColorStatic.h"
-#include "skin/ui/ConfirmBox.h"
-#include "skin/ui/InfoBox.h"
+#include "skin/ui/MessageBox.h"
 #include "skin/ui/OverwriteBox.h"
 #include "skin/ui/WindowFront.h"
 
@@ -24,11 +23,11 @@ enum class Box { Info, Confirm, OverwriteOne, OverwriteAll, ExitQuestion, Delete
 enum class Act { Click, Escape, Enter, WindowClose };
 
 int Run(Box box, const QString& text) {
-    if (box == Box::Info) return InfoBox::Show(text);
-    if (box == Box::Confirm) return ConfirmBox::Ask(text);
+    if (box == Box::Info) return MessageBox::Show(text);
+    if (box == Box::Confirm) return MessageBox::Ask(text);
     if (box == Box::ExitQuestion || box == Box::DeleteQuestion) {
         const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
-        return BoxPrompter().Confirm(id) ? ConfirmBox::kOk : ConfirmBox::kCancel;
+        return BoxPrompter().Confirm(id) ? MessageBox::kOk : MessageBox::kCancel;
     }
     return OverwriteBox::Ask(text, box == Box::OverwriteAll);
 }
@@ -170,7 +169,7 @@ private Q_SLOTS:
             QCOMPARE(open->parentWidget(), &main);
             open->accept();
         });
-        InfoBox::Show(QStringLiteral("Failed to load slides."));
+        MessageBox::Show(QStringLiteral("Failed to load slides."));
         SetMainWindow(nullptr);
         QVERIFY(!minimisedWhileShown);
     }

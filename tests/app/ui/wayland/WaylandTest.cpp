@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include "app/ui/ImportQueue.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/SplashWindow.h"
 #include "core/AppSettings.h"
@@ -120,7 +121,7 @@ private Q_SLOTS:
     void photosAreImportedIntoTheWindow() {
         window->QueueStartupPaths({photos.path()});
         QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 3, 30000);
-        QTRY_VERIFY(!window->importBusy());
+        QTRY_VERIFY(!window->importQueue().importBusy());
         QTRY_VERIFY_WITH_TIMEOUT(window->view()->renderer().idle(), 30000);
     }
 
@@ -171,8 +172,7 @@ private Q_SLOTS:
     // The picture follows the cursor inside the window, and the drop reorders the list.
     void anImageIsDraggedBehindTheThird() {
         const auto at = [this](int index) {
-            const QPoint box =
-                thumbs::CellAt(index, window->view()->grid().columns, 0).box.center();
+            const QPoint box = CellAt(index, window->view()->grid().columns, 0).box.center();
             return window->view()->viewport()->mapTo(window.get(), box);
         };
         Drag(at(0), at(2) + QPoint(thumbs::kBoxWidth / 3, 0));

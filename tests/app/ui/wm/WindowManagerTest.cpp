@@ -11,10 +11,10 @@
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
 #include "skin/ProfileStore.h"
-#include "skin/ui/InfoBox.h"
+#include "skin/ui/MessageBox.h"
 #include "skin/ui/WindowFront.h"
 #include "tests/support/NextWindow.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/window/TestWindow.h"
 
 namespace {
 
@@ -52,19 +52,8 @@ class WindowManagerTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainDialog> MakeWindow() {
-        ResetSettings(settings);
-        auto window = std::make_unique<MainDialog>(settings, space, &prompter);
-        SetMainWindow(window.get());
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
-        return window;
-    }
-
+    TestWindow fixture;
     QTemporaryDir profile;
-    AppSettings settings;
-    WorkSpace space{QDir::tempPath()};
-    ScriptedPrompter prompter;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -76,7 +65,7 @@ private Q_SLOTS:
     // The window manager may answer each first show differently: a fresh window each round.
     void menusAndBoxesOpenWhereTheyBelong() {
         for (int round = 0; round < 3; ++round) {
-            auto window = MakeWindow();
+            auto window = fixture.Make();
             QVERIFY(window);
             QString fault;
             auto* file = window->findChild<QAbstractButton*>(QStringLiteral("fileMenuButton"));
@@ -93,12 +82,13 @@ private Q_SLOTS:
                 fault = Apart(OnScreen(shown).center(), OnScreen(window.get()).center(), 10);
             };
             OnNextWindow(centred);
-            InfoBox::Show(QStringLiteral("A message"));
+            MessageBox::Show(QStringLiteral("A message"));
             QVERIFY2(fault.isEmpty(), qPrintable("the box " + fault));
             OnNextWindow(centred);
             bool unsaved = false;
             QString last;
-            ConvertSaveDialog(window->list(), {}, prompter, unsaved, last, window.get()).exec();
+            ConvertSaveDialog(window->list(), {}, fixture.prompter, unsaved, last, window.get())
+                .exec();
             QVERIFY2(fault.isEmpty(), qPrintable("the convert dialog " + fault));
         }
     }
@@ -108,7 +98,7 @@ private Q_SLOTS:
     void aTooTallProfileIsFittedToTheScreen() {
         ProfileStore().setValue(QStringLiteral("66/CX"), 765);
         ProfileStore().setValue(QStringLiteral("66/CY"), 2000);
-        auto window = MakeWindow();
+        auto window = fixture.Make();
         QVERIFY(window);
         const QRect screen(0, 0, 800, 600);
         QTRY_VERIFY(screen.contains(OnScreen(window.get())));

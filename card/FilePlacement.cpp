@@ -1,8 +1,7 @@
-#include "card/CardFolderLock.h"
+#include "card/FilePlacement.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,30 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-CardFolderLock::~CardFolderLock() {
-    Release();
-}
-
-CardFolderLock::Result CardFolderLock::Take(const QString& folder) {
-    Release();
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return Result::Unavailable;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        fd_ = fd;
-        return Result::Held;
-    }
-    const int error = errno;
-    ::close(fd);
-    return error == EWOULDBLOCK ? Result::Busy : Result::Unavailable;
-}
-
-void CardFolderLock::Release() {
-    if (fd_ < 0) return;
-    ::close(fd_);  // the only descriptor: closing it drops the lock
-    fd_ = -1;
-}
 
 QString WriteTemporaryFile(const QString& folder, const QByteArray& bytes,
                            const QDateTime& modified) {

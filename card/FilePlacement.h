@@ -4,33 +4,10 @@
 #include <QDateTime>
 #include <QString>
 
-// Writing into one destination folder while other runs may write there too. A run holds the
-// folder's lock from before it decides its first number to its end, so two runs never take
-// each other's numbers; the lock is advisory (flock on the folder itself), nothing is written
-// on the card for it, and the system drops it when the process ends, however it ends. A new
-// image is written into a temporary file beside its final name and then moved into place
-// without replacing a name the run did not decide to replace. Any thread; one lock per run.
-class CardFolderLock {
-public:
-    enum class Result {
-        Held,         // this run holds the folder
-        Busy,         // another run (of this or another process) holds it
-        Unavailable,  // the folder cannot be opened, or its file system has no locks
-    };
-
-    CardFolderLock() = default;
-    ~CardFolderLock();
-    CardFolderLock(const CardFolderLock&) = delete;
-    CardFolderLock& operator=(const CardFolderLock&) = delete;
-
-    // Tries once, without waiting.
-    Result Take(const QString& folder);
-    void Release();
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
+// Writing a new image without destroying what it replaces: the image is written into a
+// temporary file beside its final name and then moved into place, without replacing a name the
+// run did not decide to replace. The run holds the folder's FolderLock meanwhile, so two runs
+// never take each other's numbers. Any thread.
 
 // The names of the temporary files: ".vimbrelcastor-<16 hex digits>.tmp". No numbering rule
 // matches them (a dot among the first four characters).
