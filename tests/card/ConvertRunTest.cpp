@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "core/WorkingList.h"
@@ -47,10 +48,13 @@ protected:
     }
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
 
-    void Existing(const QStringList& names) {
+    // Files that were on the card before the run: "0002" stands for DUVU0002.JPG.
+    void Existing(const QString& names) {
         QDir().mkpath(card);
-        for (const QString& name : names)
+        for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
+            if (name.size() == 4) name = "DUVU" + name + ".JPG";
             WriteBytes(QDir(card).filePath(name), "old " + name.toUtf8());
+        }
     }
 
     QStringList CardFiles() const {
@@ -58,13 +62,16 @@ protected:
     }
 
     // Every file of the card folder as "NAME=old" when it still holds the bytes Existing
-    // wrote, else "NAME=n" for the image of row n - 1 whose colour it shows.
-    QStringList CardContents() const {
+    // wrote, else "NAME=n" for the image of row n - 1 whose colour it shows; NAME is the number
+    // alone for DUVUnnnn.JPG.
+    QString CardContents() const {
         QStringList contents;
         for (const QString& name : CardFiles()) {
             const QString path = QDir(card).filePath(name);
+            const auto ours = QRegularExpression("^DUVU(\\d{4})\\.JPG$").match(name);
+            const QString shown = ours.hasMatch() ? ours.captured(1) : name;
             if (ReadBytes(path) == "old " + name.toUtf8()) {
-                contents << name + "=old";
+                contents << shown + "=old";
                 continue;
             }
             const int hue = PixelAt(path, 400, 300).hue();
@@ -75,9 +82,9 @@ protected:
                     row = i;
                 }
             }
-            contents << name + "=" + QString::number(row + 1);
+            contents << shown + "=" + QString::number(row + 1);
         }
-        return contents;
+        return contents.join(' ');
     }
     static int HueDistance(int a, int b) {
         const int d = std::abs(a - b) % 360;
@@ -101,108 +108,40 @@ TEST_F(ConvertRunTest, EmptyFolderGetsOneFileAnImageInListOrder) {
     AddImages(3);
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardContents(), (QStringList{"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3"}));
+    EXPECT_EQ(CardContents(), "0001=1 0002=2 0003=3");
     EXPECT_TRUE(prompter.records.isEmpty());
     EXPECT_FALSE(unsaved);
     EXPECT_EQ(lastDestination, card);
     for (int row = 0; row < 3; ++row) EXPECT_TRUE(list.at(row).saved);
 }
 
-// What the card folder holds after each answer to the number question: every file by name,
-// "old" for a file that was there before the run (its bytes untouched), else the number of
-// the image of the list whose picture it holds.
+// What the card folder holds after each answer to the number question, as CardContents
+// shows it. Every answer is asked for once; Cancel ends the run.
 TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
+    using namespace overwrite;
     struct Case {
         const char* name;
-        QStringList existing;
+        const char* existing;
         int images;
         std::deque<int> answers;
-        bool completed;
-        QStringList after;
-        int questions;
-        QList<int> infos;
+        const char* after;
+        bool told9999 = false;
     } const cases[] = {
-        {"overwrite_replaces_another_prefix",
-         {"ABCD0002.JPG"},
-         3,
-         {overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3"},
-         1,
-         {}},
-        {"overwrite_replaces_the_png_of_the_number",
-         {"DUVU0001.PNG"},
-         1,
-         {overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1"},
-         1,
-         {}},
-        {"no_keeps_the_old_file_and_goes_on",
-         {"DUVU0002.JPG"},
-         3,
-         {overwrite::No},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=old", "DUVU0003.JPG=3"},
-         1,
-         {}},
-        {"no_then_the_next_taken_number_asks_again",
-         {"DUVU0001.JPG", "DUVU0002.JPG"},
+        {"overwrite_another_prefix", "ABCD0002.JPG", 3, {Overwrite}, "0001=1 0002=2 0003=3"},
+        {"overwrite_the_png_of_the_number", "DUVU0001.PNG", 1, {Overwrite}, "0001=1"},
+        {"no_keeps_the_old_file_and_goes_on", "0002", 3, {No}, "0001=1 0002=old 0003=3"},
+        {"no_then_the_next_taken_asks_again", "0001 0002", 2, {No, Overwrite}, "0001=old 0002=2"},
+        {"overwrite_all", "0002 0003 0004", 4, {OverwriteAll}, "0001=1 0002=2 0003=3 0004=4"},
+        {"save_next_after_highest", "0001 0002", 2, {SaveNext}, "0001=old 0002=old 0003=1 0004=2"},
+        {"save_next_skips_holes", "0001 0009", 2, {SaveNext}, "0001=old 0009=old 0010=1 0011=2"},
+        {"cancel_writes_nothing_more", "0002", 3, {Cancel}, "0001=1 0002=old"},
+        {"save_next_past_9999_asks", "0001 9999", 2, {SaveNext, Cancel}, "0001=old 9999=old", true},
+        {"after_9999_taken_ones_ask",
+         "0001 0002 9999",
          2,
-         {overwrite::No, overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0002.JPG=2"},
-         2,
-         {}},
-        {"overwrite_all_replaces_this_and_every_later_one",
-         {"DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG"},
-         4,
-         {overwrite::OverwriteAll},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3", "DUVU0004.JPG=4"},
-         1,
-         {}},
-        {"save_next_continues_after_the_highest",
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"},
-         2,
-         {overwrite::SaveNext},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0002.JPG=old", "DUVU0003.JPG=old", "DUVU0004.JPG=1",
-          "DUVU0005.JPG=2"},
-         1,
-         {}},
-        {"save_next_never_fills_holes",
-         {"DUVU0001.JPG", "DUVU0009.JPG"},
-         2,
-         {overwrite::SaveNext},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0009.JPG=old", "DUVU0010.JPG=1", "DUVU0011.JPG=2"},
-         1,
-         {}},
-        {"cancel_writes_nothing_more",
-         {"DUVU0002.JPG"},
-         3,
-         {overwrite::Cancel},
-         false,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=old"},
-         1,
-         {}},
-        {"save_next_past_9999_asks_again",
-         {"DUVU0001.JPG", "DUVU9999.JPG"},
-         2,
-         {overwrite::SaveNext, overwrite::Cancel},
-         false,
-         {"DUVU0001.JPG=old", "DUVU9999.JPG=old"},
-         2,
-         {msg::FileNumber9999}},
-        {"after_9999_every_taken_number_asks_again",
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU9999.JPG"},
-         2,
-         {overwrite::SaveNext, overwrite::Overwrite, overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU9999.JPG=old"},
-         3,
-         {msg::FileNumber9999}},
+         {SaveNext, Overwrite, Overwrite},
+         "0001=1 0002=2 9999=old",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -215,7 +154,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         bool caseUnsaved = true;
         QString caseLast;
         ConvertRun run(caseList, settings, casePrompter, caseUnsaved, caseLast);
-        EXPECT_EQ(run.SaveAll(stop), c.completed);
+        EXPECT_EQ(run.SaveAll(stop), c.answers.back() != Cancel);
         EXPECT_EQ(CardContents(), c.after);
         int questions = 0;
         QList<int> infos;
@@ -229,8 +168,8 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
                 infos.append(record.id);
             }
         }
-        EXPECT_EQ(questions, c.questions);
-        EXPECT_EQ(infos, c.infos);
+        EXPECT_EQ(questions, int(c.answers.size()));
+        EXPECT_EQ(infos, c.told9999 ? QList<int>{msg::FileNumber9999} : QList<int>{});
         EXPECT_EQ(casePrompter.unanswered, 0);
     }
 }
@@ -249,44 +188,26 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         QString folder;
         QStringList seen;
     };
+    using namespace overwrite;
+    const char* const three = "DUVU0001.JPG DUVU0002.JPG DUVU0003.JPG";
     struct Case {
         const char* kind;
         const char* entry;
         int answer;
-        QList<int> infos;
-        QStringList after;
+        const char* after;
+        bool saveError = false;
     } const cases[] = {
-        {"folder",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"pipe",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"dangling_link",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"folder",
-         "DUVU0002.JPG",
-         overwrite::Overwrite,
-         {msg::SaveError},
-         {"DUVU0001.JPG", "DUVU0002.JPG"}},
-        {"pipe",
-         "ABCD0002.THM",
-         overwrite::Overwrite,
-         {},
-         {"ABCD0002.THM", "DUVU0001.JPG", "DUVU0002.JPG"}},
+        {"folder", "DUVU0002.JPG", SaveNext, three},
+        {"pipe", "DUVU0002.JPG", SaveNext, three},
+        {"dangling_link", "DUVU0002.JPG", SaveNext, three},
+        {"folder", "DUVU0002.JPG", Overwrite, "DUVU0001.JPG DUVU0002.JPG", true},
+        {"pipe", "ABCD0002.THM", Overwrite, "ABCD0002.THM DUVU0001.JPG DUVU0002.JPG"},
     };
     AddImages(2);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.entry);
         QDir(card).removeRecursively();
-        Existing({});
+        Existing("");
         const QByteArray taken = QFile::encodeName(QDir(card).filePath(c.entry));
         const int made = qstrcmp(c.kind, "folder") == 0 ? ::mkdir(taken.constData(), 0700)
                          : qstrcmp(c.kind, "pipe") == 0 ? ::mkfifo(taken.constData(), 0600)
@@ -300,10 +221,12 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         QStringList before{"DUVU0001.JPG", c.entry};
         before.sort();
         EXPECT_EQ(watching.seen, before);
-        EXPECT_EQ(watching.Ids(), c.infos);
-        EXPECT_EQ(QDir(card).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                       QDir::NoDotAndDotDot),
-                  c.after);
+        EXPECT_EQ(watching.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
+        EXPECT_EQ(
+            QDir(card)
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                .join(' '),
+            c.after);
         struct stat entry {};
         EXPECT_TRUE(::lstat(taken.constData(), &entry) == 0 && !S_ISREG(entry.st_mode));
     }
@@ -311,7 +234,7 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
 
 TEST_F(ConvertRunTest, OverwriteReplacesTheOldBytesAndLeavesNoTemporaryFile) {
     AddImages(1);
-    Existing({"DUVU0001.JPG", "abcd0001.thm"});
+    Existing("0001 abcd0001.thm");
     prompter.overwriteAnswers = {overwrite::Overwrite};
     ConvertRun run = Run();
     ASSERT_TRUE(run.SaveAll(stop));
@@ -500,19 +423,22 @@ protected:
     void TearDown() override {
         if (mounted) ::umount(QFile::encodeName(mountPoint));
     }
+    // Photos that fill the card faster than a solid colour.
+    void AddPhotos(int count) {
+        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        for (int i = 0; i < count; ++i) {
+            const QString path = QDir(temp.path()).filePath(QString("photo%1.jpg").arg(i));
+            WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
+            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+        }
+    }
     QString mountPoint;
     bool mounted = false;
 };
 
 TEST_F(FullCardTest, WritesUntilFullThenKeepsEveryOldFileAndNoPartialOne) {
-    AddImages(0);
-    ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
-    for (int i = 0; i < 6; ++i) {
-        const QString path = QDir(temp.path()).filePath(QString("photo%1.jpg").arg(i));
-        WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
-        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-    }
-    Existing({"DUVU0006.JPG"});  // an old image of a number the run will reach
+    AddPhotos(6);
+    Existing("0006");  // an old image of a number the run will reach
     const QByteArray old = ReadBytes(QDir(card).filePath("DUVU0006.JPG"));
     prompter.overwriteAnswers = {overwrite::Overwrite};
     ConvertRun run = Run();
@@ -531,12 +457,9 @@ TEST_F(FullCardTest, WritesUntilFullThenKeepsEveryOldFileAndNoPartialOne) {
 }
 
 TEST_F(FullCardTest, TheOldImageSurvivesAFailedOverwrite) {
-    ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
-    const QString path = QDir(temp.path()).filePath("photo.jpg");
-    WriteJpeg(PhotoLike(1600, 1200), path, 95);
-    ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+    AddPhotos(1);
     // The card is nearly full with the old image of number 1.
-    Existing({});
+    Existing("");
     WriteBytes(QDir(card).filePath("DUVU0001.JPG"), QByteArray(700 * 1024, 'o'));
     prompter.overwriteAnswers = {overwrite::Overwrite};
     ConvertRun run = Run();
