@@ -60,7 +60,8 @@ private:
 private Q_SLOTS:
     void initTestCase() { Messages::SetLanguage(Messages::Language::English); }
 
-    void prevNextAndTheCount() {
+    // Save on the last image writes it alone and stays there.
+    void prevNextTheCountAndSaveOnTheLastImage() {
         Fill(3);
         ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
         QCOMPARE(dialog.positionText(), QString("Slides: 1 / 3"));
@@ -70,13 +71,6 @@ private Q_SLOTS:
         QCOMPARE(dialog.positionText(), QString("Slides: 3 / 3"));
         QVERIFY(!dialog.findChild<QWidget*>("next")->isEnabled());
         QVERIFY(dialog.findChild<QWidget*>("previous")->isEnabled());
-    }
-
-    void saveOnTheLastImageKeepsThePosition() {
-        Fill(3);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.Next();
-        dialog.Next();
         dialog.SaveCurrent();
         QCOMPARE(Written(), QStringList{"DUVU0003.JPG"});
         QCOMPARE(dialog.position(), 3);
@@ -140,28 +134,40 @@ private Q_SLOTS:
         }
     }
 
-    // Stop and Escape both ask 147 during a run; OK stops it before the next image.
+    // Stop and Escape both ask 147 during a run; OK stops it before the next image, Cancel
+    // goes on.
+    void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("written");
+        QTest::newRow("stop_ok") << false << true << 1;
+        QTest::newRow("escape_ok") << true << true << 1;
+        QTest::newRow("stop_cancel") << false << false << 6;
+    }
+
     void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage() {
-        for (const bool escape : {false, true}) {
-            Fill(6);
-            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            prompter.confirmAnswers = {true};
-            bool stopped = false;
-            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
-                if (stopped || !list->at(0).saved) return;
-                stopped = true;
-                QTimer::singleShot(0, &dialog, [&] {
-                    if (escape) return QTest::keyClick(&dialog, Qt::Key_Escape);
-                    QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
-                });
+        QFETCH(bool, escape);
+        QFETCH(bool, ok);
+        QFETCH(int, written);
+        Fill(6);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        prompter.confirmAnswers = {ok};
+        bool stopped = false;
+        connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
+            if (stopped || !list->at(0).saved) return;
+            stopped = true;
+            QTimer::singleShot(0, &dialog, [&] {
+                if (escape) return QTest::keyClick(&dialog, Qt::Key_Escape);
+                QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
             });
-            dialog.SaveAll();
-            QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
-            QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
-            QVERIFY(dialog.isVisible() && !dialog.running());
-        }
+        });
+        dialog.SaveAll();
+        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
+        QCOMPARE(Written().size(), written);
+        QCOMPARE(Written().first(), "DUVU0001.JPG");
+        QVERIFY(dialog.isVisible() && !dialog.running());
     }
 
     // Another run (a batch run) writes into the folder: Save All waits with the window alive,
@@ -206,23 +212,6 @@ private Q_SLOTS:
         QCOMPARE(text->text(), stop ? QString("Stopped before the end.\nWritten: 0 of 2 images")
                                     : QString("Done.\nWritten: 2 of 2 images"));
         QVERIFY(!dialog.running());
-    }
-
-    void stopAnsweredCancelGoesOn() {
-        Fill(3);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        prompter.confirmAnswers = {false};
-        bool clicked = false;
-        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
-            if (clicked || !list->at(0).saved) return;
-            clicked = true;
-            QTimer::singleShot(
-                0, [&] { QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton); });
-        });
-        dialog.SaveAll();
-        QCOMPARE(Written().size(), 3);
     }
 };
 
