@@ -155,17 +155,6 @@ TEST(EnsurePrivateFolder, CreatesOrTightensOwnFoldersAndRefusesOthers) {
     EXPECT_FALSE(EnsurePrivateFolder(dir.filePath("missing/parent")));
 }
 
-TEST(EnsurePrivateFolder, RefusesAForeignOwnedFolder) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
-    QTemporaryDir temp;
-    const QString foreign = QDir(temp.path()).filePath("foreign");
-    ASSERT_TRUE(QDir().mkdir(foreign));
-    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), kNobody, kNobody), 0);
-    QString why;
-    EXPECT_FALSE(EnsurePrivateFolder(foreign, &why));
-    EXPECT_EQ(why, "owned by another user");
-}
-
 TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
@@ -192,12 +181,16 @@ TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     EXPECT_EQ(ModeOf(paths.workFolder), 0700u);
 }
 
-TEST(ChooseWorkPaths, SkipsAForeignOwnedFolder) {
+// A folder of another user is never taken for ours: refused, and the usual name is passed over.
+TEST(ChooseWorkPaths, AForeignOwnedFolderIsRefusedAndSkipped) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
     QTemporaryDir temp;
     const QString usual = QDir(temp.path()).filePath("vimbrelcastorWork");
     ASSERT_TRUE(QDir().mkdir(usual));
     ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), kNobody, kNobody), 0);
+    QString why;
+    EXPECT_FALSE(EnsurePrivateFolder(usual, &why));
+    EXPECT_EQ(why, "owned by another user");
     EXPECT_EQ(ChooseWorkPaths(temp.path()).workFolder, usual + "-" + QString::number(::geteuid()));
 }
 
