@@ -129,6 +129,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
     } const cases[] = {
         {"overwrite_another_prefix", "ABCD0002.JPG", 3, {Overwrite}, "0001=1 0002=2 0003=3"},
         {"overwrite_the_png_of_the_number", "DUVU0001.PNG", 1, {Overwrite}, "0001=1"},
+        {"overwrite_removes_the_number_s_others", "0001 abcd0001.thm", 1, {Overwrite}, "0001=1"},
         {"no_keeps_the_old_file_and_goes_on", "0002", 3, {No}, "0001=1 0002=old 0003=3"},
         {"no_then_the_next_taken_asks_again", "0001 0002", 2, {No, Overwrite}, "0001=old 0002=2"},
         {"overwrite_all", "0002 0003 0004", 4, {OverwriteAll}, "0001=1 0002=2 0003=3 0004=4"},
@@ -143,6 +144,10 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
          "0001=1 0002=2 9999=old",
          true},
     };
+    const QRegularExpression question("^The same numbered image \"" +
+                                      QRegularExpression::escape(card) +
+                                      "/DUVU\\d{4}\" already exists. \nAre you sure to replace the "
+                                      "existing image\\?$");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(card).removeRecursively();
@@ -162,8 +167,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
             if (record.kind == Kind::Overwrite) {
                 ++questions;
                 EXPECT_TRUE(record.saveAllMode);
-                EXPECT_TRUE(record.text.startsWith("The same numbered image \"" + card + "/DUVU"))
-                    << record.text.toStdString();
+                EXPECT_TRUE(question.match(record.text).hasMatch()) << record.text.toStdString();
             } else {
                 infos.append(record.id);
             }
@@ -232,19 +236,6 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
     }
 }
 
-TEST_F(ConvertRunTest, OverwriteReplacesTheOldBytesAndLeavesNoTemporaryFile) {
-    AddImages(1);
-    Existing("0001 abcd0001.thm");
-    prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun run = Run();
-    ASSERT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
-    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0001.JPG")).left(2), QByteArray("\xFF\xD8"));
-    EXPECT_EQ(prompter.records[0].text,
-              "The same numbered image \"" + card +
-                  "/DUVU0001\" already exists. \nAre you sure to replace the existing image?");
-}
-
 TEST_F(ConvertRunTest, StopAfterImage3Of10) {
     AddImages(10);
     ConvertRun run = Run();
@@ -309,20 +300,6 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
         EXPECT_EQ(tags.contains("Make"), c.expectExif) << tags.toStdString();
         EXPECT_EQ(tags.contains("ThumbnailLength"), c.expectThumbnail) << tags.toStdString();
     }
-}
-
-TEST_F(ConvertRunTest, FormatChoices) {
-    AddImages(1, 800, 600);
-    settings.formatIndex = 2;
-    ConvertRun png = Run();
-    ASSERT_TRUE(png.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.PNG"});
-    // The JPEG of the same number then replaces the PNG once the user agrees.
-    settings.formatIndex = 1;
-    prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun jpeg = Run();
-    ASSERT_TRUE(jpeg.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
 }
 
 TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {

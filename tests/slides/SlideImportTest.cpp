@@ -124,7 +124,21 @@ private:
     Log& log_;
 };
 
-TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
+// Stops the run after a number of slides, as Cancel pressed during slide k does.
+class CountingProgress : public SlideProgress {
+public:
+    explicit CountingProgress(int stopAfter = 1 << 30) : stopAfter_(stopAfter) {}
+    void Start(int count) override { started = count; }
+    void Step() override { ++steps; }
+    bool CancelRequested() override { return steps >= stopAfter_; }
+    int started = -1;
+    int steps = 0;
+
+private:
+    int stopAfter_;
+};
+
+TEST(SlideImport, AFailureOrCancelPartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
     // Slides 1 to added end in the list; 1 to exported were asked for.
     struct Case {
         const char* name;
@@ -136,6 +150,7 @@ TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
         int freeSpaceChecksPassed = -1;  // -1: the work folder never fills
         int listHeldBefore = 0;
         const char* leftInExportFolder = "";
+        int cancelAfter = 0;  // Cancel pressed during this slide
     } const cases[] = {
         {"whole_deck", 4, {}, 4, 4},
         {"no_slides", 0, {}, 0, 0},
@@ -157,6 +172,7 @@ TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
          0,
          "deck0002.bmp"},
         {"work_folder_full_before_3_gives_141", 4, {}, 2, 2, msg::NotEnoughSpace, 2},
+        {"cancel_during_2_keeps_1_and_2", 4, {}, 2, 2, 0, -1, 0, "", 2},
         {"list_full_at_2_gives_123_once",
          4,
          {},
@@ -187,7 +203,9 @@ TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
                                QDir(temp.path()).filePath("deck.pptx"), exportFolder);
         ASSERT_TRUE(exporter.OpenPresentation(prompter));
         bool unsaved = false;
-        SlideImportContext context{exporter, loader, list, space, prompter, unsaved, nullptr};
+        CountingProgress progress(c.cancelAfter);
+        SlideImportContext context{
+            exporter, loader, list, space, prompter, unsaved, c.cancelAfter ? &progress : nullptr};
         ImportSlides(context);
 
         EXPECT_EQ(log.closed, 1) << "the presentation is ended by the run";
@@ -210,20 +228,6 @@ TEST(SlideImport, AFailurePartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
         EXPECT_EQ(QDir(exportFolder).entryList(QDir::Files).join(' '), c.leftInExportFolder);
     }
 }
-
-// Stops the run after a number of slides, as Cancel pressed during slide k does.
-class CountingProgress : public SlideProgress {
-public:
-    explicit CountingProgress(int stopAfter = 1 << 30) : stopAfter_(stopAfter) {}
-    void Start(int count) override { started = count; }
-    void Step() override { ++steps; }
-    bool CancelRequested() override { return steps >= stopAfter_; }
-    int started = -1;
-    int steps = 0;
-
-private:
-    int stopAfter_;
-};
 
 // One presentation import's surroundings: the work and export folders, the list, the loader
 // and the prompter.
@@ -324,15 +328,6 @@ TEST_F(LibreOfficeImportTest, EveryFormatImportsFramedSlidesWithBothOriginFlags)
         EXPECT_TRUE(QDir(exportFolder).entryList(QDir::Files).isEmpty());
     }
     EXPECT_TRUE(prompter.records.isEmpty());
-}
-
-TEST_F(LibreOfficeImportTest, CancelAfterSlideKKeepsOneToK) {
-    const QString deck =
-        Deck("five", 25.4, 19.05, {Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan}, "pptx");
-    CountingProgress progress(2);
-    ASSERT_TRUE(Import(deck, &progress));
-    EXPECT_EQ(list.count(), 2);
-    EXPECT_TRUE(Frame(1).pixelColor(400, 300).green() > 200);
 }
 
 TEST_F(LibreOfficeImportTest, RefusedFilesGive133AndNoProgramGives115) {
