@@ -33,17 +33,14 @@ protected:
     }
 
     // count images, each a different colour so that written files can be told apart.
-    void AddImagesTo(WorkingList& target, int count, int width = 64, int height = 48) {
+    void AddImages(int count, int width = 64, int height = 48) {
         ScriptedPrompter quiet;
-        ImageLoader loader(target, quiet, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, quiet, QDir(temp.path()).filePath("work"));
         for (int i = 0; i < count; ++i) {
             const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
             WriteJpeg(Solid(width, height, ImageColour(i)), path);
             ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
         }
-    }
-    void AddImages(int count, int width = 64, int height = 48) {
-        AddImagesTo(list, count, width, height);
         unsaved = true;
     }
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
@@ -152,18 +149,16 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         SCOPED_TRACE(c.name);
         QDir(card).removeRecursively();
         Existing(c.existing);
-        WorkingList caseList;
-        ScriptedPrompter casePrompter;
-        AddImagesTo(caseList, c.images);
-        casePrompter.overwriteAnswers = c.answers;
-        bool caseUnsaved = true;
-        QString caseLast;
-        ConvertRun run(caseList, settings, casePrompter, caseUnsaved, caseLast);
+        list.ReplaceEntries({});
+        AddImages(c.images);
+        prompter = ScriptedPrompter();
+        prompter.overwriteAnswers = c.answers;
+        ConvertRun run = Run();
         EXPECT_EQ(run.SaveAll(stop), c.answers.back() != Cancel);
         EXPECT_EQ(CardContents(), c.after);
         int questions = 0;
         QList<int> infos;
-        for (const auto& record : casePrompter.records) {
+        for (const auto& record : prompter.records) {
             if (record.kind == Kind::Overwrite) {
                 ++questions;
                 EXPECT_TRUE(record.saveAllMode);
@@ -174,7 +169,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         }
         EXPECT_EQ(questions, int(c.answers.size()));
         EXPECT_EQ(infos, c.told9999 ? QList<int>{msg::FileNumber9999} : QList<int>{});
-        EXPECT_EQ(casePrompter.unanswered, 0);
+        EXPECT_EQ(prompter.unanswered, 0);
     }
 }
 
@@ -283,19 +278,16 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
     WriteJpeg(PhotoLike(320, 240), source);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WorkingList caseList;
-        ImageLoader loader(caseList, prompter, QDir(temp.path()).filePath("work"));
-        loader.AddImage(source, c.origin, c.origin);
-        ConvertSettings caseSettings = settings;
-        caseSettings.cardFlag = c.card;
-        caseSettings.exifOption = c.exif;
-        caseSettings.thumbnailOption = c.thumbnail;
-        caseSettings.destination = QDir(temp.path()).filePath(c.name);
-        bool caseUnsaved = true;
-        QString caseLast;
-        ConvertRun run(caseList, caseSettings, prompter, caseUnsaved, caseLast);
+        list.ReplaceEntries({});
+        ImageLoader(list, prompter, QDir(temp.path()).filePath("work"))
+            .AddImage(source, c.origin, c.origin);
+        settings.cardFlag = c.card;
+        settings.exifOption = c.exif;
+        settings.thumbnailOption = c.thumbnail;
+        settings.destination = QDir(temp.path()).filePath(c.name);
+        ConvertRun run = Run();
         ASSERT_TRUE(run.SaveAll(stop));
-        const QString written = QDir(caseSettings.destination).filePath("DUVU0001.JPG");
+        const QString written = QDir(settings.destination).filePath("DUVU0001.JPG");
         const QString tags = RunTool("exiftool", {"-s", "-Make", "-ThumbnailLength", written});
         EXPECT_EQ(tags.contains("Make"), c.expectExif) << tags.toStdString();
         EXPECT_EQ(tags.contains("ThumbnailLength"), c.expectThumbnail) << tags.toStdString();
