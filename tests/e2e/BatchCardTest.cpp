@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <iostream>
 
-#include "BatchFixture.h"
+#include "ProgramFixture.h"
 #include "app/ImportDispatch.h"
 #include "tests/support/BrokenImages.h"
 #include "tests/support/Corpus.h"
@@ -20,7 +20,7 @@ namespace {
 
 // Batch runs side by side on one card, killed, stopped by a signal, sent through a link, or
 // given images that fail. No file is ever lost, left half-written or written off the card.
-class BatchCardTest : public BatchFixture {
+class BatchCardTest : public ProgramFixture {
 protected:
     // Until the running program has put something into the card folder.
     bool WaitForFirstEntry(QProcess& process) const {
@@ -30,21 +30,6 @@ protected:
         return true;
     }
 
-    // count images in a new folder, image i of the colour colour(i).
-    QString Images(const QString& name, int count, const std::function<QColor(int)>& colour,
-                   int width = 160) {
-        const QString images = temp.filePath(name);
-        QDir().mkpath(images);
-        for (int i = 0; i < count; ++i) {
-            WriteJpeg(Solid(width, width * 3 / 4, colour(i)),
-                      QDir(images).filePath(QString("%1.jpg").arg(i, 3, 10, QChar('0'))));
-        }
-        return images;
-    }
-    static QStringList Entries(const QString& path) {
-        return QDir(path).entryList(
-            QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
     QStringList LeftBehind() const {
         return Entries(folder).filter(QRegularExpression("^\\.vimbrelcastor-.*\\.tmp$")) +
                Entries(tmp).filter("vimbrelcastorBatch-");

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "BatchFixture.h"
+#include "ProgramFixture.h"
 #include "tests/support/PdfFiles.h"
 #include "tests/support/Presentations.h"
 
@@ -22,7 +22,7 @@ bool HasThumbnail(const QString& path) {
     return RunTool("exiftool", {"-s", "-ThumbnailLength", path}).contains("ThumbnailLength");
 }
 
-class BatchModeTest : public BatchFixture {
+class BatchModeTest : public ProgramFixture {
 protected:
     // The profile names a stand-in LibreOffice that leaves a mark and refuses every file; one
     // on the PATH must not be taken instead.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QProcess>
@@ -8,20 +10,38 @@
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TestImages.h"
 
-// The program's batch run as a script starts it, with a temporary folder, profile and card of
-// its own. Scripts read standard error line by line: every run checks that each line names the
-// program.
-class BatchFixture : public ::testing::Test {
+// The program as a script or a user's session starts it, with a temporary folder, profile and
+// card of its own. Scripts read standard error line by line: every run checks that each line
+// names the program.
+template <class Base>
+class ProgramFixtureOf : public Base {
 protected:
     static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
-    BatchFixture() {
+    ProgramFixtureOf() {
         for (const QString& path : {in, card, tmp}) QDir().mkpath(path);
         environment.insert("TMPDIR", tmp);
         environment.insert("XDG_CONFIG_HOME", temp.filePath("config"));
     }
 
     QString In(const QString& name) const { return QDir(in).filePath(name); }
+
+    // count images in a new folder, image i of the colour colour(i).
+    QString Images(const QString& name, int count, const std::function<QColor(int)>& colour,
+                   int width = 160) {
+        const QString images = temp.filePath(name);
+        QDir().mkpath(images);
+        for (int i = 0; i < count; ++i) {
+            testimages::WriteJpeg(
+                testimages::Solid(width, width * 3 / 4, colour(i)),
+                QDir(images).filePath(QString("%1.jpg").arg(i, 3, 10, QChar('0'))));
+        }
+        return images;
+    }
+    static QStringList Entries(const QString& path) {
+        return QDir(path).entryList(
+            QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
     void Start(QProcess& process, const QStringList& arguments) const {
         StartProgram(process, VC_PROGRAM, arguments, environment);
@@ -54,3 +74,5 @@ protected:
     QString tmp = temp.filePath("tmp");
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
+
+using ProgramFixture = ProgramFixtureOf<::testing::Test>;
