@@ -28,21 +28,22 @@ class ConvertRunTest : public ::testing::Test {
 protected:
     ConvertRunTest() {
         Messages::SetLanguage(Messages::Language::English);
-        card = QDir(temp.path()).filePath("card/DCIM/100RODIV");
+        card = temp.filePath("card/DCIM/100RODIV");
         settings.destination = card;
     }
 
     // count images, each a different colour so that written files can be told apart.
     void AddImages(int count, int width = 64, int height = 48) {
         ScriptedPrompter quiet;
-        ImageLoader loader(list, quiet, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, quiet, temp.filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
+            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
             WriteJpeg(Solid(width, height, ImageColour(i)), path);
             ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
         }
         unsaved = true;
     }
+    // Row n is told by its hue, 35 n degrees.
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
 
     // Files that were on the card before the run: "0002" stands for DUVU0002.JPG.
@@ -71,23 +72,11 @@ protected:
                 contents << shown + "=old";
                 continue;
             }
-            const int hue = PixelAt(path, 400, 300).hue();
-            int row = 0;
-            for (int i = 1; i < 10; ++i) {
-                if (HueDistance(ImageColour(i).hue(), hue) <
-                    HueDistance(ImageColour(row).hue(), hue)) {
-                    row = i;
-                }
-            }
+            const int row = qRound(PixelAt(path, 400, 300).hue() / 35.0) % 10;
             contents << shown + "=" + QString::number(row + 1);
         }
         return contents.join(' ');
     }
-    static int HueDistance(int a, int b) {
-        const int d = std::abs(a - b) % 360;
-        return std::min(d, 360 - d);
-    }
-
     ConvertRun Run() { return ConvertRun(list, settings, prompter, unsaved, lastDestination); }
 
     QTemporaryDir temp;
@@ -274,17 +263,16 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
         {"folder_slide_gets_thumbnail", false, false, false, 1, false, true},
         {"folder_with_exif_only", false, true, false, 0, true, false},
     };
-    const QString source = QDir(temp.path()).filePath("in.jpg");
+    const QString source = temp.filePath("in.jpg");
     WriteJpeg(PhotoLike(320, 240), source);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         list.ReplaceEntries({});
-        ImageLoader(list, prompter, QDir(temp.path()).filePath("work"))
-            .AddImage(source, c.origin, c.origin);
+        ImageLoader(list, prompter, temp.filePath("work")).AddImage(source, c.origin, c.origin);
         settings.cardFlag = c.card;
         settings.exifOption = c.exif;
         settings.thumbnailOption = c.thumbnail;
-        settings.destination = QDir(temp.path()).filePath(c.name);
+        settings.destination = temp.filePath(c.name);
         ConvertRun run = Run();
         ASSERT_TRUE(run.SaveAll(stop));
         const QString written = QDir(settings.destination).filePath("DUVU0001.JPG");
@@ -296,7 +284,7 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
 
 TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
     AddImages(2);
-    const QString blocker = QDir(temp.path()).filePath("blocker");
+    const QString blocker = temp.filePath("blocker");
     WriteBytes(blocker, "a file where a folder should be");
     for (bool cardFlag : {true, false}) {
         prompter.records.clear();
@@ -379,7 +367,7 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
 class FullCardTest : public ConvertRunTest {
 protected:
     void SetUp() override {
-        mountPoint = QDir(temp.path()).filePath("small-card");
+        mountPoint = temp.filePath("small-card");
         QDir().mkpath(mountPoint);
         if (::geteuid() != 0 ||
             ::mount("tmpfs", QFile::encodeName(mountPoint), "tmpfs", 0, "size=900k") != 0) {
@@ -394,9 +382,9 @@ protected:
     }
     // Photos that fill the card faster than a solid colour.
     void AddPhotos(int count) {
-        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, prompter, temp.filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("photo%1.jpg").arg(i));
+            const QString path = temp.filePath(QString("photo%1.jpg").arg(i));
             WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
             ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
         }

@@ -78,7 +78,7 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
     };
     for (const Case& c : cases) {
         QTemporaryDir temp;
-        const QString dcim = QDir(temp.path()).filePath("DCIM");
+        const QString dcim = temp.filePath("DCIM");
         for (const QString& folder : c.folders) QDir().mkpath(QDir(dcim).filePath(folder));
         MakeFiles(dcim, c.files);
         if (c.folders.isEmpty() && c.files.isEmpty()) QDir(temp.path()).rmdir("DCIM");

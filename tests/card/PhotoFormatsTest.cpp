@@ -78,11 +78,11 @@ class PhotoFormatsTest : public ::testing::Test {
 protected:
     PhotoFormatsTest() {
         Messages::SetLanguage(Messages::Language::English);
-        card = QDir(temp.path()).filePath("card/DCIM/100RODIV");
+        card = temp.filePath("card/DCIM/100RODIV");
         settings.destination = card;
     }
 
-    QString Source(const QString& name) const { return QDir(temp.path()).filePath(name); }
+    QString Source(const QString& name) const { return temp.filePath(name); }
 
     QTemporaryDir temp;
     WorkingList list;
@@ -132,7 +132,7 @@ TEST_F(PhotoFormatsTest, HeifAvifAndWebpPhotosAreWrittenUprightAt800x600) {
         list.ReplaceEntries({});
         prompter.records.clear();
         QDir(card).removeRecursively();
-        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, prompter, temp.filePath("work"));
         ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
         ConvertRun run(list, settings, prompter, unsaved, lastDestination);
         ASSERT_TRUE(run.SaveAll(stop));
@@ -167,7 +167,7 @@ TEST_F(PhotoFormatsTest, ACutHeifFileIsRefusedWithoutACrash) {
         const QString path = Source(c.name);
         WriteBytes(path, c.bytes);
         prompter.records.clear();
-        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, prompter, temp.filePath("work"));
         EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
         EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
         CLead lead;
@@ -204,7 +204,7 @@ TEST_F(PhotoFormatsTest, SpoiltHeifBytesAreRefusedOrWrittenAsDecoded) {
         list.ReplaceEntries({});
         prompter.records.clear();
         QDir(card).removeRecursively();
-        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, prompter, temp.filePath("work"));
         ASSERT_EQ(loader.AddImage(path, 0, 0), c.imported ? 1 : 0);
         if (!c.imported) {
             EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});

@@ -87,7 +87,7 @@ TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
 TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     QTemporaryDir temp;
     // Blanks and Japanese in the temporary path must not matter.
-    const QString tempPath = QDir(temp.path()).filePath("作業 フォルダ");
+    const QString tempPath = temp.filePath("作業 フォルダ");
     ASSERT_TRUE(QDir().mkpath(tempPath));
     AppSettings settings;
     const WorkPaths paths = ChooseWorkPaths(tempPath);
@@ -185,7 +185,7 @@ TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
 TEST(ChooseWorkPaths, AForeignOwnedFolderIsRefusedAndSkipped) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
     QTemporaryDir temp;
-    const QString usual = QDir(temp.path()).filePath("vimbrelcastorWork");
+    const QString usual = temp.filePath("vimbrelcastorWork");
     ASSERT_TRUE(QDir().mkdir(usual));
     ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), kNobody, kNobody), 0);
     QString why;

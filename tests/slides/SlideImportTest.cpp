@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
@@ -67,7 +68,7 @@ TEST(SlideImport, EachShapeIsExportedAndFramedWithoutRounding) {
         const ExportSize size = SlideExportSize(c.w, c.h);
         EXPECT_EQ(QSize(size.width, size.height), c.exported);
         EXPECT_EQ(FittedSlideSize(size, 800, 600), c.fitted);
-        const QString path = QDir(temp.path()).filePath("slide.png");
+        const QString path = temp.filePath("slide.png");
         WritePng(Solid(c.exported.width(), c.exported.height(), Qt::red), path);
         CLead work;
         CLead canvas;
@@ -138,97 +139,6 @@ private:
     int stopAfter_;
 };
 
-TEST(SlideImport, AFailureOrCancelPartWayStopsTheRunAndKeepsTheSlidesBeforeIt) {
-    // Slides 1 to added end in the list; 1 to exported were asked for.
-    struct Case {
-        const char* name;
-        int slides;
-        ScriptedBackend::Faults faults;
-        int added;
-        int exported;
-        int id = 0;                      // the message, if any
-        int freeSpaceChecksPassed = -1;  // -1: the work folder never fills
-        int listHeldBefore = 0;
-        const char* leftInExportFolder = "";
-        int cancelAfter = 0;  // Cancel pressed during this slide
-    } const cases[] = {
-        {"whole_deck", 4, {}, 4, 4},
-        {"no_slides", 0, {}, 0, 0},
-        {"size_of_3_unreadable_gives_134",
-         4,
-         {.sizeUnreadableAt = 3},
-         2,
-         2,
-         msg::SlidesDisplayFailed},
-        {"export_of_3_fails_gives_135", 4, {.exportFailsAt = 3}, 2, 3, msg::SlidesLoadFailed},
-        // The file the program could not read stays until the work folders are cleaned.
-        {"2_no_picture_gives_135",
-         4,
-         {.noPictureAt = 2},
-         1,
-         2,
-         msg::SlidesLoadFailed,
-         -1,
-         0,
-         "deck0002.bmp"},
-        {"work_folder_full_before_3_gives_141", 4, {}, 2, 2, msg::NotEnoughSpace, 2},
-        {"cancel_during_2_keeps_1_and_2", 4, {}, 2, 2, 0, -1, 0, "", 2},
-        {"list_full_at_2_gives_123_once",
-         4,
-         {},
-         1,
-         2,
-         msg::TooManyImages,
-         -1,
-         WorkingList::kMaxEntries - 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir temp;
-        const QString work = QDir(temp.path()).filePath("work");
-        const QString exportFolder = QDir(work).filePath("autoexport");
-        ASSERT_TRUE(EnsurePrivateFolder(work) && EnsurePrivateFolder(exportFolder));
-        WorkingList list;
-        QList<ImageEntry> before(c.listHeldBefore);
-        list.ReplaceEntries(before);
-        ScriptedPrompter prompter;
-        ImageLoader loader(list, prompter, work);
-        int checks = 0;
-        const WorkSpace space(temp.path(), [&] {
-            const bool room = c.freeSpaceChecksPassed < 0 || checks++ < c.freeSpaceChecksPassed;
-            return room ? 10ull << 30 : 0ull;
-        });
-        ScriptedBackend::Log log;
-        SlideExporter exporter(std::make_unique<ScriptedBackend>(c.slides, c.faults, log),
-                               QDir(temp.path()).filePath("deck.pptx"), exportFolder);
-        ASSERT_TRUE(exporter.OpenPresentation(prompter));
-        bool unsaved = false;
-        CountingProgress progress(c.cancelAfter);
-        SlideImportContext context{
-            exporter, loader, list, space, prompter, unsaved, c.cancelAfter ? &progress : nullptr};
-        ImportSlides(context);
-
-        EXPECT_EQ(log.closed, 1) << "the presentation is ended by the run";
-        QList<int> exported;
-        for (int slide = 1; slide <= c.exported; ++slide) exported << slide;
-        EXPECT_EQ(log.exported, exported);
-        EXPECT_EQ(prompter.Ids(), c.id ? QList<int>{c.id} : QList<int>{});
-        ASSERT_EQ(list.count(), c.listHeldBefore + c.added);
-        for (int slide = 1; slide <= c.added; ++slide) {
-            const ImageEntry& entry = list.at(c.listHeldBefore + slide - 1);
-            EXPECT_EQ(QFileInfo(entry.sourcePath).fileName(), SlideFileName("deck", slide, "bmp"));
-            EXPECT_EQ(entry.originFlagA, 1);
-            EXPECT_EQ(entry.originFlagB, 1);
-            const QColor shown = PixelAt(entry.workPath, 400, 300);
-            EXPECT_NEAR(shown.hue(), ScriptedBackend::SlideColour(slide).hue(), 8) << slide;
-        }
-        EXPECT_EQ(unsaved, c.added > 0);
-        // One work copy for each slide added, and no export file of a slide that went through.
-        EXPECT_EQ(QDir(work).entryList(QDir::Files).size(), c.added);
-        EXPECT_EQ(QDir(exportFolder).entryList(QDir::Files).join(' '), c.leftInExportFolder);
-    }
-}
-
 // One presentation import's surroundings: the work and export folders, the list, the loader
 // and the prompter.
 class SlideImportFixture : public ::testing::Test {
@@ -237,7 +147,7 @@ protected:
 
     SlideImportFixture() {
         // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.
-        work = QDir(temp.path()).filePath("work folder 作業");
+        work = temp.filePath("work folder 作業");
         exportFolder = QDir(work).filePath("autoexport");
         QDir().mkpath(work);
         EnsurePrivateFolder(work);
@@ -260,7 +170,7 @@ protected:
         return lead.ToQImage();
     }
 
-    QString In(const QString& name) const { return QDir(temp.path()).filePath(name); }
+    QString In(const QString& name) const { return temp.filePath(name); }
 
     QTemporaryDir temp;
     QString work;
@@ -272,9 +182,85 @@ protected:
         if (!loaderOwner) loaderOwner = std::make_unique<ImageLoader>(list, prompter, work);
         return *loaderOwner;
     }
-    WorkSpace space{QDir::tempPath(), [] { return 10ull << 30; }};
+    std::function<quint64()> freeBytes = [] { return 10ull << 30; };
+    WorkSpace space{QDir::tempPath(), [this] { return freeBytes(); }};
     bool unsaved = false;
 };
+
+// An import through the scripted presentation program that fails, fills the work folder or
+// the list, or is cancelled part way: slides 1 to added end in the list, 1 to exported were
+// asked for.
+struct ScriptedImport {
+    const char* name;
+    int slides;
+    ScriptedBackend::Faults faults;
+    int added;
+    int exported;
+    int id = 0;                      // the message, if any
+    int freeSpaceChecksPassed = -1;  // -1: the work folder never fills
+    int listHeldBefore = 0;
+    const char* leftInExportFolder = "";
+    int cancelAfter = 0;  // Cancel pressed during this slide
+};
+
+class ScriptedImportTest : public SlideImportFixture,
+                           public ::testing::WithParamInterface<ScriptedImport> {};
+
+TEST_P(ScriptedImportTest, StopsWhereItFailsAndKeepsTheSlidesBeforeIt) {
+    const ScriptedImport& c = GetParam();
+    list.ReplaceEntries(QList<ImageEntry>(c.listHeldBefore));
+    int checks = 0;
+    freeBytes = [&] {
+        const bool room = c.freeSpaceChecksPassed < 0 || checks++ < c.freeSpaceChecksPassed;
+        return room ? 10ull << 30 : 0ull;
+    };
+    ScriptedBackend::Log log;
+    CountingProgress progress(c.cancelAfter);
+    ASSERT_TRUE(Import(std::make_unique<ScriptedBackend>(c.slides, c.faults, log), In("deck.pptx"),
+                       c.cancelAfter ? &progress : nullptr));
+
+    EXPECT_EQ(log.closed, 1) << "the presentation is ended by the run";
+    QList<int> exported;
+    for (int slide = 1; slide <= c.exported; ++slide) exported << slide;
+    EXPECT_EQ(log.exported, exported);
+    EXPECT_EQ(prompter.Ids(), c.id ? QList<int>{c.id} : QList<int>{});
+    ASSERT_EQ(list.count(), c.listHeldBefore + c.added);
+    for (int slide = 1; slide <= c.added; ++slide) {
+        const ImageEntry& entry = list.at(c.listHeldBefore + slide - 1);
+        EXPECT_EQ(QFileInfo(entry.sourcePath).fileName(), SlideFileName("deck", slide, "bmp"));
+        EXPECT_EQ(entry.originFlagA, 1);
+        EXPECT_EQ(entry.originFlagB, 1);
+        const QColor shown = PixelAt(entry.workPath, 400, 300);
+        EXPECT_NEAR(shown.hue(), ScriptedBackend::SlideColour(slide).hue(), 8) << slide;
+    }
+    EXPECT_EQ(unsaved, c.added > 0);
+    // One work copy for each slide added, and no export file of a slide that went through.
+    EXPECT_EQ(QDir(work).entryList(QDir::Files).size(), c.added);
+    EXPECT_EQ(QDir(exportFolder).entryList(QDir::Files).join(' '), c.leftInExportFolder);
+}
+
+using namespace msg;
+const ScriptedImport kScriptedImports[] = {
+    {"whole_deck", 4, {}, 4, 4},
+    {"no_slides", 0, {}, 0, 0},
+    {"size_of_3_unreadable_gives_134", 4, {.sizeUnreadableAt = 3}, 2, 2, SlidesDisplayFailed},
+    {"export_of_3_fails_gives_135", 4, {.exportFailsAt = 3}, 2, 3, SlidesLoadFailed},
+    // The file the program could not read stays until the work folders are cleaned.
+    {"2_no_picture_gives_135",
+     4,
+     {.noPictureAt = 2},
+     1,
+     2,
+     SlidesLoadFailed,
+     -1,
+     0,
+     "deck0002.bmp"},
+    {"work_folder_full_before_3_gives_141", 4, {}, 2, 2, NotEnoughSpace, 2},
+    {"cancel_during_2_keeps_1_and_2", 4, {}, 2, 2, 0, -1, 0, "", 2},
+    {"list_full_at_2_gives_123_once", 4, {}, 1, 2, TooManyImages, -1, WorkingList::kMaxEntries - 1},
+};
+INSTANTIATE_TEST_SUITE_P(Slides, ScriptedImportTest, ::testing::ValuesIn(kScriptedImports),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class LibreOfficeImportTest : public SlideImportFixture {
 protected:
@@ -285,9 +271,9 @@ protected:
     // A presentation of slides width x height cm in the given format.
     QString Deck(const QString& name, double width, double height, const QList<QColor>& slides,
                  const QString& format) {
-        const QString flat = QDir(temp.path()).filePath(name + ".fodp");
+        const QString flat = temp.filePath(name + ".fodp");
         WriteFlatPresentation(flat, width, height, slides);
-        return Convert(flat, format, QDir(temp.path()).filePath("decks"));
+        return Convert(flat, format, temp.filePath("decks"));
     }
 
     bool Import(const QString& path, CountingProgress* progress = nullptr) {
@@ -331,9 +317,9 @@ TEST_F(LibreOfficeImportTest, EveryFormatImportsFramedSlidesWithBothOriginFlags)
 }
 
 TEST_F(LibreOfficeImportTest, RefusedFilesGive133AndNoProgramGives115) {
-    const QString text = QDir(temp.path()).filePath("notes.ppt");
+    const QString text = temp.filePath("notes.ppt");
     WriteBytes(text, "just a text file with the wrong name\n");
-    const QString damaged = QDir(temp.path()).filePath("damaged.pptx");
+    const QString damaged = temp.filePath("damaged.pptx");
     WriteBytes(damaged, QByteArray("PK\x03\x04 broken zip", 16));
     EXPECT_FALSE(Import(text));
     EXPECT_FALSE(Import(damaged));

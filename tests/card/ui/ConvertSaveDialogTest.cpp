@@ -27,9 +27,9 @@ class ConvertSaveDialogTest : public QObject {
 private:
     void Fill(int count) {
         list = std::make_unique<WorkingList>();
-        ImageLoader loader(*list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(*list, prompter, temp.filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
+            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
             WriteJpeg(Solid(320, 240, QColor::fromHsv(i * 30, 255, 255)), path);
             QCOMPARE(loader.AddImage(path, 0, 0), 1);
         }
@@ -41,9 +41,7 @@ private:
     }
 
     // Each test writes onto a card of its own.
-    QString Card() const {
-        return QDir(temp.path()).filePath(QString("card%1/DCIM/100RODIV").arg(run));
-    }
+    QString Card() const { return temp.filePath(QString("card%1/DCIM/100RODIV").arg(run)); }
 
     QStringList Written() const {
         return QDir(Card()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
