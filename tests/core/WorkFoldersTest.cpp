@@ -61,9 +61,8 @@ TEST(WorkSpace, ThresholdIsExactly64MiB) {
 TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
-    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"}) {
+    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"})
         Touch(dir.filePath(name));
-    }
     ASSERT_TRUE(dir.mkdir("sub.jpg"));
     Touch(dir.filePath("sub.jpg/inner.jpg"));
 
@@ -97,9 +96,7 @@ TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     ASSERT_TRUE(EnsurePrivateFolder(settings.autoExportFolder));
     const QDir work(settings.workFolder);
     const QDir exported(settings.autoExportFolder);
-    Touch(work.filePath("TMPa1b2c3"));
-    Touch(work.filePath("写真 1.jpg"));
-    Touch(work.filePath(".keep"));
+    for (const char* name : {"TMPa1b2c3", "写真 1.jpg", ".keep"}) Touch(work.filePath(name));
     ASSERT_TRUE(work.mkdir("sub"));
     Touch(work.filePath("sub/inside"));
     Touch(exported.filePath("talk0001.bmp"));
