@@ -203,6 +203,10 @@ struct ScriptedImport {
     int cancelAfter = 0;  // Cancel pressed during this slide
 };
 
+void PrintTo(const ScriptedImport& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ScriptedImportTest : public SlideImportFixture,
                            public ::testing::WithParamInterface<ScriptedImport> {};
 
