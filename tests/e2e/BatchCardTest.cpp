@@ -238,17 +238,6 @@ TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
     }
 }
 
-// A folder of the asked number with another suffix is written into as it is.
-TEST_F(BatchCardTest, AFolderOfTheNumberWithAnotherSuffixIsUsedAsItIs) {
-    const QString other = card + "/DCIM/100ABCDE";
-    QDir().mkpath(other);
-    const ProgramRun result =
-        RunOnCard({"--folder", "100", Images("in", 1, [](int) { return Qt::red; })});
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(Entries(other), QStringList{"DUVU0001.JPG"});
-    EXPECT_FALSE(QFileInfo::exists(folder));
-}
-
 // Hundreds of files as cameras and other programs write them, sound and damaged, in one
 // batch run: it never crashes, hangs or stops early; every sound file is on the card, in
 // order, and the last line counts what became of the rest.

@@ -85,7 +85,7 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
         EXPECT_TRUE(tags.contains(QRegularExpression(tag))) << tag << tags.toStdString();
 }
 
-TEST_F(BatchModeTest, AFolderOfAnotherRunContinuesWithTheNextFreeFolderNumber) {
+TEST_F(BatchModeTest, EachRunTakesTheNextFreeFolderUnlessAFolderIsGiven) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
     ASSERT_EQ(RunOnCard({in}).exitCode, 0);
     ASSERT_EQ(RunOnCard({in}).exitCode, 0);
@@ -99,6 +99,12 @@ TEST_F(BatchModeTest, AFolderOfAnotherRunContinuesWithTheNextFreeFolderNumber) {
     const ProgramRun cancel = RunOnCard({"--folder", "100", in});
     EXPECT_EQ(cancel.exitCode, 1);
     EXPECT_TRUE(cancel.out.isEmpty());
+    // A folder of the asked number with another suffix is written into as it is.
+    QDir().mkpath(card + "/DCIM/102ABCDE");
+    const ProgramRun other = RunOnCard({"--folder", "102", in});
+    EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
+    EXPECT_EQ(other.out, QStringList{card + "/DCIM/102ABCDE/DUVU0001.JPG"});
+    EXPECT_FALSE(QFileInfo::exists(card + "/DCIM/102RODIV"));
 }
 
 TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
