@@ -146,9 +146,6 @@ protected:
     static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
     SlideImportFixture() {
-        // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.
-        work = temp.filePath("work folder 作業");
-        exportFolder = QDir(work).filePath("autoexport");
         QDir().mkpath(work);
         EnsurePrivateFolder(work);
         EnsurePrivateFolder(exportFolder);
@@ -159,7 +156,7 @@ protected:
                 CountingProgress* progress = nullptr) {
         SlideExporter exporter(std::move(backend), path, exportFolder);
         if (!exporter.OpenPresentation(prompter)) return false;
-        SlideImportContext context{exporter, Loader(), list, space, prompter, unsaved, progress};
+        SlideImportContext context{exporter, loader, list, space, prompter, unsaved, progress};
         ImportSlides(context);
         return true;
     }
@@ -173,15 +170,12 @@ protected:
     QString In(const QString& name) const { return temp.filePath(name); }
 
     QTemporaryDir temp;
-    QString work;
-    QString exportFolder;
+    // Blanks and Japanese in the work path reach LibreOffice as a URL: they must be encoded.
+    QString work = temp.filePath("work folder 作業");
+    QString exportFolder = work + "/autoexport";
     WorkingList list;
     ScriptedPrompter prompter;
-    std::unique_ptr<ImageLoader> loaderOwner;
-    ImageLoader& Loader() {
-        if (!loaderOwner) loaderOwner = std::make_unique<ImageLoader>(list, prompter, work);
-        return *loaderOwner;
-    }
+    ImageLoader loader{list, prompter, work};
     std::function<quint64()> freeBytes = [] { return 10ull << 30; };
     WorkSpace space{QDir::tempPath(), [this] { return freeBytes(); }};
     bool unsaved = false;
