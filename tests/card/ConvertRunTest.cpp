@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "core/WorkingList.h"
@@ -27,30 +28,31 @@ class ConvertRunTest : public ::testing::Test {
 protected:
     ConvertRunTest() {
         Messages::SetLanguage(Messages::Language::English);
-        card = QDir(temp.path()).filePath("card/DCIM/100RODIV");
+        card = temp.filePath("card/DCIM/100RODIV");
         settings.destination = card;
     }
 
     // count images, each a different colour so that written files can be told apart.
-    void AddImagesTo(WorkingList& target, int count, int width = 64, int height = 48) {
+    void AddImages(int count, int width = 64, int height = 48) {
         ScriptedPrompter quiet;
-        ImageLoader loader(target, quiet, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(list, quiet, temp.filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
+            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
             WriteJpeg(Solid(width, height, ImageColour(i)), path);
             ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
         }
-    }
-    void AddImages(int count, int width = 64, int height = 48) {
-        AddImagesTo(list, count, width, height);
         unsaved = true;
     }
+    // Row n is told by its hue, 35 n degrees.
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
 
-    void Existing(const QStringList& names) {
+    // Files that were on the card before the run: "0002" stands for DUVU0002.JPG.
+    void Existing(const QString& names) {
         QDir().mkpath(card);
-        for (const QString& name : names)
+        for (QString name : names.split(' ', Qt::SkipEmptyParts)) {
+            if (name.size() == 4) name = "DUVU" + name + ".JPG";
             WriteBytes(QDir(card).filePath(name), "old " + name.toUtf8());
+        }
     }
 
     QStringList CardFiles() const {
@@ -58,32 +60,23 @@ protected:
     }
 
     // Every file of the card folder as "NAME=old" when it still holds the bytes Existing
-    // wrote, else "NAME=n" for the image of row n - 1 whose colour it shows.
-    QStringList CardContents() const {
+    // wrote, else "NAME=n" for the image of row n - 1 whose colour it shows; NAME is the number
+    // alone for DUVUnnnn.JPG.
+    QString CardContents() const {
         QStringList contents;
         for (const QString& name : CardFiles()) {
             const QString path = QDir(card).filePath(name);
+            const auto ours = QRegularExpression("^DUVU(\\d{4})\\.JPG$").match(name);
+            const QString shown = ours.hasMatch() ? ours.captured(1) : name;
             if (ReadBytes(path) == "old " + name.toUtf8()) {
-                contents << name + "=old";
+                contents << shown + "=old";
                 continue;
             }
-            const int hue = PixelAt(path, 400, 300).hue();
-            int row = 0;
-            for (int i = 1; i < 10; ++i) {
-                if (HueDistance(ImageColour(i).hue(), hue) <
-                    HueDistance(ImageColour(row).hue(), hue)) {
-                    row = i;
-                }
-            }
-            contents << name + "=" + QString::number(row + 1);
+            const int row = qRound(PixelAt(path, 400, 300).hue() / 35.0) % 10;
+            contents << shown + "=" + QString::number(row + 1);
         }
-        return contents;
+        return contents.join(' ');
     }
-    static int HueDistance(int a, int b) {
-        const int d = std::abs(a - b) % 360;
-        return std::min(d, 360 - d);
-    }
-
     ConvertRun Run() { return ConvertRun(list, settings, prompter, unsaved, lastDestination); }
 
     QTemporaryDir temp;
@@ -101,137 +94,71 @@ TEST_F(ConvertRunTest, EmptyFolderGetsOneFileAnImageInListOrder) {
     AddImages(3);
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardContents(), (QStringList{"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3"}));
+    EXPECT_EQ(CardContents(), "0001=1 0002=2 0003=3");
     EXPECT_TRUE(prompter.records.isEmpty());
     EXPECT_FALSE(unsaved);
     EXPECT_EQ(lastDestination, card);
     for (int row = 0; row < 3; ++row) EXPECT_TRUE(list.at(row).saved);
 }
 
-// What the card folder holds after each answer to the number question: every file by name,
-// "old" for a file that was there before the run (its bytes untouched), else the number of
-// the image of the list whose picture it holds.
+// What the card folder holds after each answer to the number question, as CardContents
+// shows it. Every answer is asked for once; Cancel ends the run.
 TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
+    using namespace overwrite;
     struct Case {
         const char* name;
-        QStringList existing;
+        const char* existing;
         int images;
         std::deque<int> answers;
-        bool completed;
-        QStringList after;
-        int questions;
-        QList<int> infos;
+        const char* after;
+        bool told9999 = false;
     } const cases[] = {
-        {"overwrite_replaces_another_prefix",
-         {"ABCD0002.JPG"},
-         3,
-         {overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3"},
-         1,
-         {}},
-        {"overwrite_replaces_the_png_of_the_number",
-         {"DUVU0001.PNG"},
-         1,
-         {overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1"},
-         1,
-         {}},
-        {"no_keeps_the_old_file_and_goes_on",
-         {"DUVU0002.JPG"},
-         3,
-         {overwrite::No},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=old", "DUVU0003.JPG=3"},
-         1,
-         {}},
-        {"no_then_the_next_taken_number_asks_again",
-         {"DUVU0001.JPG", "DUVU0002.JPG"},
+        {"overwrite_another_prefix", "ABCD0002.JPG", 3, {Overwrite}, "0001=1 0002=2 0003=3"},
+        {"overwrite_the_png_of_the_number", "DUVU0001.PNG", 1, {Overwrite}, "0001=1"},
+        {"overwrite_removes_the_number_s_others", "0001 abcd0001.thm", 1, {Overwrite}, "0001=1"},
+        {"no_keeps_the_old_file_and_goes_on", "0002", 3, {No}, "0001=1 0002=old 0003=3"},
+        {"no_then_the_next_taken_asks_again", "0001 0002", 2, {No, Overwrite}, "0001=old 0002=2"},
+        {"overwrite_all", "0002 0003 0004", 4, {OverwriteAll}, "0001=1 0002=2 0003=3 0004=4"},
+        {"save_next_after_highest", "0001 0002", 2, {SaveNext}, "0001=old 0002=old 0003=1 0004=2"},
+        {"save_next_skips_holes", "0001 0009", 2, {SaveNext}, "0001=old 0009=old 0010=1 0011=2"},
+        {"cancel_writes_nothing_more", "0002", 3, {Cancel}, "0001=1 0002=old"},
+        {"save_next_past_9999_asks", "0001 9999", 2, {SaveNext, Cancel}, "0001=old 9999=old", true},
+        {"after_9999_taken_ones_ask",
+         "0001 0002 9999",
          2,
-         {overwrite::No, overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0002.JPG=2"},
-         2,
-         {}},
-        {"overwrite_all_replaces_this_and_every_later_one",
-         {"DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG"},
-         4,
-         {overwrite::OverwriteAll},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU0003.JPG=3", "DUVU0004.JPG=4"},
-         1,
-         {}},
-        {"save_next_continues_after_the_highest",
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"},
-         2,
-         {overwrite::SaveNext},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0002.JPG=old", "DUVU0003.JPG=old", "DUVU0004.JPG=1",
-          "DUVU0005.JPG=2"},
-         1,
-         {}},
-        {"save_next_never_fills_holes",
-         {"DUVU0001.JPG", "DUVU0009.JPG"},
-         2,
-         {overwrite::SaveNext},
-         true,
-         {"DUVU0001.JPG=old", "DUVU0009.JPG=old", "DUVU0010.JPG=1", "DUVU0011.JPG=2"},
-         1,
-         {}},
-        {"cancel_writes_nothing_more",
-         {"DUVU0002.JPG"},
-         3,
-         {overwrite::Cancel},
-         false,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=old"},
-         1,
-         {}},
-        {"save_next_past_9999_asks_again",
-         {"DUVU0001.JPG", "DUVU9999.JPG"},
-         2,
-         {overwrite::SaveNext, overwrite::Cancel},
-         false,
-         {"DUVU0001.JPG=old", "DUVU9999.JPG=old"},
-         2,
-         {msg::FileNumber9999}},
-        {"after_9999_every_taken_number_asks_again",
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU9999.JPG"},
-         2,
-         {overwrite::SaveNext, overwrite::Overwrite, overwrite::Overwrite},
-         true,
-         {"DUVU0001.JPG=1", "DUVU0002.JPG=2", "DUVU9999.JPG=old"},
-         3,
-         {msg::FileNumber9999}},
+         {SaveNext, Overwrite, Overwrite},
+         "0001=1 0002=2 9999=old",
+         true},
     };
+    const QRegularExpression question("^The same numbered image \"" +
+                                      QRegularExpression::escape(card) +
+                                      "/DUVU\\d{4}\" already exists. \nAre you sure to replace the "
+                                      "existing image\\?$");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(card).removeRecursively();
         Existing(c.existing);
-        WorkingList caseList;
-        ScriptedPrompter casePrompter;
-        AddImagesTo(caseList, c.images);
-        casePrompter.overwriteAnswers = c.answers;
-        bool caseUnsaved = true;
-        QString caseLast;
-        ConvertRun run(caseList, settings, casePrompter, caseUnsaved, caseLast);
-        EXPECT_EQ(run.SaveAll(stop), c.completed);
+        list.ReplaceEntries({});
+        AddImages(c.images);
+        prompter = ScriptedPrompter();
+        prompter.overwriteAnswers = c.answers;
+        ConvertRun run = Run();
+        EXPECT_EQ(run.SaveAll(stop), c.answers.back() != Cancel);
         EXPECT_EQ(CardContents(), c.after);
         int questions = 0;
         QList<int> infos;
-        for (const auto& record : casePrompter.records) {
+        for (const auto& record : prompter.records) {
             if (record.kind == Kind::Overwrite) {
                 ++questions;
                 EXPECT_TRUE(record.saveAllMode);
-                EXPECT_TRUE(record.text.startsWith("The same numbered image \"" + card + "/DUVU"))
-                    << record.text.toStdString();
+                EXPECT_TRUE(question.match(record.text).hasMatch()) << record.text.toStdString();
             } else {
                 infos.append(record.id);
             }
         }
-        EXPECT_EQ(questions, c.questions);
-        EXPECT_EQ(infos, c.infos);
-        EXPECT_EQ(casePrompter.unanswered, 0);
+        EXPECT_EQ(questions, int(c.answers.size()));
+        EXPECT_EQ(infos, c.told9999 ? QList<int>{msg::FileNumber9999} : QList<int>{});
+        EXPECT_EQ(prompter.unanswered, 0);
     }
 }
 
@@ -249,44 +176,26 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         QString folder;
         QStringList seen;
     };
+    using namespace overwrite;
+    const char* const three = "DUVU0001.JPG DUVU0002.JPG DUVU0003.JPG";
     struct Case {
         const char* kind;
         const char* entry;
         int answer;
-        QList<int> infos;
-        QStringList after;
+        const char* after;
+        bool saveError = false;
     } const cases[] = {
-        {"folder",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"pipe",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"dangling_link",
-         "DUVU0002.JPG",
-         overwrite::SaveNext,
-         {},
-         {"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}},
-        {"folder",
-         "DUVU0002.JPG",
-         overwrite::Overwrite,
-         {msg::SaveError},
-         {"DUVU0001.JPG", "DUVU0002.JPG"}},
-        {"pipe",
-         "ABCD0002.THM",
-         overwrite::Overwrite,
-         {},
-         {"ABCD0002.THM", "DUVU0001.JPG", "DUVU0002.JPG"}},
+        {"folder", "DUVU0002.JPG", SaveNext, three},
+        {"pipe", "DUVU0002.JPG", SaveNext, three},
+        {"dangling_link", "DUVU0002.JPG", SaveNext, three},
+        {"folder", "DUVU0002.JPG", Overwrite, "DUVU0001.JPG DUVU0002.JPG", true},
+        {"pipe", "ABCD0002.THM", Overwrite, "ABCD0002.THM DUVU0001.JPG DUVU0002.JPG"},
     };
     AddImages(2);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.kind) + " " + c.entry);
         QDir(card).removeRecursively();
-        Existing({});
+        Existing("");
         const QByteArray taken = QFile::encodeName(QDir(card).filePath(c.entry));
         const int made = qstrcmp(c.kind, "folder") == 0 ? ::mkdir(taken.constData(), 0700)
                          : qstrcmp(c.kind, "pipe") == 0 ? ::mkfifo(taken.constData(), 0600)
@@ -300,26 +209,15 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         QStringList before{"DUVU0001.JPG", c.entry};
         before.sort();
         EXPECT_EQ(watching.seen, before);
-        EXPECT_EQ(watching.Ids(), c.infos);
-        EXPECT_EQ(QDir(card).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                       QDir::NoDotAndDotDot),
-                  c.after);
+        EXPECT_EQ(watching.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
+        EXPECT_EQ(
+            QDir(card)
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                .join(' '),
+            c.after);
         struct stat entry {};
         EXPECT_TRUE(::lstat(taken.constData(), &entry) == 0 && !S_ISREG(entry.st_mode));
     }
-}
-
-TEST_F(ConvertRunTest, OverwriteReplacesTheOldBytesAndLeavesNoTemporaryFile) {
-    AddImages(1);
-    Existing({"DUVU0001.JPG", "abcd0001.thm"});
-    prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun run = Run();
-    ASSERT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
-    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0001.JPG")).left(2), QByteArray("\xFF\xD8"));
-    EXPECT_EQ(prompter.records[0].text,
-              "The same numbered image \"" + card +
-                  "/DUVU0001\" already exists. \nAre you sure to replace the existing image?");
 }
 
 TEST_F(ConvertRunTest, StopAfterImage3Of10) {
@@ -365,46 +263,28 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
         {"folder_slide_gets_thumbnail", false, false, false, 1, false, true},
         {"folder_with_exif_only", false, true, false, 0, true, false},
     };
-    const QString source = QDir(temp.path()).filePath("in.jpg");
+    const QString source = temp.filePath("in.jpg");
     WriteJpeg(PhotoLike(320, 240), source);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WorkingList caseList;
-        ImageLoader loader(caseList, prompter, QDir(temp.path()).filePath("work"));
-        loader.AddImage(source, c.origin, c.origin);
-        ConvertSettings caseSettings = settings;
-        caseSettings.cardFlag = c.card;
-        caseSettings.exifOption = c.exif;
-        caseSettings.thumbnailOption = c.thumbnail;
-        caseSettings.destination = QDir(temp.path()).filePath(c.name);
-        bool caseUnsaved = true;
-        QString caseLast;
-        ConvertRun run(caseList, caseSettings, prompter, caseUnsaved, caseLast);
+        list.ReplaceEntries({});
+        ImageLoader(list, prompter, temp.filePath("work")).AddImage(source, c.origin, c.origin);
+        settings.cardFlag = c.card;
+        settings.exifOption = c.exif;
+        settings.thumbnailOption = c.thumbnail;
+        settings.destination = temp.filePath(c.name);
+        ConvertRun run = Run();
         ASSERT_TRUE(run.SaveAll(stop));
-        const QString written = QDir(caseSettings.destination).filePath("DUVU0001.JPG");
+        const QString written = QDir(settings.destination).filePath("DUVU0001.JPG");
         const QString tags = RunTool("exiftool", {"-s", "-Make", "-ThumbnailLength", written});
         EXPECT_EQ(tags.contains("Make"), c.expectExif) << tags.toStdString();
         EXPECT_EQ(tags.contains("ThumbnailLength"), c.expectThumbnail) << tags.toStdString();
     }
 }
 
-TEST_F(ConvertRunTest, FormatChoices) {
-    AddImages(1, 800, 600);
-    settings.formatIndex = 2;
-    ConvertRun png = Run();
-    ASSERT_TRUE(png.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.PNG"});
-    // The JPEG of the same number then replaces the PNG once the user agrees.
-    settings.formatIndex = 1;
-    prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun jpeg = Run();
-    ASSERT_TRUE(jpeg.SaveAll(stop));
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
-}
-
 TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
     AddImages(2);
-    const QString blocker = QDir(temp.path()).filePath("blocker");
+    const QString blocker = temp.filePath("blocker");
     WriteBytes(blocker, "a file where a folder should be");
     for (bool cardFlag : {true, false}) {
         prompter.records.clear();
@@ -487,7 +367,7 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
 class FullCardTest : public ConvertRunTest {
 protected:
     void SetUp() override {
-        mountPoint = QDir(temp.path()).filePath("small-card");
+        mountPoint = temp.filePath("small-card");
         QDir().mkpath(mountPoint);
         if (::geteuid() != 0 ||
             ::mount("tmpfs", QFile::encodeName(mountPoint), "tmpfs", 0, "size=900k") != 0) {
@@ -500,19 +380,22 @@ protected:
     void TearDown() override {
         if (mounted) ::umount(QFile::encodeName(mountPoint));
     }
+    // Photos that fill the card faster than a solid colour.
+    void AddPhotos(int count) {
+        ImageLoader loader(list, prompter, temp.filePath("work"));
+        for (int i = 0; i < count; ++i) {
+            const QString path = temp.filePath(QString("photo%1.jpg").arg(i));
+            WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
+            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+        }
+    }
     QString mountPoint;
     bool mounted = false;
 };
 
 TEST_F(FullCardTest, WritesUntilFullThenKeepsEveryOldFileAndNoPartialOne) {
-    AddImages(0);
-    ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
-    for (int i = 0; i < 6; ++i) {
-        const QString path = QDir(temp.path()).filePath(QString("photo%1.jpg").arg(i));
-        WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
-        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-    }
-    Existing({"DUVU0006.JPG"});  // an old image of a number the run will reach
+    AddPhotos(6);
+    Existing("0006");  // an old image of a number the run will reach
     const QByteArray old = ReadBytes(QDir(card).filePath("DUVU0006.JPG"));
     prompter.overwriteAnswers = {overwrite::Overwrite};
     ConvertRun run = Run();
@@ -531,12 +414,9 @@ TEST_F(FullCardTest, WritesUntilFullThenKeepsEveryOldFileAndNoPartialOne) {
 }
 
 TEST_F(FullCardTest, TheOldImageSurvivesAFailedOverwrite) {
-    ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
-    const QString path = QDir(temp.path()).filePath("photo.jpg");
-    WriteJpeg(PhotoLike(1600, 1200), path, 95);
-    ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+    AddPhotos(1);
     // The card is nearly full with the old image of number 1.
-    Existing({});
+    Existing("");
     WriteBytes(QDir(card).filePath("DUVU0001.JPG"), QByteArray(700 * 1024, 'o'));
     prompter.overwriteAnswers = {overwrite::Overwrite};
     ConvertRun run = Run();

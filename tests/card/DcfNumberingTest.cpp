@@ -78,7 +78,7 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
     };
     for (const Case& c : cases) {
         QTemporaryDir temp;
-        const QString dcim = QDir(temp.path()).filePath("DCIM");
+        const QString dcim = temp.filePath("DCIM");
         for (const QString& folder : c.folders) QDir().mkpath(QDir(dcim).filePath(folder));
         MakeFiles(dcim, c.files);
         if (c.folders.isEmpty() && c.files.isEmpty()) QDir(temp.path()).rmdir("DCIM");
@@ -87,17 +87,16 @@ TEST(DcfNumbering, FirstFreeFolderNumber) {
     // The folder a number's images go into: our own suffix first, then another suffix; a file
     // of such a name is no folder.
     QTemporaryDir temp;
-    const QDir drive(temp.path());
-    QDir().mkpath(drive.filePath("DCIM/100ABCDE"));
-    QDir().mkpath(drive.filePath("DCIM/101ABCDE"));
-    QDir().mkpath(drive.filePath("DCIM/101RODIV"));
-    MakeFiles(drive.filePath("DCIM"), {"102AAAAA", "103AAAAA"});
-    QDir().mkpath(drive.filePath("DCIM/103ZZZZZ"));
-    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 100), drive.filePath("DCIM/100ABCDE"));
-    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 101), drive.filePath("DCIM/101RODIV"));
-    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 102), QString());
-    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 103), drive.filePath("DCIM/103ZZZZZ"));
-    EXPECT_EQ(ExistingFolderOfNumber(temp.path(), 104), QString());
+    const QDir dcim(temp.filePath("DCIM"));
+    for (const char* folder : {"100ABCDE", "101ABCDE", "101RODIV", "103ZZZZZ"}) dcim.mkpath(folder);
+    MakeFiles(dcim.path(), {"102AAAAA", "103AAAAA"});
+    const char* const expected[] = {"100ABCDE", "101RODIV", nullptr, "103ZZZZZ", nullptr};
+    for (int number = 100; number <= 104; ++number) {
+        const char* folder = expected[number - 100];
+        EXPECT_EQ(ExistingFolderOfNumber(temp.path(), number),
+                  folder ? dcim.filePath(folder) : QString())
+            << number;
+    }
 }
 
 TEST(DcfNumbering, RemovingTheOtherFilesOfANumberSparesTheKeptFileUnderAnyName) {

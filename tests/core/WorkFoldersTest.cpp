@@ -61,9 +61,8 @@ TEST(WorkSpace, ThresholdIsExactly64MiB) {
 TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
-    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"}) {
+    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"})
         Touch(dir.filePath(name));
-    }
     ASSERT_TRUE(dir.mkdir("sub.jpg"));
     Touch(dir.filePath("sub.jpg/inner.jpg"));
 
@@ -87,7 +86,7 @@ TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
 TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     QTemporaryDir temp;
     // Blanks and Japanese in the temporary path must not matter.
-    const QString tempPath = QDir(temp.path()).filePath("作業 フォルダ");
+    const QString tempPath = temp.filePath("作業 フォルダ");
     ASSERT_TRUE(QDir().mkpath(tempPath));
     AppSettings settings;
     const WorkPaths paths = ChooseWorkPaths(tempPath);
@@ -97,9 +96,7 @@ TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     ASSERT_TRUE(EnsurePrivateFolder(settings.autoExportFolder));
     const QDir work(settings.workFolder);
     const QDir exported(settings.autoExportFolder);
-    Touch(work.filePath("TMPa1b2c3"));
-    Touch(work.filePath("写真 1.jpg"));
-    Touch(work.filePath(".keep"));
+    for (const char* name : {"TMPa1b2c3", "写真 1.jpg", ".keep"}) Touch(work.filePath(name));
     ASSERT_TRUE(work.mkdir("sub"));
     Touch(work.filePath("sub/inside"));
     Touch(exported.filePath("talk0001.bmp"));
@@ -155,17 +152,6 @@ TEST(EnsurePrivateFolder, CreatesOrTightensOwnFoldersAndRefusesOthers) {
     EXPECT_FALSE(EnsurePrivateFolder(dir.filePath("missing/parent")));
 }
 
-TEST(EnsurePrivateFolder, RefusesAForeignOwnedFolder) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
-    QTemporaryDir temp;
-    const QString foreign = QDir(temp.path()).filePath("foreign");
-    ASSERT_TRUE(QDir().mkdir(foreign));
-    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), kNobody, kNobody), 0);
-    QString why;
-    EXPECT_FALSE(EnsurePrivateFolder(foreign, &why));
-    EXPECT_EQ(why, "owned by another user");
-}
-
 TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
@@ -192,12 +178,16 @@ TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     EXPECT_EQ(ModeOf(paths.workFolder), 0700u);
 }
 
-TEST(ChooseWorkPaths, SkipsAForeignOwnedFolder) {
+// A folder of another user is never taken for ours: refused, and the usual name is passed over.
+TEST(ChooseWorkPaths, AForeignOwnedFolderIsRefusedAndSkipped) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
     QTemporaryDir temp;
-    const QString usual = QDir(temp.path()).filePath("vimbrelcastorWork");
+    const QString usual = temp.filePath("vimbrelcastorWork");
     ASSERT_TRUE(QDir().mkdir(usual));
     ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), kNobody, kNobody), 0);
+    QString why;
+    EXPECT_FALSE(EnsurePrivateFolder(usual, &why));
+    EXPECT_EQ(why, "owned by another user");
     EXPECT_EQ(ChooseWorkPaths(temp.path()).workFolder, usual + "-" + QString::number(::geteuid()));
 }
 

@@ -5,60 +5,38 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "ProgramFixture.h"
 #include "tests/support/PdfFiles.h"
 #include "tests/support/Presentations.h"
-#include "tests/support/ProgramRun.h"
-#include "tests/support/TestImages.h"
 
 using namespace testimages;
 
 namespace {
-
-ProgramRun RunProgram(const QStringList& arguments, const QProcessEnvironment& environment =
-                                                        QProcessEnvironment::systemEnvironment()) {
-    ProgramRun run = RunProgram(VC_PROGRAM, arguments, environment);
-    EXPECT_TRUE(run.finished);
-    return run;
-}
 
 bool Near(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
            std::abs(a.blue() - b.blue()) < 40;
 }
 
-class BatchModeTest : public ::testing::Test {
+bool HasThumbnail(const QString& path) {
+    return RunTool("exiftool", {"-s", "-ThumbnailLength", path}).contains("ThumbnailLength");
+}
+
+class BatchModeTest : public ProgramFixture {
 protected:
-    static void SetUpTestSuite() {
-        // Processes are watched through Qt's event machinery.
-        testimages::EnsureCoreApplication();
-    }
-
-    BatchModeTest() {
-        in = QDir(temp.path()).filePath("my pictures");
-        card = QDir(temp.path()).filePath("card");
-        QDir().mkpath(in);
-        QDir().mkpath(card);
-    }
-    QString In(const QString& name) const { return QDir(in).filePath(name); }
-
-    // An environment whose profile names a stand-in LibreOffice that leaves mark and refuses
-    // every file; one on the PATH must not be taken instead.
-    QProcessEnvironment WithStandInLibreOffice(const QString& mark) const {
-        const QString fake = QDir(temp.path()).filePath("fake soffice");
-        WriteBytes(fake, QStringLiteral("#!/bin/sh\ntouch '%1'\nexit 1\n").arg(mark).toUtf8());
+    // The profile names a stand-in LibreOffice that notes what it was started with in mark and
+    // refuses every file; one on the PATH must not be taken instead.
+    void UseStandInLibreOffice() {
+        const QString fake = temp.filePath("fake soffice");
+        WriteBytes(fake,
+                   QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nexit 1\n").arg(mark).toUtf8());
         QFile(fake).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString config = QDir(temp.path()).filePath("config");
-        QDir().mkpath(config + "/Kestrovia");
-        WriteBytes(config + "/Kestrovia/QVN.conf",
+        QDir().mkpath(temp.filePath("config/Kestrovia"));
+        WriteBytes(temp.filePath("config/Kestrovia/QVN.conf"),
                    QStringLiteral("[LibreOffice]\nPath=%1\n").arg(fake).toUtf8());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config);
-        return environment;
     }
 
-    QTemporaryDir temp;
-    QString in;
-    QString card;
+    QString mark = temp.filePath("asked");
 };
 
 TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
@@ -76,20 +54,20 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
     QDir(in).mkdir("sub folder");
     WriteJpeg(Solid(64, 48, Qt::black), In("sub folder/inner.jpg"));
 
-    const ProgramRun result = RunProgram({"--batch", "--card", card, "--lang", "en", in});
+    const ProgramRun result = RunOnCard({in});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(
         result.err.contains("Designated file \"" + In("f broken.jpg") + "\" is wrong image file."))
         << result.err.toStdString();
 
-    const QString folder = QDir(card).filePath("DCIM/100RODIV");
+    QStringList names;
     QStringList expected;
-    for (int i = 1; i <= 6; ++i)
-        expected << QDir(folder).filePath(QString("DUVU%1.JPG").arg(i, 4, 10, QChar('0')));
+    for (int i = 1; i <= 6; ++i) {
+        names << QString("DUVU%1.JPG").arg(i, 4, 10, QChar('0'));
+        expected << folder + "/" + names.last();
+    }
     EXPECT_EQ(result.out, expected);
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
-              (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG", "DUVU0004.JPG",
-                           "DUVU0005.JPG", "DUVU0006.JPG"}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), names);
     const QColor centres[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
     for (int i = 0; i < 4; ++i) {
         const vips::VImage image = vips::VImage::new_from_file(QFile::encodeName(expected[i]));
@@ -103,36 +81,39 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
 
     const QString tags = RunTool("exiftool", {"-s", "-Make", "-Model", "-ExifVersion",
                                               "-InteropIndex", "-ThumbnailImage", expected[2]});
-    EXPECT_TRUE(tags.contains(QRegularExpression("Make\\s+: Kestrovia")));
-    EXPECT_TRUE(tags.contains(QRegularExpression("Model\\s+: VIMBRELCASTOR")));
-    EXPECT_TRUE(tags.contains(QRegularExpression("ExifVersion\\s+: 0210")));
-    EXPECT_TRUE(tags.contains(QRegularExpression("InteropIndex\\s+: R98")));
-    EXPECT_TRUE(tags.contains("ThumbnailImage")) << tags.toStdString();
+    for (const char* tag : {"Make\\s+: Kestrovia", "Model\\s+: VIMBRELCASTOR",
+                            "ExifVersion\\s+: 0210", "InteropIndex\\s+: R98", "ThumbnailImage"})
+        EXPECT_TRUE(tags.contains(QRegularExpression(tag))) << tag << tags.toStdString();
 }
 
-TEST_F(BatchModeTest, AFolderOfAnotherRunContinuesWithTheNextFreeFolderNumber) {
+TEST_F(BatchModeTest, EachRunTakesTheNextFreeFolderUnlessAFolderIsGiven) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
-    ASSERT_EQ(RunProgram({"--batch", "--card", card, in}).exitCode, 0);
-    ASSERT_EQ(RunProgram({"--batch", "--card", card, in}).exitCode, 0);
+    ASSERT_EQ(RunOnCard({in}).exitCode, 0);
+    ASSERT_EQ(RunOnCard({in}).exitCode, 0);
     EXPECT_EQ(QDir(QDir(card).filePath("DCIM")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               (QStringList{"100RODIV", "101RODIV"}));
     // Into a given folder, a taken number is settled by the policy.
-    const ProgramRun next =
-        RunProgram({"--batch", "--card", card, "--folder", "100", "--on-conflict", "next", in});
+    const ProgramRun next = RunOnCard({"--folder", "100", "--on-conflict", "next", in});
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
-    EXPECT_EQ(next.out, QStringList{QDir(card).filePath("DCIM/100RODIV/DUVU0002.JPG")});
+    EXPECT_EQ(next.out, QStringList{folder + "/DUVU0002.JPG"});
     // Without a terminal and without a policy, a taken number is never overwritten.
-    const ProgramRun cancel = RunProgram({"--batch", "--card", card, "--folder", "100", in});
+    const ProgramRun cancel = RunOnCard({"--folder", "100", in});
     EXPECT_EQ(cancel.exitCode, 1);
     EXPECT_TRUE(cancel.out.isEmpty());
+    // A folder of the asked number with another suffix is written into as it is.
+    QDir().mkpath(card + "/DCIM/102ABCDE");
+    const ProgramRun other = RunOnCard({"--folder", "102", in});
+    EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
+    EXPECT_EQ(other.out, QStringList{card + "/DCIM/102ABCDE/DUVU0001.JPG"});
+    EXPECT_FALSE(QFileInfo::exists(card + "/DCIM/102RODIV"));
 }
 
 TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
     WriteBytes(In("b.jpg"), "broken");
-    const QString dest = QDir(temp.path()).filePath("出力 folder");
-    const ProgramRun result = RunProgram(
-        {"--batch", "--dest", dest, "--format", "png", "--size", "xga", "--lang", "ja", in});
+    const QString dest = temp.filePath("出力 folder");
+    const ProgramRun result =
+        Run({"--batch", "--dest", dest, "--format", "png", "--size", "xga", "--lang", "ja", in});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("は正常なイメージファイルではありません。"))
         << result.err.toStdString();
@@ -146,13 +127,13 @@ TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
 TEST_F(BatchModeTest, SlidesKeepTheirPlaceAndAlwaysGetAThumbnail) {
     if (testpresentations::Soffice().isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
-    const QString flat = QDir(temp.path()).filePath("talk.fodp");
+    const QString flat = temp.filePath("talk.fodp");
     testpresentations::WriteFlatPresentation(flat, 28.0, 15.75, {Qt::green, Qt::blue});
     const QString deck = testpresentations::Convert(flat, "pptx", in);
     ASSERT_FALSE(deck.isEmpty());
     WriteJpeg(Solid(320, 240, Qt::yellow), In("z.jpg"));
-    const QString dest = QDir(temp.path()).filePath("out");
-    const ProgramRun result = RunProgram({"--batch", "--dest", dest, "--no-thumbnails", in});
+    const ProgramRun result =
+        Run({"--batch", "--dest", temp.filePath("out"), "--no-thumbnails", in});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QStringList written = result.out;
     ASSERT_EQ(written.size(), 4);
@@ -161,42 +142,23 @@ TEST_F(BatchModeTest, SlidesKeepTheirPlaceAndAlwaysGetAThumbnail) {
     EXPECT_TRUE(Near(PixelAt(written[1], 400, 40), Qt::black));
     EXPECT_TRUE(Near(PixelAt(written[2], 400, 300), Qt::blue));
     EXPECT_TRUE(Near(PixelAt(written[3], 400, 300), Qt::yellow));
-    const auto hasThumbnail = [](const QString& path) {
-        return RunTool("exiftool", {"-s", "-ThumbnailLength", path}).contains("ThumbnailLength");
-    };
-    EXPECT_FALSE(hasThumbnail(written[0]));
-    EXPECT_TRUE(hasThumbnail(written[1]));
-    EXPECT_TRUE(hasThumbnail(written[2]));
-    EXPECT_FALSE(hasThumbnail(written[3]));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(HasThumbnail(written[i]), i == 1 || i == 2) << i;
 }
 
-TEST_F(BatchModeTest, TheLibreOfficeOfTheProfileIsTheOneUsed) {
-    // The profile names a stand-in that leaves a mark and refuses the file; no LibreOffice is
-    // needed, and one on the PATH must not be taken instead.
-    const QString mark = QDir(temp.path()).filePath("asked");
-    const QProcessEnvironment environment = WithStandInLibreOffice(mark);
-    WriteBytes(In("talk.pptx"), "not really a presentation");
-
-    const ProgramRun result = RunProgram(
-        {"--batch", "--dest", QDir(temp.path()).filePath("out"), "--lang", "en", In("talk.pptx")},
-        environment);
-    EXPECT_TRUE(QFileInfo::exists(mark)) << result.err.toStdString();
-    EXPECT_EQ(result.exitCode, 1);
-}
-
-// A PDF's pages are slides drawn from the file itself: the LibreOffice of the profile, a
-// stand-in that leaves a mark, is never started.
+// A PDF's pages are slides drawn from the file itself; the LibreOffice of the profile, a
+// stand-in, is started for the other presentation alone.
 TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
-    const QString mark = QDir(temp.path()).filePath("asked");
-    const QProcessEnvironment environment = WithStandInLibreOffice(mark);
+    UseStandInLibreOffice();
     WriteJpeg(Solid(320, 240, Qt::yellow), In("a.jpg"));
     testpdf::WritePdf(In("b talk.pdf"),
                       {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
     WriteBytes(In("c cut.pdf"), ReadBytes(In("b talk.pdf")).left(300));
+    WriteBytes(In("d talk.pptx"), "not really a presentation");
 
-    const ProgramRun result =
-        RunProgram({"--batch", "--card", card, "--lang", "en", in}, environment);
-    EXPECT_FALSE(QFileInfo::exists(mark)) << "LibreOffice was started";
+    const ProgramRun result = RunOnCard({in});
+    const QString started = QString::fromUtf8(ReadBytes(mark));
+    EXPECT_EQ(started.count("--convert-to"), 1) << "once, for the PowerPoint file alone";
+    EXPECT_TRUE(started.contains(".pptx")) << started.toStdString();
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();  // the cut PDF is refused
     EXPECT_TRUE(result.err.contains("c cut.pdf")) << result.err.toStdString();
     const QStringList written = result.out;
@@ -207,8 +169,7 @@ TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
     EXPECT_TRUE(Near(PixelAt(written[2], 400, 40), Qt::black));  // 16:9: bars above and below
     EXPECT_TRUE(Near(PixelAt(written[3], 400, 300), Qt::blue));
     EXPECT_TRUE(Near(PixelAt(written[3], 100, 300), Qt::black));  // 3:4: bars at the sides
-    EXPECT_TRUE(
-        RunTool("exiftool", {"-s", "-ThumbnailLength", written[3]}).contains("ThumbnailLength"));
+    EXPECT_TRUE(HasThumbnail(written[3]));
 }
 
 TEST(BatchModeUsage, ErrorsExitWith2) {
@@ -223,13 +184,10 @@ TEST(BatchModeUsage, ErrorsExitWith2) {
         {"--batch", "--card", "/no/such/card", "x.jpg"},
     };
     for (const QStringList& arguments : cases) {
-        EXPECT_EQ(RunProgram(arguments).exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(RunProgram(VC_PROGRAM, arguments).exitCode, 2)
+            << arguments.join(' ').toStdString();
     }
 }
-
-}  // namespace
-
-namespace {
 
 // On a terminal the run shows one progress line, the count, the total and the file, with the
 // right total from the first line; into a pipe or a file nothing of it is written.
@@ -241,21 +199,19 @@ TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
     testpdf::WritePdf(In("c deck.pdf"),
                       {{{720, 540}, Qt::green}, {{720, 540}, Qt::blue}, {{720, 540}, Qt::cyan}});
     WriteBytes(In("d broken.jpg"), "not a picture");
-    const QString program = VC_PROGRAM;
     // `script` runs the program with a terminal as its standard error.
     const QString command =
-        QString("'%1' --batch --lang en --card '%2' '%3'").arg(program, card, in);
-    QProcess terminal;
-    terminal.start("script", {"-qfec", command, "/dev/null"});
-    ASSERT_TRUE(terminal.waitForFinished(120000));
-    const QString shown = QString::fromLocal8Bit(terminal.readAllStandardOutput());
+        QString("'%1' --batch --lang en --card '%2' '%3'").arg(VC_PROGRAM, card, in);
+    const ProgramRun terminal = RunProgram("script", {"-qfec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.finished);
+    const QString shown = terminal.out.join('\n');
     for (const char* line :
          {"  1 / 6  a.jpg", "  2 / 6  b.jpg", "  3 / 6  c deck.pdf, page 1",
           "  4 / 6  c deck.pdf, page 2", "  5 / 6  c deck.pdf, page 3", "  6 / 6  e.jpg"})
         EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
     EXPECT_FALSE(shown.contains(QRegularExpression(" / [^6]"))) << shown.toStdString();
 
-    const ProgramRun piped = RunProgram({"--batch", "--card", card, "--folder", "101", in});
+    const ProgramRun piped = RunOnCard({"--folder", "101", in});
     EXPECT_EQ(piped.out.size(), 6);
     EXPECT_FALSE(piped.err.contains('\r')) << piped.err.toStdString();
     EXPECT_FALSE(piped.err.contains(" / ")) << piped.err.toStdString();

@@ -11,10 +11,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "ProgramFixture.h"
 #include "card/FolderOrder.h"
 #include "tests/support/CardImage.h"
-#include "tests/support/ProgramRun.h"
-#include "tests/support/TestImages.h"
 
 using namespace testimages;
 
@@ -29,35 +28,31 @@ namespace {
 // the card read back as a device reads it: the directory's slots in order (raw, with mtools,
 // from the unmounted image), the Exif dates and the file times. Skipped where cards cannot be
 // mounted here.
-class CardFileSystemTest : public ::testing::TestWithParam<CardImage::Kind> {
+class CardFileSystemTest : public ProgramFixtureOf<::testing::TestWithParam<CardImage::Kind>> {
 protected:
-    static void SetUpTestSuite() { EnsureCoreApplication(); }
+    CardFileSystemTest() {
+        card = image.root();
+        folder = card + "/DCIM/100RODIV";
+    }
 
     void SetUp() override {
         if (const QString why = CardImage::Unavailable(GetParam()); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
         }
-        ASSERT_TRUE(card.Make()) << card.error().toStdString();
+        ASSERT_TRUE(image.Make()) << image.error().toStdString();
     }
 
-    // count images, each of its own colour, in a new folder.
+    // count images of their own colours in a new folder.
     QString Images(const QString& name, int count) {
-        const QString in = temp.filePath(name);
-        QDir().mkpath(in);
-        for (int i = 0; i < count; ++i) {
-            WriteJpeg(Solid(64, 48, QColor::fromHsv((i * 37 + name.size() * 90) % 360, 200, 200)),
-                      QDir(in).filePath(QString("%1.jpg").arg(i, 3, 10, QChar('0'))));
-        }
-        return in;
+        return ProgramFixtureOf::Images(
+            name, count,
+            [&](int i) { return QColor::fromHsv((i * 37 + name.size() * 90) % 360, 200, 200); },
+            64);
     }
 
     // The batch run onto the card; its exit status, its messages in lastError.
     int Run(const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temp.path());
-        const ProgramRun run = RunProgram(
-            VC_PROGRAM, QStringList{"--batch", "--card", card.root(), "--lang", "en"} + arguments,
-            environment);
+        const ProgramRun run = RunOnCard(arguments);
         lastError = run.err;
         return run.finished ? run.exitCode : -1;
     }
@@ -74,9 +69,7 @@ protected:
     }
 
     bool fat = GetParam() == CardImage::Kind::Fat32;
-    QTemporaryDir temp;
-    CardImage card{GetParam()};
-    QString folder = card.root() + "/DCIM/100RODIV";
+    CardImage image{GetParam()};
     QString lastError;
 };
 
@@ -94,12 +87,12 @@ TEST_P(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
         << lastError.toStdString();
     const QStringList expected = Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12});
 
-    ASSERT_TRUE(card.Unmount()) << card.error().toStdString();
+    ASSERT_TRUE(image.Unmount()) << image.error().toStdString();
     if (fat) {
-        EXPECT_EQ(card.RawListing("DCIM/100RODIV").filter("DUVU"), expected)
+        EXPECT_EQ(image.RawListing("DCIM/100RODIV").filter("DUVU"), expected)
             << "the directory's slots, as a device reads them";
     }
-    ASSERT_TRUE(card.Mount()) << card.error().toStdString();
+    ASSERT_TRUE(image.Mount()) << image.error().toStdString();
     EXPECT_EQ(Listed(folder), expected) << "read back after mounting again";
     EXPECT_FALSE(QFileInfo::exists(folder + "/" + kOrderFolder));
 
@@ -138,7 +131,7 @@ TEST_P(FatCardTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
     // 8 files move out (DUVU0011 and 4 to 10), then 8 move back.
     for (const int killAt : {1, 5, 8, 9, 15}) {
         SCOPED_TRACE(killAt);
-        ASSERT_TRUE(QDir(card.root() + "/DCIM").removeRecursively());
+        ASSERT_TRUE(QDir(card + "/DCIM").removeRecursively());
         ASSERT_TRUE(QDir().mkpath(folder));
         QMap<QString, QByteArray> contents;
         for (const int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 11}) {
@@ -172,9 +165,9 @@ TEST_P(FatCardTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
         }
 
         ASSERT_EQ(Run({"--folder", "101", one}), 0) << lastError.toStdString();
-        ASSERT_TRUE(card.Unmount());
-        EXPECT_EQ(card.RawListing("DCIM/100RODIV"), Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
-        ASSERT_TRUE(card.Mount());
+        ASSERT_TRUE(image.Unmount());
+        EXPECT_EQ(image.RawListing("DCIM/100RODIV"), Numbered({1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
+        ASSERT_TRUE(image.Mount());
         for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
             EXPECT_EQ(ReadBytes(folder + "/" + it.key()), it.value()) << it.key().toStdString();
         }
@@ -184,7 +177,7 @@ TEST_P(FatCardTest, ARestoreKilledMidwayIsCompletedByTheNextRun) {
 // The card check names an exFAT card, other computers' leftovers and a projector's playlist;
 // only --clean-card (the window's yes) removes them, and nothing else on the card changes.
 TEST_P(CardFileSystemTest, TheCardCheckNamesWhatOlderProjectorsTripOver) {
-    const QDir root(card.root());
+    const QDir root(card);
     const QStringList found = {"._a.jpg", ".Trashes", "DCIM/100RODIV/imagelistdir.txt"};
     const QStringList kept = {"notes.txt", "DCIM/100RODIV/DUVU0001.JPG", "MISC/._keep/x"};
     root.mkpath(".Trashes/501");

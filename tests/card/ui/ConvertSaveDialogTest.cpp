@@ -27,9 +27,9 @@ class ConvertSaveDialogTest : public QObject {
 private:
     void Fill(int count) {
         list = std::make_unique<WorkingList>();
-        ImageLoader loader(*list, prompter, QDir(temp.path()).filePath("work"));
+        ImageLoader loader(*list, prompter, temp.filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path = QDir(temp.path()).filePath(QString("in%1.jpg").arg(i));
+            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
             WriteJpeg(Solid(320, 240, QColor::fromHsv(i * 30, 255, 255)), path);
             QCOMPARE(loader.AddImage(path, 0, 0), 1);
         }
@@ -41,9 +41,7 @@ private:
     }
 
     // Each test writes onto a card of its own.
-    QString Card() const {
-        return QDir(temp.path()).filePath(QString("card%1/DCIM/100RODIV").arg(run));
-    }
+    QString Card() const { return temp.filePath(QString("card%1/DCIM/100RODIV").arg(run)); }
 
     QStringList Written() const {
         return QDir(Card()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -60,7 +58,8 @@ private:
 private Q_SLOTS:
     void initTestCase() { Messages::SetLanguage(Messages::Language::English); }
 
-    void prevNextAndTheCount() {
+    // Save on the last image writes it alone and stays there.
+    void prevNextTheCountAndSaveOnTheLastImage() {
         Fill(3);
         ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
         QCOMPARE(dialog.positionText(), QString("Slides: 1 / 3"));
@@ -70,13 +69,6 @@ private Q_SLOTS:
         QCOMPARE(dialog.positionText(), QString("Slides: 3 / 3"));
         QVERIFY(!dialog.findChild<QWidget*>("next")->isEnabled());
         QVERIFY(dialog.findChild<QWidget*>("previous")->isEnabled());
-    }
-
-    void saveOnTheLastImageKeepsThePosition() {
-        Fill(3);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.Next();
-        dialog.Next();
         dialog.SaveCurrent();
         QCOMPARE(Written(), QStringList{"DUVU0003.JPG"});
         QCOMPARE(dialog.position(), 3);
@@ -104,25 +96,23 @@ private Q_SLOTS:
 
     // After Save All the dialog says what the run did, and its way out is Close again.
     void theEndOfSaveAllSaysWhatItDid() {
-        using L = QStringList;
+        using namespace overwrite;
         struct Case {
-            L existing;  // on the card before the run; "x/": the card folder cannot be made
+            const char* existing;  // on the card before the run; "x/": the folder cannot be made
             std::deque<int> answers;
-            L result;
+            const char* result;
         } const cases[] = {
-            {{}, {}, {"Done.", "Written: 3 of 3 images"}},
-            {{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"},
-             {overwrite::No, overwrite::No, overwrite::No},
-             {"Done.", "Written: 0 of 3 images", "Skipped: 3"}},
-            {{"DUVU0002.JPG"},
-             {overwrite::Cancel},
-             {"Stopped before the end.", "Written: 1 of 3 images"}},
-            {{"x/"}, {}, {"Stopped before the end.", "Written: 0 of 3 images", "Failed: 1"}},
+            {"", {}, "Done.\nWritten: 3 of 3 images"},
+            {"DUVU0001.JPG DUVU0002.JPG DUVU0003.JPG",
+             {No, No, No},
+             "Done.\nWritten: 0 of 3 images\nSkipped: 3"},
+            {"DUVU0002.JPG", {Cancel}, "Stopped before the end.\nWritten: 1 of 3 images"},
+            {"x/", {}, "Stopped before the end.\nWritten: 0 of 3 images\nFailed: 1"},
         };
         for (const Case& c : cases) {
             Fill(3);
             QDir().mkpath(Card());
-            for (const QString& name : c.existing) {
+            for (const QString& name : QString(c.existing).split(' ', Qt::SkipEmptyParts)) {
                 QFile file(QDir(Card()).filePath(name.chopped(name.endsWith('/'))));
                 QVERIFY(file.open(QIODevice::WriteOnly));
                 if (name.endsWith('/')) settings.destination = file.fileName() + "/DCIM";
@@ -134,34 +124,46 @@ private Q_SLOTS:
             connect(list.get(), &QAbstractItemModel::dataChanged, &dialog,
                     [&] { duringRun = way->CurrentBitmap(); });
             dialog.SaveAll();
-            QCOMPARE(dialog.progressText().split('\n'), c.result);
+            QCOMPARE(dialog.progressText(), QString(c.result));
             QCOMPARE(way->CurrentBitmap(), skin::kCloseButton.normal);
             if (duringRun != 0) QCOMPARE(duringRun, skin::kStopButton.normal);
         }
     }
 
-    // Stop and Escape both ask 147 during a run; OK stops it before the next image.
+    // Stop and Escape both ask 147 during a run; OK stops it before the next image, Cancel
+    // goes on.
+    void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("written");
+        QTest::newRow("stop_ok") << false << true << 1;
+        QTest::newRow("escape_ok") << true << true << 1;
+        QTest::newRow("stop_cancel") << false << false << 6;
+    }
+
     void stoppingDuringSaveAllAsksAndStopsBeforeTheNextImage() {
-        for (const bool escape : {false, true}) {
-            Fill(6);
-            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            prompter.confirmAnswers = {true};
-            bool stopped = false;
-            connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
-                if (stopped || !list->at(0).saved) return;
-                stopped = true;
-                QTimer::singleShot(0, &dialog, [&] {
-                    if (escape) return QTest::keyClick(&dialog, Qt::Key_Escape);
-                    QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
-                });
+        QFETCH(bool, escape);
+        QFETCH(bool, ok);
+        QFETCH(int, written);
+        Fill(6);
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        prompter.confirmAnswers = {ok};
+        bool stopped = false;
+        connect(list.get(), &QAbstractItemModel::dataChanged, &dialog, [&] {
+            if (stopped || !list->at(0).saved) return;
+            stopped = true;
+            QTimer::singleShot(0, &dialog, [&] {
+                if (escape) return QTest::keyClick(&dialog, Qt::Key_Escape);
+                QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton);
             });
-            dialog.SaveAll();
-            QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
-            QCOMPARE(Written(), QStringList{"DUVU0001.JPG"});
-            QVERIFY(dialog.isVisible() && !dialog.running());
-        }
+        });
+        dialog.SaveAll();
+        QCOMPARE(prompter.Ids(), QList<int>{msg::ConfirmStop});
+        QCOMPARE(Written().size(), written);
+        QCOMPARE(Written().first(), "DUVU0001.JPG");
+        QVERIFY(dialog.isVisible() && !dialog.running());
     }
 
     // Another run (a batch run) writes into the folder: Save All waits with the window alive,
@@ -206,23 +208,6 @@ private Q_SLOTS:
         QCOMPARE(text->text(), stop ? QString("Stopped before the end.\nWritten: 0 of 2 images")
                                     : QString("Done.\nWritten: 2 of 2 images"));
         QVERIFY(!dialog.running());
-    }
-
-    void stopAnsweredCancelGoesOn() {
-        Fill(3);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        prompter.confirmAnswers = {false};
-        bool clicked = false;
-        connect(list.get(), &QAbstractItemModel::dataChanged, this, [&] {
-            if (clicked || !list->at(0).saved) return;
-            clicked = true;
-            QTimer::singleShot(
-                0, [&] { QTest::mouseClick(dialog.findChild<QWidget*>("stop"), Qt::LeftButton); });
-        });
-        dialog.SaveAll();
-        QCOMPARE(Written().size(), 3);
     }
 };
 

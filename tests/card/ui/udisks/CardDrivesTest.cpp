@@ -10,6 +10,7 @@
 #include "card/ui/DestinationDialog.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/SkinButton.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -44,17 +45,13 @@ private:
     }
 
     // The batch run writing one image onto the card, then ejecting it.
-    QProcess::ExitStatus RunEject(int* exitCode, QString* err) {
-        QProcess process;
+    ProgramRun RunEject() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TMPDIR", temp.path());
-        process.setProcessEnvironment(environment);
-        process.start(VC_PROGRAM, {"--batch", "--card", card.path(), "--eject", "--lang", "en",
-                                   "--on-conflict", "next", image});
-        process.waitForFinished(60000);
-        *exitCode = process.exitCode();
-        *err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus();
+        return RunProgram(VC_PROGRAM,
+                          {"--batch", "--card", card.path(), "--eject", "--lang", "en",
+                           "--on-conflict", "next", image},
+                          environment, 60000);
     }
 
     QTemporaryDir temp;
@@ -107,11 +104,10 @@ private Q_SLOTS:
 
     // Unmount, then the USB reader's power off; exit 0 only then.
     void ejectUnmountsThenPowersOff() {
-        int exitCode = -1;
-        QString err;
-        QCOMPARE(RunEject(&exitCode, &err), QProcess::NormalExit);
-        QVERIFY2(exitCode == 0, qPrintable(err));
-        QVERIFY2(err.contains("vimbrelcastor: You can remove the card now.\n"), qPrintable(err));
+        const ProgramRun run = RunEject();
+        QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.err));
+        QVERIFY2(run.err.contains("vimbrelcastor: You can remove the card now.\n"),
+                 qPrintable(run.err));
         QCOMPARE(Mock("CallOrder").arguments().value(0).toStringList(),
                  (QStringList{"Unmount sdb1", "PowerOff reader"}));
         QVERIFY(ListDrives().isEmpty());
@@ -127,13 +123,11 @@ private Q_SLOTS:
         user.setWorkingDirectory(card.path());
         user.start("sleep", {"60"});
         QVERIFY(user.waitForStarted());
-        int exitCode = -1;
-        QString err;
-        RunEject(&exitCode, &err);
+        const ProgramRun run = RunEject();
         user.kill();
         user.waitForFinished();
-        QCOMPARE(exitCode, 1);
-        QVERIFY2(err.contains("The card is still in use by: sleep."), qPrintable(err));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("The card is still in use by: sleep."), qPrintable(run.err));
         QCOMPARE(Mock("CallOrder").arguments().value(0).toStringList(),
                  (QStringList{"Unmount sdb1", "PowerOff reader", "Unmount sdb1"}));
         QCOMPARE(ListDrives().size(), 1);
