@@ -199,13 +199,6 @@ private Q_SLOTS:
         }
     }
 
-    void convertWithAnEmptyListSays116() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        window->ConvertAndSaveCommand();
-        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::NoImages});
-    }
-
     void aCardWithAnOptionOffAsksFirst() {
         auto window = MakeWindow();
         QVERIFY(window);
