@@ -1,7 +1,6 @@
 #include "thumbs/ThumbnailRenderer.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -13,7 +12,6 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Reordering.h"
-#include "thumbs/Selection.h"
 
 using namespace testimages;
 

@@ -12,7 +12,6 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
-#include "skin/ui/WindowFront.h"
 #include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
 

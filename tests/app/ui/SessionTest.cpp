@@ -1,20 +1,15 @@
-#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "app/ui/MainDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
 #include "card/ui/DestinationDialog.h"
-#include "core/AppSettings.h"
-#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
-#include "skin/ui/WindowFront.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 
