@@ -55,42 +55,19 @@ protected:
 };
 
 TEST(KindOfPath, ByTheLastCharactersWithoutRegardToCase) {
-    struct Case {
-        const char* path;
-        PathKind kind;
-    } const cases[] = {
-        {"/a/b.JPG", PathKind::Image},
-        {"/a/b.jpg", PathKind::Image},
-        {"/a/b.Png", PathKind::Image},
-        {"/a/b.bmp", PathKind::Image},
-        {"/a/b.tif", PathKind::Image},
-        {"/a/b.jpeg", PathKind::Image},
-        {"/a/b.JPE", PathKind::Image},
-        {"/a/b.TIFF", PathKind::Image},
-        {"/a/b.heic", PathKind::Image},
-        {"/a/b.HEIC", PathKind::Image},
-        {"/a/b.Heif", PathKind::Image},
-        {"/a/b.avif", PathKind::Image},
-        {"/a/b.AVIF", PathKind::Image},
-        {"/a/b.webp", PathKind::Image},
-        {"/a/b.WebP", PathKind::Image},
-        {"/a/b.hei", PathKind::Other},
-        {"/a/b.heics", PathKind::Other},
-        {"/a/b.avi", PathKind::Other},
-        {"/a/b.svg", PathKind::Other},
-        {"/a/b.pdf.webp.txt", PathKind::Other},
-        {"/a/b.jp", PathKind::Other},
-        {"/a/b.pp", PathKind::Other},
-        {"/a/b.gif", PathKind::Other},
-        {"/a/talk.ppt", PathKind::Presentation},
-        {"/a/talk.PPTX", PathKind::Presentation},
-        {"/a/talk.odp", PathKind::Presentation},
-        {"/a/handout.Pdf", PathKind::Presentation},
-        {"/a/notes.txt", PathKind::Other},
-        {"jpg", PathKind::Other},
-        {"/a/xjpg", PathKind::Other},
+    const std::pair<PathKind, QStringList> kinds[] = {
+        {PathKind::Image,
+         {"/a/b.JPG", "/a/b.jpg", "/a/b.Png", "/a/b.bmp", "/a/b.tif", "/a/b.jpeg", "/a/b.JPE",
+          "/a/b.TIFF", "/a/b.heic", "/a/b.HEIC", "/a/b.Heif", "/a/b.avif", "/a/b.AVIF", "/a/b.webp",
+          "/a/b.WebP"}},
+        {PathKind::Presentation, {"/a/talk.ppt", "/a/talk.PPTX", "/a/talk.odp", "/a/handout.Pdf"}},
+        {PathKind::Other,
+         {"/a/b.hei", "/a/b.heics", "/a/b.avi", "/a/b.svg", "/a/b.pdf.webp.txt", "/a/b.jp",
+          "/a/b.pp", "/a/b.gif", "/a/notes.txt", "jpg", "/a/xjpg"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(KindOfPath(c.path), c.kind) << c.path;
+    for (const auto& [kind, paths] : kinds) {
+        for (const QString& path : paths) EXPECT_EQ(KindOfPath(path), kind) << path.toStdString();
+    }
 }
 
 TEST_F(ImportDispatchTest, AFolderInNameOrderWithoutSubFolders) {

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <functional>
 #include <vips/vips8>
 
@@ -55,143 +54,17 @@ QByteArray Name(const QString& path) {
     return QFile::encodeName(path);
 }
 
-void Put16(QByteArray& bytes, int at, quint16 value) {
-    qToLittleEndian<quint16>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
-}
-
-void Put32(QByteArray& bytes, int at, quint32 value) {
-    qToLittleEndian<quint32>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
-}
-
-enum class Bmp { Bits1, Bits4, Bits8, Bits16, Bits24, Bits32, Rle4, Rle8, TopDown24 };
-
-// The pixels of the colour picture, for the bitmap writer: red, green, blue a pixel.
-QByteArray RgbPixels() {
+// The colour picture as a bitmap in the corpus's own way: the palettes by luminance, every run
+// row ended, 72 dots an inch.
+QByteArray Bitmap(int bits, int compression = 0, bool topDown = false) {
     size_t size = 0;
     void* data = Colour().write_to_memory(&size);
-    QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
+    const QImage rgb =
+        QImage(static_cast<const uchar*>(data), kWidth, kHeight, kWidth * 3, QImage::Format_RGB888)
+            .copy();
     g_free(data);
-    return bytes;
-}
-
-// Run-length rows: each row as runs of at most 255 equal indices, an end-of-line after each,
-// end-of-bitmap at the end. Four-bit runs repeat a pair of indices.
-QByteArray RunLengthRows(const QList<QByteArray>& rows, bool fourBits) {
-    QByteArray out;
-    for (const QByteArray& row : rows) {
-        int x = 0;
-        while (x < row.size()) {
-            int run = 1;
-            while (x + run < row.size() && run < 254 && row[x + run] == row[x]) ++run;
-            out.append(char(run));
-            const char index = row[x];
-            out.append(fourBits ? char((index << 4) | index) : index);
-            x += run;
-        }
-        out.append('\0').append('\0');
-    }
-    out.append('\0').append('\1');
-    return out;
-}
-
-// A Windows bitmap with a BITMAPINFOHEADER, bottom-up unless asked otherwise. The palette
-// depths use a grey ramp of the picture's luminance.
-QByteArray BitmapBytes(Bmp kind) {
-    const QByteArray rgb = RgbPixels();
-    const auto pixel = [&](int x, int y, int c) { return uchar(rgb[(y * kWidth + x) * 3 + c]); };
-    const auto luminance = [&](int x, int y) {
-        return (pixel(x, y, 0) * 3 + pixel(x, y, 1) * 6 + pixel(x, y, 2)) / 10;
-    };
-    int bits = 24;
-    int compression = 0;
-    switch (kind) {
-        case Bmp::Bits1:
-            bits = 1;
-            break;
-        case Bmp::Bits4:
-            bits = 4;
-            break;
-        case Bmp::Bits8:
-            bits = 8;
-            break;
-        case Bmp::Bits16:
-            bits = 16;
-            break;
-        case Bmp::Bits32:
-            bits = 32;
-            break;
-        case Bmp::Rle4:
-            bits = 4;
-            compression = 2;
-            break;
-        case Bmp::Rle8:
-            bits = 8;
-            compression = 1;
-            break;
-        case Bmp::Bits24:
-        case Bmp::TopDown24:
-            break;
-    }
-    const int colours = bits <= 8 ? 1 << bits : 0;
-    QByteArray palette(colours * 4, '\0');
-    for (int i = 0; i < colours; ++i) {
-        const int level = i * 255 / (colours - 1);
-        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(level);
-    }
-    const auto index = [&](int x, int y) { return luminance(x, y) * (colours - 1) / 255; };
-    QList<QByteArray> rows;
-    for (int y = kHeight - 1; y >= 0; --y) {
-        const int sourceY = kind == Bmp::TopDown24 ? kHeight - 1 - y : y;
-        QByteArray row;
-        if (compression != 0) {
-            for (int x = 0; x < kWidth; ++x) row.append(char(index(x, sourceY)));
-            rows.append(row);
-            continue;
-        }
-        const int stride = ((kWidth * bits + 31) / 32) * 4;
-        row.fill('\0', stride);
-        for (int x = 0; x < kWidth; ++x) {
-            switch (bits) {
-                case 1:
-                case 4:
-                case 8: {
-                    const int bit = x * bits;
-                    const int shift = 8 - bits - bit % 8;
-                    row[bit / 8] = char(uchar(row[bit / 8]) | (index(x, sourceY) << shift));
-                    break;
-                }
-                case 16:  // 5-5-5
-                    Put16(
-                        row, 2 * x,
-                        quint16(((pixel(x, sourceY, 0) >> 3) << 10) |
-                                ((pixel(x, sourceY, 1) >> 3) << 5) | (pixel(x, sourceY, 2) >> 3)));
-                    break;
-                default:
-                    for (int c = 0; c < 3; ++c)
-                        row[x * bits / 8 + c] = char(pixel(x, sourceY, 2 - c));
-                    break;
-            }
-        }
-        rows.append(row);
-    }
-    const QByteArray pixels = compression != 0 ? RunLengthRows(rows, bits == 4) : rows.join();
-    QByteArray header(54, '\0');
-    header[0] = 'B';
-    header[1] = 'M';
-    const int offset = 54 + int(palette.size());
-    Put32(header, 2, quint32(offset + pixels.size()));
-    Put32(header, 10, quint32(offset));
-    Put32(header, 14, 40);
-    Put32(header, 18, kWidth);
-    Put32(header, 22, quint32(kind == Bmp::TopDown24 ? -kHeight : kHeight));
-    Put16(header, 26, 1);
-    Put16(header, 28, quint16(bits));
-    Put32(header, 30, quint32(compression));
-    Put32(header, 34, quint32(pixels.size()));
-    Put32(header, 38, 2835);
-    Put32(header, 42, 2835);
-    Put32(header, 46, quint32(colours));
-    return header + palette + pixels;
+    const auto luminance = [](QRgb c) { return (qRed(c) * 3 + qGreen(c) * 6 + qBlue(c)) / 10; };
+    return testimages::BitmapBytes(rgb, bits, compression, topDown, {luminance, 254, true, 2835});
 }
 
 // The precision byte of the first SOF changed to 12 bits: a file the program refuses.
@@ -375,15 +248,15 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
         {"png-grey16-interlaced.png", png(Sixteen(grey), 16, false, true)},
         {"png-palette4-interlaced.png", png(colour, 4, true, true)},
         {"png-rgba16-interlaced.png", png(Sixteen(WithAlpha(colour)), 16, false, true)},
-        {"bmp-1.bmp", bytes([] { return BitmapBytes(Bmp::Bits1); })},
-        {"bmp-4.bmp", bytes([] { return BitmapBytes(Bmp::Bits4); })},
-        {"bmp-8.bmp", bytes([] { return BitmapBytes(Bmp::Bits8); })},
-        {"bmp-16.bmp", bytes([] { return BitmapBytes(Bmp::Bits16); })},
-        {"bmp-24.bmp", bytes([] { return BitmapBytes(Bmp::Bits24); })},
-        {"bmp-32.bmp", bytes([] { return BitmapBytes(Bmp::Bits32); })},
-        {"bmp-rle4.bmp", bytes([] { return BitmapBytes(Bmp::Rle4); })},
-        {"bmp-rle8.bmp", bytes([] { return BitmapBytes(Bmp::Rle8); })},
-        {"bmp-24-topdown.bmp", bytes([] { return BitmapBytes(Bmp::TopDown24); })},
+        {"bmp-1.bmp", bytes([] { return Bitmap(1); })},
+        {"bmp-4.bmp", bytes([] { return Bitmap(4); })},
+        {"bmp-8.bmp", bytes([] { return Bitmap(8); })},
+        {"bmp-16.bmp", bytes([] { return Bitmap(16); })},
+        {"bmp-24.bmp", bytes([] { return Bitmap(24); })},
+        {"bmp-32.bmp", bytes([] { return Bitmap(32); })},
+        {"bmp-rle4.bmp", bytes([] { return Bitmap(4, 2); })},
+        {"bmp-rle8.bmp", bytes([] { return Bitmap(8, 1); })},
+        {"bmp-24-topdown.bmp", bytes([] { return Bitmap(24, 0, true); })},
         {"tiff-strips.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, false)},
         {"tiff-tiles.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_NONE, true)},
         {"tiff-lzw.tif", tiff(colour, VIPS_FOREIGN_TIFF_COMPRESSION_LZW, false)},

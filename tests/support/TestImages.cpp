@@ -336,97 +336,72 @@ QByteArray HeifTurned(const QByteArray& heif, int angle) {
     return heif.left(metaAt) + meta + heif.mid(metaEnd);
 }
 
-void WriteBmp(const QImage& source, const QString& path, BmpKind kind) {
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown,
+                       const BitmapStyle& style) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     const int width = rgb.width();
     const int height = rgb.height();
-    int bits = 24;
-    int paletteSize = 0;
-    switch (kind) {
-        case BmpKind::Bits1:
-            bits = 1;
-            paletteSize = 2;
-            break;
-        case BmpKind::Bits4:
-            bits = 4;
-            paletteSize = 16;
-            break;
-        case BmpKind::Bits8:
-        case BmpKind::Rle8:
-            bits = 8;
-            paletteSize = 256;
-            break;
-        case BmpKind::Bits24:
-            bits = 24;
-            break;
-        case BmpKind::Bits32:
-            bits = 32;
-            break;
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    QByteArray palette(colours * 4, '\0');
+    for (int i = 0; i < colours; ++i) {
+        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(i * 255 / (colours - 1));
     }
-    // A grey palette: index = grey level scaled to the palette.
-    auto indexOf = [&](int x, int y) {
-        const QRgb c = rgb.pixel(x, y);
-        return qGray(c) * (paletteSize - 1) / 255;
+    const auto index = [&](int x, int y) {
+        return style.grey(rgb.pixel(x, y)) * (colours - 1) / 255;
     };
     QByteArray pixels;
-    for (int y = height - 1; y >= 0; --y) {  // bottom-up
-        QByteArray row;
-        if (kind == BmpKind::Rle8) {
-            for (int x = 0; x < width; ++x) {
-                int run = 1;
-                while (x + run < width && run < 255 && indexOf(x + run, y) == indexOf(x, y)) ++run;
-                row.append(char(run));
-                row.append(char(indexOf(x, y)));
-                x += run - 1;
+    for (int row = 0; row < height; ++row) {
+        const int y = topDown ? row : height - 1 - row;
+        if (compression != 0) {
+            for (int x = 0, run = 1; x < width; x += run, run = 1) {
+                while (x + run < width && run < style.maxRun && index(x + run, y) == index(x, y))
+                    ++run;
+                const int i = index(x, y);
+                pixels.append(char(run)).append(char(compression == 2 ? i << 4 | i : i));
             }
-            row.append('\0');
-            row.append(y == 0 ? '\1' : '\0');  // end of line, end of bitmap
-            pixels += row;
+            if (style.endLastRow || row + 1 < height) pixels.append(2, '\0');
             continue;
         }
-        if (bits >= 24) {
-            for (int x = 0; x < width; ++x) {
-                const QRgb c = rgb.pixel(x, y);
-                row.append(char(qBlue(c)));
-                row.append(char(qGreen(c)));
-                row.append(char(qRed(c)));
-                if (bits == 32) row.append('\0');
-            }
-        } else {
-            const int perByte = 8 / bits;
-            for (int x = 0; x < width; x += perByte) {
-                uchar byte = 0;
-                for (int k = 0; k < perByte; ++k) {
-                    const int index = x + k < width ? indexOf(x + k, y) : 0;
-                    byte |= uchar(index << (8 - bits * (k + 1)));
-                }
-                row.append(char(byte));
+        QByteArray line((width * bits + 31) / 32 * 4, '\0');
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = rgb.pixel(x, y);
+            if (bits <= 8) {
+                const int bit = x * bits;
+                line[bit / 8] = char(uchar(line[bit / 8]) | index(x, y) << (8 - bits - bit % 8));
+            } else if (bits == 16) {
+                Put16(line, 2 * x,
+                      quint16(qRed(c) >> 3 << 10 | qGreen(c) >> 3 << 5 | qBlue(c) >> 3));
+            } else {
+                line[x * bits / 8] = char(qBlue(c));
+                line[x * bits / 8 + 1] = char(qGreen(c));
+                line[x * bits / 8 + 2] = char(qRed(c));
             }
         }
-        while (row.size() % 4) row.append('\0');
-        pixels += row;
+        pixels += line;
     }
-    const int headerSize = 14 + 40 + paletteSize * 4;
-    QByteArray file(headerSize, '\0');
-    file[0] = 'B';
-    file[1] = 'M';
-    Put32(file, 2, quint32(headerSize + pixels.size()));
-    Put32(file, 10, quint32(headerSize));
-    Put32(file, 14, 40);
-    Put32(file, 18, quint32(width));
-    Put32(file, 22, quint32(height));
-    Put16(file, 26, 1);
-    Put16(file, 28, quint16(bits));
-    Put32(file, 30, kind == BmpKind::Rle8 ? 1 : 0);
-    Put32(file, 34, quint32(pixels.size()));
-    Put32(file, 46, quint32(paletteSize));
-    for (int i = 0; i < paletteSize; ++i) {
-        const char level = char(i * 255 / (paletteSize - 1));
-        file[54 + 4 * i] = level;
-        file[54 + 4 * i + 1] = level;
-        file[54 + 4 * i + 2] = level;
-    }
-    WriteBytes(path, file + pixels);
+    if (compression != 0) pixels.append('\0').append('\1');
+    QByteArray header(54, '\0');
+    header[0] = 'B';
+    header[1] = 'M';
+    const int offset = 54 + int(palette.size());
+    Put32(header, 2, quint32(offset + pixels.size()));
+    Put32(header, 10, quint32(offset));
+    Put32(header, 14, 40);
+    Put32(header, 18, quint32(width));
+    Put32(header, 22, quint32(topDown ? -height : height));
+    Put16(header, 26, 1);
+    Put16(header, 28, quint16(bits));
+    Put32(header, 30, quint32(compression));
+    Put32(header, 34, quint32(pixels.size()));
+    Put32(header, 38, style.pixelsPerMetre);
+    Put32(header, 42, style.pixelsPerMetre);
+    Put32(header, 46, quint32(colours));
+    return header + palette + pixels;
+}
+
+void WriteBmp(const QImage& image, const QString& path, BmpKind kind) {
+    const int bits[] = {1, 4, 8, 24, 32, 8};  // in the order of BmpKind
+    WriteBytes(path, BitmapBytes(image, bits[int(kind)], kind == BmpKind::Rle8 ? 1 : 0));
 }
 
 void WriteBlankPng(const QString& path, int width, int height) {

@@ -51,6 +51,18 @@ QByteArray HeifTurned(const QByteArray& heif, int angle);
 // and 8 bits run-length encoded.
 enum class BmpKind { Bits1, Bits4, Bits8, Bits24, Bits32, Rle8 };
 void WriteBmp(const QImage& image, const QString& path, BmpKind kind);
+// The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
+// level grey gives, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of at
+// most maxRun 8- and 4-bit indices, each row ended by an end of line, the last one by the end
+// of the bitmap alone unless endLastRow. Bottom-up unless topDown.
+struct BitmapStyle {
+    int (*grey)(QRgb) = [](QRgb c) { return qGray(c); };
+    int maxRun = 255;
+    bool endLastRow = false;
+    quint32 pixelsPerMetre = 0;
+};
+QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false,
+                       const BitmapStyle& style = {});
 
 // A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
 // 100 megapixels).

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -34,6 +33,18 @@ QString Selected(const WorkingList& list) {
         if (entry.selected) letters += entry.sourcePath.at(10);
     }
     return letters;
+}
+
+// Gives each entry a work copy, an empty file in folder named by its letter; their paths.
+QStringList GiveWorkCopies(WorkingList& list, const QTemporaryDir& folder) {
+    QList<ImageEntry> entries = list.entries();
+    QStringList copies;
+    for (ImageEntry& entry : entries) {
+        copies << (entry.workPath = folder.filePath(entry.sourcePath.mid(10, 1)));
+        QFile(entry.workPath).open(QIODevice::WriteOnly);
+    }
+    list.ReplaceEntries(entries);
+    return copies;
 }
 
 void SelectLetters(WorkingList& list, const QString& letters) {
@@ -119,13 +130,7 @@ TEST(ListHistory, UndoesDeletionsAndMovesStepByStep) {
     QTemporaryDir temp;
     WorkingList list;
     Fill(list, "ABCDE");
-    QList<ImageEntry> entries = list.entries();
-    for (ImageEntry& entry : entries) {
-        entry.workPath = temp.filePath(entry.sourcePath.mid(10, 1));
-        QFile(entry.workPath).open(QIODevice::WriteOnly);
-    }
-    list.ReplaceEntries(entries);
-    const QString copyOfB = list.at(1).workPath;
+    const QString copyOfB = GiveWorkCopies(list, temp)[1];
     {
         ListHistory history(list);
         SelectLetters(list, "B");
@@ -228,16 +233,7 @@ TEST(Deletion, SelectedGoWithTheirWorkCopiesAllKeepsThem) {
     WorkingList list;
     QAbstractItemModelTester tester(&list);
     Fill(list, "ABCDE");
-    QStringList copies;
-    for (int i = 0; i < list.count(); ++i) {
-        const QString copy = QDir(temp.path()).filePath(QString("TMP%1").arg(i));
-        QFile file(copy);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        copies << copy;
-    }
-    QList<ImageEntry> entries = list.entries();
-    for (int i = 0; i < entries.size(); ++i) entries[i].workPath = copies[i];
-    list.ReplaceEntries(entries);
+    const QStringList copies = GiveWorkCopies(list, temp);
 
     SelectLetters(list, "BD");
     EXPECT_EQ(DeleteSelected(list), 2);

@@ -1,7 +1,6 @@
 #include "thumbs/ThumbnailRenderer.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -13,7 +12,6 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Reordering.h"
-#include "thumbs/Selection.h"
 
 using namespace testimages;
 
@@ -52,31 +50,12 @@ protected:
     ScriptedPrompter prompter;
 };
 
-TEST_F(ThumbnailRendererTest, EveryEntryGetsAThumbnailFittedToItsBox) {
-    Add(2, 1600, 1200);
-    Add(1, 300, 400);
-    Add(1, 80, 60);
-    ThumbnailRenderer renderer(list);
-    ASSERT_TRUE(WaitUntilRendered(renderer));
-    const QSize sizes[] = {{104, 78}, {104, 78}, {58, 78}, {80, 60}};
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_TRUE(list.at(row).rendered);
-        EXPECT_EQ(list.at(row).thumbnail.size(), sizes[row]) << row;
-    }
-    // The colour is that entry's own.
-    const QColor expected = QColor::fromHsv(80 % 360, 255, 255);
-    EXPECT_NEAR(list.at(2).thumbnail.pixelColor(29, 39).hue(), expected.hue(), 6);
-}
-
 // A camera's stored thumbnail is shown when it shows the picture as it is, turned as the
 // picture is; otherwise the picture is decoded. The colours tell which one a cell shows and
 // which way up.
 TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs) {
     // Thumbnails: blue left, green right; pictures: red left, yellow right.
-    const QColor blue = Qt::blue;
-    const QColor green = Qt::green;
-    const QColor red = Qt::red;
-    const QColor yellow = Qt::yellow;
+    const QColor blue = Qt::blue, green = Qt::green, red = Qt::red, yellow = Qt::yellow;
     enum class Stored { Sound, CutShort, Garbage };
     using enum Stored;
     const struct Row {
@@ -131,8 +110,7 @@ TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs
 // pixels, made from the picture (or a stored thumbnail that is large enough), never enlarged
 // from a 1x one.
 TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell) {
-    const QColor blue = Qt::blue;
-    const QColor red = Qt::red;
+    const QColor blue = Qt::blue, red = Qt::red;
     const struct Row {
         const char* name;
         QSize picture;
@@ -179,14 +157,17 @@ TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell)
     EXPECT_GE(steps, 200);
 }
 
-// After a move to a screen of another ratio every thumbnail is made again for it; a file that
-// could not be decoded is not tried again.
+// A file that cannot be decoded is marked rendered without a thumbnail; after a move to a screen
+// of another ratio every other thumbnail is made again for it, and that file is not tried again.
 TEST_F(ThumbnailRendererTest, ANewRatioBringsNewThumbnails) {
     Add(3, 1600, 1200);
     WriteBytes(list.at(1).workPath, "damaged since it was copied");
     ThumbnailRenderer renderer(list, 1);
     ASSERT_TRUE(WaitUntilRendered(renderer));
     EXPECT_EQ(list.at(0).thumbnail.size(), QSize(104, 78));
+    EXPECT_TRUE(list.at(1).rendered);
+    EXPECT_TRUE(list.at(1).thumbnail.isNull());
+    EXPECT_FALSE(list.at(2).thumbnail.isNull());
     QSignalSpy ready(&renderer, &ThumbnailRenderer::thumbnailReady);
     renderer.SetPixelRatio(2);
     ASSERT_TRUE(WaitUntilRendered(renderer));
@@ -197,17 +178,6 @@ TEST_F(ThumbnailRendererTest, ANewRatioBringsNewThumbnails) {
     }
     EXPECT_TRUE(list.at(1).rendered);
     EXPECT_TRUE(list.at(1).thumbnail.isNull());
-}
-
-TEST_F(ThumbnailRendererTest, AFileThatCannotBeDecodedIsMarkedAndNotRetried) {
-    Add(3, 320, 240);
-    WriteBytes(list.at(1).workPath, "damaged since it was copied");
-    ThumbnailRenderer renderer(list);
-    ASSERT_TRUE(WaitUntilRendered(renderer));
-    EXPECT_TRUE(list.at(1).rendered);
-    EXPECT_TRUE(list.at(1).thumbnail.isNull());
-    EXPECT_FALSE(list.at(0).thumbnail.isNull());
-    EXPECT_FALSE(list.at(2).thumbnail.isNull());
 }
 
 TEST_F(ThumbnailRendererTest, ADamagedFileGetsTheThumbnailOfWhatCanBeRead) {

@@ -1,7 +1,5 @@
-#include <QDropEvent>
 #include <QLineEdit>
 #include <QListView>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,11 +7,8 @@
 #include "app/ui/CCustomFileDialog.h"
 #include "app/ui/ImportQueue.h"
 #include "app/ui/MainDialog.h"
-#include "core/AppSettings.h"
-#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
-#include "skin/ui/WindowFront.h"
 #include "slides/ui/ImportProgressDialog.h"
 #include "tests/support/PdfFiles.h"
 #include "tests/support/TestImages.h"
@@ -83,26 +78,19 @@ private Q_SLOTS:
         QVERIFY(fixture.prompter.records.isEmpty());
     }
 
-    void dropsFollowLinksAndSkipWhatIsNotAnImage() {
+    // A link that leads nowhere is named, with why, in one message at the end of the drop.
+    void aDanglingLinkInADropIsNamedAtTheEnd() {
         auto window = MakeWindow();
         QVERIFY(window);
-        const QString pictures = Folder("pictures", {"x.jpg", "y.jpg"});
-        const QString target = QDir(Folder("elsewhere", {"holiday.jpg"})).filePath("holiday.jpg");
-        const QString links = Folder("links", {});
-        QFile::link(pictures, QDir(links).filePath("to pictures"));
-        QFile::link(target, QDir(links).filePath("link.jpg"));
-        QFile::link(QDir(links).filePath("gone.jpg"), QDir(links).filePath("dangling.jpg"));
-        TestWindow::Drop(window.get(),
-                         {QDir(links).filePath("to pictures"), QDir(links).filePath("link.jpg"),
-                          QDir(links).filePath("dangling.jpg")});
-        QCOMPARE(Names(*window), (QStringList{"x.jpg", "y.jpg", "holiday.jpg"}));
-        QCOMPARE(window->list().at(2).sourcePath, target);
-        // The link that leads nowhere is named, with why, in one message at the end.
+        const QString folder = Folder("links", {"x.jpg"});
+        const QString dangling = QDir(folder).filePath("dangling.jpg");
+        QFile::link(QDir(folder).filePath("gone.jpg"), dangling);
+        TestWindow::Drop(window.get(), {dangling, QDir(folder).filePath("x.jpg")});
+        QCOMPARE(Names(*window), QStringList{"x.jpg"});
         QCOMPARE(fixture.prompter.records.size(), 1);
         QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Plain);
         QCOMPARE(fixture.prompter.records[0].text,
-                 QString("Not imported:\n%1 (a link that leads nowhere)")
-                     .arg(QDir(links).filePath("dangling.jpg")));
+                 QString("Not imported:\n%1 (a link that leads nowhere)").arg(dangling));
     }
 
     void cancelAfterTheSecondOfFiveKeepsTwo() {
@@ -157,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(window->list().count(), 0);
     }
 
-    // A dropped PDF becomes its pages, each a framed slide, in order after what was there.
+    // A dropped PDF becomes its pages, in order after what was there.
     void aDroppedPdfBecomesOneSlidePerPage() {
         auto window = MakeWindow();
         QVERIFY(window);
@@ -169,14 +157,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 4, 20000);
         QCOMPARE(Names(*window),
                  (QStringList{"photo.jpg", "deck0001.bmp", "deck0002.bmp", "deck0003.bmp"}));
-        const auto at = [&](int row, int x, int y) {
-            return PixelAt(window->list().at(row).workPath, x, y);
-        };
-        QCOMPARE(at(1, 400, 300), QColor(Qt::red));
-        QCOMPARE(at(2, 400, 300), QColor(Qt::green));
-        QCOMPARE(at(2, 400, 40), QColor(Qt::black));
-        QCOMPARE(at(3, 400, 300), QColor(Qt::blue));
-        QCOMPARE(at(3, 100, 300), QColor(Qt::black));
         QVERIFY(fixture.prompter.records.isEmpty());
     }
 

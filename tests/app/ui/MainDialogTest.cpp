@@ -12,7 +12,6 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
-#include "skin/ui/WindowFront.h"
 #include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -28,8 +27,24 @@ private:
         return ran;
     }
 
+    // An import queue whose two imports note what they were given in ran; an import of paths
+    // pumps events for pauseMs, as its progress window does.
+    std::unique_ptr<ImportQueue> RecordingQueue(QStringList& ran, int pauseMs = 0) {
+        return std::make_unique<ImportQueue>(
+            &queueHost,
+            [&ran, pauseMs](const QStringList& paths) {
+                ran << "paths:" + paths.join(',');
+                if (pauseMs > 0) QTest::qWait(pauseMs);
+            },
+            [&ran](const QString& path) {
+                ran << "presentation:" + path;
+                return true;
+            });
+    }
+
     TestWindow fixture;
     QTemporaryDir profile;
+    QWidget queueHost;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -147,25 +162,15 @@ private Q_SLOTS:
         QCOMPARE(window->view()->grid().columns, columns + 2);
     }
 
-    // The queue on its own, its two imports recorded; an import pumps events while its
-    // progress window is up, so ticks come meanwhile.
+    // The queue on its own; an import pumps events while its progress window is up, so ticks
+    // come meanwhile.
     void theQueueImportsTheCommandLineBeforePresentations() {
-        QWidget window;
         QStringList ran;
-        ImportQueue queue(
-            &window,
-            [&](const QStringList& paths) {
-                ran << "paths:" + paths.join(',');
-                QTest::qWait(3 * ImportQueue::kIntervalMs / 2);
-            },
-            [&](const QString& path) {
-                ran << "presentation:" + path;
-                return true;
-            });
-        queue.QueuePresentation("/talks/one.ppt");
-        queue.QueuePaths({"/p/a.jpg", "/p/b.jpg"});
-        queue.QueuePaths({"/p/c.jpg"});
-        queue.QueuePresentation("/talks/two.ppt");
+        auto queue = RecordingQueue(ran, 3 * ImportQueue::kIntervalMs / 2);
+        queue->QueuePresentation("/talks/one.ppt");
+        queue->QueuePaths({"/p/a.jpg", "/p/b.jpg"});
+        queue->QueuePaths({"/p/c.jpg"});
+        queue->QueuePresentation("/talks/two.ppt");
         QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 4, 10000);
         QCOMPARE(ran, (QStringList{"paths:/p/a.jpg,/p/b.jpg", "paths:/p/c.jpg",
                                    "presentation:/talks/one.ppt", "presentation:/talks/two.ppt"}));
@@ -174,41 +179,29 @@ private Q_SLOTS:
     void nothingQueuedStartsWhileAnotherWindowWaitsForTheUser() {
         // An import's progress window, a dialog or a message box runs events, the timer's
         // among them: a queued import must wait for it, not run inside it.
-        QWidget window;
         QStringList ran;
-        ImportQueue queue(
-            &window, [&](const QStringList& paths) { ran << paths; },
-            [&](const QString& path) {
-                ran << path;
-                return true;
-            });
-        QDialog other(&window);
+        auto queue = RecordingQueue(ran);
+        QDialog other(&queueHost);
         other.setWindowModality(Qt::ApplicationModal);
         other.show();
-        queue.QueuePresentation("/talks/one.ppt");
-        queue.QueuePaths({"/p/a.jpg"});
+        queue->QueuePresentation("/talks/one.ppt");
+        queue->QueuePaths({"/p/a.jpg"});
         QTest::qWait(3 * ImportQueue::kIntervalMs);
         QVERIFY(ran.isEmpty());
         other.hide();
         QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 5000);
-        QCOMPARE(ran, (QStringList{"/p/a.jpg", "/talks/one.ppt"}));
+        QCOMPARE(ran, (QStringList{"paths:/p/a.jpg", "presentation:/talks/one.ppt"}));
     }
 
     void aPresentationIsFollowedByAPauseThatDoesNotFreezeTheWindow() {
-        QWidget window;
         QStringList ran;
-        ImportQueue queue(
-            &window, [](const QStringList&) {},
-            [&](const QString& path) {
-                ran << path;
-                return true;
-            });
-        queue.QueuePresentation("/talks/one.ppt");
-        queue.QueuePresentation("/talks/two.ppt");
+        auto queue = RecordingQueue(ran);
+        queue->QueuePresentation("/talks/one.ppt");
+        queue->QueuePresentation("/talks/two.ppt");
         QTRY_COMPARE(ran.size(), 1);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(queue.presentationBusy());
+        QVERIFY(queue->presentationBusy());
         QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 5000);
         QVERIFY(clock.elapsed() >= ImportQueue::kPresentationPauseMs - 100);
     }

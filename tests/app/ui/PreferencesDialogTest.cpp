@@ -13,39 +13,30 @@ private Q_SLOTS:
     // OK hands back the values the dialog opened with, as the clicks on the two check buttons
     // and a key on the quality slider changed them; each button toggles only itself.
     void okTakesTheControlsAsTheyAre() {
-        struct Case {
-            const char* name;
+        struct Values {
             bool dcf, thumbnails;
             int quality;
+            bool operator==(const Values&) const = default;
+        };
+        struct Case {
+            const char* name;
+            Values before;
             QStringList clicks;
             int key;  // on the slider; 0 for none
-            bool dcfAfter, thumbnailsAfter;
-            int qualityAfter;
+            Values after;
         } const cases[] = {
-            {"untouched", true, false, 3, {}, 0, true, false, 3},
-            {"untouched_other_values", false, true, 1, {}, 0, false, true, 1},
+            {"untouched", {true, false, 3}, {}, 0, {true, false, 3}},
+            {"untouched_other_values", {false, true, 1}, {}, 0, {false, true, 1}},
             {"both_off_and_lowest",
-             true,
-             true,
-             5,
+             {true, true, 5},
              {"dcf", "thumbnails"},
              Qt::Key_Home,
-             false,
-             false,
-             1},
-            {"dcf_on_and_highest", false, false, 2, {"dcf"}, Qt::Key_End, true, false, 5},
-            {"thumbnails_twice_back_on",
-             true,
-             true,
-             4,
-             {"thumbnails", "thumbnails"},
-             0,
-             true,
-             true,
-             4},
+             {false, false, 1}},
+            {"dcf_on_and_highest", {false, false, 2}, {"dcf"}, Qt::Key_End, {true, false, 5}},
+            {"thumbnails_twice", {true, true, 4}, {"thumbnails", "thumbnails"}, 0, {true, true, 4}},
         };
         for (const Case& c : cases) {
-            PreferencesDialog dialog(c.dcf, c.thumbnails, c.quality);
+            PreferencesDialog dialog(c.before.dcf, c.before.thumbnails, c.before.quality);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             for (const QString& name : c.clicks) {
@@ -60,9 +51,9 @@ private Q_SLOTS:
             }
             QTest::mouseClick(dialog.findChild<SkinButton*>("ok"), Qt::LeftButton);
             QVERIFY2(dialog.result() == QDialog::Accepted, c.name);
-            QVERIFY2(dialog.dcfOption() == c.dcfAfter, c.name);
-            QVERIFY2(dialog.thumbnailOption() == c.thumbnailsAfter, c.name);
-            QVERIFY2(dialog.qualityPosition() == c.qualityAfter, c.name);
+            const Values after{dialog.dcfOption(), dialog.thumbnailOption(),
+                               dialog.qualityPosition()};
+            QVERIFY2(after == c.after, c.name);
         }
     }
 

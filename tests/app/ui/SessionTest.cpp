@@ -1,20 +1,15 @@
-#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "app/ui/MainDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
 #include "card/ui/DestinationDialog.h"
-#include "core/AppSettings.h"
-#include "core/WorkFolders.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/UiTexts.h"
-#include "skin/ui/WindowFront.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 
@@ -197,13 +192,6 @@ private Q_SLOTS:
                 QCOMPARE(fixture.prompter.records.first().text, UiTexts::Text("convert.no_folder"));
             if (c.pick) QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 2);
         }
-    }
-
-    void convertWithAnEmptyListSays116() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        window->ConvertAndSaveCommand();
-        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::NoImages});
     }
 
     void aCardWithAnOptionOffAsksFirst() {

@@ -25,18 +25,22 @@ class CThumbViewTest : public QObject {
     Q_OBJECT
 
 private:
-    // A view 4 columns wide over entries named by letters, each with a work copy file.
-    std::unique_ptr<CThumbView> MakeView(const QString& letters) {
+    // A view 4 columns wide over entries named by letters, each with a work copy file: empty,
+    // or with photos an 800 x 600 picture.
+    std::unique_ptr<CThumbView> MakeView(const QString& letters, bool photos = false) {
         list = std::make_unique<WorkingList>();
         tester = std::make_unique<QAbstractItemModelTester>(list.get());
         for (QChar letter : letters) {
             ImageEntry entry;
             entry.sourcePath = QString("/pictures/%1.jpg").arg(letter);
-            entry.workPath = QDir(temp.path()).filePath(QString("TMP%1").arg(letter));
-            QFile copy(entry.workPath);
-            copy.open(QIODevice::WriteOnly);
-            entry.imageWidth = 400;
-            entry.imageHeight = 300;
+            entry.workPath = QDir(temp.path()).filePath(QString("TMP%1.jpg").arg(letter));
+            if (photos)
+                testimages::WriteJpeg(testimages::PhotoLike(800, 600, list->count() + 1),
+                                      entry.workPath);
+            else
+                QFile(entry.workPath).open(QIODevice::WriteOnly);
+            entry.imageWidth = photos ? 800 : 400;
+            entry.imageHeight = photos ? 600 : 300;
             list->Append(entry);
         }
         prompter = ScriptedPrompter();
@@ -63,6 +67,12 @@ private:
         QApplication::sendEvent(viewport, &event);
     }
 
+    static void Click(QWidget* viewport, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                      Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        Send(viewport, QEvent::MouseButtonPress, at, button, button, keys);
+        Send(viewport, QEvent::MouseButtonRelease, at, button, Qt::NoButton, keys);
+    }
+
     // The actions of the context menu as enabled or not, read while it is open.
     QList<bool> MenuEnabling(CThumbView& view, QPoint at) {
         QList<bool> enabled;
@@ -74,8 +84,7 @@ private:
                 menu->close();
             }
         });
-        Send(view.viewport(), QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
-        Send(view.viewport(), QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+        Click(view.viewport(), at, Qt::RightButton);
         return enabled;
     }
 
@@ -91,14 +100,8 @@ private Q_SLOTS:
         QCOMPARE(view->grid().columns, 4);
         QWidget* viewport = view->viewport();
         // Select B and D, press on B and drag it onto D's left half.
-        Send(viewport, QEvent::MouseButtonPress, CellCentre(*view, 1), Qt::LeftButton,
-             Qt::LeftButton);
-        Send(viewport, QEvent::MouseButtonRelease, CellCentre(*view, 1), Qt::LeftButton,
-             Qt::NoButton);
-        Send(viewport, QEvent::MouseButtonPress, CellCentre(*view, 3), Qt::LeftButton,
-             Qt::LeftButton, Qt::ControlModifier);
-        Send(viewport, QEvent::MouseButtonRelease, CellCentre(*view, 3), Qt::LeftButton,
-             Qt::NoButton, Qt::ControlModifier);
+        Click(viewport, CellCentre(*view, 1));
+        Click(viewport, CellCentre(*view, 3), Qt::LeftButton, Qt::ControlModifier);
         QCOMPARE(SelectedCount(*list), 2);
 
         const QPoint start = CellCentre(*view, 1);
@@ -241,31 +244,20 @@ private Q_SLOTS:
         const QList<QScreen*> screens = QGuiApplication::screens();
         if (screens.size() < 2 || screens[1]->devicePixelRatio() != 2)
             QSKIP("needs a 1x and a 2x screen (tests/support/two-screens.json)");
-        list = std::make_unique<WorkingList>();
-        for (int i = 0; i < 2; ++i) {
-            ImageEntry entry;
-            entry.sourcePath = QString("/pictures/%1.jpg").arg(i);
-            entry.workPath = QDir(temp.path()).filePath(QString("photo%1.jpg").arg(i));
-            testimages::WriteJpeg(testimages::PhotoLike(800, 600, i + 1), entry.workPath);
-            entry.imageWidth = 800;
-            entry.imageHeight = 600;
-            list->Append(entry);
-        }
-        CThumbView view(*list, prompter);
-        view.resize(509, 432);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto view = MakeView("AB", true);
+        QVERIFY(view);
         for (QScreen* screen : {screens[1], screens[0]}) {
-            view.windowHandle()->setScreen(screen);
+            view->windowHandle()->setScreen(screen);
             const qreal ratio = screen->devicePixelRatio();
-            QTRY_COMPARE(view.renderer().pixelRatio(), ratio);
-            QTRY_VERIFY(view.renderer().idle());
+            QTRY_COMPARE(view->renderer().pixelRatio(), ratio);
+            QTRY_VERIFY(view->renderer().idle());
             const QImage thumbnail = list->at(1).thumbnail;
             QCOMPARE(thumbnail.devicePixelRatio(), ratio);
             QCOMPARE(thumbnail.size(), QSize(104, 78) * ratio);
-            view.viewport()->repaint();
-            const QImage shown =
-                view.viewport()->grab(CellAt(1, view.grid().columns, view.scroll()).box).toImage();
+            view->viewport()->repaint();
+            const QImage shown = view->viewport()
+                                     ->grab(CellAt(1, view->grid().columns, view->scroll()).box)
+                                     .toImage();
             QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
                      thumbnail.convertToFormat(QImage::Format_RGB32));
 

@@ -8,11 +8,9 @@
 
 #include "app/ui/MainDialog.h"
 #include "card/ui/ConvertSaveDialog.h"
-#include "core/AppSettings.h"
 #include "core/WorkFolders.h"
 #include "skin/ProfileStore.h"
 #include "skin/ui/MessageBox.h"
-#include "skin/ui/WindowFront.h"
 #include "tests/support/NextWindow.h"
 #include "tests/support/window/TestWindow.h"
 
