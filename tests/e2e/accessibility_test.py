@@ -128,12 +128,15 @@ def run(language):
         if app.name != 'Vimbrelcastor':
             fail(f'the program calls itself {app.name!r} on the bus')
         frame = wait_for('the main window', lambda: window_named(app, 'dialog'))
-        items = wait_for('the grid with every image', lambda: (
-            lambda names: names if len(names) == len(NAMES) else None)(grid_items(frame)))
+        wait_for('the grid with every image', lambda: len(grid_items(frame)) == len(NAMES))
+        # Names read while the images still came in must come to say the final count.
         expected = [f'{i + 1} {"of" if language == "en" else "/"} {len(NAMES)}: {n}'
                     for i, n in enumerate(NAMES)]
-        if items != expected:
-            fail(f'grid items {items} instead of {expected}')
+        try:
+            wait_for('the grid items named by their place', lambda: grid_items(frame) == expected,
+                     seconds=5)
+        except RuntimeError:
+            fail(f'grid items {grid_items(frame)} instead of {expected}')
         check_controls('main window', frame)
         for radio in ('SD memory card', 'SDメモリーカード'):
             node = find(frame, 'radio button', radio)

@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
 
 #include "core/WorkingList.h"
 #include "skin/UiTexts.h"
@@ -10,6 +11,9 @@
 #include "thumbs/ui/CThumbView.h"
 
 namespace {
+
+// How long the items' new names wait for the next change of the list.
+constexpr int kRenameDelayMs = 100;
 
 // One image of the grid.
 class ItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
@@ -173,6 +177,22 @@ void GridAccessible::TellListChanged(CThumbView* view) {
     grid->ForgetGoneItems();
     QAccessibleEvent event(view, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&event);
+    // An item's name holds its place and the count, and a screen reader keeps the names it has
+    // read: every item it knows is renamed, once for a burst of changes (an import adds its
+    // rows one by one).
+    if (grid->renamePending_) return;
+    grid->renamePending_ = true;
+    QTimer::singleShot(kRenameDelayMs, view, [view] {
+        GridAccessible* grid = Of(view);
+        if (grid == nullptr) return;
+        grid->renamePending_ = false;
+        grid->ForgetGoneItems();
+        for (auto it = grid->items_.constBegin(); it != grid->items_.constEnd(); ++it) {
+            QAccessibleEvent renamed(QAccessible::accessibleInterface(it.value()),
+                                     QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&renamed);
+        }
+    });
 }
 
 void GridAccessible::TellFocus(CThumbView* view, int row) {

@@ -41,4 +41,5 @@ private:
     static GridAccessible* Of(CThumbView* view);
 
     mutable QHash<EntryId, QAccessible::Id> items_;
+    bool renamePending_ = false;  // the known items are renamed soon
 };
