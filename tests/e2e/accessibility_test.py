@@ -225,7 +225,9 @@ def keyboard_only():
         wait_for('the deletion', lambda: len(grid_items(frame)) == len(colours) - 1 or None)
         key('ctrl+z')
         key('ctrl+z')
-        if grid_items(frame) != names:
+        try:
+            wait_for('the grid after two undos', lambda: grid_items(frame) == names, seconds=5)
+        except RuntimeError:
             fail(f'after two undos the grid reads {grid_items(frame)}, not {names}')
         key('ctrl+s')       # the Destination dialog on the card
         key('Return')       # its OK
