@@ -1,6 +1,6 @@
-#include "imaging/DecodedRows.h"
+#include "imaging/readers/DecodedRows.h"
 
-#include "imaging/CLead.h"
+#include "imaging/LeadError.h"
 
 namespace imaging {
 namespace {
