@@ -79,9 +79,10 @@ int main(int argc, char** argv) {
         put("sniff", file.name, bytes);
         if (file.name.startsWith("bmp-")) put("bmp", file.name, bytes);
         if (file.name.startsWith("gif")) put("gif", file.name, bytes);
-        if (file.name.startsWith("jpeg-")) put("jpeg_tolerant", file.name, bytes);
-        if (file.name.startsWith("jpeg-progressive")) put("jpeg_dc", file.name, bytes);
-        if (file.name.contains("-interlaced")) put("png_passes", file.name, bytes);
+        if (file.name.startsWith("jpeg-")) put("jpeg", file.name, bytes);
+        if (file.name.startsWith("png-") && file.name.contains("-interlaced")) {
+            put("png", file.name, bytes);
+        }
     }
 
     // Frames the corpus does not place: past the screen, on a screen of no size, interlaced
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     // CMYK without a colour profile: Adobe's inverted ink.
     const QByteArray cmyk = testimages::EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_CMYK),
                                                      ".jpg", VImage::option()->set("strip", true));
-    put("jpeg_tolerant", "cmyk-stripped.jpg", cmyk);
+    put("jpeg", "cmyk-stripped.jpg", cmyk);
     put("sniff", "cmyk-stripped.jpg", cmyk);
     for (const auto& jpeg : jpegs) {
         const QByteArray bytes =
@@ -126,8 +127,7 @@ int main(int argc, char** argv) {
                                          ->set("subsample_mode", jpeg.subsample)
                                          ->set("restart_interval", jpeg.restart)
                                          ->set("Q", 75));
-        put("jpeg_dc", jpeg.name, bytes);
-        put("jpeg_tolerant", jpeg.name, bytes);
+        put("jpeg", jpeg.name, bytes);
         put("sniff", jpeg.name, bytes);
     }
 
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     for (const auto& png : pngs) {
         const QByteArray bytes = testimages::EncodedBytes(
             png.image, ".png", VImage::option()->set("interlace", true)->set("bitdepth", png.bits));
-        put("png_passes", png.name, bytes);
+        put("png", png.name, bytes);
         put("sniff", png.name, bytes);
     }
 
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
         put("bmp", bitmap.name, bitmap.bytes);
         put("sniff", bitmap.name, bitmap.bytes);
     }
-    for (const char* target : {"sniff", "bmp", "gif", "jpeg_dc", "png_passes", "jpeg_tolerant"}) {
+    for (const char* target : {"sniff", "bmp", "gif", "png", "jpeg"}) {
         std::printf(
             "%s: %lld seeds\n", target,
             qlonglong(
