@@ -26,7 +26,7 @@ private:
     QString damage_;
     // While the image is still exactly its file's content: how to decode it again, at a
     // reduced size or past the decoder's warnings.
-    std::optional<imaging::FileSource> source_;
+    std::optional<FileSource> source_;
 };
 
 // One imaging instance: examines files, holds at most one image and transforms, composes and

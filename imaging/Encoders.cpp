@@ -80,7 +80,7 @@ QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
         // as good a thumbnail and costs a fraction of a resampling filter.
         small = image.shrink(image.width() / w, image.height() / h);
     } else {
-        small = imaging::ResizeExact(image, w, h);
+        small = ResizeExact(image, w, h);
     }
     small = small.embed((width - small.width()) / 2, (height - small.height()) / 2, width, height,
                         VImage::option()->set("extend", VIPS_EXTEND_BLACK));

@@ -131,13 +131,13 @@ QByteArray StripApplicationSegments(const QByteArray& jpeg) {
     QBuffer in;
     in.setData(jpeg);
     in.open(QIODevice::ReadOnly);
-    const std::optional<imaging::JpegHeader> header = imaging::ReadJpegHeader(in, nullptr);
+    const std::optional<JpegHeader> header = ReadJpegHeader(in, nullptr);
     if (!header || !header->ReachedScan()) throw std::runtime_error("not a JPEG stream");
     QByteArray out;
     out.reserve(jpeg.size());
     const qint64 scan = header->segments.last().at;
-    for (const imaging::JpegSegment& segment : header->segments) {
-        if (segment.at < scan && !imaging::IsApplicationMarker(segment.marker)) {
+    for (const JpegSegment& segment : header->segments) {
+        if (segment.at < scan && !IsApplicationMarker(segment.marker)) {
             out.append(jpeg.constData() + segment.at, segment.length);
         }
     }

@@ -10,8 +10,6 @@
 
 namespace {
 
-using namespace imaging;
-
 // The segments before the image data: an Exif block, a few more application segments, the
 // tables and the frame header. A file with more is not read any further.
 constexpr int kSegmentsSearched = 64;

@@ -8,8 +8,8 @@
 #include "imaging/readers/Reader.h"
 
 using vips::VImage;
+using namespace imaging;
 
-namespace imaging {
 namespace {
 
 void* KnowsFile(void* loaderClass, void* file, void*) {
@@ -177,5 +177,3 @@ VImage Upright(const VImage& image, int orientation) {
     turned.set(VIPS_META_ORIENTATION, orientation);
     return turned.autorot();
 }
-
-}  // namespace imaging

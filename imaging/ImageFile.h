@@ -9,7 +9,6 @@
 // and the same picture decoded again from the file, smaller or past the decoder's warnings.
 // Every read goes through the readers of imaging/readers/, chosen by the format the file's
 // bytes name. Any thread.
-namespace imaging {
 
 // What the examination of a file's header found.
 struct FileInfo {
@@ -60,5 +59,3 @@ DecodedFile DecodeAgain(const FileSource& source, int minWidth, int minHeight, i
 vips::VImage Normalise(vips::VImage image, bool grey);
 // The picture turned as its Exif orientation says (1 to 8).
 vips::VImage Upright(const vips::VImage& image, int orientation);
-
-}  // namespace imaging

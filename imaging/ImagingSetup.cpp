@@ -17,7 +17,7 @@ std::atomic<bool> verbose{false};
 // GLib's log, where libvips writes its warnings ("error in tile", "read gave 100 warnings",
 // each decoder's complaint). Errors that end the process still go to GLib's own handler.
 void ImagingLog(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
-    imaging::NoteLibraryWarning(message);
+    NoteLibraryWarning(message);
     if (verbose || (level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL)) != 0) {
         g_log_default_handler(domain, level, message, nullptr);
     }

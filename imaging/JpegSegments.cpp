@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-namespace imaging {
 namespace {
 
 constexpr uchar kSoi = 0xD8;
@@ -134,5 +133,3 @@ qint64 CoefficientBytes(const JpegHeader& header) {
     }
     return blocks * 64 * 2;
 }
-
-}  // namespace imaging

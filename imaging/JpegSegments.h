@@ -10,7 +10,6 @@
 // passed over, as libjpeg passes them with a warning, fill bytes may stand before a marker, and
 // a marker without parameters stands alone. The one reader of JPEG markers: the format sniffer,
 // the Exif thumbnail, the Exif splice and the JFIF segment all walk through it. Any thread.
-namespace imaging {
 
 struct JpegSegment {
     uchar marker = 0;
@@ -46,5 +45,3 @@ bool IsApplicationMarker(uchar marker);
 // block, two bytes each, whatever the scale of the decode. 0 for a file decoded in one pass,
 // or when the header has no frame.
 qint64 CoefficientBytes(const JpegHeader& header);
-
-}  // namespace imaging

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-namespace imaging {
 namespace {
 
 thread_local std::string lastWarning;
@@ -67,5 +66,3 @@ LeadError FromLibrary(const vips::VError& error, LeadError::Kind kind, const Lib
     if (std::strlen(vips_error_buffer()) > 4096) vips_error_clear();
     return LeadError(reason, SaysOutOfMemory(text) ? LeadError::Kind::OutOfMemory : kind);
 }
-
-}  // namespace imaging

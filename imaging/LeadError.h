@@ -22,8 +22,6 @@ private:
     Kind kind_;
 };
 
-namespace imaging {
-
 // How much the library had said when a piece of work began: the length of its error text,
 // which every thread shares and which collects messages until it is cleared, and the warnings
 // logged on this thread. A failure's reason is what the library said after the mark.
@@ -57,5 +55,3 @@ auto Guard(Work&& work, LeadError::Kind kind = LeadError::Kind::Failed) -> declt
         throw LeadError(error.what(), kind);
     }
 }
-
-}  // namespace imaging

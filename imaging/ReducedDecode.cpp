@@ -7,8 +7,8 @@
 #include "imaging/Lanczos.h"
 
 using vips::VImage;
+using namespace imaging;
 
-namespace imaging {
 namespace {
 
 std::mutex budgetMutex;
@@ -50,5 +50,3 @@ DecodedFile FitFromFile(const FileSource& source, int bands, int width, int heig
     return {source.orientation == 1 ? small : Upright(small, source.orientation).copy_memory(),
             loaded.damage};
 }
-
-}  // namespace imaging

@@ -9,7 +9,6 @@
 // resampling the picture held and decoding the file again, top to bottom, at a reduced size
 // where the decoder can (a JPEG scaled by 1/8 in libjpeg costs a fraction of a full decode).
 // Any thread.
-namespace imaging {
 
 // Whether a fit to width x height (upright) decodes the file again: when it makes the picture
 // smaller, and always once the file is read past damage, where our readers go on beyond the
@@ -36,5 +35,3 @@ public:
 private:
     qint64 bytes_;
 };
-
-}  // namespace imaging

@@ -22,7 +22,6 @@
 
 using vips::VImage;
 
-namespace imaging {
 namespace {
 
 const QString kCutShort = QStringLiteral("the file ends before its pixels do");
@@ -47,6 +46,7 @@ struct Channel {
 };
 
 using Palette = std::array<std::array<uchar, 3>, 256>;
+using namespace imaging;
 
 // Everything the rows need, shared by the threads that read them; closed with the image.
 struct Bitmap {
@@ -306,5 +306,3 @@ ReadPicture ReadBmp(const ReadRequest& request) {
     }
     return {VImage(image), damage, true};
 }
-
-}  // namespace imaging

@@ -11,7 +11,6 @@
 
 using vips::VImage;
 
-namespace imaging {
 namespace {
 
 constexpr qint64 kScreenDescriptor = 6;
@@ -119,5 +118,3 @@ ReadPicture ReadGif(const ReadRequest& request) {
     return {image, frame.cut ? QStringLiteral("the file ends before its pixels do") : QString(),
             false};
 }
-
-}  // namespace imaging

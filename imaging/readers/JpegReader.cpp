@@ -19,8 +19,8 @@
 #include "imaging/readers/Reader.h"
 
 using vips::VImage;
+using namespace imaging;
 
-namespace imaging {
 namespace {
 
 struct Errors {
@@ -215,5 +215,3 @@ ReadPicture ReadJpeg(const ReadRequest& request) {
     return {
         VImage::jpegload(name.constData(), LoadOptions(request)->set("shrink", shrink)), {}, false};
 }
-
-}  // namespace imaging

@@ -19,7 +19,6 @@
 
 using vips::VImage;
 
-namespace imaging {
 namespace {
 
 // The state the decoder's callbacks reach; the jump back lands in Read's frame.
@@ -166,5 +165,3 @@ ReadPicture ReadPng(const ReadRequest& request) {
     if (factor == 1 && !request.tolerant) return {header, {}, false};
     return ReadPasses(request, factor);
 }
-
-}  // namespace imaging

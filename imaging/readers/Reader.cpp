@@ -7,8 +7,8 @@
 #include "imaging/LeadError.h"
 
 using vips::VImage;
+using namespace imaging;
 
-namespace imaging {
 namespace {
 
 const struct {
@@ -81,5 +81,3 @@ ReadPicture ReadWebp(const ReadRequest& request) {
             {},
             false};
 }
-
-}  // namespace imaging

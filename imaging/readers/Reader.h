@@ -10,7 +10,6 @@
 // library's loaders; our own read what the library reads badly, each for a reason measured in
 // bench/ and said at its top. A reader gives the picture as stored (no orientation applied, any
 // number of bands and bits) with its damage. Any thread; readers keep no state.
-namespace imaging {
 
 struct ReadRequest {
     QString file;
@@ -59,5 +58,3 @@ vips::VOption* LoadOptions(const ReadRequest& request);
 // The largest of 8, 4 and 2 that keeps a side of width x height, divided and rounded up, at
 // least as large as minWidth x minHeight; 1 when none does or no size is asked for.
 int ReductionFor(int width, int height, int minWidth, int minHeight);
-
-}  // namespace imaging

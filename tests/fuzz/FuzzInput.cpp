@@ -76,15 +76,15 @@ void Compute(const vips::VImage& image) {
     }
 }
 
-void ReadAs(const uint8_t* data, size_t size,
-            imaging::ReadPicture (*read)(const imaging::ReadRequest&), int minSide) {
+void ReadAs(const uint8_t* data, size_t size, ReadPicture (*read)(const ReadRequest&),
+            int minSide) {
     const QString& path = AsFile(data, size);
     SniffedFile sniffed;
     if (!SniffImageFile(path, &sniffed) || !sniffed.problem.isEmpty()) return;
     for (bool tolerant : {false, true}) {
-        imaging::ReadRequest request{path, sniffed, tolerant, minSide, minSide, true};
+        ReadRequest request{path, sniffed, tolerant, minSide, minSide, true};
         try {
-            const imaging::ReadPicture picture = read(request);
+            const ReadPicture picture = read(request);
             if (qint64(picture.image.width()) * picture.image.height() <= kMostPixels) {
                 Compute(picture.image);
             }

@@ -27,7 +27,6 @@ void Compute(const vips::VImage& image);
 // would: strictly and, when that fails, tolerantly, for a fit that needs no more than minSide
 // pixels a side (0: the whole picture). Pictures larger than 4096 x 4096 are only sized: the
 // library's loaders allocate a whole picture, and would only find the run's memory limit.
-void ReadAs(const uint8_t* data, size_t size,
-            imaging::ReadPicture (*read)(const imaging::ReadRequest&), int minSide);
+void ReadAs(const uint8_t* data, size_t size, ReadPicture (*read)(const ReadRequest&), int minSide);
 
 }  // namespace fuzzing

@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::ReadAs(data, size, imaging::ReadGif, 0);
+    fuzzing::ReadAs(data, size, ReadGif, 0);
     return 0;
 }

@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzzing::ReadAs(data, size, imaging::ReadJpeg, size % 4 == 0 ? 0 : 1 << (size % 4));
+    fuzzing::ReadAs(data, size, ReadJpeg, size % 4 == 0 ? 0 : 1 << (size % 4));
     return 0;
 }

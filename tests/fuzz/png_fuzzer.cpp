@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // For the 48 x 32 seeds: 1/8, 1/4 and 1/2 of the picture, and the whole picture.
     constexpr int kMinimumSides[] = {1, 4, 8, 0};
-    fuzzing::ReadAs(data, size, imaging::ReadPng, kMinimumSides[size % 4]);
+    fuzzing::ReadAs(data, size, ReadPng, kMinimumSides[size % 4]);
     return 0;
 }

@@ -17,11 +17,11 @@ using vips::VImage;
 namespace {
 
 // The bitmap through the reader, as the sniffer hands it over.
-imaging::ReadPicture ReadBitmap(const QString& path) {
+ReadPicture ReadBitmap(const QString& path) {
     SniffedFile sniffed;
     EXPECT_TRUE(SniffImageFile(path, &sniffed));
     EXPECT_EQ(sniffed.problem, QString());
-    return imaging::ReadBmp({path, sniffed});
+    return ReadBmp({path, sniffed});
 }
 
 QImage Pixels(const VImage& image) {
@@ -131,7 +131,7 @@ TEST(BmpReader, EveryLayoutReadsAsTheToolkitReadsIt) {
     ASSERT_EQ(names.size(), 10);
     for (const QString& path : names) {
         SCOPED_TRACE(QFileInfo(path).fileName().toStdString());
-        const imaging::ReadPicture ours = ReadBitmap(path);
+        const ReadPicture ours = ReadBitmap(path);
         EXPECT_EQ(ours.damage, QString());
         const QImage theirs =
             QImageReader(path, "bmp").read().convertToFormat(QImage::Format_RGB888);
@@ -196,7 +196,7 @@ TEST(BmpReader, ACutBitmapKeepsTheRowsItHolds) {
     WriteBmp(picture, path, BmpKind::Bits24);
     // Bottom-up rows: cutting the file loses the top of the picture.
     WriteBytes(path, ReadBytes(path).chopped(120 * 10));
-    const imaging::ReadPicture ours = ReadBitmap(path);
+    const ReadPicture ours = ReadBitmap(path);
     EXPECT_FALSE(ours.damage.isEmpty());
     const QImage pixels = Pixels(ours.image);
     EXPECT_EQ(pixels.pixelColor(5, 5), QColor(0, 0, 0));
@@ -229,7 +229,7 @@ TEST(BmpReader, AShortOs2PaletteReadsRightOrIsDamaged) {
     WriteBytes(sound, os2(1));
     WriteBytes(missing, os2(7));
     for (int time = 0; time < 3; ++time) {
-        const imaging::ReadPicture ours = ReadBitmap(sound);
+        const ReadPicture ours = ReadBitmap(sound);
         EXPECT_EQ(ours.damage, QString());
         const QImage pixels = Pixels(ours.image);
         EXPECT_EQ(pixels.pixelColor(0, 1), QColor(255, 0, 0));
@@ -237,7 +237,7 @@ TEST(BmpReader, AShortOs2PaletteReadsRightOrIsDamaged) {
         EXPECT_EQ(pixels.pixelColor(0, 0), QColor(0, 0, 255));
         EXPECT_EQ(pixels.pixelColor(3, 0), QColor(0, 255, 0));
     }
-    const imaging::ReadPicture damaged = ReadBitmap(missing);
+    const ReadPicture damaged = ReadBitmap(missing);
     EXPECT_FALSE(damaged.damage.isEmpty());
     EXPECT_EQ(Pixels(damaged.image).pixelColor(3, 0), QColor(0, 0, 0));
 }
@@ -332,7 +332,7 @@ TEST(BmpReader, RunLengthDataIsReadAsItsRunsSay) {
         SCOPED_TRACE(row.name);
         const QString path = QDir(temp.path()).filePath(QString(row.name) + ".bmp");
         WriteBytes(path, RunLength(row.width, row.height, row.fourBits, row.data));
-        const imaging::ReadPicture ours = ReadBitmap(path);
+        const ReadPicture ours = ReadBitmap(path);
         EXPECT_EQ(ours.damage.isEmpty(), !row.damaged) << ours.damage.toStdString();
         const QImage pixels = Pixels(ours.image);
         ASSERT_EQ(pixels.size(), QSize(row.width, row.height));
@@ -358,7 +358,7 @@ TEST(BmpReader, RunsPastTheRowEndAreDroppedHoweverMany) {
     QTemporaryDir temp;
     const QString path = QDir(temp.path()).filePath("long.bmp");
     WriteBytes(path, RunLength(8, 2, false, data));
-    const imaging::ReadPicture ours = ReadBitmap(path);
+    const ReadPicture ours = ReadBitmap(path);
     EXPECT_FALSE(ours.damage.isEmpty()) << "the runs reach outside the picture";
     const QImage pixels = Pixels(ours.image);
     EXPECT_EQ(pixels.pixelColor(7, 1), PaletteColour(3));

@@ -18,13 +18,13 @@ int Difference(const VImage& a, const VImage& b) {
 }
 
 // The file read tolerantly by our reader over libjpeg, whole (shrink 1) or at 1/8.
-imaging::ReadPicture Tolerantly(const QString& path, int shrink) {
+ReadPicture Tolerantly(const QString& path, int shrink) {
     SniffedFile sniffed;
     EXPECT_TRUE(SniffImageFile(path, &sniffed));
-    imaging::ReadRequest request{path, sniffed};
+    ReadRequest request{path, sniffed};
     request.tolerant = true;
     request.minWidth = request.minHeight = shrink == 1 ? 0 : 1;
-    return imaging::ReadJpeg(request);
+    return ReadJpeg(request);
 }
 
 // A sound file reads as the library's reader reads it, whatever its layout.
@@ -48,7 +48,7 @@ TEST(JpegReader, ASoundFileReadsAsTheLibraryReadsIt) {
         WriteBytes(path, row.bytes);
         for (int shrink : {1, 8}) {
             SCOPED_TRACE(shrink);
-            const imaging::ReadPicture read = Tolerantly(path, shrink);
+            const ReadPicture read = Tolerantly(path, shrink);
             EXPECT_EQ(read.damage, QString());
             const VImage& ours = read.image;
             const VImage theirs =
@@ -85,7 +85,7 @@ TEST(JpegReader, ACutFileKeepsTheRowsItsDataReaches) {
         SCOPED_TRACE(row.name);
         const QString path = QDir(temp.path()).filePath(QString(row.name) + ".jpg");
         WriteBytes(path, row.bytes);
-        const imaging::ReadPicture read = Tolerantly(path, 1);
+        const ReadPicture read = Tolerantly(path, 1);
         EXPECT_EQ(read.damage.left(14), QString("Premature end "));
         const VImage& ours = read.image;
         const VImage theirs = VImage::jpegload(QFile::encodeName(path),
@@ -111,7 +111,7 @@ TEST(JpegReader, ATinyFileCostsTheRowsItsDataReaches) {
     for (int shrink : {1, 8}) {
         SCOPED_TRACE(shrink);
         HeapMeter meter;
-        const imaging::ReadPicture read = Tolerantly(path, shrink);
+        const ReadPicture read = Tolerantly(path, shrink);
         const VImage& kept = read.image;
         EXPECT_FALSE(read.damage.isEmpty());
         EXPECT_EQ(kept.width(), 10000 / shrink);

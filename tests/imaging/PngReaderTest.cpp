@@ -16,11 +16,11 @@ using vips::VImage;
 namespace {
 
 // An interlaced PNG read by the reader for a fit to minWidth x minHeight.
-imaging::ReadPicture Passes(const QString& path, int minWidth, int minHeight, bool tolerant) {
+ReadPicture Passes(const QString& path, int minWidth, int minHeight, bool tolerant) {
     SniffedFile sniffed;
     EXPECT_TRUE(SniffImageFile(path, &sniffed));
-    imaging::ReadRequest request{path, sniffed, tolerant, minWidth, minHeight};
-    return imaging::ReadPng(request);
+    ReadRequest request{path, sniffed, tolerant, minWidth, minHeight};
+    return ReadPng(request);
 }
 
 QByteArray Chunk(const char* type, const QByteArray& data) {
@@ -77,7 +77,7 @@ TEST(PngReader, TheFirstPassesAreThePictureAtAReducedSize) {
         if (row.bits == 1) whole = whole.cast(VIPS_FORMAT_UCHAR);
         for (const Size& size : sizes) {
             SCOPED_TRACE(size.width);
-            const imaging::ReadPicture read = Passes(path, size.minWidth, size.minHeight, true);
+            const ReadPicture read = Passes(path, size.minWidth, size.minHeight, true);
             EXPECT_EQ(read.damage, QString());
             const VImage& reduced = read.image;
             ASSERT_EQ(reduced.width(), size.width);
@@ -99,7 +99,7 @@ TEST(PngReader, ACutFileKeepsWhatWasReadOnlyWhenTolerant) {
     picture.pngsave(QFile::encodeName(path), VImage::option()->set("interlace", true));
     WriteBytes(path, corpus::CutAt(ReadBytes(path), 0.8));
     EXPECT_THROW(Passes(path, 1, 1, false), LeadError);
-    const imaging::ReadPicture read = Passes(path, 1000, 1000, true);
+    const ReadPicture read = Passes(path, 1000, 1000, true);
     const VImage& kept = read.image;
     EXPECT_FALSE(read.damage.isEmpty());
     EXPECT_EQ(kept.width(), 160);
@@ -130,7 +130,7 @@ TEST(PngReader, ATinyFileCostsTheRowsItsDataReaches) {
     WriteBytes(path, png);
     HeapMeter meter;
     EXPECT_THROW(Passes(path, 1280, 1024, false), LeadError);
-    const imaging::ReadPicture read = Passes(path, 1280, 1024, true);
+    const ReadPicture read = Passes(path, 1280, 1024, true);
     const VImage& kept = read.image;
     EXPECT_FALSE(read.damage.isEmpty());
     ASSERT_EQ(kept.width(), 5000);
