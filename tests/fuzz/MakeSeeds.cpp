@@ -21,20 +21,9 @@ namespace {
 // after the header, then the pixels as given.
 QByteArray Bitmap(int width, int height, int bits, quint32 compression, const QByteArray& table,
                   const QByteArray& pixels) {
-    QByteArray b(54, '\0');
-    auto* p = reinterpret_cast<uchar*>(b.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(54 + table.size() + pixels.size()), p + 2);
-    qToLittleEndian<quint32>(quint32(54 + table.size()), p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(width, p + 18);
-    qToLittleEndian<qint32>(height, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(quint16(bits), p + 28);
-    qToLittleEndian<quint32>(compression, p + 30);
-    qToLittleEndian<quint32>(quint32(pixels.size()), p + 34);
-    return b + table + pixels;
+    return testimages::BitmapHeaders(width, height, bits, compression, quint32(54 + table.size()),
+                                     quint32(pixels.size())) +
+           table + pixels;
 }
 
 QByteArray Masks(quint32 red, quint32 green, quint32 blue) {

@@ -58,17 +58,10 @@ QByteArray BitFields(int bits, int headerSize, int coding, std::array<quint32, 4
     const int stride = (width * bits / 8 + 3) & ~3;
     const int maskBytes = headerSize == 40 ? (coding == 6 ? 16 : 12) : 0;
     const int offset = 14 + headerSize + maskBytes;
-    QByteArray b(offset + stride * height, '\0');
+    QByteArray b = BitmapHeaders(width, height, bits, quint32(coding), quint32(offset),
+                                 quint32(stride * height), quint32(headerSize)) +
+                   QByteArray(maskBytes + stride * height, '\0');
     auto* p = reinterpret_cast<uchar*>(b.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(offset), p + 10);
-    qToLittleEndian<quint32>(quint32(headerSize), p + 14);
-    qToLittleEndian<qint32>(width, p + 18);
-    qToLittleEndian<qint32>(height, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(quint16(bits), p + 28);
-    qToLittleEndian<quint32>(quint32(coding), p + 30);
     for (int i = 0; i < 4; ++i) qToLittleEndian<quint32>(masks[size_t(i)], p + 54 + 4 * i);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -91,19 +84,10 @@ QColor PaletteColour(int index) {
 // A run-length bitmap (8 bits, or 4) of width x height with a 16-colour palette of
 // PaletteColour, the data as given.
 QByteArray RunLength(int width, int height, bool fourBits, const QByteArray& data) {
-    QByteArray b(54 + 16 * 4, '\0');
+    QByteArray b = BitmapHeaders(width, height, fourBits ? 4 : 8, fourBits ? 2 : 1, 54 + 16 * 4,
+                                 quint32(data.size())) +
+                   QByteArray(16 * 4, '\0');
     auto* p = reinterpret_cast<uchar*>(b.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(b.size() + data.size()), p + 2);
-    qToLittleEndian<quint32>(quint32(b.size()), p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(width, p + 18);
-    qToLittleEndian<qint32>(height, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(fourBits ? 4 : 8, p + 28);
-    qToLittleEndian<quint32>(fourBits ? 2 : 1, p + 30);
-    qToLittleEndian<quint32>(quint32(data.size()), p + 34);
     qToLittleEndian<quint32>(16, p + 46);
     for (int i = 0; i < 16; ++i) {
         const QColor c = PaletteColour(i);

@@ -109,21 +109,10 @@ TEST(FileFormat, FilesAreKnownByTheirSignatures) {
 // refused before any pixel is read; nothing here may overflow (the sanitizer build runs this
 // too).
 TEST(FileFormat, BitmapHeadersThatCannotBeRightAreRefused) {
-    // BITMAPINFOHEADER with the fields given and room for a 4 x 4 picture.
+    // A 40-byte info header with the fields given and room for a 4 x 4 picture.
     const auto bitmap = [](qint32 width, qint32 height, int bits, quint32 offset = 54,
                            quint32 compression = 0) {
-        QByteArray b(54 + 64, '\0');
-        auto* p = reinterpret_cast<uchar*>(b.data());
-        p[0] = 'B';
-        p[1] = 'M';
-        qToLittleEndian<quint32>(offset, p + 10);
-        qToLittleEndian<quint32>(40, p + 14);
-        qToLittleEndian<qint32>(width, p + 18);
-        qToLittleEndian<qint32>(height, p + 22);
-        qToLittleEndian<quint16>(1, p + 26);
-        qToLittleEndian<quint16>(quint16(bits), p + 28);
-        qToLittleEndian<quint32>(compression, p + 30);
-        return b;
+        return BitmapHeaders(width, height, bits, compression, offset, 64) + QByteArray(64, '\0');
     };
     QByteArray huffman = bitmap(4, 4, 1, 118, 3);
     qToLittleEndian<quint32>(64, huffman.data() + 14);  // OS/2 2.x: coding 3 is Huffman

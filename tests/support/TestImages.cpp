@@ -407,18 +407,9 @@ void WriteBmp(const QImage& source, const QString& path, BmpKind kind) {
         pixels += row;
     }
     const int headerSize = 14 + 40 + paletteSize * 4;
-    QByteArray file(headerSize, '\0');
-    file[0] = 'B';
-    file[1] = 'M';
-    Put32(file, 2, quint32(headerSize + pixels.size()));
-    Put32(file, 10, quint32(headerSize));
-    Put32(file, 14, 40);
-    Put32(file, 18, quint32(width));
-    Put32(file, 22, quint32(height));
-    Put16(file, 26, 1);
-    Put16(file, 28, quint16(bits));
-    Put32(file, 30, kind == BmpKind::Rle8 ? 1 : 0);
-    Put32(file, 34, quint32(pixels.size()));
+    QByteArray file = BitmapHeaders(width, height, bits, kind == BmpKind::Rle8 ? 1 : 0,
+                                    quint32(headerSize), quint32(pixels.size())) +
+                      QByteArray(paletteSize * 4, '\0');
     Put32(file, 46, quint32(paletteSize));
     for (int i = 0; i < paletteSize; ++i) {
         const char level = char(i * 255 / (paletteSize - 1));
@@ -427,6 +418,23 @@ void WriteBmp(const QImage& source, const QString& path, BmpKind kind) {
         file[54 + 4 * i + 2] = level;
     }
     WriteBytes(path, file + pixels);
+}
+
+QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
+                         quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize) {
+    QByteArray headers(14 + qsizetype(headerSize), '\0');
+    headers[0] = 'B';
+    headers[1] = 'M';
+    Put32(headers, 2, pixelOffset + pixelBytes);
+    Put32(headers, 10, pixelOffset);
+    Put32(headers, 14, headerSize);
+    Put32(headers, 18, quint32(width));
+    Put32(headers, 22, quint32(height));
+    Put16(headers, 26, 1);
+    Put16(headers, 28, quint16(bits));
+    Put32(headers, 30, compression);
+    Put32(headers, 34, pixelBytes);
+    return headers;
 }
 
 void WriteBlankPng(const QString& path, int width, int height) {

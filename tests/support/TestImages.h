@@ -52,6 +52,12 @@ QByteArray HeifTurned(const QByteArray& heif, int angle);
 enum class BmpKind { Bits1, Bits4, Bits8, Bits24, Bits32, Rle8 };
 void WriteBmp(const QImage& image, const QString& path, BmpKind kind);
 
+// The file header and an info header of headerSize bytes of a Windows bitmap whose pixels
+// start at pixelOffset (after the headers and the colour table or masks) and take pixelBytes;
+// one plane, no resolution, no colour count. What follows the headers is the caller's.
+QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
+                         quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize = 40);
+
 // A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
 // 100 megapixels).
 void WriteBlankPng(const QString& path, int width, int height);
