@@ -2,7 +2,9 @@
 // worst-case input per kind (10,000 x 10,000, or its upright equivalent) and converts one of
 // them the way a convert worker does (fit to 800 x 600, JPEG with the Exif block and its
 // thumbnail). memory.bench.sh runs each conversion in its own process and reads its peak
-// resident memory.
+// resident memory. Two inputs are there for what they are refused or read as: a progressive
+// CMYK JPEG, whose coefficients alone would take 763 MiB, and a GIF whose 1000 x 1000 frame
+// stands on a screen of 30,000 x 30,000.
 //
 //   memory_bench corpus DIR    makes the inputs in DIR (files already there are kept)
 //   memory_bench list DIR      prints the inputs, one path a line
@@ -129,6 +131,23 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     }
 }
 
+// A GIF of one 1000 x 1000 frame at (20000, 9000) on a 30,000 x 30,000 screen.
+QByteArray FrameOnAHugeScreen() {
+    void* data = nullptr;
+    size_t size = 0;
+    Picture(1000, 1000, 3).write_to_buffer(".gif", &data, &size);
+    QByteArray gif(static_cast<const char*>(data), qsizetype(size));
+    g_free(data);
+    const qsizetype frame = gif.indexOf(QByteArray("\x2C\0\0\0\0\xE8\x03\xE8\x03", 9));
+    if (frame < 0) throw std::runtime_error("no frame of 1000 x 1000 at the corner");
+    auto* p = reinterpret_cast<uchar*>(gif.data());
+    qToLittleEndian<quint16>(30000, p + 6);
+    qToLittleEndian<quint16>(30000, p + 8);
+    qToLittleEndian<quint16>(20000, p + frame + 1);
+    qToLittleEndian<quint16>(9000, p + frame + 3);
+    return gif;
+}
+
 // The first third of the named file beside path.
 QByteArray Cut(const QString& path, const char* name) {
     QFile in(QFileInfo(path).dir().filePath(QString::fromLatin1(name)));
@@ -158,6 +177,14 @@ std::vector<Input> Inputs() {
         {"jpeg-progressive-444.jpg",
          [&](const QString& p) {
              Picture(kSide, kSide, 3)
+                 .jpegsave(file(p), VImage::option()
+                                        ->set("interlace", true)
+                                        ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_OFF));
+         }},
+        {"jpeg-progressive-cmyk.jpg",
+         [&](const QString& p) {
+             Picture(kSide, kSide, 3)
+                 .colourspace(VIPS_INTERPRETATION_CMYK)
                  .jpegsave(file(p), VImage::option()
                                         ->set("interlace", true)
                                         ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_OFF));
@@ -204,6 +231,8 @@ std::vector<Input> Inputs() {
          [&](const QString& p) {
              Picture(kSide, kSide, 3).gifsave(file(p), VImage::option()->set("effort", 1));
          }},
+        {"gif-frame-on-30000-screen.gif",
+         [&](const QString& p) { WriteBytes(p, FrameOnAHugeScreen()); }},
         {"webp.webp",
          [&](const QString& p) {
              Picture(kSide, kSide, 3)

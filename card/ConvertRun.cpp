@@ -11,6 +11,7 @@
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
+#include "imaging/ImageLoader.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
@@ -248,12 +249,7 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutc
     switch (encoded.failure) {
         case EncodedImage::Failure::Unreadable:
             outcome->unreadable = true;
-            if (encoded.reason.isEmpty()) {
-                prompter_.Info(msg::WrongImageFile, source);
-            } else {
-                prompter_.Plain(Messages::Format(msg::WrongImageFile, source) + QLatin1Char('\n') +
-                                UiTexts::Text("convert.reason").arg(encoded.reason));
-            }
+            TellWrongImageFile(prompter_, source, encoded.reason);
             return Outcome::Failed;
         case EncodedImage::Failure::OutOfMemory:
             prompter_.Info(msg::NotEnoughMemory);

@@ -4,25 +4,11 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
+#include <optional>
 #include <vips/vips8>
 
-// Raised by every CLead operation that fails. Callers guard a sequence of calls and map a
-// failure to one message by its kind; what() is the library's reason, short enough to show.
-class LeadError : public std::runtime_error {
-public:
-    enum class Kind {
-        Failed,       // an operation, an encoder or a write failed
-        Unreadable,   // no decoder can read the file's pixels (or its header)
-        OutOfMemory,  // an allocation failed
-    };
-    explicit LeadError(const std::string& reason, Kind kind = Kind::Failed)
-        : std::runtime_error(reason), kind_(kind) {}
-    Kind kind() const { return kind_; }
-
-private:
-    Kind kind_;
-};
+#include "imaging/ImageFile.h"
+#include "imaging/LeadError.h"
 
 // The image an imaging instance holds. Moving it between instances moves the image; the
 // pixels are shared and immutable, so copies are cheap and safe across threads.
@@ -35,19 +21,12 @@ private:
 
     vips::VImage image_;   // 8 bits per sample, one band (grey) or three (sRGB)
     bool oneBit_ = false;  // bilevel: values 0 and 255 only
-    // The decoder's reason when the pixels were decoded with warnings (read as far as they
+    // Why pixels are lost, when the picture was decoded with warnings (read as far as it
     // could be); empty for a sound picture.
     QString damage_;
-    // While the image is still exactly its file's content: the file, its format and how it
-    // is stored, so that a downscale can decode at a reduced size straight from the file.
-    QString file_;
-    int fileFormat_ = 0;
-    int storedWidth_ = 0;
-    int storedHeight_ = 0;
-    int orientation_ = 1;
-    int loadBits_ = 0;         // as LoadImage was asked
-    bool interlaced_ = false;  // stored in passes: interlaced PNG, progressive JPEG
-    bool tolerant_ = false;    // decoded accepting the decoder's warnings
+    // While the image is still exactly its file's content: how to decode it again, at a
+    // reduced size or past the decoder's warnings.
+    std::optional<FileSource> source_;
 };
 
 // One imaging instance: examines files, holds at most one image and transforms, composes and
@@ -61,8 +40,9 @@ private:
 // resize, ToQImage or an encode), strictly first; when the decoder stops at damage (bad
 // restart markers, corrupt data, a truncated tail) the pixels are decoded again accepting
 // its warnings, the damaged part as the decoder leaves it, and the image is marked Damaged()
-// with the decoder's reason. A file no decoder can read raises LeadError of kind Unreadable,
-// with the reason; a failed allocation raises kind OutOfMemory.
+// with the decoder's reason. Damage is pixels lost: warnings that cost none (stray bytes
+// between a JPEG's header segments) leave the picture sound. A file no decoder can read raises
+// LeadError of kind Unreadable, with the reason; a failed allocation raises kind OutOfMemory.
 class CLead {
 public:
     CLead();
@@ -87,8 +67,9 @@ public:
     float ImageHeight() const;
     int ImageBits() const;
 
-    // Whether the held picture was decoded with warnings, and the decoder's reason (empty
-    // when sound). Known once its pixels have been computed; a resize computes them.
+    // Whether the held picture lost pixels when it was decoded (read past the decoder's
+    // warnings, or cut short), and why (empty when sound). Known once its pixels have been
+    // computed; a resize computes them.
     bool Damaged() const { return !held_.damage_.isEmpty(); }
     QString DamageText() const { return held_.damage_; }
 
@@ -133,14 +114,13 @@ public:
 private:
     const vips::VImage& Held() const;
     // Runs compute over the held picture; while that is still its file's content, a strict
-    // decode that fails is run once more tolerantly, and the picture is marked damaged.
+    // decode that fails is run once more tolerantly, and the picture is marked damaged. A
+    // decode that holds a whole picture's coefficients waits its turn (CoefficientTicket).
     template <typename Compute>
     auto Decoding(Compute&& compute) -> decltype(compute());
-    // The file's picture as LoadImage gives it: upright, normalised, not yet decoded. A
-    // header the strict decoder refuses is read again tolerantly (and marked damaged).
-    // damage, when the header already tells it (a file cut short), marks it from the start.
-    static LeadImage OpenFile(const QString& file, int format, bool oneBit, int bits, bool tolerant,
-                              const QString& damage = QString(), bool interlaced = false);
+    // The held pixels, within Decoding: a picture read past damage is decoded again from its
+    // file by its reader, which tells its damage.
+    vips::VImage Pixels();
     QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
 
     int infoWidth_ = 0;

@@ -7,15 +7,15 @@
 // (CLead turns it into LeadError). Any thread.
 
 // Baseline JPEG, three components (YCbCr) with 4:2:0 chroma subsampling whatever the input,
-// standard tables at the given IJG quality, no metadata but the JFIF segment with its density
-// in dots per inch.
-QByteArray EncodeJpeg(const vips::VImage& image, int quality, int dpi = 72);
+// standard tables at the given IJG quality, and no application segment at all: the caller
+// adds the one that carries the resolution (WithJfifSegment, SpliceExif).
+QByteArray EncodeJpeg(const vips::VImage& image, int quality);
 
 // PNG, 8 bits per sample, no metadata but the pHYs chunk with the resolution (in pixels per
 // metre, 2835 for 72 dpi).
 QByteArray EncodePng(const vips::VImage& image, int dpi = 72);
 
-// A 24-bit Windows bitmap (BITMAPINFOHEADER, bottom-up rows).
+// A 24-bit Windows bitmap (BITMAPINFOHEADER, bottom-up rows), written by the toolkit.
 QByteArray EncodeBmp24(const vips::VImage& image, int dpi);
 
 // The embedded thumbnail: image fitted into width x height on black, as a baseline JPEG.

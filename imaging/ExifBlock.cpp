@@ -3,11 +3,14 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-utils.h>
 
+#include <QBuffer>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+
+#include "imaging/JpegSegments.h"
 
 namespace {
 
@@ -65,10 +68,6 @@ void AddResolution(ExifData* data, ExifIfd ifd, int dpi) {
     AddRational(data, ifd, EXIF_TAG_X_RESOLUTION, ExifLong(dpi));
     AddRational(data, ifd, EXIF_TAG_Y_RESOLUTION, ExifLong(dpi));
     AddShort(data, ifd, EXIF_TAG_RESOLUTION_UNIT, 2);  // inches
-}
-
-bool IsApplicationMarker(uchar marker) {
-    return marker >= 0xE0 && marker <= 0xEF;
 }
 
 }  // namespace
@@ -129,23 +128,21 @@ QByteArray BuildExifPayload(const ExifFields& fields, const QByteArray& thumbnai
 }
 
 QByteArray StripApplicationSegments(const QByteArray& jpeg) {
-    const auto* p = reinterpret_cast<const uchar*>(jpeg.constData());
-    const qsizetype n = jpeg.size();
-    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8) throw std::runtime_error("not a JPEG stream");
+    QBuffer in;
+    in.setData(jpeg);
+    in.open(QIODevice::ReadOnly);
+    const std::optional<JpegHeader> header = ReadJpegHeader(in, nullptr);
+    if (!header || !header->ReachedScan()) throw std::runtime_error("not a JPEG stream");
     QByteArray out;
-    out.reserve(n);
-    out.append(jpeg.constData(), 2);
-    qsizetype at = 2;
-    // Marker segments up to the start of scan; from there on the data is copied as it is.
-    while (at + 4 <= n && p[at] == 0xFF) {
-        const uchar marker = p[at + 1];
-        if (marker == 0xDA) break;
-        const qsizetype length = (p[at + 2] << 8) | p[at + 3];
-        if (length < 2 || at + 2 + length > n) throw std::runtime_error("damaged JPEG segment");
-        if (!IsApplicationMarker(marker)) out.append(jpeg.constData() + at, 2 + length);
-        at += 2 + length;
+    out.reserve(jpeg.size());
+    const qint64 scan = header->segments.last().at;
+    for (const JpegSegment& segment : header->segments) {
+        if (segment.at < scan && !IsApplicationMarker(segment.marker)) {
+            out.append(jpeg.constData() + segment.at, segment.length);
+        }
     }
-    out.append(jpeg.constData() + at, n - at);
+    // From the start of scan on, the data is copied as it is.
+    out.append(jpeg.constData() + scan, jpeg.size() - scan);
     return out;
 }
 

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <memory>
 
+#include "imaging/JpegSegments.h"
+
 namespace {
 
 // The segments before the image data: an Exif block, a few more application segments, the
@@ -17,50 +19,27 @@ struct ExifDataFree {
     void operator()(ExifData* data) const { exif_data_unref(data); }
 };
 
-bool ReadByte(QFile& in, uchar* byte) {
-    return in.getChar(reinterpret_cast<char*>(byte));
+bool IsApp1(uchar marker) {
+    return marker == 0xE1;
 }
 
 // The payload of the APP1 segment that holds the Exif block ("Exif\0\0", then the TIFF
 // structure); empty when the segments up to the image data hold none, or more than one (the
-// photo's loader takes the last, and the two might not agree), or are damaged.
+// photo's loader takes the last, and the two might not agree), or are damaged. Only the
+// segments are read, none of the image data.
 QByteArray ReadExifSegment(QFile& in) {
-    uchar soi[2] = {0, 0};
-    if (!ReadByte(in, &soi[0]) || !ReadByte(in, &soi[1]) || soi[0] != 0xFF || soi[1] != 0xD8) {
-        return QByteArray();
-    }
+    const std::optional<JpegHeader> header = ReadJpegHeader(in, IsApp1, kSegmentsSearched);
+    if (!header || !header->ReachedScan()) return QByteArray();
     QByteArray exif;
-    for (int segment = 0; segment < kSegmentsSearched; ++segment) {
-        uchar marker = 0;
-        if (!ReadByte(in, &marker) || marker != 0xFF) return QByteArray();
-        // Any number of fill bytes may stand before a marker.
-        while (marker == 0xFF) {
-            if (!ReadByte(in, &marker)) return QByteArray();
-        }
-        // The image data starts: only its first marker is read, none of the data.
-        if (marker == 0xDA) return exif;
-        // The file ends, or a marker without a length stands where none belongs.
-        if (marker == 0xD9 || marker == 0x00 || marker == 0x01 ||
-            (marker >= 0xD0 && marker <= 0xD8)) {
-            return QByteArray();
-        }
-        uchar high = 0;
-        uchar low = 0;
-        if (!ReadByte(in, &high) || !ReadByte(in, &low)) return QByteArray();
-        const int length = (high << 8) | low;
-        if (length < 2) return QByteArray();
-        if (marker != 0xE1) {
-            if (in.skip(length - 2) != length - 2) return QByteArray();
+    for (const JpegSegment& segment : header->segments) {
+        // An APP1 segment may also hold XMP; the Exif block is the one with its header.
+        if (segment.marker != 0xE1 || !segment.payload.startsWith(QByteArray("Exif\0\0", 6))) {
             continue;
         }
-        const QByteArray payload = in.read(length - 2);
-        if (payload.size() != length - 2) return QByteArray();
-        // An APP1 segment may also hold XMP; the Exif block is the one with its header.
-        if (!payload.startsWith(QByteArray("Exif\0\0", 6))) continue;
         if (!exif.isEmpty()) return QByteArray();
-        exif = payload;
+        exif = segment.payload;
     }
-    return QByteArray();
+    return exif;
 }
 
 // The first value of a SHORT entry; -1 when the entry holds something else.

@@ -12,7 +12,9 @@
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
 #include "skin/MessageIds.h"
+#include "skin/MessageTexts.h"
 #include "skin/Prompter.h"
+#include "skin/UiTexts.h"
 
 namespace {
 
@@ -66,7 +68,8 @@ ImageLoader::Examined ImageLoader::Examine(const QString& path) {
     CLead examiner;
     try {
         examiner.ReadFileInfo(path, 0, 1);
-    } catch (const LeadError&) {
+    } catch (const LeadError& error) {
+        result.reason = QString::fromStdString(error.what());
         return result;
     }
     if (!imaging::IsSupportedFormat(examiner.InfoFormat())) {
@@ -94,6 +97,10 @@ int ImageLoader::AddImage(const QString& path, int originFlagA, int originFlagB)
     }
     const auto work = [this, path] { return ExamineAndCopy(path); };
     const Examined examined = runner_ ? runner_(work) : work();
+    if (examined.message == msg::WrongImageFile) {
+        TellWrongImageFile(prompter_, path, examined.reason);
+        return 0;
+    }
     if (examined.message != 0) {
         prompter_.Info(examined.message, path);
         return 0;
@@ -118,4 +125,13 @@ QString ImageLoader::MakeWorkCopy(const QString& source) {
     if (!CopyContents(in, out)) return QString();  // the temporary file removes itself
     out.setAutoRemove(false);
     return out.fileName();
+}
+
+void TellWrongImageFile(Prompter& prompter, const QString& path, const QString& reason) {
+    if (reason.isEmpty()) {
+        prompter.Info(msg::WrongImageFile, path);
+    } else {
+        prompter.Plain(Messages::Format(msg::WrongImageFile, path) + QLatin1Char('\n') +
+                       UiTexts::Text("convert.reason").arg(reason));
+    }
 }

@@ -24,9 +24,11 @@ public:
     const WorkingList& list() const { return list_; }
 
     // What the examination and the copy of one file found: the message to show (0 when the
-    // image is accepted), the upright size and the work copy.
+    // image is accepted), the decoder's reason for a file it cannot read, the upright size and
+    // the work copy.
     struct Examined {
         int message = msg::WrongImageFile;
+        QString reason;
         int width = 0;
         int height = 0;
         QString workPath;
@@ -52,3 +54,7 @@ private:
     QString workFolder_;
     Runner runner_;
 };
+
+// Tells that path is a wrong image file (message 121), with the decoder's reason when there is
+// one.
+void TellWrongImageFile(Prompter& prompter, const QString& path, const QString& reason);

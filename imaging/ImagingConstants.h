@@ -20,6 +20,9 @@ enum FormatCode : int {
     // Recognised only to be refused: a document renamed as an image never reaches a parser.
     kFormatSvg = 250,
     kFormatPdf = 251,
+    // An image of a format the program does not read (PPM, JPEG 2000, JPEG XL, FITS, ...),
+    // recognised by its signature alone: the library's loaders for them stay blocked.
+    kFormatOtherImage = 252,
 };
 
 // Formats that enter the working list; everything else readable is refused with 114.
@@ -36,6 +39,12 @@ inline constexpr bool IsSupportedFormat(int code) {
 
 // Width and height may each be at most this many pixels (the limit itself is accepted).
 inline constexpr int kMaxImageSide = 10000;
+
+// The most memory a JPEG decoder may hold for the coefficients of a whole picture (a
+// progressive file keeps every one until its last scan): with the rest of a conversion, a file
+// at this limit stays under 700 MiB. A 10,000 x 10,000 colour picture without chroma
+// subsampling needs 572 MiB; in CMYK it needs 763 MiB and is refused.
+inline constexpr long long kMaxCoefficientBytes = 600ll << 20;
 
 // True for the Exif orientations (5 to 8) that turn a picture on its side: upright, its width
 // is the stored height.

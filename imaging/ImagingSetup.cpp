@@ -4,22 +4,20 @@
 // After vips.h, which it needs.
 #include <vips/vector.h>
 
-#include <QImageReader>
 #include <QLoggingCategory>
 #include <atomic>
 #include <mutex>
+
+#include "imaging/LeadError.h"
 
 namespace {
 
 std::atomic<bool> verbose{false};
 
-// The largest picture the toolkit's readers may allocate, in MiB: a 10,000 x 10,000 bitmap
-// at four bytes a pixel (381 MiB), the largest the import allows.
-constexpr int kReaderAllocationLimit = 400;
-
 // GLib's log, where libvips writes its warnings ("error in tile", "read gave 100 warnings",
 // each decoder's complaint). Errors that end the process still go to GLib's own handler.
 void ImagingLog(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    NoteLibraryWarning(message);
     if (verbose || (level & (G_LOG_LEVEL_ERROR | G_LOG_FLAG_FATAL)) != 0) {
         g_log_default_handler(domain, level, message, nullptr);
     }
@@ -48,7 +46,6 @@ bool StartImaging(const char* programName) {
         // Installed first, so that even the library's start-up speaks only when asked.
         g_log_set_default_handler(ImagingLog, nullptr);
         ApplyQtRules();
-        QImageReader::setAllocationLimit(kReaderAllocationLimit);
         started = VIPS_INIT(programName ? programName : "vimbrelcastor") == 0;
         if (!started) return;
         // Only the loaders the program names ever read a file: every operation over a

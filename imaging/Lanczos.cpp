@@ -301,8 +301,6 @@ Loops ChooseLoops(bool vectorLoops) {
 
 }  // namespace
 
-namespace imaging {
-
 bool CanResampleLanczos3(const VImage& image) {
     return image.format() == VIPS_FORMAT_UCHAR && (image.bands() == 1 || image.bands() == 3);
 }
@@ -364,5 +362,3 @@ VImage ResizeExact(const VImage& image, int width, int height, VipsKernel kernel
     }
     return out;
 }
-
-}  // namespace imaging

@@ -6,7 +6,6 @@
 // size. The library's own resampler runs its plain C path here (its SIMD compiler is off) and
 // is several times slower; this one reads the source a few rows at a time, in order, so a
 // picture decoded in sequence is never held whole. Called on any thread; keeps no state.
-namespace imaging {
 
 // True when ResampleLanczos3 takes the image: 8 bits per sample, one or three bands (all that
 // the pipeline holds once a picture is loaded).
@@ -24,5 +23,3 @@ vips::VImage ResampleLanczos3(const vips::VImage& image, int width, int height,
 // library, a pixel of its rounding absorbed).
 vips::VImage ResizeExact(const vips::VImage& image, int width, int height,
                          VipsKernel kernel = VIPS_KERNEL_LANCZOS3);
-
-}  // namespace imaging

@@ -28,7 +28,7 @@ QByteArray RenderPage(const QString& pdf, int page, double pageWidth, int width,
             image = image.flatten(VImage::option()->set("background", std::vector<double>{255}));
         }
         if (image.bands() > 3) image = image.extract_band(0, VImage::option()->set("n", 3));
-        return EncodeBmp24(imaging::ResizeExact(image.cast(VIPS_FORMAT_UCHAR), width, height), 72);
+        return EncodeBmp24(ResizeExact(image.cast(VIPS_FORMAT_UCHAR), width, height), 72);
     } catch (const vips::VError&) {
         return QByteArray();
     }

@@ -8,11 +8,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "imaging/FileFormat.h"
 #include "imaging/ImagingSetup.h"
 
 namespace fuzzing {
 namespace {
 
+// The largest picture whose pixels are computed at all.
+constexpr qint64 kMostPixels = 4096 * 4096;
 // Pictures up to this many pixels are computed whole.
 constexpr qint64 kWholePixels = 1 << 20;
 // Rows computed at the top, the middle and the bottom of a larger picture.
@@ -70,6 +73,25 @@ void Compute(const vips::VImage& image) {
         for (int top : {0, (height - rows) / 2, height - rows}) ComputeArea(image, top, rows);
     } catch (const vips::VError&) {
         vips_error_clear();
+    }
+}
+
+void ReadAs(const uint8_t* data, size_t size, ReadPicture (*read)(const ReadRequest&),
+            int minSide) {
+    const QString& path = AsFile(data, size);
+    SniffedFile sniffed;
+    if (!SniffImageFile(path, &sniffed) || !sniffed.problem.isEmpty()) return;
+    for (bool tolerant : {false, true}) {
+        ReadRequest request{path, sniffed, tolerant, minSide, minSide, true};
+        try {
+            const ReadPicture picture = read(request);
+            if (qint64(picture.image.width()) * picture.image.height() <= kMostPixels) {
+                Compute(picture.image);
+            }
+            return;
+        } catch (const std::exception&) {
+            // A refusal (LeadError), or the library's (vips::VError): tried tolerantly next.
+        }
     }
 }
 

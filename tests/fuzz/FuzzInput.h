@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vips/vips8>
 
+#include "imaging/readers/Reader.h"
+
 // What every fuzz target shares: the imaging library started once, the input as a file (every
 // reader takes a path), and the pixels computed as the pipeline would compute them.
 namespace fuzzing {
@@ -20,5 +22,11 @@ const QString& AsFile(const uint8_t* data, size_t size);
 // of a large one its top, middle and bottom rows, so that a run stays fast. The library's own
 // failures are caught; a crash, a leak or a sanitizer report is the target's finding.
 void Compute(const vips::VImage& image);
+
+// Sniffs the input and, when the sniffer lets it through, reads it with read as the pipeline
+// would: strictly and, when that fails, tolerantly, for a fit that needs no more than minSide
+// pixels a side (0: the whole picture). Pictures larger than 4096 x 4096 are only sized: the
+// library's loaders allocate a whole picture, and would only find the run's memory limit.
+void ReadAs(const uint8_t* data, size_t size, ReadPicture (*read)(const ReadRequest&), int minSide);
 
 }  // namespace fuzzing

@@ -1,7 +1,6 @@
-// The bitmap reader (imaging/BmpReader.cpp): plain rows read from the file as they are asked
-// for, run-length data decoded at once, bit fields.
-#include "imaging/BmpReader.h"
-#include "imaging/CLead.h"
+// The bitmap reader (imaging/readers/BmpReader.cpp) behind the header the sniffer reads: plain
+// rows read from the file as they are asked for, run-length data decoded at once, bit fields.
+#include "imaging/readers/Reader.h"
 #include "tests/fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -10,13 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QString damage;
-    try {
-        if (std::optional<vips::VImage> image =
-                imaging::ReadBitmap(fuzzing::AsFile(data, size), &damage)) {
-            fuzzing::Compute(*image);
-        }
-    } catch (const LeadError&) {
-    }
+    fuzzing::ReadAs(data, size, ReadBmp, 0);
     return 0;
 }

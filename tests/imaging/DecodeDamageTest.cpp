@@ -8,6 +8,7 @@
 
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
+#include "imaging/ImageLoader.h"
 #include "imaging/ImagingSetup.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/TestImages.h"
@@ -19,7 +20,8 @@ namespace {
 
 // Damaged files convert as far as the decoder reads them and say so with its reason; a file
 // no decoder can read fails as unreadable with the reason; the undamaged top of a damaged
-// picture is the picture's own.
+// picture is the picture's own. Damage is pixels lost: bytes between a JPEG's header segments,
+// which libjpeg passes over with a warning, leave the picture whole and sound.
 TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) {
     const VImage picture = PhotoLike(320, 240);
     const QByteArray jpeg =
@@ -28,13 +30,21 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
     // A marker after every block of pixels: far more than a hundred of them broken.
     const QByteArray dense =
         EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 1)->set("Q", 95));
-    enum class Expect { Damaged, Unreadable };
+    const qsizetype tables = jpeg.indexOf("\xFF\xDB");
+    const auto beforeTables = [&](const QByteArray& bytes) {
+        return jpeg.left(tables) + bytes + jpeg.mid(tables);
+    };
+    enum class Expect { Sound, Damaged, Unreadable };
     const struct Row {
         const char* name;
         QByteArray bytes;
         Expect expect;
         const char* reason;
     } rows[] = {
+        {"jpeg_stray_byte_between_header_segments", beforeTables(QByteArray(1, '\0')),
+         Expect::Sound, ""},
+        {"jpeg_stuffed_ff_between_header_segments", beforeTables(QByteArray("\xFF\x00", 2)),
+         Expect::Sound, ""},
         {"jpeg_bad_restart_markers", corpus::BreakRestartMarkers(jpeg), Expect::Damaged,
          "Corrupt JPEG data: found marker"},
         {"jpeg_many_bad_restart_markers", corpus::BreakRestartMarkers(dense), Expect::Damaged,
@@ -44,13 +54,16 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         {"jpeg_cut_tail", corpus::CutAt(jpeg, 0.7), Expect::Damaged, "Premature end"},
         {"png_cut_tail", corpus::CutAt(png, 0.7), Expect::Damaged, ""},
         {"jpeg_headers_only", jpeg.left(jpeg.indexOf("\xFF\xDA")), Expect::Unreadable, ""},
-        {"png_signature_only", png.left(8), Expect::Unreadable, "header chunk"},
+        {"png_signature_only", png.left(8), Expect::Unreadable, "no image data"},
     };
     QTemporaryDir temp;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = QDir(temp.path()).filePath(row.name);
         WriteBytes(path, row.bytes);
+        if (row.expect == Expect::Sound) {
+            EXPECT_EQ(ImageLoader::Examine(path).message, 0) << "taken in by the import";
+        }
         CLead work;
         CLead scratch;
         std::optional<LeadError> failure;
@@ -71,7 +84,7 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
             continue;
         }
         ASSERT_TRUE(fitted) << (failure ? failure->what() : "");
-        EXPECT_TRUE(work.Damaged());
+        EXPECT_EQ(work.Damaged(), row.expect == Expect::Damaged) << work.DamageText().toStdString();
         EXPECT_TRUE(work.DamageText().contains(QLatin1String(row.reason)))
             << work.DamageText().toStdString();
         // Encoding meets no decode error: the pixels were computed by the fit.

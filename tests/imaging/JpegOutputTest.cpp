@@ -246,6 +246,11 @@ TEST(JpegOutput, EveryWrittenImageSays72Dpi) {
          false,
          {R"(\[PNG-pHYs\]\s+PixelsPerUnitX\s+: 2835\n)",
           R"(\[PNG-pHYs\]\s+PixelsPerUnitY\s+: 2835\n)", R"(\[PNG-pHYs\]\s+PixelUnits\s+: 1\n)"}},
+        {"bmp",
+         kFormatBmp,
+         false,
+         {R"(\[File\]\s+BMPVersion\s+: 40\n)", R"(\[File\]\s+BitDepth\s+: 24\n)",
+          R"(\[File\]\s+PixelsPerMeterX\s+: 2835\n)", R"(\[File\]\s+PixelsPerMeterY\s+: 2835\n)"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

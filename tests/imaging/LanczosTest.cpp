@@ -50,7 +50,7 @@ TEST(Lanczos, MatchesTheLibraryResamplerAtEverySize) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         const VImage source = Source(c.inWidth, c.inHeight, c.bands);
-        const VImage ours = imaging::ResampleLanczos3(source, c.outWidth, c.outHeight);
+        const VImage ours = ResampleLanczos3(source, c.outWidth, c.outHeight);
         ASSERT_EQ(ours.width(), c.outWidth);
         ASSERT_EQ(ours.height(), c.outHeight);
         ASSERT_EQ(ours.bands(), c.bands);
@@ -89,7 +89,7 @@ TEST(Lanczos, FlatColourStaysExactlyThatColour) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const VImage source = Solid(c.inWidth, c.inHeight, c.colour).copy_memory();
-        const VImage ours = imaging::ResampleLanczos3(source, c.outWidth, c.outHeight);
+        const VImage ours = ResampleLanczos3(source, c.outWidth, c.outHeight);
         const std::vector<double> colour = {double(c.colour.red()), double(c.colour.green()),
                                             double(c.colour.blue())};
         for (int band = 0; band < 3; ++band) {
@@ -104,8 +104,8 @@ TEST(Lanczos, PlainAndVectorLoopsGiveTheSameBytes) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         const VImage source = Source(c.inWidth, c.inHeight, c.bands);
-        const VImage vector = imaging::ResampleLanczos3(source, c.outWidth, c.outHeight, true);
-        const VImage plain = imaging::ResampleLanczos3(source, c.outWidth, c.outHeight, false);
+        const VImage vector = ResampleLanczos3(source, c.outWidth, c.outHeight, true);
+        const VImage plain = ResampleLanczos3(source, c.outWidth, c.outHeight, false);
         EXPECT_EQ(Difference(vector, plain).first, 0);
     }
 }
@@ -121,8 +121,8 @@ TEST(Lanczos, ReadsADecoderInSequenceOnce) {
     const VImage inSequence =
         VImage::pngload(QFile::encodeName(path).constData(),
                         VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail", true));
-    const VImage fromFile = imaging::ResampleLanczos3(inSequence, 200, 900);
-    const VImage fromMemory = imaging::ResampleLanczos3(photo, 200, 900);
+    const VImage fromFile = ResampleLanczos3(inSequence, 200, 900);
+    const VImage fromMemory = ResampleLanczos3(photo, 200, 900);
     EXPECT_EQ(Difference(fromFile, fromMemory).first, 0);
 }
 
@@ -138,7 +138,7 @@ TEST(Lanczos, ADamagedSourceThrowsAndLeaksNothing) {
     const VImage cut =
         VImage::pngload(QFile::encodeName(path).constData(),
                         VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail", true));
-    EXPECT_THROW(imaging::ResampleLanczos3(cut, 300, 900), vips::VError);
+    EXPECT_THROW(ResampleLanczos3(cut, 300, 900), vips::VError);
 }
 
 }  // namespace

@@ -380,19 +380,9 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
         pixels += line;
     }
     if (compression != 0) pixels.append('\0').append('\1');
-    QByteArray header(54, '\0');
-    header[0] = 'B';
-    header[1] = 'M';
-    const int offset = 54 + int(palette.size());
-    Put32(header, 2, quint32(offset + pixels.size()));
-    Put32(header, 10, quint32(offset));
-    Put32(header, 14, 40);
-    Put32(header, 18, quint32(width));
-    Put32(header, 22, quint32(topDown ? -height : height));
-    Put16(header, 26, 1);
-    Put16(header, 28, quint16(bits));
-    Put32(header, 30, quint32(compression));
-    Put32(header, 34, quint32(pixels.size()));
+    const quint32 offset = 54 + quint32(palette.size());
+    QByteArray header = BitmapHeaders(width, topDown ? -height : height, bits, quint32(compression),
+                                      offset, quint32(pixels.size()));
     Put32(header, 38, style.pixelsPerMetre);
     Put32(header, 42, style.pixelsPerMetre);
     Put32(header, 46, quint32(colours));
@@ -402,6 +392,23 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
 void WriteBmp(const QImage& image, const QString& path, BmpKind kind) {
     const int bits[] = {1, 4, 8, 24, 32, 8};  // in the order of BmpKind
     WriteBytes(path, BitmapBytes(image, bits[int(kind)], kind == BmpKind::Rle8 ? 1 : 0));
+}
+
+QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
+                         quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize) {
+    QByteArray headers(14 + qsizetype(headerSize), '\0');
+    headers[0] = 'B';
+    headers[1] = 'M';
+    Put32(headers, 2, pixelOffset + pixelBytes);
+    Put32(headers, 10, pixelOffset);
+    Put32(headers, 14, headerSize);
+    Put32(headers, 18, quint32(width));
+    Put32(headers, 22, quint32(height));
+    Put16(headers, 26, 1);
+    Put16(headers, 28, quint16(bits));
+    Put32(headers, 30, compression);
+    Put32(headers, 34, pixelBytes);
+    return headers;
 }
 
 void WriteBlankPng(const QString& path, int width, int height) {

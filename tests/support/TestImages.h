@@ -64,6 +64,12 @@ struct BitmapStyle {
 QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false,
                        const BitmapStyle& style = {});
 
+// The file header and an info header of headerSize bytes of a Windows bitmap whose pixels
+// start at pixelOffset (after the headers and the colour table or masks) and take pixelBytes;
+// one plane, no resolution, no colour count. What follows the headers is the caller's.
+QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
+                         quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize = 40);
+
 // A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
 // 100 megapixels).
 void WriteBlankPng(const QString& path, int width, int height);

@@ -29,6 +29,11 @@ public:
         ScriptedPrompter::Info(id, argument);
         if (atNextInfo) std::exchange(atNextInfo, nullptr)();
     }
+    // A message with a reason of its own (a broken file's, beside 121) comes as plain text.
+    void Plain(const QString& text) override {
+        ScriptedPrompter::Plain(text);
+        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
+    }
 
     std::function<void()> atNextInfo;
 };

@@ -10,7 +10,6 @@
 // What our own decoders share: rows allocated as the data reaches them, and a picture whose
 // pixels are painted from them as the pipeline asks. A file that claims 10,000 x 10,000 pixels
 // and ends after a hundred bytes costs the rows it reached, not the picture it claims.
-namespace imaging {
 
 // The rows of a picture being decoded, each allocated (zeroed) when first written: rowLength
 // samples of type Sample. Written by one thread; once decoding is done, read by any number at
@@ -47,5 +46,3 @@ vips::VImage PaintedImage(int width, int height, int bands, VipsInterpretation i
 // The image with the colour profile the file carried (as stored); the image as it is when the
 // profile is empty.
 vips::VImage WithProfile(vips::VImage image, const QByteArray& profile);
-
-}  // namespace imaging

@@ -1,8 +1,7 @@
-#include "imaging/DecodedRows.h"
+#include "imaging/readers/DecodedRows.h"
 
-#include "imaging/CLead.h"
+#include "imaging/LeadError.h"
 
-namespace imaging {
 namespace {
 
 void FreePainter(VipsImage*, void* painter) {
@@ -44,5 +43,3 @@ vips::VImage WithProfile(vips::VImage image, const QByteArray& profile) {
                              size_t(profile.size()));
     return image;
 }
-
-}  // namespace imaging

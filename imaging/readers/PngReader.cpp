@@ -1,5 +1,9 @@
-#include "imaging/PngPasses.h"
-
+// PNG: through the library's loader, but for an interlaced picture that is to be made smaller
+// or read past damage. Such a picture is stored in seven passes, and the first ones together
+// are the picture at 1/8, 1/4 or 1/2 of its size; the library's loader holds a whole interlaced
+// picture in memory (800 MB for a 10,000 x 10,000 16-bit one, 51 MB through this reader), and
+// gives up at the first error. This reader keeps only the passes a reduction needs, 8 bits a
+// sample, and still reads every pass so that damage anywhere in the file is found.
 #include <png.h>
 
 #include <QFile>
@@ -9,18 +13,17 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/CLead.h"
-#include "imaging/DecodedRows.h"
+#include "imaging/LeadError.h"
+#include "imaging/readers/DecodedRows.h"
+#include "imaging/readers/Reader.h"
 
 using vips::VImage;
 
-namespace imaging {
 namespace {
 
 // The state the decoder's callbacks reach; the jump back lands in Read's frame.
 struct Reading {
     std::jmp_buf jump;
-    bool tolerant = false;
     std::string words;  // the decoder's first complaint
 };
 
@@ -57,8 +60,7 @@ struct Picture {
 };
 
 // Decodes every pass, keeping the first ones. False when the decoder stopped at an error.
-bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture* picture,
-          Reading* reading) {
+bool Read(png_structp png, png_infop info, int factor, Picture* picture, Reading* reading) {
     if (setjmp(reading->jump)) return false;
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
@@ -74,17 +76,7 @@ bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture*
     png_set_strip_16(png);
     png_read_update_info(png, info);
     picture->channels = png_get_channels(png, info);
-    // The reduced picture stays at least twice the target where it can: the passes are
-    // samples, not averages, and the resampler after them smooths what they leave out.
-    picture->factor = 1;
-    for (int factor : {8, 4, 2}) {
-        if (width / factor >= png_uint_32(2 * minWidth) &&
-            height / factor >= png_uint_32(2 * minHeight)) {
-            picture->factor = factor;
-            break;
-        }
-    }
-    const int factor = picture->factor;
+    picture->factor = factor;
     picture->width = int((width + factor - 1) / factor);
     picture->height = int((height + factor - 1) / factor);
     picture->pixels = std::make_shared<DecodedRows<png_byte>>(
@@ -111,15 +103,14 @@ bool Read(png_structp png, png_infop info, int minWidth, int minHeight, Picture*
     return true;
 }
 
-}  // namespace
-
-VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, bool tolerant,
-                           QString* damage) {
-    damage->clear();
-    std::unique_ptr<std::FILE, Closer> in(std::fopen(QFile::encodeName(file).constData(), "rb"));
+// The passes of the picture at 1/factor: one to four bands, 8 bits a sample, with its embedded
+// colour profile. Strict: an error of the decoder fails the read. Tolerant: what was read is
+// kept, the rest is black, and the damage is the decoder's words.
+ReadPicture ReadPasses(const ReadRequest& request, int factor) {
+    std::unique_ptr<std::FILE, Closer> in(
+        std::fopen(QFile::encodeName(request.file).constData(), "rb"));
     if (!in) throw LeadError("cannot read the file", LeadError::Kind::Unreadable);
     Reading reading;
-    reading.tolerant = tolerant;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, OnError, OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -130,18 +121,17 @@ VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, boo
     auto picture = std::make_unique<Picture>();
     bool complete = false;
     try {
-        complete = Read(png, info, minWidth, minHeight, picture.get(), &reading);
+        complete = Read(png, info, factor, picture.get(), &reading);
     } catch (...) {  // a row that could not be allocated
         png_destroy_read_struct(&png, &info, nullptr);
         throw;
     }
     png_destroy_read_struct(&png, &info, nullptr);
     const bool started = picture->channels > 0 && picture->pixels;
-    if ((!complete && !tolerant) || !started) {
+    if ((!complete && !request.tolerant) || !started) {
         throw LeadError(reading.words.empty() ? "the PNG cannot be decoded" : reading.words,
                         LeadError::Kind::Unreadable);
     }
-    if (!complete) *damage = QString::fromStdString(reading.words);
     // Rows no pass reached are black (and transparent, which is black once composed).
     VImage image =
         PaintedImage(picture->width, picture->height, picture->channels,
@@ -156,7 +146,22 @@ VImage DecodeInterlacedPng(const QString& file, int minWidth, int minHeight, boo
                              std::fill_n(out, bytes, uchar(0));
                          }
                      });
-    return WithProfile(image, picture->profile);
+    return {WithProfile(image, picture->profile),
+            complete ? QString() : QString::fromStdString(reading.words), true};
 }
 
-}  // namespace imaging
+}  // namespace
+
+ReadPicture ReadPng(const ReadRequest& request) {
+    const VImage header =
+        VImage::pngload(QFile::encodeName(request.file).constData(), LoadOptions(request));
+    const bool interlaced =
+        header.get_typeof("interlaced") != 0 && header.get_int("interlaced") != 0;
+    if (!interlaced || request.headerOnly) return {header, {}, false};
+    // The reduced picture stays at least twice the size asked for: the passes are samples, not
+    // averages, and the resampler after them smooths what they leave out.
+    const int factor =
+        ReductionFor(header.width(), header.height(), 2 * request.minWidth, 2 * request.minHeight);
+    if (factor == 1 && !request.tolerant) return {header, {}, false};
+    return ReadPasses(request, factor);
+}

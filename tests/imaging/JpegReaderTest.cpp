@@ -1,10 +1,9 @@
-#include "imaging/JpegTolerant.h"
-
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
 
 #include "imaging/CLead.h"
+#include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
@@ -18,8 +17,18 @@ int Difference(const VImage& a, const VImage& b) {
     return int((a.cast(VIPS_FORMAT_INT) - b.cast(VIPS_FORMAT_INT)).abs().max());
 }
 
+// The file read tolerantly by our reader over libjpeg, whole (shrink 1) or at 1/8.
+ReadPicture Tolerantly(const QString& path, int shrink) {
+    SniffedFile sniffed;
+    EXPECT_TRUE(SniffImageFile(path, &sniffed));
+    ReadRequest request{path, sniffed};
+    request.tolerant = true;
+    request.minWidth = request.minHeight = shrink == 1 ? 0 : 1;
+    return ReadJpeg(request);
+}
+
 // A sound file reads as the library's reader reads it, whatever its layout.
-TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
+TEST(JpegReader, ASoundFileReadsAsTheLibraryReadsIt) {
     const VImage colour = PhotoLike(120, 88);
     const struct Row {
         const char* name;
@@ -39,9 +48,9 @@ TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
         WriteBytes(path, row.bytes);
         for (int shrink : {1, 8}) {
             SCOPED_TRACE(shrink);
-            QString damage;
-            const VImage ours = imaging::DecodeJpegTolerantly(path, shrink, &damage);
-            EXPECT_EQ(damage, QString());
+            const ReadPicture read = Tolerantly(path, shrink);
+            EXPECT_EQ(read.damage, QString());
+            const VImage& ours = read.image;
             const VImage theirs =
                 VImage::jpegload(QFile::encodeName(path), VImage::option()->set("shrink", shrink));
             ASSERT_EQ(ours.width(), theirs.width());
@@ -56,7 +65,7 @@ TEST(JpegTolerant, ASoundFileReadsAsTheLibraryReadsIt) {
 // them, and the rows well past the end of the data are black (libjpeg would make them up from
 // nothing); a progressive file cut short is read whole before its first row, and keeps every
 // row.
-TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
+TEST(JpegReader, ACutFileKeepsTheRowsItsDataReaches) {
     const VImage colour = PhotoLike(320, 240);
     // Cut inside the data of its second scan (a cut inside a table is an error of libjpeg's).
     const QByteArray progressive =
@@ -76,9 +85,9 @@ TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
         SCOPED_TRACE(row.name);
         const QString path = QDir(temp.path()).filePath(QString(row.name) + ".jpg");
         WriteBytes(path, row.bytes);
-        QString damage;
-        const VImage ours = imaging::DecodeJpegTolerantly(path, 1, &damage);
-        EXPECT_EQ(damage.left(14), QString("Premature end "));
+        const ReadPicture read = Tolerantly(path, 1);
+        EXPECT_EQ(read.damage.left(14), QString("Premature end "));
+        const VImage& ours = read.image;
         const VImage theirs = VImage::jpegload(QFile::encodeName(path),
                                                VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
         ASSERT_EQ(ours.width(), 320);
@@ -90,7 +99,7 @@ TEST(JpegTolerant, ACutFileKeepsTheRowsItsDataReaches) {
 
 // A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
 // picture (three bytes a pixel would be 300 MB).
-TEST(JpegTolerant, ATinyFileCostsTheRowsItsDataReaches) {
+TEST(JpegReader, ATinyFileCostsTheRowsItsDataReaches) {
     QByteArray jpeg = EncodedBytes(PhotoLike(64, 48), ".jpg", VImage::option()->set("Q", 50));
     const qsizetype frame = jpeg.indexOf("\xFF\xC0");
     ASSERT_GT(frame, 0);
@@ -101,10 +110,10 @@ TEST(JpegTolerant, ATinyFileCostsTheRowsItsDataReaches) {
     WriteBytes(path, jpeg);
     for (int shrink : {1, 8}) {
         SCOPED_TRACE(shrink);
-        QString damage;
         HeapMeter meter;
-        const VImage kept = imaging::DecodeJpegTolerantly(path, shrink, &damage);
-        EXPECT_FALSE(damage.isEmpty());
+        const ReadPicture read = Tolerantly(path, shrink);
+        const VImage& kept = read.image;
+        EXPECT_FALSE(read.damage.isEmpty());
         EXPECT_EQ(kept.width(), 10000 / shrink);
         EXPECT_LT(meter.Held(), 4u << 20);
         EXPECT_LT(meter.Peak().value_or(0), 16u << 20);

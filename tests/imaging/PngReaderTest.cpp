@@ -1,5 +1,3 @@
-#include "imaging/PngPasses.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 #include <QDir>
@@ -7,6 +5,7 @@
 #include <QtEndian>
 
 #include "imaging/CLead.h"
+#include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
@@ -15,6 +14,14 @@ using namespace testimages;
 using vips::VImage;
 
 namespace {
+
+// An interlaced PNG read by the reader for a fit to minWidth x minHeight.
+ReadPicture Passes(const QString& path, int minWidth, int minHeight, bool tolerant) {
+    SniffedFile sniffed;
+    EXPECT_TRUE(SniffImageFile(path, &sniffed));
+    ReadRequest request{path, sniffed, tolerant, minWidth, minHeight};
+    return ReadPng(request);
+}
 
 QByteArray Chunk(const char* type, const QByteArray& data) {
     QByteArray chunk(4, '\0');
@@ -28,8 +35,9 @@ QByteArray Chunk(const char* type, const QByteArray& data) {
 }
 
 // The pass reader gives the picture at 1/8, 1/4, 1/2 or full size, each kept pixel the
-// file's own pixel at that position, for every kind of interlaced PNG.
-TEST(PngPasses, TheFirstPassesAreThePictureAtAReducedSize) {
+// file's own pixel at that position, for every kind of interlaced PNG (read tolerantly, so
+// that the whole picture is ours too).
+TEST(PngReader, TheFirstPassesAreThePictureAtAReducedSize) {
     const VImage colour = PhotoLike(203, 157);  // sides that no pass divides evenly
     const VImage grey = colour.colourspace(VIPS_INTERPRETATION_B_W);
     const VImage alpha =
@@ -69,10 +77,9 @@ TEST(PngPasses, TheFirstPassesAreThePictureAtAReducedSize) {
         if (row.bits == 1) whole = whole.cast(VIPS_FORMAT_UCHAR);
         for (const Size& size : sizes) {
             SCOPED_TRACE(size.width);
-            QString damage;
-            const VImage reduced =
-                imaging::DecodeInterlacedPng(path, size.minWidth, size.minHeight, false, &damage);
-            EXPECT_EQ(damage, QString());
+            const ReadPicture read = Passes(path, size.minWidth, size.minHeight, true);
+            EXPECT_EQ(read.damage, QString());
+            const VImage& reduced = read.image;
             ASSERT_EQ(reduced.width(), size.width);
             ASSERT_EQ(reduced.height(), size.height);
             ASSERT_EQ(reduced.bands(), row.bands);
@@ -85,16 +92,16 @@ TEST(PngPasses, TheFirstPassesAreThePictureAtAReducedSize) {
     }
 }
 
-TEST(PngPasses, ACutFileKeepsWhatWasReadOnlyWhenTolerant) {
+TEST(PngReader, ACutFileKeepsWhatWasReadOnlyWhenTolerant) {
     QTemporaryDir temp;
     const QString path = QDir(temp.path()).filePath("cut.png");
     const VImage picture = PhotoLike(160, 120);
     picture.pngsave(QFile::encodeName(path), VImage::option()->set("interlace", true));
     WriteBytes(path, corpus::CutAt(ReadBytes(path), 0.8));
-    QString damage;
-    EXPECT_THROW(imaging::DecodeInterlacedPng(path, 1000, 1000, false, &damage), LeadError);
-    const VImage kept = imaging::DecodeInterlacedPng(path, 1000, 1000, true, &damage);
-    EXPECT_FALSE(damage.isEmpty());
+    EXPECT_THROW(Passes(path, 1, 1, false), LeadError);
+    const ReadPicture read = Passes(path, 1000, 1000, true);
+    const VImage& kept = read.image;
+    EXPECT_FALSE(read.damage.isEmpty());
     EXPECT_EQ(kept.width(), 160);
     // The first six passes were read whole: every even row is the picture's own.
     const VImage even = kept.subsample(1, 2);
@@ -106,7 +113,7 @@ TEST(PngPasses, ACutFileKeepsWhatWasReadOnlyWhenTolerant) {
 // A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
 // picture at the reduced size (5,000 x 5,000 at four bytes a pixel would be 100 MB): an
 // interlaced RGBA file whose data holds the first rows of the first pass and ends there.
-TEST(PngPasses, ATinyFileCostsTheRowsItsDataReaches) {
+TEST(PngReader, ATinyFileCostsTheRowsItsDataReaches) {
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(10000, reinterpret_cast<uchar*>(header.data()));
     qToBigEndian<quint32>(10000, reinterpret_cast<uchar*>(header.data()) + 4);
@@ -121,11 +128,11 @@ TEST(PngPasses, ATinyFileCostsTheRowsItsDataReaches) {
     QTemporaryDir temp;
     const QString path = QDir(temp.path()).filePath("tiny.png");
     WriteBytes(path, png);
-    QString damage;
     HeapMeter meter;
-    EXPECT_THROW(imaging::DecodeInterlacedPng(path, 1280, 1024, false, &damage), LeadError);
-    const VImage kept = imaging::DecodeInterlacedPng(path, 1280, 1024, true, &damage);
-    EXPECT_FALSE(damage.isEmpty());
+    EXPECT_THROW(Passes(path, 1280, 1024, false), LeadError);
+    const ReadPicture read = Passes(path, 1280, 1024, true);
+    const VImage& kept = read.image;
+    EXPECT_FALSE(read.damage.isEmpty());
     ASSERT_EQ(kept.width(), 5000);
     EXPECT_LT(meter.Held(), 4u << 20);
     EXPECT_LT(meter.Peak().value_or(0), 8u << 20);
