@@ -132,6 +132,7 @@ void PreferencesDialog::BuildFilesPerFolder(const QRect& optionsRect, int filesP
                             perFolder_->sizeHint().height());
     auto* perFolderLabel = new ColorStatic(Qt::black, panel, this);
     perFolderLabel->setWordWrap(false);
+    perFolderLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     perFolderLabel->setText(UiTexts::Text("preferences.per_folder"));
     perFolderLabel->setBuddy(perFolder_);
     perFolderLabel->setGeometry(innerLeft, rowTop,
