@@ -94,27 +94,6 @@ TEST(CommandLine, BatchOptions) {
     }
     EXPECT_FALSE(ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--size", "4k", "x"})
                      .error.isEmpty());
-
-    // The files per folder: 1 to 9999, on a card only; absent, the run keeps to one folder.
-    const std::pair<QStringList, const char*> perFolder[] = {
-        {{"--per-folder", "1"}, ""},
-        {{"--per-folder=9999"}, ""},
-        {{"--per-folder", "0"}, "--per-folder takes a number from 1 to 9999"},
-        {{"--per-folder", "10000"}, "--per-folder takes a number from 1 to 9999"},
-        {{"--per-folder", "999x"}, "--per-folder takes a number from 1 to 9999"},
-        {{"--per-folder="}, "--per-folder takes a number from 1 to 9999"},
-    };
-    for (const auto& [arguments, error] : perFolder) {
-        const ProgramOptions parsed = ParseProgramArguments(
-            QStringList{"vc", "--batch", "--card", "/c"} + arguments + QStringList{"x"});
-        EXPECT_EQ(parsed.error, error) << arguments.join(' ').toStdString();
-    }
-    EXPECT_EQ(ParseProgramArguments({"vc", "--batch", "--card", "/c", "--per-folder", "3", "x"})
-                  .batch.filesPerFolder,
-              3);
-    EXPECT_EQ(
-        ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--per-folder", "3", "x"}).error,
-        "--folder and --per-folder go with --card");
 }
 
 TEST(CommandLine, SplashSwitches) {

