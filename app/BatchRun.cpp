@@ -128,6 +128,7 @@ ConvertSettings BatchConvertSettings(const BatchOptions& batch, const AppSetting
     convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
     convert.exifOption = settings.exifOption && !batch.noExif;
     convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
+    convert.filesPerFolder = batch.filesPerFolder.value_or(settings.filesPerFolder);
     return convert;
 }
 

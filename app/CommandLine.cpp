@@ -48,6 +48,14 @@ bool ParseBatchOption(const QString& name, const std::function<QString()>& value
                                 batch.folderNumber > dcf::kLastFolderNumber)) {
             error = QStringLiteral("--folder takes a number from 100 to 999");
         }
+    } else if (name == QLatin1String("--per-folder")) {
+        bool ok = false;
+        const int files = value().toInt(&ok);
+        batch.filesPerFolder = files;
+        if (error.isEmpty() &&
+            (!ok || files < dcf::kFirstFileNumber || files > dcf::kLastFileNumber)) {
+            error = QStringLiteral("--per-folder takes a number from 1 to 9999");
+        }
     } else if (name == QLatin1String("--size")) {
         Choose<int>(name, value(), {{"xga", 0}, {"svga", 1}, {"sxga", 2}, {"wxga", 3}, {"fhd", 4}},
                     &batch.sizeIndex, &error);
@@ -87,8 +95,8 @@ QString CheckBatchOptions(const ProgramOptions& options, bool batchOptionSeen) {
     if (batch.cardRoot.isEmpty() == batch.destination.isEmpty()) {
         return QStringLiteral("--batch needs either --card ROOT or --dest DIR");
     }
-    if (batch.folderNumber != 0 && batch.cardRoot.isEmpty()) {
-        return QStringLiteral("--folder goes with --card");
+    if ((batch.folderNumber != 0 || batch.filesPerFolder) && batch.cardRoot.isEmpty()) {
+        return QStringLiteral("--folder and --per-folder go with --card");
     }
     if ((batch.cleanCard || batch.eject) && batch.cardRoot.isEmpty()) {
         return QStringLiteral("--clean-card and --eject go with --card");
@@ -170,7 +178,8 @@ bool SplashSuppressed(const ProgramOptions& options) {
 QString UsageText() {
     return QStringLiteral(
         "Usage: vimbrelcastor [--lang en|ja] [--no-splash] [--verbose] [PATH]...\n"
-        "       vimbrelcastor --batch (--card ROOT [--folder NNN] | --dest DIR)\n"
+        "       vimbrelcastor --batch (--card ROOT [--folder NNN] [--per-folder N]\n"
+        "                              | --dest DIR)\n"
         "                     [--size svga|xga|sxga|wxga|fhd] [--quality 1-5]\n"
         "                     [--format jpeg|png|auto]\n"
         "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
@@ -192,6 +201,8 @@ QString UsageText() {
         "  --card ROOT      into ROOT/DCIM/NNNRODIV as DUVU0001.JPG onward, with the Exif\n"
         "                   block and thumbnail; NNN is the first free folder number\n"
         "  --folder NNN     the folder number to use instead (100 to 999)\n"
+        "  --per-folder N   at most N files (numbers) in a folder, 1 to 9999 (default\n"
+        "                   9999); then the next free folder, numbered from DUVU0001\n"
         "  --dest DIR       into the folder DIR instead of a card\n"
         "  --size S         svga 800 x 600 (default), xga 1024 x 768, sxga 1280 x 1024,\n"
         "                   wxga 1280 x 800, fhd 1920 x 1080\n"

@@ -9,10 +9,11 @@
 // The headless run's choices (--batch).
 struct BatchOptions {
     bool enabled = false;
-    QString cardRoot;              // --card ROOT: ROOT/DCIM/NNNRODIV, with the card flag
-    int folderNumber = 0;          // --folder NNN; 0: the first free number
-    QString destination;           // --dest DIR: a plain folder
-    std::optional<int> sizeIndex;  // --size; the settings' default when absent
+    QString cardRoot;                   // --card ROOT: ROOT/DCIM/NNNRODIV, with the card flag
+    int folderNumber = 0;               // --folder NNN; 0: the first free number
+    std::optional<int> filesPerFolder;  // --per-folder N: then the next free folder (with --card)
+    QString destination;                // --dest DIR: a plain folder
+    std::optional<int> sizeIndex;       // --size; the settings' default when absent
     std::optional<int> qualityPosition;
     std::optional<int> formatIndex;
     std::optional<int> conflictAnswer;  // --on-conflict; absent: ask on a terminal

@@ -127,7 +127,13 @@ QDateTime ConvertRun::TimeOf(int row) const {
 void ConvertRun::StartRun(bool wholeList) {
     numbering_ = Numbering::Ask;
     wholeList_ = wholeList;
-    passedOver_ = 0;
+    numberBase_ = 0;
+    folder_ = settings_.destination;
+    // Only Save All onto a card moves on: a folder of the card layout follows.
+    const bool movesOn = wholeList && settings_.cardFlag && !DriveOfCardFolder(folder_).isEmpty();
+    perFolder_ =
+        movesOn ? std::clamp(settings_.filesPerFolder, dcf::kFirstFileNumber, dcf::kLastFileNumber)
+                : dcf::kLastFileNumber;
     folderBusy_ = false;
     stoppedWaiting_ = false;
     wroteAny_ = false;
@@ -135,7 +141,7 @@ void ConvertRun::StartRun(bool wholeList) {
 }
 
 Outcome ConvertRun::BeginWriting(int count) {
-    const QString& folder = settings_.destination;
+    const QString& folder = folder_;
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         prompter_.Info(settings_.cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder,
                        folder);
@@ -151,19 +157,19 @@ Outcome ConvertRun::BeginWriting(int count) {
     return Outcome::Written;
 }
 
-void ConvertRun::FinishWriting() {
-    const QString& folder = settings_.destination;
+void ConvertRun::FinishFolder() {
     if (wroteAny_) {
         // Only the run that holds the folder may move its files.
-        if (folderLock_.held() && HasSlotOrder(folder)) RestoreDirectoryOrder(folder);
-        SyncFolder(folder);
+        if (folderLock_.held() && HasSlotOrder(folder_)) RestoreDirectoryOrder(folder_);
+        SyncFolder(folder_);
     }
+    wroteAny_ = false;
     folderLock_.Release();
 }
 
 bool ConvertRun::Save(int position) {
     StartRun(false);
-    const auto finish = qScopeGuard([this] { FinishWriting(); });
+    const auto finish = qScopeGuard([this] { FinishFolder(); });
     const int row = position - 1;
     if (row < 0 || row >= list_.count()) return false;
     ImageOutcome outcome{list_.at(row).id, Outcome::Failed, QString()};
@@ -183,14 +189,14 @@ bool ConvertRun::Save(int position) {
     if (stoppedWaiting_) return false;  // stopped before the image had its turn
     outcomes_.append(outcome);
     if (outcome.result != Outcome::Written) return false;
-    lastDestination_ = settings_.destination;
+    lastDestination_ = folder_;
     unsavedChanges_ = false;
     return true;
 }
 
 bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress) {
     StartRun(true);
-    const auto finish = qScopeGuard([this] { FinishWriting(); });
+    const auto finish = qScopeGuard([this] { FinishFolder(); });
     while (list_.isEmpty() && feeder_ && feeder_()) {
     }
     if (list_.isEmpty()) return true;
@@ -232,11 +238,11 @@ bool ConvertRun::SaveAll(const std::atomic<bool>& stop, const Progress& progress
                 DrainAhead();  // what was encoded ahead is discarded
                 return false;
             }
-            ++passedOver_;
+            ++numberBase_;
         } else {
             // A skipped image counts as done, as the question's No promises.
             unsavedChanges_ = false;
-            lastDestination_ = settings_.destination;
+            lastDestination_ = folder_;
         }
         if (progress) progress(row + 1, count, outcome);
     }
@@ -291,12 +297,13 @@ Outcome ConvertRun::SaveOneImage(int row, const EncodedImage& encoded, ImageOutc
 }
 
 Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) {
-    const QString& folder = settings_.destination;
     *replace = false;
     if (!HoldFolder()) return Outcome::Failed;
-    // Bad images gone past leave no hole: the next image takes the number.
-    const int number = row + 1 - passedOver_;
-    *path = DcfFilePath(folder, number, png);
+    // Bad images gone past leave no hole: the next image takes the number. A folder that has
+    // its files is left for the next one.
+    if (row + 1 - numberBase_ > perFolder_ && !MoveToNextFolder(row)) return Outcome::Failed;
+    const int number = row + 1 - numberBase_;
+    *path = DcfFilePath(folder_, number, png);
     if (numbering_ == Numbering::Ask && FileNumberExists(*path, number)) {
         for (;;) {
             const QString text = Messages::Format(msg::SameNumberExists, WithoutExtension(*path));
@@ -310,12 +317,8 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
                     return Outcome::Written;
                 case overwrite::SaveNext: {
                     numbering_ = Numbering::ContinueAfter;
-                    const std::optional<int> free = NextFreeFileNumber(folder, number);
-                    if (free) {
-                        *path = DcfFilePath(folder, *free, png);
-                        return Outcome::Written;
-                    }
-                    prompter_.Info(msg::FileNumber9999);
+                    const Outcome next = ContinueAfterHighest(row, number, png, path);
+                    if (next != Outcome::Skipped) return next;
                     // A fixed answer would only bring the same question back, for ever.
                     if (prompter_.AnswersFixed()) return Outcome::Failed;
                     numbering_ = Numbering::Ask;  // and the question comes back
@@ -329,23 +332,61 @@ Outcome ConvertRun::ChooseName(int row, bool png, QString* path, bool* replace) 
         }
     }
     if (numbering_ == Numbering::ContinueAfter) {
-        // Continuing after the highest number.
-        const std::optional<int> free = NextFreeFileNumber(folder, number);
-        if (!free) {
-            prompter_.Info(msg::FileNumber9999);
-            return Outcome::Failed;
-        }
-        *path = DcfFilePath(folder, *free, png);
-        return Outcome::Written;
+        const Outcome next = ContinueAfterHighest(row, number, png, path);
+        return next == Outcome::Skipped ? Outcome::Failed : next;
     }
     // Overwriting all keeps the list's numbers and replaces what has them.
     *replace = numbering_ == Numbering::OverwriteAll;
     return Outcome::Written;
 }
 
+Outcome ConvertRun::ContinueAfterHighest(int row, int number, bool png, QString* path) {
+    const std::optional<int> free = NextFreeFileNumber(folder_, number);
+    if (free && *free <= perFolder_) {
+        *path = DcfFilePath(folder_, *free, png);
+        return Outcome::Written;
+    }
+    if (perFolder_ == dcf::kLastFileNumber) {
+        prompter_.Info(msg::FileNumber9999);
+        return Outcome::Skipped;
+    }
+    if (!MoveToNextFolder(row)) return Outcome::Failed;
+    *path = DcfFilePath(folder_, row + 1 - numberBase_, png);
+    return Outcome::Written;
+}
+
+bool ConvertRun::MoveToNextFolder(int row) {
+    const QString drive = DriveOfCardFolder(folder_);
+    int after = FolderNumberOfName(QFileInfo(folder_).fileName()).value_or(0);
+    FinishFolder();
+    for (;;) {
+        const std::optional<int> number = NextFreeFolderNumber(drive, after);
+        if (!number) {
+            prompter_.Plain(UiTexts::Text("convert.no_free_folder").arg(folder_));
+            return false;
+        }
+        const QString next = CardFolder(drive, *number);
+        // Made here, not found: a folder that another program made since the look is its own,
+        // and the run goes on to the number after it.
+        if (QDir().mkdir(next)) {
+            folder_ = next;
+            break;
+        }
+        if (!QFileInfo::exists(next)) {
+            prompter_.Info(msg::CannotMakeCardFolder, next);
+            return false;
+        }
+        after = *number;
+    }
+    // A new folder: its numbers start again from 0001, and nothing in it needs a question.
+    numberBase_ = row;
+    numbering_ = Numbering::Ask;
+    return HoldFolder();
+}
+
 bool ConvertRun::HoldFolder() {
     if (folderLock_.held()) return true;
-    const QString& folder = settings_.destination;
+    const QString& folder = folder_;
     for (;;) {
         switch (folderLock_.Take(folder)) {
             case FolderLock::Result::Held:

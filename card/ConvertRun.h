@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 
+#include "card/DcfNumbering.h"
 #include "card/FilePlacement.h"
 #include "core/FolderLock.h"
 #include "core/ImageEntry.h"
@@ -25,6 +26,9 @@ struct ConvertSettings {
     bool exifOption = true;
     bool thumbnailOption = true;
     QString destination;  // the card folder or the other folder
+    // Save All onto a card goes on in the next free card folder, numbering from 0001, once an
+    // image's number would pass this (1 to 9999; 9999 never moves on).
+    int filesPerFolder = dcf::kLastFileNumber;
 };
 
 enum class Outcome { Written, Skipped, Failed };
@@ -67,11 +71,13 @@ struct EncodedImage {
 // is named and written, the next ones are already being encoded on the pool; names,
 // questions and writes stay in list order, and a stop or a failure discards what was encoded
 // ahead. Numbers are decided only while the run holds the destination folder's lock, so runs
-// never take each other's numbers. The images' times rise with their rows after the folder's
-// newest file, and the folder's directory order is put right and flushed at the end
-// (FolderOrder.h), so that a device shows the list's order by any key. No widgets: the convert
-// dialog and the batch run both drive it. Runs on the thread that owns the list (the GUI thread or
-// the batch run's); the encoding runs on the pool.
+// never take each other's numbers. Save All onto a card moves on to the next free card folder
+// when a folder has its files (ConvertSettings::filesPerFolder); each folder is finished
+// (its order put right, flushed, released) before the next is made and held. The images' times rise
+// with their rows after the folder's newest file, and the folder's directory order is put right and
+// flushed at the end (FolderOrder.h), so that a device shows the list's order by any key. No
+// widgets: the convert dialog and the batch run both drive it. Runs on the thread that owns the
+// list (the GUI thread or the batch run's); the encoding runs on the pool.
 class ConvertRun {
 public:
     // Called while the run waits for an encoding; the window pumps its events here. The
@@ -112,6 +118,8 @@ public:
     bool SaveAll(const std::atomic<bool>& stop, const Progress& progress = {});
 
     const QList<ImageOutcome>& outcomes() const { return outcomes_; }
+    // The folder the run writes into now (the last one it wrote into once it has ended).
+    const QString& folder() const { return folder_; }
     // True when the run gave up because another run was writing into the folder.
     bool folderBusy() const { return folderBusy_; }
     const ConvertSettings& settings() const { return settings_; }
@@ -128,6 +136,13 @@ private:
     // The name for the image at row, settling a taken number; Written when the image is to be
     // written there, and then *replace says whether what has the name may be replaced.
     Outcome ChooseName(int row, bool png, QString* path, bool* replace);
+    // The path after the highest number taken at or above number, in this folder or, when the
+    // folder has its files, as 0001 of the next one. Skipped when no number is left (the user
+    // was told), Failed when the next folder cannot be had.
+    Outcome ContinueAfterHighest(int row, int number, bool png, QString* path);
+    // Finishes the folder and makes and holds the next free card folder, whose first image is
+    // the one at row. False when there is none or it cannot be made (the user was told).
+    bool MoveToNextFolder(int row);
     // Holds the destination folder for the rest of the run, waiting or refusing while another
     // run holds it, and clears what a killed run left in it. False when nothing may be written.
     bool HoldFolder();
@@ -135,9 +150,9 @@ private:
     // left in the card's other folders and sets the times of count images. Failed when nothing
     // may be written (the user was told); Skipped when the user stopped while the run waited.
     Outcome BeginWriting(int count);
-    // After the last image, under the folder's lock: the directory order put right when a
-    // freed slot broke it, and the folder's entries flushed.
-    void FinishWriting();
+    // After the last image of a folder, under its lock: the directory order put right when a
+    // freed slot broke it, the folder's entries flushed, and the lock released.
+    void FinishFolder();
     // The time of the image at row: its Exif dates and its file's modification time.
     QDateTime TimeOf(int row) const;
     Placement WriteReplacing(const QString& path, int number, const QByteArray& bytes,
@@ -168,7 +183,11 @@ private:
     // Numbering state of one run.
     Numbering numbering_ = Numbering::Ask;
     bool wholeList_ = false;
-    int passedOver_ = 0;  // bad images gone past: the numbers they would have had are free
+    // The image at row takes the number row + 1 - numberBase_: the rows written into earlier
+    // folders and the bad images gone past (whose numbers are free) do not count.
+    int numberBase_ = 0;
+    int perFolder_ = dcf::kLastFileNumber;  // the folder's last number before the run moves on
+    QString folder_;                        // the folder written now
     int expectedCount_ = 0;
     int firstRow_ = 0;     // the row whose image gets the run's first time
     QDateTime firstTime_;  // the time of that image; each row after it 2 s later

@@ -120,20 +120,41 @@ QString ExistingFolderOfNumber(const QString& drive, int number) {
     return QString();
 }
 
-int FirstFreeFolderNumber(const QString& drive) {
+namespace {
+
+// The folder numbers under drive/DCIM that something (a folder or file of any suffix) starts
+// with, indexed by number.
+QList<bool> TakenFolderNumbers(const QString& drive) {
     const QString dcim = QDir(drive).filePath(QLatin1String(kDcimFolder));
     QList<bool> taken(kLastFolderNumber + 1, false);
     for (const QString& name : EntriesOf(dcim, QDir::Files | QDir::Dirs)) {
-        bool ok = false;
-        const int number = name.left(3).toInt(&ok);
-        if (ok && name.size() >= 3 && name[0].isDigit() && number >= kFirstFolderNumber) {
-            taken[number] = true;
-        }
+        if (const std::optional<int> number = FolderNumberOfName(name)) taken[*number] = true;
     }
-    for (int number = kFirstFolderNumber; number <= kLastFolderNumber; ++number) {
+    return taken;
+}
+
+}  // namespace
+
+int FirstFreeFolderNumber(const QString& drive) {
+    return NextFreeFolderNumber(drive, kFirstFolderNumber - 1).value_or(kLastFolderNumber);
+}
+
+std::optional<int> NextFreeFolderNumber(const QString& drive, int after) {
+    const QList<bool> taken = TakenFolderNumbers(drive);
+    for (int number = std::max(after + 1, kFirstFolderNumber); number <= kLastFolderNumber;
+         ++number) {
         if (!taken[number]) return number;
     }
-    return kLastFolderNumber;
+    return std::nullopt;
+}
+
+std::optional<int> FolderNumberOfName(const QString& name) {
+    bool ok = false;
+    const int number = name.left(3).toInt(&ok);
+    if (!ok || name.size() < 3 || !name[0].isDigit() || number < kFirstFolderNumber) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 int ReadFolderNumberField(const QString& text, Prompter& prompter) {

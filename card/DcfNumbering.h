@@ -22,6 +22,7 @@ inline constexpr char kFolderSuffix[] = "RODIV";
 inline constexpr char kDcimFolder[] = "DCIM";
 inline constexpr int kFirstFolderNumber = 100;
 inline constexpr int kLastFolderNumber = 999;
+inline constexpr int kFirstFileNumber = 1;
 inline constexpr int kLastFileNumber = 9999;
 
 }  // namespace dcf
@@ -60,6 +61,11 @@ QString DriveOfCardFolder(const QString& folder);
 // The lowest folder number for which nothing under drive/DCIM starts with its three digits
 // (a folder or file of any suffix); 999 when all are taken.
 int FirstFreeFolderNumber(const QString& drive);
+// The lowest folder number above after that is free by the same rule; nothing when none is.
+std::optional<int> NextFreeFolderNumber(const QString& drive, int after);
+// The number a card folder's name starts with (its first three characters, digits from 100),
+// or nothing.
+std::optional<int> FolderNumberOfName(const QString& name);
 
 // The folder a number's images go into when one is there already: drive/DCIM/NNNRODIV, else
 // the first folder under drive/DCIM whose name starts with the number's three digits (another

@@ -33,11 +33,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # desktop program, and its users' LibreOffice is the full one, which the -nogui variant
 # conflicts with (installing one removes the other). A machine that already has the -nogui
 # variant (a server running batch mode) keeps it, as it serves just as well.
+# fonts-crosextra-carlito and -caladea have the widths of Calibri and Cambria, the fonts most
+# decks name, so that a slide's text breaks its lines where its author saw them break.
 # fonts-noto-cjk draws the Japanese texts; qt6-translations-l10n holds Qt's own Japanese
 # texts (the file pickers, the standard buttons). udisks2 lists the cards with their names and
 # sizes and ejects them. qt6-wayland lets the window run natively on a Wayland desktop (GNOME's
 # and KDE's default) instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libreoffice-impress | libreoffice-impress-nogui, fonts-noto-cjk, qt6-translations-l10n, udisks2, qt6-wayland")
+    "libreoffice-impress | libreoffice-impress-nogui, fonts-crosextra-carlito, \
+fonts-crosextra-caladea, fonts-noto-cjk, qt6-translations-l10n, udisks2, qt6-wayland")
 
 include(CPack)

@@ -29,6 +29,10 @@ outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./usr/' || true)
 # Without Qt's Wayland platform the window falls back to XWayland on a Wayland desktop.
 [[ $(dpkg-deb -f "$deb" Recommends) == *qt6-wayland* ]] ||
     fail "Recommends does not name qt6-wayland"
+# Without the metric-compatible office fonts the slides' text reflows.
+for font in fonts-crosextra-carlito fonts-crosextra-caladea; do
+    [[ $(dpkg-deb -f "$deb" Recommends) == *$font* ]] || fail "Recommends does not name $font"
+done
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"

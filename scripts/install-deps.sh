@@ -10,8 +10,9 @@ packages=(
     qt6-base-dev libvips-dev libexif-dev libpng-dev libjpeg-dev libgtest-dev
     # the program's Japanese texts, and Qt's own (file pickers, standard buttons)
     fonts-noto-cjk qt6-translations-l10n
-    # slides: presentations are converted by a headless LibreOffice
-    libreoffice-impress-nogui
+    # slides: presentations are converted by a headless LibreOffice; the fonts of the common
+    # office decks' widths (Calibri, Cambria), so that their text keeps its line breaks
+    libreoffice-impress-nogui fonts-crosextra-carlito fonts-crosextra-caladea
     # the package: dpkg-shlibdeps and file for its Depends, validators of its desktop entry
     # and AppStream metadata
     dpkg-dev file desktop-file-utils appstream

@@ -172,7 +172,7 @@ void TourDialogs(MainDialog& window, const QString& suffix) {
         Save(Screen(), "placement-" + suffix);
     }
     {
-        PreferencesDialog preferences(true, true, 5, &window);
+        PreferencesDialog preferences(true, true, 5, 999, &window);
         preferences.show();
         Settle();
         Save(Screen(), "preferences-" + suffix);

@@ -325,6 +325,7 @@ void MainDialog::ConvertAndSaveCommand() {
     convert.cardFlag = settings_.cardFlag;
     convert.exifOption = settings_.exifOption;
     convert.thumbnailOption = settings_.thumbnailOption;
+    convert.filesPerFolder = settings_.filesPerFolder;
     convert.destination = settings_.cardFlag ? settings_.cardFolder : settings_.otherFolder;
     {
         ConvertSaveDialog dialog(list_, convert, *prompter_, unsavedChanges_,
@@ -349,11 +350,13 @@ void MainDialog::ExitCommand() {
 
 void MainDialog::PreferencesCommand() {
     PreferencesDialog dialog(settings_.exifOption, settings_.thumbnailOption,
-                             settings_.qualityPosition, this);
+                             settings_.qualityPosition, settings_.filesPerFolder, this);
     if (dialog.exec() != QDialog::Accepted) return;
     settings_.exifOption = dialog.dcfOption();
     settings_.thumbnailOption = dialog.thumbnailOption();
     settings_.qualityPosition = dialog.qualityPosition();
+    settings_.filesPerFolder = dialog.filesPerFolder();
+    KeepFilesPerFolder(settings_.filesPerFolder);
 }
 
 void MainDialog::AboutCommand() {

@@ -1,8 +1,10 @@
 #include "app/ui/PreferencesDialog.h"
 
 #include <QSlider>
+#include <QSpinBox>
 #include <utility>
 
+#include "card/DcfNumbering.h"
 #include "skin/UiTexts.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/ColorStatic.h"
@@ -27,7 +29,7 @@ constexpr int kButtonGap = 8;    // between the OK and Cancel buttons, either si
 }  // namespace
 
 PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int qualityPosition,
-                                     QWidget* parent)
+                                     int filesPerFolder, QWidget* parent)
     : SkinnedDialog(parent) {
     setObjectName(QStringLiteral("preferencesDialog"));
     SetTitlePictures(skin::kPreferencesTitle);
@@ -66,7 +68,8 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
     thumbnails_ =
         check("thumbnails", "preferences.thumbnails", thumbnailOption, optionsRect.top() + 48);
 
-    const int buttonTop = optionsRect.bottom() + 1 + 14;
+    BuildFilesPerFolder(optionsRect, filesPerFolder);
+    const int buttonTop = perFolder_->geometry().bottom() + 1 + 14;
     auto* ok = new SkinButton(this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->Setup(skin::kOkButton);
@@ -83,7 +86,8 @@ PreferencesDialog::PreferencesDialog(bool dcfOption, bool thumbnailOption, int q
 
     setTabOrder(quality_, dcf_);
     setTabOrder(dcf_, thumbnails_);
-    setTabOrder(thumbnails_, ok);
+    setTabOrder(thumbnails_, perFolder_);
+    setTabOrder(perFolder_, ok);
     setTabOrder(ok, cancel);
     SetDefaultButton(ok);
     SetEscapeCloses(true);
@@ -114,6 +118,28 @@ void PreferencesDialog::BuildQuality(const QRect& qualityRect, int qualityPositi
     label("preferences.high", Qt::AlignRight, innerLeft + innerWidth - innerWidth / 2);
 }
 
+void PreferencesDialog::BuildFilesPerFolder(const QRect& optionsRect, int filesPerFolder) {
+    const QColor panel(skin::kPanelBackground);
+    const int innerLeft = optionsRect.left() + kPanelInset;
+    const int rowTop = optionsRect.bottom() + 1 + kPanelGap;
+    perFolder_ = new QSpinBox(this);
+    perFolder_->setObjectName(QStringLiteral("perFolder"));
+    perFolder_->setRange(dcf::kFirstFileNumber, dcf::kLastFileNumber);
+    perFolder_->setValue(filesPerFolder);
+    perFolder_->setAccessibleName(UiTexts::Text("preferences.per_folder"));
+    const int fieldWidth = perFolder_->sizeHint().width();
+    perFolder_->setGeometry(optionsRect.right() + 1 - kPanelInset - fieldWidth, rowTop, fieldWidth,
+                            perFolder_->sizeHint().height());
+    auto* perFolderLabel = new ColorStatic(Qt::black, panel, this);
+    perFolderLabel->setWordWrap(false);
+    perFolderLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    perFolderLabel->setText(UiTexts::Text("preferences.per_folder"));
+    perFolderLabel->setBuddy(perFolder_);
+    perFolderLabel->setGeometry(innerLeft, rowTop,
+                                optionsRect.width() - 2 * kPanelInset - fieldWidth - kButtonGap,
+                                perFolder_->height());
+}
+
 bool PreferencesDialog::dcfOption() const {
     return dcf_->isChecked();
 }
@@ -124,4 +150,8 @@ bool PreferencesDialog::thumbnailOption() const {
 
 int PreferencesDialog::qualityPosition() const {
     return quality_->value();
+}
+
+int PreferencesDialog::filesPerFolder() const {
+    return perFolder_->value();
 }

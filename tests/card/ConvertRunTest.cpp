@@ -62,10 +62,11 @@ protected:
     // Every file of the card folder as "NAME=old" when it still holds the bytes Existing
     // wrote, else "NAME=n" for the image of row n - 1 whose colour it shows; NAME is the number
     // alone for DUVUnnnn.JPG.
-    QString CardContents() const {
+    QString CardContents() const { return FolderContents(card); }
+    QString FolderContents(const QString& folder) const {
         QStringList contents;
-        for (const QString& name : CardFiles()) {
-            const QString path = QDir(card).filePath(name);
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            const QString path = QDir(folder).filePath(name);
             const auto ours = QRegularExpression("^DUVU(\\d{4})\\.JPG$").match(name);
             const QString shown = ours.hasMatch() ? ours.captured(1) : name;
             if (ReadBytes(path) == "old " + name.toUtf8()) {
@@ -217,6 +218,74 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
             c.after);
         struct stat entry {};
         EXPECT_TRUE(::lstat(taken.constData(), &entry) == 0 && !S_ISREG(entry.st_mode));
+    }
+}
+
+// Save All onto a card goes on in the next free folder once an image's number would pass the
+// files per folder, numbering from 0001, each folder in order and the times rising across them.
+TEST_F(ConvertRunTest, FilesPerFolderGoOnInTheNextFreeFolder) {
+    struct Case {
+        const char* name;
+        int perFolder, images;
+        const char* existing;  // in 100RODIV; "-" makes 101ABCDE, taken by another suffix
+        std::deque<int> answers;
+        const char* after;  // each folder under DCIM (RODIV and leading zeros left out)
+        bool completed = true;
+    } const cases[] = {
+        {"seven_by_three", 3, 7, "", {}, "100: 1=1 2=2 3=3 | 101: 1=4 2=5 3=6 | 102: 1=7"},
+        {"continued_after_files_already_there",
+         3,
+         4,
+         "0001 0002",
+         {overwrite::SaveNext},
+         "100: 1=old 2=old 3=1 | 101: 1=2 2=3 3=4"},
+        {"a_full_folder_moves_on_at_once",
+         2,
+         3,
+         "0001 0002",
+         {overwrite::SaveNext},
+         "100: 1=old 2=old | 101: 1=1 2=2 | 102: 1=3"},
+        {"a_taken_number_is_passed_over",
+         2,
+         5,
+         "-",
+         {},
+         "100: 1=1 2=2 | 101ABCDE:  | 102: 1=3 2=4 | 103: 1=5"},
+        {"no_folder_after_999", 1, 2, "999", {}, "999: 1=1", false},
+    };
+    const QString dcim = temp.filePath("card/DCIM");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(dcim).removeRecursively();
+        card = dcim + (qstrcmp(c.existing, "999") == 0 ? "/999RODIV" : "/100RODIV");
+        settings.destination = card;
+        settings.filesPerFolder = c.perFolder;
+        if (qstrcmp(c.existing, "-") == 0) QDir().mkpath(dcim + "/101ABCDE");
+        Existing(qstrcmp(c.existing, "0001 0002") == 0 ? c.existing : "");
+        list.ReplaceEntries({});
+        AddImages(c.images);
+        prompter = ScriptedPrompter();
+        prompter.overwriteAnswers = c.answers;
+        ConvertRun run = Run();
+        EXPECT_EQ(run.SaveAll(stop), c.completed);
+        QStringList after;
+        QStringList files;  // the images written, in name order across the folders
+        for (const QString& name : QDir(dcim).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QDir folder(dcim + "/" + name);
+            after << QString(name).remove("RODIV") + ": " +
+                         FolderContents(folder.path()).remove(QRegularExpression("\\b0+(?=\\d)"));
+            for (const QString& file : folder.entryList(QDir::Files))
+                if (!ReadBytes(folder.filePath(file)).startsWith("old"))
+                    files << folder.filePath(file);
+        }
+        EXPECT_EQ(after.join(" | "), c.after);
+        EXPECT_EQ(prompter.unanswered, 0);
+        EXPECT_EQ(lastDestination, QFileInfo(files.last()).path());
+        for (qsizetype i = 1; i < files.size(); ++i)
+            EXPECT_LT(QFileInfo(files[i - 1]).lastModified(), QFileInfo(files[i]).lastModified());
+        EXPECT_EQ(!prompter.records.isEmpty() &&
+                      prompter.records.last().text.startsWith("No folder number after"),
+                  !c.completed);
     }
 }
 

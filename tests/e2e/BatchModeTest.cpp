@@ -108,6 +108,28 @@ TEST_F(BatchModeTest, EachRunTakesTheNextFreeFolderUnlessAFolderIsGiven) {
     EXPECT_FALSE(QFileInfo::exists(card + "/DCIM/102RODIV"));
 }
 
+// --per-folder: a folder that holds files is continued up to the number given, then the run
+// goes on in the next free folders from DUVU0001, in order by name and by time.
+TEST_F(BatchModeTest, FilesPerFolderContinueInTheNextFolders) {
+    ASSERT_EQ(RunOnCard({Images("one", 1, [](int) { return Qt::white; })}).exitCode, 0);
+    const ProgramRun result = RunOnCard({"--folder", "100", "--per-folder", "3", "--on-conflict",
+                                         "next", Images("seven", 7, [](int) { return Qt::red; })});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    QStringList expected;
+    for (const auto& [number, files] : {std::pair{100, 3}, {101, 3}, {102, 2}}) {
+        for (int file = number == 100 ? 2 : 1; file <= files; ++file) {
+            expected
+                << card +
+                       QString("/DCIM/%1RODIV/DUVU%2.JPG").arg(number).arg(file, 4, 10, QChar('0'));
+        }
+    }
+    EXPECT_EQ(result.out, expected);
+    const QList<qint64> times =
+        CheckedTimes({folder, card + "/DCIM/101RODIV", card + "/DCIM/102RODIV"});
+    EXPECT_EQ(times.size(), 8);
+    EXPECT_TRUE(StrictlyRising(times));
+}
+
 TEST_F(BatchModeTest, PlainFolderPngAndJapaneseMessages) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a.jpg"));
     WriteBytes(In("b.jpg"), "broken");
@@ -178,6 +200,9 @@ TEST(BatchModeUsage, ErrorsExitWith2) {
         {"--batch", "--card", "/tmp", "--dest", "/tmp", "x.jpg"},
         {"--batch", "--card", "/tmp"},
         {"--batch", "--card", "/tmp", "--folder", "42", "x.jpg"},
+        {"--batch", "--card", "/tmp", "--per-folder", "0", "x.jpg"},
+        {"--batch", "--card", "/tmp", "--per-folder", "10000", "x.jpg"},
+        {"--batch", "--dest", "/tmp", "--per-folder", "3", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--size", "huge", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--on-conflict", "ask", "x.jpg"},  // no terminal
         {"--card", "/tmp", "x.jpg"},

@@ -96,27 +96,33 @@ TEST_P(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
     EXPECT_EQ(Listed(folder), expected) << "read back after mounting again";
     EXPECT_FALSE(QFileInfo::exists(folder + "/" + kOrderFolder));
 
-    // Exif dates (exiftool's names: DateTimeOriginal, CreateDate for DateTimeDigitized,
-    // ModifyDate for DateTime) and the file time, in seconds, by file name.
-    const QString table = RunTool(
-        "exiftool", {"-q", "-q", "-T", "-d", "%s", "-FileName", "-DateTimeOriginal", "-CreateDate",
-                     "-ModifyDate", "-FileModifyDate", "-ext", "JPG", folder});
-    QStringList rows = table.split('\n', Qt::SkipEmptyParts);
-    rows.sort();
-    ASSERT_EQ(rows.size(), expected.size()) << table.toStdString();
-    qint64 previous = 0;
-    for (const QString& row : rows) {
-        const QStringList fields = row.split('\t');
-        ASSERT_EQ(fields.size(), 5) << row.toStdString();
-        const qint64 time = fields[1].toLongLong();
-        EXPECT_EQ(fields[2].toLongLong(), time) << row.toStdString();
-        EXPECT_EQ(fields[3].toLongLong(), time) << row.toStdString();
-        EXPECT_EQ(fields[4].toLongLong(), time) << "file time of " << row.toStdString();
-        EXPECT_GT(time, previous) << row.toStdString();
-        previous = time;
-    }
+    const QList<qint64> times = CheckedTimes({folder});
+    EXPECT_EQ(times.size(), expected.size());
+    EXPECT_TRUE(StrictlyRising(times));
+    const qint64 previous = times.isEmpty() ? 0 : times.last();
     // The last image's time is about the end of the run, not hours away.
     EXPECT_LT(std::abs(previous - QDateTime::currentSecsSinceEpoch()), 120);
+}
+
+// A run with a few files per folder goes on in the next free folders: each holds its images
+// in order under every key, and the times rise across the folders too.
+TEST_P(CardFileSystemTest, AFolderBoundaryKeepsTheOrder) {
+    QDir().mkpath(folder);
+    WriteBytes(folder + "/DUVU0001.JPG", "an earlier image");
+    ASSERT_EQ(Run({"--per-folder", "3", Images("seven", 7)}), 0) << lastError.toStdString();
+    const QStringList folders{card + "/DCIM/101RODIV", card + "/DCIM/102RODIV",
+                              card + "/DCIM/103RODIV"};
+    const QList<QStringList> expected{Numbered({1, 2, 3}), Numbered({1, 2, 3}), Numbered({1})};
+    ASSERT_TRUE(image.Unmount()) << image.error().toStdString();
+    for (int i = 0; fat && i < 3; ++i) {
+        EXPECT_EQ(image.RawListing("DCIM/" + QFileInfo(folders[i]).fileName()), expected[i]);
+    }
+    ASSERT_TRUE(image.Mount()) << image.error().toStdString();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Listed(folders[i]), expected[i]);
+    const QList<qint64> times = CheckedTimes(folders);
+    EXPECT_EQ(times.size(), 7);
+    EXPECT_TRUE(StrictlyRising(times));
+    EXPECT_EQ(Listed(folder), Numbered({1}));
 }
 
 // FAT alone: its directory's slots are read back raw.

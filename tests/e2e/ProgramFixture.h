@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -65,6 +66,34 @@ protected:
     }
     ProgramRun RunOnCard(const QStringList& arguments, int milliseconds = 120000) const {
         return Run(OnCard(arguments), milliseconds);
+    }
+
+    // The DCF files of folders in name order (folder by folder), each checked by exiftool: its
+    // three Exif dates and its file time are one time (FileModifyDate, DateTimeOriginal,
+    // CreateDate for DateTimeDigitized, ModifyDate for DateTime). Those times, in seconds.
+    static QList<qint64> CheckedTimes(const QStringList& folders) {
+        QList<qint64> times;
+        for (const QString& folder : folders) {
+            const QString table =
+                testimages::RunTool("exiftool", {"-q", "-q", "-T", "-d", "%s", "-FileName",
+                                                 "-DateTimeOriginal", "-CreateDate", "-ModifyDate",
+                                                 "-FileModifyDate", "-ext", "JPG", folder});
+            QStringList rows = table.split('\n', Qt::SkipEmptyParts);
+            rows.sort();
+            for (const QString& row : rows) {
+                const QStringList fields = row.split('\t');
+                EXPECT_EQ(fields.size(), 5) << row.toStdString();
+                if (fields.size() != 5) continue;
+                for (int i = 2; i < 5; ++i)
+                    EXPECT_EQ(fields[i].toLongLong(), fields[1].toLongLong()) << row.toStdString();
+                times << fields[1].toLongLong();
+            }
+        }
+        return times;
+    }
+    static bool StrictlyRising(const QList<qint64>& times) {
+        return std::adjacent_find(times.begin(), times.end(), std::greater_equal<qint64>()) ==
+               times.end();
     }
 
     QTemporaryDir temp;

@@ -314,6 +314,40 @@ TEST_F(LibreOfficeImportTest, EveryFormatImportsFramedSlidesWithBothOriginFlags)
     EXPECT_TRUE(prompter.records.isEmpty());
 }
 
+// The rows of text on a white slide: the bands of rows that hold a dark pixel (the frame's
+// edge, where the slide may blend with the black around it, left out).
+int TextRows(const QImage& slide) {
+    constexpr int kEdge = 2;
+    int bands = 0;
+    bool inBand = false;
+    for (int y = kEdge; y < slide.height() - kEdge; ++y) {
+        bool dark = false;
+        for (int x = kEdge; x < slide.width() - kEdge && !dark; ++x)
+            dark = qGray(slide.pixel(x, y)) < 128;
+        bands += dark && !inBand;
+        inBand = dark;
+    }
+    return bands;
+}
+
+// A deck made with an office font keeps its line breaks: a text box naming Calibri, whose
+// words fill two lines in Calibri's widths, is two rows of text on the slide. A wider font in
+// its place (what a system without a metric-compatible one falls back to) makes three.
+TEST_F(LibreOfficeImportTest, ATextBoxInCalibriKeepsItsLineBreaks) {
+    const QString flat = temp.filePath("calibri.fodp");
+    // No letter reaches below the line, so that the rows stand apart.
+    WriteTextPresentation(flat, 25.4, 19.05,
+                          {2.0, 2.0, 18.2, "Calibri", 24,
+                           "Metrics decide where each line breaks when the same words are laid "
+                           "out with a wider font in the box"});
+    const QString deck = Convert(flat, "pptx", temp.filePath("decks"));
+    ASSERT_FALSE(deck.isEmpty());
+    ASSERT_TRUE(Import(deck));
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(TextRows(Frame(0)), 2)
+        << "Calibri is drawn with " << RunTool("fc-match", {"Calibri"}).toStdString();
+}
+
 TEST_F(LibreOfficeImportTest, RefusedFilesGive133AndNoProgramGives115) {
     const QString text = temp.filePath("notes.ppt");
     WriteBytes(text, "just a text file with the wrong name\n");

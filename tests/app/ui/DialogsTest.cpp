@@ -33,7 +33,7 @@ private:
         prompter = ScriptedPrompter();
         switch (kind) {
             case Kind::Preferences:
-                return std::make_unique<PreferencesDialog>(true, true, 3);
+                return std::make_unique<PreferencesDialog>(true, true, 3, 9999);
             case Kind::About:
                 return std::make_unique<AboutDialog>();
             case Kind::Destination:
@@ -93,6 +93,7 @@ private Q_SLOTS:
             {Kind::Placement, "cancel", Qt::Key_Return, QDialog::Rejected},
             {Kind::Preferences, "quality", Qt::Key_Return, QDialog::Accepted},
             {Kind::Preferences, "dcf", Qt::Key_Return, QDialog::Accepted},
+            {Kind::Preferences, "perFolder", Qt::Key_Return, QDialog::Accepted},
             {Kind::Destination, "number", Qt::Key_Return, QDialog::Accepted},
             {Kind::Placement, "number", Qt::Key_Return, QDialog::Accepted},
             {Kind::Convert, "sizes", Qt::Key_Return, -2},

@@ -1,8 +1,11 @@
 #include "app/ui/PreferencesDialog.h"
 
+#include <QLabel>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
+#include "skin/MessageTexts.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/SkinButton.h"
 
@@ -10,33 +13,54 @@ class PreferencesDialogTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // OK hands back the values the dialog opened with, as the clicks on the two check buttons
-    // and a key on the quality slider changed them; each button toggles only itself.
+    // OK hands back the values the dialog opened with, as the clicks on the two check buttons,
+    // a key on the quality slider and the digits typed into the files per folder changed them;
+    // each button toggles only itself, and the files per folder stay within 1 to 9999.
     void okTakesTheControlsAsTheyAre() {
         struct Values {
             bool dcf, thumbnails;
             int quality;
+            int perFolder;
             bool operator==(const Values&) const = default;
         };
         struct Case {
             const char* name;
             Values before;
             QStringList clicks;
-            int key;  // on the slider; 0 for none
+            int key;            // on the slider; 0 for none
+            const char* typed;  // into the files per folder, its text replaced; "" for none
             Values after;
         } const cases[] = {
-            {"untouched", {true, false, 3}, {}, 0, {true, false, 3}},
-            {"untouched_other_values", {false, true, 1}, {}, 0, {false, true, 1}},
+            {"untouched", {true, false, 3, 9999}, {}, 0, "", {true, false, 3, 9999}},
+            {"untouched_other_values", {false, true, 1, 12}, {}, 0, "", {false, true, 1, 12}},
             {"both_off_and_lowest",
-             {true, true, 5},
+             {true, true, 5, 9999},
              {"dcf", "thumbnails"},
              Qt::Key_Home,
-             {false, false, 1}},
-            {"dcf_on_and_highest", {false, false, 2}, {"dcf"}, Qt::Key_End, {true, false, 5}},
-            {"thumbnails_twice", {true, true, 4}, {"thumbnails", "thumbnails"}, 0, {true, true, 4}},
+             "999",
+             {false, false, 1, 999}},
+            {"dcf_on_and_highest",
+             {false, false, 2, 9999},
+             {"dcf"},
+             Qt::Key_End,
+             "1",
+             {true, false, 5, 1}},
+            {"thumbnails_twice",
+             {true, true, 4, 50},
+             {"thumbnails", "thumbnails"},
+             0,
+             "0",
+             {true, true, 4, 50}},
+            {"per_folder_too_many_digits",
+             {true, true, 4, 9999},
+             {},
+             0,
+             "12345",
+             {true, true, 4, 1234}},
         };
         for (const Case& c : cases) {
-            PreferencesDialog dialog(c.before.dcf, c.before.thumbnails, c.before.quality);
+            PreferencesDialog dialog(c.before.dcf, c.before.thumbnails, c.before.quality,
+                                     c.before.perFolder);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             for (const QString& name : c.clicks) {
@@ -49,10 +73,16 @@ private Q_SLOTS:
                 slider->setFocus();
                 QTest::keyClick(slider, Qt::Key(c.key));
             }
+            if (*c.typed != '\0') {
+                auto* field = dialog.findChild<QSpinBox*>("perFolder");
+                field->setFocus();
+                field->selectAll();
+                QTest::keyClicks(field, c.typed);
+            }
             QTest::mouseClick(dialog.findChild<SkinButton*>("ok"), Qt::LeftButton);
             QVERIFY2(dialog.result() == QDialog::Accepted, c.name);
             const Values after{dialog.dcfOption(), dialog.thumbnailOption(),
-                               dialog.qualityPosition()};
+                               dialog.qualityPosition(), dialog.filesPerFolder()};
             QVERIFY2(after == c.after, c.name);
         }
     }
@@ -60,7 +90,7 @@ private Q_SLOTS:
     // The dialog only answers Rejected; the main window copies nothing back then.
     void cancelRejects() {
         for (const QString how : {"cancel", "close", "escape"}) {
-            PreferencesDialog dialog(true, false, 4);
+            PreferencesDialog dialog(true, false, 4, 9999);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             if (how == "escape")
@@ -70,6 +100,24 @@ private Q_SLOTS:
             QVERIFY2(dialog.result() == QDialog::Rejected, qPrintable(how));
             QVERIFY2(!dialog.isVisible(), qPrintable(how));
         }
+    }
+
+    // The files per folder are named beside their field, in full, in either language.
+    void filesPerFolderIsNamedInBothLanguages() {
+        for (const char* text : {"Files per folder", "フォルダーごとの枚数"}) {
+            Messages::SetLanguage(text[0] == 'F' ? Messages::Language::English
+                                                 : Messages::Language::Japanese);
+            PreferencesDialog dialog(true, true, 5, 999);
+            auto* field = dialog.findChild<QSpinBox*>("perFolder");
+            QLabel* label = nullptr;
+            for (QLabel* each : dialog.findChildren<QLabel*>())
+                if (each->buddy() == field) label = each;
+            QVERIFY2(label, text);
+            QCOMPARE(label->text(), QString::fromUtf8(text));
+            QVERIFY2(label->sizeHint().width() <= label->width(), text);
+            QVERIFY(label->geometry().right() < field->geometry().left());
+        }
+        Messages::SetLanguage(Messages::Language::English);
     }
 };
 

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QProcess>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -291,6 +292,31 @@ private Q_SLOTS:
         QCOMPARE(ProfileEntry(), QString());
         SingleInstance next;
         QVERIFY2(next.Acquire(), "the lock is released at the end");
+    }
+
+    // The files per folder chosen in Preferences come back at the next start; a profile value
+    // out of range starts from 9999.
+    void theFilesPerFolderSurviveARestart() {
+        ProgramOptions options;
+        options.noSplash = true;
+        const auto session = [&](int typed) {
+            int found = 0;
+            RunSession(options, [&](MainDialog& window) {
+                found = window.settings().filesPerFolder;
+                if (typed == 0) return;
+                QTimer::singleShot(0, &window, [typed] {
+                    auto* field =
+                        QApplication::activeModalWidget()->findChild<QSpinBox*>("perFolder");
+                    field->setValue(typed);
+                    QTest::keyClick(field, Qt::Key_Return);
+                });
+                window.PreferencesCommand();
+            });
+            return found;
+        };
+        ProfileStore().setValue("Preferences/FilesPerFolder", "0");
+        QCOMPARE(session(999), 9999);
+        QCOMPARE(session(0), 999);
     }
 };
 
