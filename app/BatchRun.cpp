@@ -126,6 +126,7 @@ ConvertSettings BatchConvertSettings(const BatchOptions& batch, const AppSetting
     convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
     convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
     convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
+    convert.fill = batch.fill.value_or(settings.fill);
     convert.exifOption = settings.exifOption && !batch.noExif;
     convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
     return convert;

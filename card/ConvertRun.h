@@ -11,6 +11,7 @@
 
 #include "card/FilePlacement.h"
 #include "core/FolderLock.h"
+#include "core/FrameFill.h"
 #include "core/ImageEntry.h"
 
 class Prompter;
@@ -24,6 +25,7 @@ struct ConvertSettings {
     bool cardFlag = true;     // the destination is a card folder: Exif and thumbnail always
     bool exifOption = true;
     bool thumbnailOption = true;
+    FrameFill fill;       // around a photo of another aspect (a slide keeps black bars)
     QString destination;  // the card folder or the other folder
 };
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/FrameFill.h"
+
 // The one record of what the user chose about the output, the folders remembered during a
 // run and the two work-folder paths. The application owns the single instance; it lives
 // only in memory and starts at the defaults on every run (nothing is saved). GUI thread.
@@ -12,6 +14,7 @@ struct AppSettings {
     bool exifOption = true;          // write the Exif block
     int sizeIndex = 1;               // 0 XGA, 1 SVGA, 2 SXGA, 3 WXGA, 4 Full HD
     bool thumbnailOption = true;     // embed a thumbnail
+    FrameFill fill;                  // around a picture of another aspect; black bars
     QString cardFolder;              // the card folder chosen in the destination dialog
     QString otherFolder;             // a folder chosen in the folder browser
     QString cardDrive;               // the drive (mount root) of the card folder

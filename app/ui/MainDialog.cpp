@@ -325,6 +325,7 @@ void MainDialog::ConvertAndSaveCommand() {
     convert.cardFlag = settings_.cardFlag;
     convert.exifOption = settings_.exifOption;
     convert.thumbnailOption = settings_.thumbnailOption;
+    convert.fill = settings_.fill;
     convert.destination = settings_.cardFlag ? settings_.cardFolder : settings_.otherFolder;
     {
         ConvertSaveDialog dialog(list_, convert, *prompter_, unsavedChanges_,
@@ -333,6 +334,7 @@ void MainDialog::ConvertAndSaveCommand() {
         dialog.exec();
         settings_.sizeIndex = dialog.sizeIndex();
         settings_.formatIndex = dialog.formatIndex();
+        settings_.fill = dialog.fill();
     }
     view_->ResumeRenderer();
     FocusView();
