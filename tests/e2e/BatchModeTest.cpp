@@ -213,8 +213,10 @@ TEST_F(BatchModeTest, FillsTheSidesOfAPortraitPhoto) {
                        std::abs(p.green() - c.side.green()) < 12 &&
                        std::abs(p.blue() - c.side.blue()) < 12;
             };
-            EXPECT_TRUE(near(PixelAt(image, 40, 300))) << PixelAt(image, 40, 300).name().toStdString();
-            EXPECT_TRUE(near(PixelAt(thumbnail, 4, 60))) << PixelAt(thumbnail, 4, 60).name().toStdString();
+            EXPECT_TRUE(near(PixelAt(image, 40, 300)))
+                << PixelAt(image, 40, 300).name().toStdString();
+            EXPECT_TRUE(near(PixelAt(thumbnail, 4, 60)))
+                << PixelAt(thumbnail, 4, 60).name().toStdString();
         } else {
             EXPECT_GT(DarkestColumn(image), 30);
             EXPECT_GT(DarkestColumn(thumbnail), 30);
