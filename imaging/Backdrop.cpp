@@ -17,7 +17,7 @@ VImage BlurredCover(const VImage& picture, int width, int height) {
         std::max(double(smallWidth) / picture.width(), double(smallHeight) / picture.height());
     const int coverWidth = std::max(smallWidth, int(std::lround(picture.width() * cover)));
     const int coverHeight = std::max(smallHeight, int(std::lround(picture.height() * cover)));
-    VImage small = ResizeExact(picture, coverWidth, coverHeight, VIPS_KERNEL_LINEAR)
+    VImage small = ResizeExact(picture, coverWidth, coverHeight, VIPS_KERNEL_LANCZOS3)
                        .crop((coverWidth - smallWidth) / 2, (coverHeight - smallHeight) / 2,
                              smallWidth, smallHeight);
     small = small.gaussblur(kBackdropSigma)
@@ -25,7 +25,7 @@ VImage BlurredCover(const VImage& picture, int width, int height) {
                 .cast(VIPS_FORMAT_UCHAR)
                 .copy(VImage::option()->set("interpretation", picture.interpretation()))
                 .copy_memory();
-    return ResizeExact(small, width, height, VIPS_KERNEL_LINEAR);
+    return ResizeExact(small, width, height, VIPS_KERNEL_LANCZOS3);
 }
 
 VImage OnBackdrop(const VImage& picture, int width, int height, const FrameFill& fill) {
