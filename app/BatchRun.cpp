@@ -122,10 +122,11 @@ bool ReportCardCheck(const CardCheck& check, bool clean, Prompter& prompter) {
 
 // The conversion the command line asks for; the destination is chosen apart.
 ConvertSettings BatchConvertSettings(const BatchOptions& batch, const AppSettings& settings) {
-    ConvertSettings convert;
+    ConvertSettings convert = ConvertSettingsOf(settings);
     convert.formatIndex = batch.formatIndex.value_or(settings.formatIndex);
     convert.qualityPosition = batch.qualityPosition.value_or(settings.qualityPosition);
     convert.sizeIndex = batch.sizeIndex.value_or(settings.sizeIndex);
+    convert.fill = batch.fill.value_or(settings.fill);
     convert.exifOption = settings.exifOption && !batch.noExif;
     convert.thumbnailOption = settings.thumbnailOption && !batch.noThumbnails;
     convert.filesPerFolder = batch.filesPerFolder.value_or(settings.filesPerFolder);

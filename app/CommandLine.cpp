@@ -65,6 +65,11 @@ bool ParseBatchOption(const QString& name, const std::function<QString()>& value
     } else if (name == QLatin1String("--format")) {
         Choose<int>(name, value(), {{"auto", 0}, {"jpeg", 1}, {"png", 2}}, &batch.formatIndex,
                     &error);
+    } else if (name == QLatin1String("--fill")) {
+        batch.fill = ParseFrameFill(value());
+        if (!batch.fill && error.isEmpty()) {
+            error = QStringLiteral("--fill takes black|blur|#RRGGBB");
+        }
     } else if (name == QLatin1String("--on-conflict")) {
         const QString v = value();
         if (v == QLatin1String("ask") && error.isEmpty()) {
@@ -181,7 +186,7 @@ QString UsageText() {
         "       vimbrelcastor --batch (--card ROOT [--folder NNN] [--per-folder N]\n"
         "                              | --dest DIR)\n"
         "                     [--size svga|xga|sxga|wxga|fhd] [--quality 1-5]\n"
-        "                     [--format jpeg|png|auto]\n"
+        "                     [--format jpeg|png|auto] [--fill black|blur|#RRGGBB]\n"
         "                     [--on-conflict ask|overwrite|overwrite-all|next|skip|cancel]\n"
         "                     [--clean-card] [--eject] [--lang en|ja] PATH...\n"
         "\n"
@@ -208,6 +213,9 @@ QString UsageText() {
         "                   wxga 1280 x 800, fhd 1920 x 1080\n"
         "  --quality Q      1 (low) to 5 (high, default)\n"
         "  --format F       jpeg (default), png, or auto (PNG where it is smaller)\n"
+        "  --fill F         around a photo of another shape: black bars (default), bars\n"
+        "                   of one colour (#RRGGBB, as #2040FF), or blur: the photo\n"
+        "                   itself, enlarged, blurred and dimmed; slides keep black bars\n"
         "  --on-conflict A  when a file of the same number exists: ask (on a terminal),\n"
         "                   overwrite, overwrite-all, next (after the highest number),\n"
         "                   skip, or cancel (end the run). Default: ask on a terminal,\n"

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "core/FrameFill.h"
 #include "skin/MessageTexts.h"
 
 // The headless run's choices (--batch).
@@ -16,6 +17,7 @@ struct BatchOptions {
     std::optional<int> sizeIndex;       // --size; the settings' default when absent
     std::optional<int> qualityPosition;
     std::optional<int> formatIndex;
+    std::optional<FrameFill> fill;      // --fill black|blur|#RRGGBB
     std::optional<int> conflictAnswer;  // --on-conflict; absent: ask on a terminal
     bool noExif = false;                // --no-exif (a --dest folder only: a card has it)
     bool noThumbnails = false;          // --no-thumbnails (likewise)

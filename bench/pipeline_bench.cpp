@@ -397,27 +397,29 @@ void TimePasses(const char* title, const std::vector<Input>& inputs,
 // ---- our pipeline ----
 
 // One conversion, as a convert worker runs it, with the worker's pair of instances.
-void Convert(CLead& work, CLead& scratch, const QString& in, const QString& out) {
+void Convert(CLead& work, CLead& scratch, const QString& in, const QString& out,
+             const FrameFill& fill) {
     work.LoadImage(in);
     FillExifSlots(work, QDateTime::currentDateTime());
-    if (!FitToOutputSize(work, scratch, kSizeIndex)) {
+    if (!FitToOutputSize(work, scratch, kSizeIndex, fill)) {
         throw std::runtime_error("cannot fit " + in.toStdString());
     }
     work.SetResolutionX(imaging::kOutputDpi);
     work.SetResolutionY(imaging::kOutputDpi);
-    const QByteArray bytes =
-        work.SaveImageWithThumbnailToMemory(imaging::kFormatJpegExif, 0, imaging::QualityFactor(5),
-                                            imaging::kThumbnailWidth, imaging::kThumbnailHeight);
+    const QByteArray bytes = work.SaveImageWithThumbnailToMemory(
+        imaging::kFormatJpegExif, 0, imaging::QualityFactor(5), imaging::kThumbnailWidth,
+        imaging::kThumbnailHeight, fill);
     WriteFile(out, bytes);
 }
 
-int RunPipeline(const QString& dir, const QString& outDir) {
+int RunPipeline(const QString& dir, const QString& outDir, const FrameFill& fill) {
     const std::vector<Input> inputs = ExistingCorpus(dir, kPipelineCorpus);
     if (!QDir().mkpath(outDir)) throw std::runtime_error("cannot create " + outDir.toStdString());
     CLead work;
     CLead scratch;
-    TimePasses("ours", inputs, [&](const Input& input, int number) {
-        Convert(work, scratch, input.path, OutputName(outDir, number));
+    const std::string title = "ours, fill " + FrameFillName(fill).toStdString();
+    TimePasses(title.c_str(), inputs, [&](const Input& input, int number) {
+        Convert(work, scratch, input.path, OutputName(outDir, number), fill);
     });
     return 0;
 }
@@ -689,7 +691,7 @@ int RunSteps(const QString& dir) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: pipeline_bench corpus DIR\n"
-                 "       pipeline_bench run DIR OUT\n"
+                 "       pipeline_bench run DIR OUT [black|blur|#RRGGBB]\n"
                  "       pipeline_bench floor DIR OUT\n"
                  "       pipeline_bench steps DIR\n"
                  "       pipeline_bench batch-corpus DIR\n"
@@ -716,7 +718,11 @@ int main(int argc, char** argv) {
             return MakeCorpus(dir, kBatchCorpus);
         }
         if (command == QLatin1String("floor2") && argc == 4) return RunFloorTwoThreads(dir, out);
-        if (command == QLatin1String("run") && argc == 4) return RunPipeline(dir, out);
+        if (command == QLatin1String("run") && (argc == 4 || argc == 5)) {
+            const std::optional<FrameFill> fill =
+                ParseFrameFill(argc == 5 ? QString::fromLocal8Bit(argv[4]) : "black");
+            if (fill) return RunPipeline(dir, out, *fill);
+        }
         if (command == QLatin1String("floor") && argc == 4) return RunFloor(dir, out);
         if (command == QLatin1String("steps") && argc == 3) return RunSteps(dir);
     } catch (const std::exception& error) {

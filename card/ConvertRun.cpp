@@ -8,6 +8,7 @@
 
 #include "card/DcfNumbering.h"
 #include "card/FolderOrder.h"
+#include "core/AppSettings.h"
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
@@ -87,7 +88,7 @@ EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thum
     }
     if (!encoded.png && exif) FillExifSlots(work, now);
     std::optional<LeadError> fitFailure;
-    if (!FitToOutputSize(work, scratch, settings.sizeIndex, &fitFailure)) {
+    if (!FitToOutputSize(work, scratch, settings.sizeIndex, settings.fill, &fitFailure)) {
         return failed(*fitFailure, EncodedImage::Failure::Unreadable);
     }
     encoded.damage = work.DamageText();
@@ -99,9 +100,10 @@ EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thum
         } else {
             const int factor = QualityFactor(settings.qualityPosition);
             const int code = exif ? kFormatJpegExif : kFormatJpeg;
-            encoded.bytes = thumbnail ? work.SaveImageWithThumbnailToMemory(
-                                            code, 0, factor, kThumbnailWidth, kThumbnailHeight)
-                                      : work.SaveImageToMemory(code, 0, factor);
+            encoded.bytes =
+                thumbnail ? work.SaveImageWithThumbnailToMemory(code, 0, factor, kThumbnailWidth,
+                                                                kThumbnailHeight, settings.fill)
+                          : work.SaveImageToMemory(code, 0, factor);
         }
     } catch (const LeadError& error) {
         return failed(error, EncodedImage::Failure::Encode);
@@ -114,10 +116,27 @@ QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
     // A card gets the Exif block and the thumbnail whatever the options say; a slide always
     // gets its thumbnail.
     const bool exif = settings_.exifOption || settings_.cardFlag;
-    const bool thumbnail = settings_.thumbnailOption || settings_.cardFlag ||
-                           entry.originFlagA != 0 || entry.originFlagB != 0;
+    const bool slide = entry.originFlagA != 0 || entry.originFlagB != 0;
+    const bool thumbnail = settings_.thumbnailOption || settings_.cardFlag || slide;
+    // A slide was framed on black when it was imported: around those bars a backdrop would only
+    // frame them again.
+    ConvertSettings settings = settings_;
+    if (slide) settings.fill = FrameFill();
     return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, exif, thumbnail,
-                             settings_, TimeOf(row));
+                             settings, TimeOf(row));
+}
+
+ConvertSettings ConvertSettingsOf(const AppSettings& settings) {
+    ConvertSettings convert;
+    convert.formatIndex = settings.formatIndex;
+    convert.qualityPosition = settings.qualityPosition;
+    convert.sizeIndex = settings.sizeIndex;
+    convert.cardFlag = settings.cardFlag;
+    convert.exifOption = settings.exifOption;
+    convert.thumbnailOption = settings.thumbnailOption;
+    convert.fill = settings.fill;
+    convert.filesPerFolder = settings.filesPerFolder;
+    return convert;
 }
 
 QDateTime ConvertRun::TimeOf(int row) const {

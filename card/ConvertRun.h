@@ -12,8 +12,10 @@
 #include "card/DcfNumbering.h"
 #include "card/FilePlacement.h"
 #include "core/FolderLock.h"
+#include "core/FrameFill.h"
 #include "core/ImageEntry.h"
 
+struct AppSettings;
 class Prompter;
 class WorkingList;
 
@@ -25,11 +27,15 @@ struct ConvertSettings {
     bool cardFlag = true;     // the destination is a card folder: Exif and thumbnail always
     bool exifOption = true;
     bool thumbnailOption = true;
+    FrameFill fill;       // around a photo of another aspect (a slide keeps black bars)
     QString destination;  // the card folder or the other folder
     // Save All onto a card goes on in the next free card folder, numbering from 0001, once an
     // image's number would pass this (1 to 9999; 9999 never moves on).
     int filesPerFolder = dcf::kLastFileNumber;
 };
+
+// The user's choices about the output as the run takes them; no destination.
+ConvertSettings ConvertSettingsOf(const AppSettings& settings);
 
 enum class Outcome { Written, Skipped, Failed };
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/FrameFill.h"
+
 // The one record of what the user chose about the output, the folders remembered during a
 // run and the two work-folder paths. The application owns the single instance; it lives
 // in memory and starts at the defaults on every run, but for the files per folder, which the
@@ -14,6 +16,7 @@ struct AppSettings {
     int sizeIndex = 1;               // 0 XGA, 1 SVGA, 2 SXGA, 3 WXGA, 4 Full HD
     bool thumbnailOption = true;     // embed a thumbnail
     int filesPerFolder = 9999;       // 1 to 9999: a card folder's last number in Save All
+    FrameFill fill;                  // around a picture of another aspect; black bars
     QString cardFolder;              // the card folder chosen in the destination dialog
     QString otherFolder;             // a folder chosen in the folder browser
     QString cardDrive;               // the drive (mount root) of the card folder

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "imaging/Backdrop.h"
 #include "imaging/Encoders.h"
 #include "imaging/ExifBlock.h"
 #include "imaging/ExifThumbnail.h"
@@ -165,6 +166,22 @@ void CLead::FillImage(quint32 colour) {
     });
 }
 
+void CLead::CoverImage(const LeadImage& source) {
+    const VImage& target = Held();
+    if (source.isNull()) throw LeadError("no source image");
+    Guard([&] {
+        VImage cover = BlurredCover(source.image_, target.width(), target.height());
+        if (target.bands() == 3 && cover.bands() == 1) cover = ToThreeBands(cover);
+        if (target.bands() == 1 && cover.bands() == 3) {
+            cover = cover.colourspace(VIPS_INTERPRETATION_B_W);
+        }
+        held_.image_ = cover;
+        held_.source_.reset();
+        held_.damage_.clear();
+        held_.oneBit_ = false;
+    });
+}
+
 void CLead::ResizeImage(float width, float height, int flags) {
     Held();
     const int targetWidth = RoundToPixels(width);
@@ -239,8 +256,8 @@ QString CLead::Comment(int slot) const {
     return slot >= 0 && slot < kCommentSlotCount ? comments_[slot] : QString();
 }
 
-QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
-                         int thumbnailHeight) {
+QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight,
+                         const FrameFill& fill) {
     Held();
     return Decoding([&] {
         const VImage held = Pixels();
@@ -267,7 +284,7 @@ QByteArray CLead::Encode(int format, int bits, int quality, int thumbnailWidth,
                 fields.pixelHeight = pixels.height();
                 fields.dpi = resolutionX_;
                 const QByteArray thumb =
-                    thumbnail ? EncodeThumbnail(pixels, thumbnailWidth, thumbnailHeight)
+                    thumbnail ? EncodeThumbnail(pixels, thumbnailWidth, thumbnailHeight, fill)
                               : QByteArray();
                 return SpliceExif(jpeg, BuildExifPayload(fields, thumb));
             }
@@ -291,9 +308,10 @@ QByteArray CLead::SaveImageToMemory(int format, int bits, int quality) {
 }
 
 QByteArray CLead::SaveImageWithThumbnailToMemory(int format, int bits, int quality,
-                                                 float thumbnailWidth, float thumbnailHeight) {
+                                                 float thumbnailWidth, float thumbnailHeight,
+                                                 const FrameFill& fill) {
     return Encode(format, bits, quality, RoundToPixels(thumbnailWidth),
-                  RoundToPixels(thumbnailHeight));
+                  RoundToPixels(thumbnailHeight), fill);
 }
 
 QImage CLead::ToQImage() {

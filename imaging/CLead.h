@@ -7,6 +7,7 @@
 #include <optional>
 #include <vips/vips8>
 
+#include "core/FrameFill.h"
 #include "imaging/ImageFile.h"
 #include "imaging/LeadError.h"
 
@@ -81,6 +82,8 @@ public:
     void CreateImage(float width, float height, int bits);
     // colour as 0x00BBGGRR.
     void FillImage(quint32 colour);
+    // Fills the held image with source scaled to cover it, blurred and dimmed (Backdrop.h).
+    void CoverImage(const LeadImage& source);
     // Resamples to the size (rounded to whole pixels); flags 2 asks for Lanczos 3. The result
     // is computed, in memory: nothing after it decodes the file again.
     void ResizeImage(float width, float height, int flags);
@@ -104,9 +107,10 @@ public:
     void SaveImage(const QString& file, int format, int bits, int quality, int option = 0);
     QByteArray SaveImageToMemory(int format, int bits, int quality);
     // As SaveImageToMemory, with an embedded thumbnail of thumbnailWidth x thumbnailHeight made
-    // from the held pixels (letterboxed on black when the aspect differs).
+    // from the held pixels (framed as fill says when the aspect differs).
     QByteArray SaveImageWithThumbnailToMemory(int format, int bits, int quality,
-                                              float thumbnailWidth, float thumbnailHeight);
+                                              float thumbnailWidth, float thumbnailHeight,
+                                              const FrameFill& fill = FrameFill());
 
     // The held pixels for drawing.
     QImage ToQImage();
@@ -121,7 +125,8 @@ private:
     // The held pixels, within Decoding: a picture read past damage is decoded again from its
     // file by its reader, which tells its damage.
     vips::VImage Pixels();
-    QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight);
+    QByteArray Encode(int format, int bits, int quality, int thumbnailWidth, int thumbnailHeight,
+                      const FrameFill& fill = FrameFill());
 
     int infoWidth_ = 0;
     int infoHeight_ = 0;

@@ -5,7 +5,7 @@
 
 using namespace imaging;
 
-bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex, const FrameFill& fill,
                      std::optional<LeadError>* failure) {
     const OutputSize size = kSizeTable.at(sizeIndex);
     try {
@@ -21,8 +21,8 @@ bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
             work.ResizeImage(W, H, kResizeQuality);
             return true;  // a bilevel image stays 8-bit grey here
         }
-        LetterboxImage(work, scratch, W, H, work.ImageBits());
-        if (oneBit) work.ReduceColours(1, 1, 0, 0);
+        LetterboxImage(work, scratch, W, H, work.ImageBits(), fill);
+        if (oneBit && fill.kind == FrameFill::Kind::Black) work.ReduceColours(1, 1, 0, 0);
         return true;
     } catch (const LeadError& error) {
         if (failure) failure->emplace(error);
@@ -30,13 +30,24 @@ bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
     }
 }
 
-void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits) {
-    canvas.CreateImage(W, H, bits);
-    canvas.FillImage(0);
+void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits, const FrameFill& fill) {
+    const quint32 r = (fill.rgb >> 16) & 0xFF;
+    const quint32 g = (fill.rgb >> 8) & 0xFF;
+    const quint32 b = fill.rgb & 0xFF;
+    const bool colour = fill.kind == FrameFill::Kind::Colour && !(r == g && g == b);
+    canvas.CreateImage(W, H, colour ? 24 : bits);
     const float w = work.ImageWidth();
     const float h = work.ImageHeight();
     const float s = std::max(w / W, h / H);
     work.ResizeImage(w / s, h / s, kResizeQuality);
+    // The backdrop is made from the fitted picture: already small and in memory.
+    if (fill.kind == FrameFill::Kind::Blur) {
+        canvas.CoverImage(work.ImageHandle());
+    } else if (fill.kind == FrameFill::Kind::Colour) {
+        canvas.FillImage(b << 16 | g << 8 | r);
+    } else {
+        canvas.FillImage(0);
+    }
     canvas.CombineImage((W - w / s) * 0.5f, (H - h / s) * 0.5f, w / s, h / s, work.ImageHandle(), 0,
                         0, 800);
     work.SetImageHandle(canvas.ImageHandle());

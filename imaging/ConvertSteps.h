@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include "core/FrameFill.h"
+
 class CLead;
 class LeadError;
 
@@ -13,18 +15,21 @@ class LeadError;
 
 // Scales the work instance's image to the output size of sizeIndex. Equal aspect ratios are
 // resized straight to W x H; otherwise the picture, scaled by s = max(w / W, h / H), is
-// centred on a black W x H canvas at ((W - w/s) / 2, (H - h/s) / 2). A bilevel image is
-// scaled as grey; after letterboxing it is made bilevel again. When it succeeds the held
+// centred on a W x H canvas filled as fill says at ((W - w/s) / 2, (H - h/s) / 2). A bilevel
+// image is scaled as grey; after letterboxing on black it is made bilevel again (a colour or a
+// blurred backdrop is not bilevel, so it stays grey or colour). When it succeeds the held
 // pixels are computed (an encode cannot meet a decode error) and work.Damaged() tells whether
 // the picture was decoded with warnings. False when the imaging library failed (no message);
 // failure, when given, then holds the error with its kind and reason.
-bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex,
+bool FitToOutputSize(CLead& work, CLead& scratch, int sizeIndex, const FrameFill& fill = {},
                      std::optional<LeadError>* failure = nullptr);
 
-// Centres the work instance's image on a black W x H canvas of the given bits, scaled (up or
-// down) by the larger of its two ratios to the canvas and placed without rounding the
-// centring; the work instance then holds the canvas. Throws LeadError.
-void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits);
+// Centres the work instance's image on a W x H canvas of the given bits filled as fill says
+// (in colour for a colour that is not grey), scaled (up or down) by the larger of its two
+// ratios to the canvas and placed without rounding the centring; the work instance then holds
+// the canvas. Throws LeadError.
+void LetterboxImage(CLead& work, CLead& canvas, float W, float H, int bits,
+                    const FrameFill& fill = {});
 
 // The automatic choice: PNG when a quarter-size trial encodes strictly smaller as PNG than as
 // JPEG at the best quality, otherwise JPEG (also when the trial fails). Returns a format code.

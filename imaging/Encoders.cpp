@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "imaging/Backdrop.h"
 #include "imaging/ImagingConstants.h"
 #include "imaging/Lanczos.h"
 
@@ -69,7 +70,7 @@ QByteArray EncodeBmp24(const VImage& image, int dpi) {
     return bytes;
 }
 
-QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
+QByteArray EncodeThumbnail(const VImage& image, int width, int height, const FrameFill& fill) {
     const double scale = std::min(double(width) / image.width(), double(height) / image.height());
     const int w = std::max(1, int(std::lround(image.width() * scale)));
     const int h = std::max(1, int(std::lround(image.height() * scale)));
@@ -82,8 +83,7 @@ QByteArray EncodeThumbnail(const VImage& image, int width, int height) {
     } else {
         small = ResizeExact(image, w, h);
     }
-    small = small.embed((width - small.width()) / 2, (height - small.height()) / 2, width, height,
-                        VImage::option()->set("extend", VIPS_EXTEND_BLACK));
+    small = OnBackdrop(small.copy_memory(), width, height, fill);
     QByteArray jpeg = EncodeJpeg(small, imaging::kThumbnailQuality);
     // An Exif segment holds at most 64 KiB; a thumbnail that noisy is rare, so step down.
     for (int quality = imaging::kThumbnailQuality - 15; jpeg.size() > 48000 && quality > 20;

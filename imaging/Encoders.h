@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <vips/vips8>
 
+#include "core/FrameFill.h"
+
 // Encoders over 8-bit images of one band (grey) or three (sRGB). They raise vips::VError
 // (CLead turns it into LeadError). Any thread.
 
@@ -18,8 +20,10 @@ QByteArray EncodePng(const vips::VImage& image, int dpi = 72);
 // A 24-bit Windows bitmap (BITMAPINFOHEADER, bottom-up rows), written by the toolkit.
 QByteArray EncodeBmp24(const vips::VImage& image, int dpi);
 
-// The embedded thumbnail: image fitted into width x height on black, as a baseline JPEG.
-QByteArray EncodeThumbnail(const vips::VImage& image, int width, int height);
+// The embedded thumbnail: image fitted into width x height, framed as fill says (on black
+// unless told), as a baseline JPEG.
+QByteArray EncodeThumbnail(const vips::VImage& image, int width, int height,
+                           const FrameFill& fill = FrameFill());
 
 // Three bands from one, for encoders that always write colour.
 vips::VImage ToThreeBands(const vips::VImage& image);

@@ -86,6 +86,13 @@ inline constexpr int kThumbnailWidth = 160;
 inline constexpr int kThumbnailHeight = 120;
 inline constexpr int kThumbnailQuality = 90;
 
+// The blurred backdrop: made at 1/kBackdropShrink of the frame's sides, blurred there with this
+// sigma (in the small copy's pixels, about 25 of the frame's at 800 x 600) and dimmed to this
+// share of its brightness, so that the picture in front stands out.
+inline constexpr int kBackdropShrink = 8;
+inline constexpr double kBackdropSigma = 3.0;
+inline constexpr double kBackdropBrightness = 0.55;
+
 // Resolution written into every output file.
 inline constexpr int kOutputDpi = 72;
 

@@ -194,6 +194,15 @@ void TourDialogs(MainDialog& window, const QString& suffix) {
             sizes->hidePopup();
             sizes->setCurrentIndex(1);
         }
+        // The fill list open on the blurred photo.
+        if (auto* fills = dialog.findChild<QComboBox*>(QStringLiteral("fills"))) {
+            fills->setCurrentIndex(1);
+            fills->showPopup();
+            Settle();
+            Save(Screen(), "convert-fill-" + suffix);
+            fills->hidePopup();
+            fills->setCurrentIndex(0);
+        }
         bool grabbed = false;
         QObject::connect(&window.list(), &QAbstractItemModel::dataChanged, &dialog, [&] {
             if (grabbed || window.list().count() < 6 || !window.list().at(5).saved) return;

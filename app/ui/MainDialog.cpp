@@ -318,14 +318,7 @@ void MainDialog::ConvertAndSaveCommand() {
         view_->ResumeRenderer();
         return FocusView();
     }
-    ConvertSettings convert;
-    convert.formatIndex = settings_.formatIndex;
-    convert.qualityPosition = settings_.qualityPosition;
-    convert.sizeIndex = settings_.sizeIndex;
-    convert.cardFlag = settings_.cardFlag;
-    convert.exifOption = settings_.exifOption;
-    convert.thumbnailOption = settings_.thumbnailOption;
-    convert.filesPerFolder = settings_.filesPerFolder;
+    ConvertSettings convert = ConvertSettingsOf(settings_);
     convert.destination = settings_.cardFlag ? settings_.cardFolder : settings_.otherFolder;
     {
         ConvertSaveDialog dialog(list_, convert, *prompter_, unsavedChanges_,
@@ -334,6 +327,7 @@ void MainDialog::ConvertAndSaveCommand() {
         dialog.exec();
         settings_.sizeIndex = dialog.sizeIndex();
         settings_.formatIndex = dialog.formatIndex();
+        settings_.fill = dialog.fill();
     }
     view_->ResumeRenderer();
     FocusView();

@@ -10,6 +10,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "card/DcfNumbering.h"
+#include "card/ui/FillChoice.h"
 #include "core/TerminationSignals.h"
 #include "core/WaitWithEvents.h"
 #include "core/WorkingList.h"
@@ -29,7 +30,7 @@ namespace {
 constexpr QRect kPreviewFrame{16, 40, 480, 400};
 constexpr int kPreviewInset = 20;
 constexpr QRect kPositionPanel{515, 40, 230, 76};
-constexpr QRect kSavePanel{515, 124, 230, 163};
+constexpr QRect kSavePanel{515, 124, 230, 195};
 constexpr QRect kDestinationLine{16, 448, 620, 20};  // under the preview, left of Stop
 constexpr int kHeight = 480;
 constexpr int kBottomRow = kHeight - 46;  // Stop, and Eject card left of it
@@ -192,9 +193,15 @@ void ConvertSaveDialog::BuildSavePanel() {
     connect(formats_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0) settings_.formatIndex = index;
     });
-    save_ = AddButton("save", skin::kSaveButton, kSavePanel.topLeft() + QPoint(53, 84),
+    ColorStatic* fillLabel = comboLabel("convert.fill", kSavePanel.top() + 76);
+    fills_ = new FillChoice(settings_.fill, this);
+    fillLabel->setBuddy(fills_);
+    fills_->setGeometry(kSavePanel.left() + 72, kSavePanel.top() + 74, 146, 24);
+    connect(fills_, &FillChoice::fillChosen, this,
+            [this](const FrameFill& fill) { settings_.fill = fill; });
+    save_ = AddButton("save", skin::kSaveButton, kSavePanel.topLeft() + QPoint(53, 116),
                       &ConvertSaveDialog::SaveCurrent);
-    saveAll_ = AddButton("saveAll", skin::kSaveAllButton, kSavePanel.topLeft() + QPoint(53, 120),
+    saveAll_ = AddButton("saveAll", skin::kSaveAllButton, kSavePanel.topLeft() + QPoint(53, 152),
                          &ConvertSaveDialog::SaveAll);
 }
 
@@ -287,6 +294,7 @@ void ConvertSaveDialog::UpdateControls() {
     eject_->setEnabled(!running_ && !ejected_);
     sizes_->setEnabled(!running_);
     formats_->setEnabled(!running_);
+    fills_->setEnabled(!running_);
 }
 
 void ConvertSaveDialog::Previous() {

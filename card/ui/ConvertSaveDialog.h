@@ -12,6 +12,7 @@
 #include "skin/ui/SkinnedDialog.h"
 
 class ColorStatic;
+class FillChoice;
 class Prompter;
 class QComboBox;
 class QLabel;
@@ -27,7 +28,7 @@ class WorkingList;
 // is writing into the same folder, Save and Save All wait for it, and Stop ends the wait.
 // Onto a card it also looks at the card once (on a worker; what it finds is asked about when
 // no run is going on) and, once images are written, offers to eject the card. Opened modally
-// by the main window, which takes the size and format back afterwards. GUI thread.
+// by the main window, which takes the size, format and fill back afterwards. GUI thread.
 class ConvertSaveDialog : public SkinnedDialog {
     Q_OBJECT
 
@@ -38,6 +39,7 @@ public:
 
     int sizeIndex() const { return settings_.sizeIndex; }
     int formatIndex() const { return settings_.formatIndex; }
+    FrameFill fill() const { return settings_.fill; }
     int position() const { return position_; }
     int count() const;
     bool running() const { return running_; }
@@ -103,6 +105,7 @@ private:
     SkinButton* eject_;
     QComboBox* sizes_;
     QComboBox* formats_;
+    FillChoice* fills_;
     QProgressBar* progress_;
     ColorStatic* progressText_;
     bool stopShown_ = false;  // the Stop picture on stop_, else the Close one

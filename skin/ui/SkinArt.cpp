@@ -159,7 +159,7 @@ Table BuildTable() {
 
     // Panels behind groups of controls.
     const std::pair<int, int> panels[] = {{267, 168}, {268, 157}, {269, 88},
-                                          {270, 88},  {271, 76},  {272, 163}};
+                                          {270, 88},  {271, 76},  {272, 195}};
     for (const auto& [id, height] : panels)
         table.insert(id, Plain(PictureKind::Panel, QSize(230, height)));
     return table;

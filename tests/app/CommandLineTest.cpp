@@ -96,6 +96,32 @@ TEST(CommandLine, BatchOptions) {
                      .error.isEmpty());
 }
 
+TEST(CommandLine, FillValues) {
+    const struct {
+        const char* value;
+        std::optional<FrameFill> fill;  // nothing: a usage error
+    } cases[] = {
+        {"black", FrameFill{}},
+        {"blur", FrameFill{FrameFill::Kind::Blur}},
+        {"#2040FF", FrameFill{FrameFill::Kind::Colour, 0x2040FF}},
+        {"#a0b1c2", FrameFill{FrameFill::Kind::Colour, 0xA0B1C2}},
+        {"#2040F", std::nullopt},
+        {"2040FF", std::nullopt},
+        {"#2040FG", std::nullopt},
+        {"Blur", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const ProgramOptions parsed =
+            ParseProgramArguments({"vc", "--batch", "--dest", "/d", "--fill", c.value, "x"});
+        EXPECT_EQ(parsed.batch.fill, c.fill) << c.value;
+        EXPECT_EQ(parsed.error.isEmpty(), c.fill.has_value()) << c.value;
+        if (c.fill) {
+            EXPECT_EQ(ParseFrameFill(FrameFillName(*c.fill)), c.fill) << c.value;
+        }
+    }
+}
+
 TEST(CommandLine, SplashSwitches) {
     const struct {
         QStringList arguments;

@@ -194,6 +194,62 @@ TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
     EXPECT_TRUE(HasThumbnail(written[3]));
 }
 
+// The embedded thumbnail, as exiftool extracts it, decoded by libvips.
+vips::VImage ThumbnailOf(const QString& path) {
+    QProcess tool;
+    tool.start("exiftool", {"-b", "-ThumbnailImage", path});
+    EXPECT_TRUE(tool.waitForFinished(30000));
+    const QByteArray bytes = tool.readAllStandardOutput();
+    // Decoded into memory before the bytes go.
+    return vips::VImage::new_from_buffer(bytes.constData(), size_t(bytes.size()), "").copy_memory();
+}
+
+// The darkest column's mean brightness.
+double DarkestColumn(const vips::VImage& image) {
+    vips::VImage rows;
+    const vips::VImage columns = image.colourspace(VIPS_INTERPRETATION_B_W).project(&rows);
+    return columns.min() / image.height();
+}
+
+// A portrait photo on a 4:3 frame: the fill around it on the image and on its thumbnail, and
+// the photo itself the same whatever fills the sides.
+TEST_F(BatchModeTest, FillsTheSidesOfAPortraitPhoto) {
+    WriteJpeg(Halves(600, 800, QColor(230, 120, 40), QColor(40, 160, 90)), In("portrait.jpg"));
+    const struct {
+        const char* fill;
+        QColor side;  // at the image's left edge; invalid for a backdrop of the photo
+    } cases[] = {{"black", Qt::black}, {"blur", QColor()}, {"#2040FF", QColor(0x20, 0x40, 0xFF)}};
+    vips::VImage blackCentre;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fill);
+        const QString dest = temp.filePath(QString("out-") + c.fill);
+        const ProgramRun run =
+            Run({"--batch", "--dest", dest, "--fill", c.fill, "--lang", "en", In("portrait.jpg")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const vips::VImage image = vips::VImage::new_from_file(QFile::encodeName(run.out.value(0)));
+        const vips::VImage thumbnail = ThumbnailOf(run.out.value(0));
+        ASSERT_EQ(thumbnail.width(), 160);
+        if (c.side.isValid()) {
+            const auto near = [&](QColor p) {
+                return std::abs(p.red() - c.side.red()) < 12 &&
+                       std::abs(p.green() - c.side.green()) < 12 &&
+                       std::abs(p.blue() - c.side.blue()) < 12;
+            };
+            EXPECT_TRUE(near(PixelAt(image, 40, 300)))
+                << PixelAt(image, 40, 300).name().toStdString();
+            EXPECT_TRUE(near(PixelAt(thumbnail, 4, 60)))
+                << PixelAt(thumbnail, 4, 60).name().toStdString();
+        } else {
+            EXPECT_GT(DarkestColumn(image), 30);
+            EXPECT_GT(DarkestColumn(thumbnail), 30);
+        }
+        // The photo stands at x 175 to 625; inside it the MCUs hold the same pixels.
+        const vips::VImage centre = image.extract_area(208, 16, 384, 568);
+        if (blackCentre.is_null()) blackCentre = centre.copy_memory();
+        EXPECT_LE((centre.cast(VIPS_FORMAT_INT) - blackCentre).abs().max(), 2);
+    }
+}
+
 TEST(BatchModeUsage, ErrorsExitWith2) {
     const QStringList cases[] = {
         {"--batch", "x.jpg"},
@@ -204,6 +260,8 @@ TEST(BatchModeUsage, ErrorsExitWith2) {
         {"--batch", "--card", "/tmp", "--per-folder", "10000", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--per-folder", "3", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--size", "huge", "x.jpg"},
+        {"--batch", "--dest", "/tmp", "--fill", "#2040F", "x.jpg"},
+        {"--batch", "--dest", "/tmp", "--fill", "blurred", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--on-conflict", "ask", "x.jpg"},  // no terminal
         {"--card", "/tmp", "x.jpg"},
         {"--batch", "--card", "/no/such/card", "x.jpg"},

@@ -23,11 +23,11 @@ bool IsBlue(QColor c) {
     return c.blue() > 225 && c.red() < 30 && c.green() < 30;
 }
 
-QImage Fit(const QString& path, int sizeIndex) {
+QImage Fit(const QString& path, int sizeIndex, const FrameFill& fill = {}) {
     CLead work;
     CLead scratch;
     work.LoadImage(path);
-    EXPECT_TRUE(FitToOutputSize(work, scratch, sizeIndex));
+    EXPECT_TRUE(FitToOutputSize(work, scratch, sizeIndex, fill));
     return work.ToQImage();
 }
 
@@ -130,6 +130,13 @@ TEST(FitToOutputSize, BilevelImagesStayGreyOrBecomeBilevelAgain) {
     EXPECT_EQ(work.ImageBits(), 8);
     EXPECT_GT(levels(work.ToQImage()).size(), 2);
 
+    // A backdrop of the picture is not bilevel: the output stays grey.
+    const QString blurred = QDir(temp.path()).filePath("blurred.tif");
+    WriteTiff(Checkerboard(500, 300) > 0, blurred, 1);
+    work.LoadImage(blurred);
+    ASSERT_TRUE(FitToOutputSize(work, scratch, 1, FrameFill{FrameFill::Kind::Blur}));
+    EXPECT_EQ(work.ImageBits(), 8);
+
     // Another aspect: letterboxed as grey, then made bilevel again.
     const QString other = QDir(temp.path()).filePath("other.tif");
     WriteTiff(Checkerboard(500, 300) > 0, other, 1);
@@ -137,6 +144,48 @@ TEST(FitToOutputSize, BilevelImagesStayGreyOrBecomeBilevelAgain) {
     ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
     EXPECT_EQ(work.ImageBits(), 1);
     EXPECT_EQ(levels(work.ToQImage()), (QSet<int>{0, 255}));
+}
+
+// Around a portrait the picture is the same whatever the fill; the sides are the colour (in
+// colour even around a grey picture), or a dimmed copy of the picture with no black column.
+TEST(FitToOutputSize, FillsAroundThePicture) {
+    const QColor blue(0x20, 0x40, 0xFF);
+    struct Case {
+        const char* name;
+        bool grey;
+        FrameFill fill;
+        QColor side;  // invalid: a backdrop of the picture
+    } const cases[] = {
+        {"colour_picture_on_blue", false, {FrameFill::Kind::Colour, 0x2040FF}, blue},
+        {"grey_picture_on_blue", true, {FrameFill::Kind::Colour, 0x2040FF}, blue},
+        {"grey_picture_on_grey", true, {FrameFill::Kind::Colour, 0x808080}, QColor(128, 128, 128)},
+        {"colour_picture_blurred", false, {FrameFill::Kind::Blur}, QColor()},
+        {"grey_picture_blurred", true, {FrameFill::Kind::Blur}, QColor()},
+    };
+    QTemporaryDir temp;
+    const QRect picture(175, 0, 450, 600);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QDir(temp.path()).filePath(QString(c.name) + ".png");
+        const vips::VImage halves = Halves(300, 400, QColor(230, 120, 40), QColor(40, 160, 90));
+        WritePng(c.grey ? halves.colourspace(VIPS_INTERPRETATION_B_W) : halves, path);
+        const QImage black = Fit(path, 1).convertToFormat(QImage::Format_RGB888);
+        const QImage out = Fit(path, 1, c.fill).convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(out.size(), QSize(800, 600));
+        EXPECT_EQ(out.copy(picture), black.copy(picture));
+        if (c.side.isValid()) {
+            EXPECT_EQ(out.pixelColor(0, 0), c.side);
+            EXPECT_EQ(out.pixelColor(799, 599), c.side);
+            continue;
+        }
+        for (int x = 0; x < out.width(); ++x) {
+            int sum = 0;
+            for (int y = 0; y < out.height(); ++y) sum += qGray(out.pixel(x, y));
+            ASSERT_GT(sum / out.height(), 30) << "column " << x;
+        }
+        // Dimmed: the backdrop beside the orange half is darker than the half itself.
+        EXPECT_LT(qGray(out.pixel(20, 100)), qGray(out.pixel(400, 100)) * 3 / 4);
+    }
 }
 
 TEST(ChooseFormatAutomatically, PngOnlyWhenStrictlySmaller) {

@@ -70,7 +70,7 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         bool fitted = false;
         try {
             work.LoadImage(path);
-            fitted = FitToOutputSize(work, scratch, 1, &failure);
+            fitted = FitToOutputSize(work, scratch, 1, {}, &failure);
         } catch (const LeadError& error) {
             failure.emplace(error);
         }

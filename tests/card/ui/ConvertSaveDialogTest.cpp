@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "card/FilePlacement.h"
+#include "card/ui/FillChoice.h"
 #include "core/FolderLock.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
@@ -92,6 +93,42 @@ private Q_SLOTS:
         QCOMPARE(written.height(), 1080);
         QVERIFY(!unsaved);
         QVERIFY(dialog.findChild<QWidget*>("saveAll")->isEnabled());
+    }
+
+    // The fill in both languages; the colour entry asks for the colour (a cancelled question
+    // keeps the last choice), and the choice reaches the written file.
+    void theFillIsChosenAndWritten() {
+        const std::pair<Messages::Language, QStringList> languages[] = {
+            {Messages::Language::Japanese, {"黒", "写真をぼかす", "色を選ぶ..."}},
+            {Messages::Language::English, {"Black", "Blurred photo", "Colour..."}},
+        };
+        for (const auto& [language, texts] : languages) {
+            Messages::SetLanguage(language);
+            Fill(1);
+            settings.fill = FrameFill{FrameFill::Kind::Blur};
+            ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+            auto* fills = dialog.findChild<FillChoice*>("fills");
+            QStringList shown;
+            for (int i = 0; i < fills->count(); ++i) shown << fills->itemText(i);
+            QCOMPARE(shown, texts);
+            QCOMPARE(fills->currentIndex(), 1);
+        }
+        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
+        auto* fills = dialog.findChild<FillChoice*>("fills");
+        std::optional<QColor> answer;
+        fills->SetColourPicker([&](QColor) { return answer; });
+        QTest::keyClick(fills, Qt::Key_Down);  // the colour entry, its question cancelled
+        QCOMPARE(dialog.fill(), FrameFill{FrameFill::Kind::Blur});
+        QCOMPARE(fills->currentIndex(), 1);
+        answer = QColor(0x20, 0x40, 0xFF);
+        QTest::keyClick(fills, Qt::Key_Down);
+        QCOMPARE(dialog.fill(), (FrameFill{FrameFill::Kind::Colour, 0x2040FF}));
+        dialog.findChild<QComboBox*>("sizes")->setCurrentIndex(4);  // Full HD: bars at the sides
+        dialog.SaveCurrent();
+        const QColor side = PixelAt(QDir(Card()).filePath("DUVU0001.JPG"), 20, 540);
+        QVERIFY2(qAbs(side.red() - 0x20) < 12 && qAbs(side.green() - 0x40) < 12 &&
+                     qAbs(side.blue() - 0xFF) < 12,
+                 qPrintable(side.name()));
     }
 
     // After Save All the dialog says what the run did, and its way out is Close again.

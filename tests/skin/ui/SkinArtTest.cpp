@@ -44,7 +44,7 @@ const std::pair<QSize, QList<int>> kSizes[] = {
     {{230, 157}, {268}},
     {{230, 88}, {269, 270}},
     {{230, 76}, {271}},
-    {{230, 163}, {272}},
+    {{230, 195}, {272}},
 };
 
 QImage ImageOf(int id, Language language = Language::English, qreal ratio = 1) {
