@@ -53,6 +53,7 @@ QString Soffice() {
 void WriteFlatPresentation(const QString& path, double widthCm, double heightCm,
                            const QList<QColor>& slides) {
     QString pages;
+    QString fills;
     for (int i = 0; i < slides.size(); ++i) {
         pages += QStringLiteral(
                      "<draw:page draw:name=\"p%1\" draw:master-page-name=\"Default\" "
@@ -61,9 +62,6 @@ void WriteFlatPresentation(const QString& path, double widthCm, double heightCm,
                      .arg(i)
                      .arg(widthCm)
                      .arg(heightCm);
-    }
-    QString fills;
-    for (int i = 0; i < slides.size(); ++i) {
         fills += QStringLiteral(
                      "<style:style style:name=\"fill%1\" style:family=\"graphic\">"
                      "<style:graphic-properties draw:fill=\"solid\" draw:fill-color=\"%2\" "
