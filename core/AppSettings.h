@@ -6,8 +6,8 @@
 
 // The one record of what the user chose about the output, the folders remembered during a
 // run and the two work-folder paths. The application owns the single instance; it lives
-// in memory and starts at the defaults on every run, but for the files per folder, which the
-// window keeps in the profile store (KeptFilesPerFolder). GUI thread.
+// in memory and starts at the defaults on every run: nothing of it is kept in the profile
+// store. GUI thread.
 struct AppSettings {
     bool cardFlag = true;            // destination is a memory card in the card layout
     int formatIndex = 1;             // 0 automatic, 1 JPEG, 2 PNG
@@ -30,11 +30,6 @@ struct AppSettings {
 // Sets every choice and remembered folder back to its default. The work paths are left as
 // they are: start-up computes them after the reset.
 void ResetSettings(AppSettings& settings);
-
-// The files per folder the user chose in Preferences, from the profile store: 9999 when none
-// was chosen or what is there is not a number from 1 to 9999.
-int KeptFilesPerFolder();
-void KeepFilesPerFolder(int files);
 
 // Names the program for the desktop and for screen readers (the organisation "Kestrovia", the
 // application "Vimbrelcastor"). The profile store keeps its own place (skin/ProfileStore.h).

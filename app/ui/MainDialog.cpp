@@ -350,7 +350,6 @@ void MainDialog::PreferencesCommand() {
     settings_.thumbnailOption = dialog.thumbnailOption();
     settings_.qualityPosition = dialog.qualityPosition();
     settings_.filesPerFolder = dialog.filesPerFolder();
-    KeepFilesPerFolder(settings_.filesPerFolder);
 }
 
 void MainDialog::AboutCommand() {

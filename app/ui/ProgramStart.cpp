@@ -67,7 +67,6 @@ int RunWindowSession(const ProgramOptions& options, Prompter& prompter,
 
     AppSettings settings;
     ResetSettings(settings);
-    settings.filesPerFolder = KeptFilesPerFolder();
     if (!startImaging()) {
         prompter.Info(msg::InstallFailed);
         return 1;

@@ -294,9 +294,9 @@ private Q_SLOTS:
         QVERIFY2(next.Acquire(), "the lock is released at the end");
     }
 
-    // The files per folder chosen in Preferences come back at the next start; a profile value
-    // out of range starts from 9999.
-    void theFilesPerFolderSurviveARestart() {
+    // The settings live in memory only: the files per folder chosen in Preferences are gone at
+    // the next start, which begins from 9999 again.
+    void theSettingsStartFromTheirDefaultsAtEveryStart() {
         ProgramOptions options;
         options.noSplash = true;
         const auto session = [&](int typed) {
@@ -311,12 +311,12 @@ private Q_SLOTS:
                     QTest::keyClick(field, Qt::Key_Return);
                 });
                 window.PreferencesCommand();
+                QCOMPARE(window.settings().filesPerFolder, typed);
             });
             return found;
         };
-        ProfileStore().setValue("Preferences/FilesPerFolder", "0");
         QCOMPARE(session(999), 9999);
-        QCOMPARE(session(0), 999);
+        QCOMPARE(session(0), 9999);
     }
 };
 
