@@ -270,7 +270,7 @@ int Convert(const QString& path) {
     settings.sizeIndex = 1;    // SVGA
     const auto start = std::chrono::steady_clock::now();
     const EncodedImage encoded =
-        ConvertRun::EncodeOne(path, true, true, settings, QDateTime::currentDateTime());
+        ConvertRun::EncodeOne(path, 0, true, true, settings, QDateTime::currentDateTime());
     const double seconds = Seconds(start);
     if (encoded.failure != EncodedImage::Failure::None) {
         std::printf("%.2f s  failed: %s\n", seconds, qPrintable(encoded.reason));

@@ -44,8 +44,9 @@ ConvertRun::~ConvertRun() {
     pool_.waitForDone();
 }
 
-EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thumbnail,
-                                   const ConvertSettings& settings, const QDateTime& now) {
+EncodedImage ConvertRun::EncodeOne(const QString& workPath, int quarterTurns, bool exif,
+                                   bool thumbnail, const ConvertSettings& settings,
+                                   const QDateTime& now) {
     EncodedImage encoded;
     // A failure while the picture is read or fitted is the picture's: it cannot be converted.
     const auto failed = [&encoded](const LeadError& error, EncodedImage::Failure otherwise) {
@@ -83,6 +84,8 @@ EncodedImage ConvertRun::EncodeOne(const QString& workPath, bool exif, bool thum
     encoded.png = format == kFormatPng;
     try {
         work.LoadImage(workPath, 0, 0, -1);
+        // Turned before it is fitted, so that a portrait turned on its side fills the frame.
+        work.TurnImage(quarterTurns);
     } catch (const LeadError& error) {
         return failed(error, EncodedImage::Failure::Unreadable);
     }
@@ -122,8 +125,8 @@ QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
     // frame them again.
     ConvertSettings settings = settings_;
     if (slide) settings.fill = FrameFill();
-    return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, exif, thumbnail,
-                             settings, TimeOf(row));
+    return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, entry.quarterTurns,
+                             exif, thumbnail, settings, TimeOf(row));
 }
 
 ConvertSettings ConvertSettingsOf(const AppSettings& settings) {

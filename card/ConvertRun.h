@@ -130,9 +130,11 @@ public:
     bool folderBusy() const { return folderBusy_; }
     const ConvertSettings& settings() const { return settings_; }
 
-    // Encodes one work copy as the settings ask (runs on a worker).
-    static EncodedImage EncodeOne(const QString& workPath, bool exif, bool thumbnail,
-                                  const ConvertSettings& settings, const QDateTime& now);
+    // Encodes one work copy, turned clockwise by quarterTurns before it is fitted, as the
+    // settings ask (runs on a worker).
+    static EncodedImage EncodeOne(const QString& workPath, int quarterTurns, bool exif,
+                                  bool thumbnail, const ConvertSettings& settings,
+                                  const QDateTime& now);
 
 private:
     QFuture<EncodedImage> StartEncoding(int row);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QtGlobal>
 
@@ -24,8 +25,18 @@ struct ImageEntry {
     QString workPath;         // the private work copy; every later read uses it
     int imageWidth = 0;       // the picture's size, upright, as the loader examined it
     int imageHeight = 0;
-    QImage thumbnail;  // null until rendered, or when the file could not be decoded
+    // Turned by hand after the upright picture: clockwise quarter turns, 0 to 3. The files are
+    // never changed; the thumbnail, the preview and the written image show the turn.
+    int quarterTurns = 0;
+    // null until rendered, or when the file could not be decoded; turned as quarterTurns says
+    QImage thumbnail;
 };
+
+// The picture's size as it is shown and written: upright, then turned.
+inline QSize TurnedSize(const ImageEntry& entry) {
+    return entry.quarterTurns % 2 == 0 ? QSize(entry.imageWidth, entry.imageHeight)
+                                       : QSize(entry.imageHeight, entry.imageWidth);
+}
 
 // What the image is called where it is shown or spoken: a slide's name, else its file's name.
 QString DisplayName(const ImageEntry& entry);

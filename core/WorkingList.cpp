@@ -78,6 +78,12 @@ bool WorkingList::SetThumbnail(EntryId id, const QImage& thumbnail) {
     return true;
 }
 
+void WorkingList::SetTurn(int row, int quarterTurns, const QImage& thumbnail) {
+    entries_[row].quarterTurns = quarterTurns;
+    entries_[row].thumbnail = thumbnail;
+    EmitChanged(row, ThumbnailRole);
+}
+
 void WorkingList::ReplaceEntries(QList<ImageEntry> entries) {
     beginResetModel();
     entries_ = std::move(entries);

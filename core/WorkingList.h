@@ -46,6 +46,8 @@ public:
     // The renderer's result for an entry that may have moved meanwhile: false when the entry
     // is gone. A null image marks a file that could not be decoded.
     bool SetThumbnail(EntryId id, const QImage& thumbnail);
+    // A turn by hand and the thumbnail turned with it.
+    void SetTurn(int row, int quarterTurns, const QImage& thumbnail);
     // A new order (or a subset) of entries, ids kept; index is renumbered from 0.
     void ReplaceEntries(QList<ImageEntry> entries);
 

@@ -225,6 +225,21 @@ void CLead::CombineImage(float x, float y, float width, float height, const Lead
     });
 }
 
+void CLead::TurnImage(int quarterTurns) {
+    const VImage& image = Held();
+    const int turns = (quarterTurns % 4 + 4) % 4;
+    if (turns == 0) return;
+    static constexpr VipsAngle kAngles[] = {VIPS_ANGLE_D0, VIPS_ANGLE_D90, VIPS_ANGLE_D180,
+                                            VIPS_ANGLE_D270};
+    Guard([&] {
+        held_.image_ = image.rot(kAngles[turns]);
+        // A decode again from the file (smaller, or past its warnings) turns it the same way.
+        if (held_.source_) {
+            held_.source_->orientation = TurnedOrientation(held_.source_->orientation, turns);
+        }
+    });
+}
+
 void CLead::ConvertToGray(int /*bits*/) {
     const VImage& image = Held();
     Guard([&] {

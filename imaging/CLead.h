@@ -93,6 +93,9 @@ public:
                       float sourceX, float sourceY, int flags);
     // A bilevel image becomes 8-bit grey.
     void ConvertToGray(int bits);
+    // Turns the held image clockwise by quarterTurns (negative: to the left), without decoding
+    // it; a picture still read from its file keeps being decoded from it, at a reduced size.
+    void TurnImage(int quarterTurns);
     // Back to bilevel (bits 1): every sample becomes 0 or 255, without dithering.
     void ReduceColours(int bits, int paletteMode, int ditherMode, int option);
 

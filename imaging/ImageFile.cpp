@@ -177,3 +177,16 @@ VImage Upright(const VImage& image, int orientation) {
     turned.set(VIPS_META_ORIENTATION, orientation);
     return turned.autorot();
 }
+
+int TurnedOrientation(int orientation, int quarterTurns) {
+    // Each orientation as a mirror (or none) followed by clockwise quarter turns: 1, 6, 3, 8
+    // turn only; 2, 7, 4, 5 mirror left to right first. Turning more adds to the turns.
+    static constexpr int kTurning[2][4] = {{1, 6, 3, 8}, {2, 7, 4, 5}};
+    for (int mirrored = 0; mirrored < 2; ++mirrored) {
+        for (int turns = 0; turns < 4; ++turns) {
+            if (kTurning[mirrored][turns] != orientation) continue;
+            return kTurning[mirrored][((turns + quarterTurns) % 4 + 4) % 4];
+        }
+    }
+    return TurnedOrientation(1, quarterTurns);  // no orientation: the picture as stored
+}

@@ -59,3 +59,6 @@ DecodedFile DecodeAgain(const FileSource& source, int minWidth, int minHeight, i
 vips::VImage Normalise(vips::VImage image, bool grey);
 // The picture turned as its Exif orientation says (1 to 8).
 vips::VImage Upright(const vips::VImage& image, int orientation);
+// The orientation (1 to 8) that turns a stored picture as orientation does and then by
+// quarterTurns clockwise (any whole number; negative turns left).
+int TurnedOrientation(int orientation, int quarterTurns);

@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "core/WorkingList.h"
+#include "thumbs/Rotation.h"
 
 namespace {
 
@@ -28,11 +29,14 @@ bool ListHistory::Undo() {
     for (const ImageEntry& entry : list_.entries()) now.insert(entry.id, entry);
     QList<ImageEntry> restored;
     for (const ImageEntry& old : before) {
-        // An entry still in the list brings what happened to it since; its place and its
-        // selection are the step's.
+        // An entry still in the list brings what happened to it since; its place, its
+        // selection and its turn are the step's, and the thumbnail it has now (perhaps made
+        // again since) is turned back to match.
         ImageEntry entry = now.take(old.id);
         if (entry.id == 0) entry = old;
         entry.selected = old.selected;
+        entry.thumbnail = TurnedImage(entry.thumbnail, old.quarterTurns - entry.quarterTurns);
+        entry.quarterTurns = old.quarterTurns;
         entry.positioned = false;
         restored.append(std::move(entry));
     }

@@ -6,13 +6,13 @@
 
 class WorkingList;
 
-// The grid's undo: before each deletion or move the list is remembered as it stands; Undo puts
-// it back, order, selection and all, several steps back. Images imported since a step stay, at
-// the end in their order, and entries keep what became of them meanwhile (their thumbnails,
-// whether they were saved). The work copy of a deleted image stays on disk while a step can
-// bring it back, and goes when the last such step is dropped (beyond kMaxSteps, or by Clear;
-// the history's end leaves them to the work folder's cleaning).
-// Owned by the view of the list; GUI thread.
+// The grid's undo: before each deletion, move or turn the list is remembered as it stands; Undo
+// puts it back, order, selection, turns and all, several steps back. Images imported since a
+// step stay, at the end in their order, and entries keep what became of them meanwhile (their
+// thumbnails, turned back with them, and whether they were saved). The work copy of a deleted image
+// stays on disk while a step can bring it back, and goes when the last such step is dropped (beyond
+// kMaxSteps, or by Clear; the history's end leaves them to the work folder's cleaning). Owned by
+// the view of the list; GUI thread.
 class ListHistory {
 public:
     static constexpr int kMaxSteps = 50;

@@ -5,6 +5,7 @@
 #include "core/WorkingList.h"
 #include "imaging/CLead.h"
 #include "imaging/ImagingConstants.h"
+#include "thumbs/Rotation.h"
 #include "thumbs/ThumbLayout.h"
 
 ThumbnailRenderer::ThumbnailRenderer(WorkingList& list, qreal ratio, QObject* parent)
@@ -163,7 +164,10 @@ void ThumbnailRenderer::Schedule() {
 
 void ThumbnailRenderer::Finished(EntryId id, const QImage& image) {
     inFlight_.remove(id);
-    // An entry deleted meanwhile is simply not there any more.
-    if (list_.SetThumbnail(id, image)) Q_EMIT thumbnailReady(id);
+    // An entry deleted meanwhile is simply not there any more. The picture was made upright:
+    // it takes the entry's turn as it stands now, whatever was turned while it was made.
+    const int row = list_.RowOf(id);
+    const QImage turned = row < 0 ? image : TurnedImage(image, list_.at(row).quarterTurns);
+    if (list_.SetThumbnail(id, turned)) Q_EMIT thumbnailReady(id);
     Schedule();
 }

@@ -140,6 +140,17 @@ void TourGrid(MainDialog& window, const AppSettings& settings, const QString& su
     Save(Screen(), "grid-drag-" + suffix);
     send(QEvent::MouseButtonRelease, press, Qt::NoButton);
     ClearSelection(window.list());
+
+    // The second picture turned right, and the context menu over it with the turns.
+    window.list().SetSelected(1, true);
+    view->TurnCommand(1);
+    QTimer::singleShot(400, [suffix] {
+        Save(Screen(), "grid-turned-menu-" + suffix);
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    view->ShowContextMenu(viewport->mapToGlobal(press));
+    view->UndoCommand();
+    ClearSelection(window.list());
 }
 
 // The destination dialog with a card and without one, the preferences, and the convert

@@ -248,7 +248,7 @@ void MainDialog::BuildMenus() {
 }
 
 void MainDialog::BuildShortcuts() {
-    const auto shortcut = [this](QKeySequence keys, void (MainDialog::*command)()) {
+    const auto shortcut = [this](QKeySequence keys, auto command) {
         auto* s = new QShortcut(keys, this);
         s->setContext(Qt::WindowShortcut);
         connect(s, &QShortcut::activated, this, command);
@@ -262,6 +262,9 @@ void MainDialog::BuildShortcuts() {
     shortcut(QKeySequence(Qt::Key_Delete), &MainDialog::DeleteSlideCommand);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_A), &MainDialog::SelectAllCommand);
     shortcut(QKeySequence::Undo, &MainDialog::UndoCommand);
+    // Ctrl+R turns the selected images right, Ctrl+Shift+R left.
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_R), [this] { view_->TurnCommand(1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [this] { view_->TurnCommand(-1); });
 }
 
 void MainDialog::QueueStartupPaths(const QStringList& arguments) {

@@ -253,10 +253,12 @@ QString ConvertSaveDialog::positionText() const {
         .arg(count());
 }
 
-QImage ConvertSaveDialog::RenderPreview(const QString& workPath, QSize area, qreal ratio) {
+QImage ConvertSaveDialog::RenderPreview(const QString& workPath, int quarterTurns, QSize area,
+                                        qreal ratio) {
     try {
         CLead lead;
         lead.LoadImage(workPath, 0, 0, -1);
+        lead.TurnImage(quarterTurns);
         const QSize pixels = (QSizeF(area) * ratio).toSize();
         lead.ResizeImage(float(pixels.width()), float(pixels.height()), imaging::kResizeQuality);
         QImage image = lead.ToQImage();
@@ -271,12 +273,14 @@ void ConvertSaveDialog::ShowPreview() {
     positionText_->setText(positionText());
     if (position_ < 1 || position_ > count()) return;
     const ImageEntry& entry = list_.at(position_ - 1);
-    const QRect fitted = FitPreview(previewArea_, entry.imageWidth, entry.imageHeight);
+    const QSize turned = TurnedSize(entry);
+    const QRect fitted = FitPreview(previewArea_, turned.width(), turned.height());
     preview_->setGeometry(fitted);
     preview_->setPixmap(QPixmap());
     // Made for the screen the dialog is on; the label shows it at its logical size.
     previewWatcher_.setFuture(QtConcurrent::run(&ConvertSaveDialog::RenderPreview, entry.workPath,
-                                                fitted.size(), preview_->devicePixelRatioF()));
+                                                entry.quarterTurns, fitted.size(),
+                                                preview_->devicePixelRatioF()));
 }
 
 void ConvertSaveDialog::UpdateControls() {

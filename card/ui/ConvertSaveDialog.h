@@ -82,8 +82,9 @@ private:
     // While another run writes into the destination folder: a moment with the window's events
     // running; false once the user stopped.
     bool WaitForFolder();
-    // The picture fitted to area (logical pixels) with the pixels of a screen of ratio.
-    static QImage RenderPreview(const QString& workPath, QSize area, qreal ratio);
+    // The picture turned clockwise by quarterTurns and fitted to area (logical pixels), with
+    // the pixels of a screen of ratio.
+    static QImage RenderPreview(const QString& workPath, int quarterTurns, QSize area, qreal ratio);
 
     WorkingList& list_;
     ConvertSettings settings_;

@@ -20,7 +20,7 @@ TEST(CorpusConvert, EveryFileEncodesOrIsRefusedWithAReason) {
     for (const corpus::File& file : files) {
         SCOPED_TRACE(file.name.toStdString());
         const EncodedImage encoded =
-            ConvertRun::EncodeOne(file.path, true, true, settings, QDateTime::currentDateTime());
+            ConvertRun::EncodeOne(file.path, 0, true, true, settings, QDateTime::currentDateTime());
         const bool written = encoded.failure == EncodedImage::Failure::None;
         if (written) {
             EXPECT_GT(encoded.bytes.size(), 1000);

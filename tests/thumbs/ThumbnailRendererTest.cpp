@@ -12,6 +12,7 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Reordering.h"
+#include "thumbs/Rotation.h"
 
 using namespace testimages;
 
@@ -168,12 +169,17 @@ TEST_F(ThumbnailRendererTest, ANewRatioBringsNewThumbnails) {
     EXPECT_TRUE(list.at(1).rendered);
     EXPECT_TRUE(list.at(1).thumbnail.isNull());
     EXPECT_FALSE(list.at(2).thumbnail.isNull());
+    // Row 0 turned right meanwhile: its thumbnail at once, and the one made again after it.
+    list.SetSelected(0, true);
+    TurnSelected(list, 1);
+    EXPECT_EQ(list.at(0).thumbnail.size(), QSize(78, 104));
     QSignalSpy ready(&renderer, &ThumbnailRenderer::thumbnailReady);
     renderer.SetPixelRatio(2);
     ASSERT_TRUE(WaitUntilRendered(renderer));
     EXPECT_EQ(ready.count(), 2);
     for (int row : {0, 2}) {
-        EXPECT_EQ(list.at(row).thumbnail.size(), QSize(208, 156)) << row;
+        EXPECT_EQ(list.at(row).thumbnail.size(), row == 0 ? QSize(156, 208) : QSize(208, 156))
+            << row;
         EXPECT_EQ(list.at(row).thumbnail.devicePixelRatio(), 2.0) << row;
     }
     EXPECT_TRUE(list.at(1).rendered);

@@ -10,18 +10,12 @@
 #include <QScrollBar>
 
 #include "core/WorkingList.h"
-#include "skin/MessageIds.h"
-#include "skin/Prompter.h"
-#include "skin/UiTexts.h"
-#include "skin/ui/OwnerDrawMenu.h"
 #include "skin/ui/SkinConstants.h"
-#include "thumbs/Deletion.h"
 #include "thumbs/Reordering.h"
 #include "thumbs/Selection.h"
 #include "thumbs/ThumbnailRenderer.h"
 #include "thumbs/ui/DragPicture.h"
 #include "thumbs/ui/GridAccessible.h"
-#include "thumbs/ui/PlacementDialog.h"
 
 using namespace thumbs;
 
@@ -194,7 +188,8 @@ void CThumbView::PaintCell(QPainter& painter, int row, const ThumbCell& cell) {
     painter.drawText(cell.frame.adjusted(3, -1, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                      QString::number(row + 1));
 
-    const QRect fitted = ThumbnailRect(cell.box, float(entry.imageWidth), float(entry.imageHeight));
+    const QSize turned = TurnedSize(entry);
+    const QRect fitted = ThumbnailRect(cell.box, float(turned.width()), float(turned.height()));
     if (!entry.rendered) {
         painter.fillRect(fitted, kNotRendered);
     } else if (!entry.thumbnail.isNull()) {
@@ -341,63 +336,6 @@ void CThumbView::AutoScrollTick() {
     autoScroll_.start(kAutoScrollMs);
 }
 
-void CThumbView::ShowContextMenu(const QPoint& globalPos) {
-    OwnerDrawMenu menu(this);
-    contextMenu_ = &menu;
-    QAction* sort = menu.addAction(UiTexts::Text("menu.context.sort"));
-    QAction* remove = menu.addAction(UiTexts::Text("menu.context.delete"));
-    menu.addSeparator();
-    QAction* removeAll = menu.addAction(UiTexts::Text("menu.context.delete_all"));
-    menu.addSeparator();
-    QAction* undo = menu.addAction(UiTexts::Text("menu.context.undo"));
-    const bool any = AnySelected(list_);
-    sort->setEnabled(any && list_.count() > 1);
-    remove->setEnabled(any);
-    removeAll->setEnabled(!list_.isEmpty());
-    undo->setEnabled(history_.CanUndo());
-    connect(sort, &QAction::triggered, this, &CThumbView::SortCommand);
-    connect(remove, &QAction::triggered, this, &CThumbView::DeleteSelectedCommand);
-    connect(removeAll, &QAction::triggered, this, &CThumbView::DeleteAllCommand);
-    connect(undo, &QAction::triggered, this, &CThumbView::UndoCommand);
-    menu.exec(globalPos);
-}
-
-void CThumbView::SortCommand() {
-    PlacementDialog dialog(list_.count(), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    history_.Remember();
-    if (PlaceSelected(list_, dialog.PlacementNumber(), dialog.PlaceBefore())) {
-        Q_EMIT listChanged();
-    } else {
-        history_.Undo();  // nothing moved: nothing to undo
-    }
-}
-
-void CThumbView::DeleteSelectedCommand() {
-    if (!AnySelected(list_) || !prompter_.Confirm(msg::DeleteImage)) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    history_.Remember();
-    // The work copies stay while Undo can bring the images back.
-    TakeSelected(list_);  // the list's reset lays the view out again
-    QApplication::restoreOverrideCursor();
-    SetCurrent(current_);
-    Q_EMIT listChanged();
-}
-
-void CThumbView::DeleteAllCommand() {
-    if (!prompter_.Confirm(msg::DeleteAllImages)) return;
-    history_.Remember();
-    DeleteAll(list_);
-    current_ = -1;
-    Q_EMIT listChanged();
-}
-
-void CThumbView::UndoCommand() {
-    if (!history_.Undo()) return;
-    SetCurrent(current_);
-    Q_EMIT listChanged();
-}
-
 void CThumbView::SetCurrent(int index) {
     current_ = list_.isEmpty() ? -1 : std::clamp(index, 0, list_.count() - 1);
     if (current_ < 0) return;
@@ -439,16 +377,6 @@ void CThumbView::TellFocus() {
     if (hasFocus()) GridAccessible::TellFocus(this, current_);
 }
 
-void CThumbView::MoveBy(int step) {
-    history_.Remember();
-    if (!MoveSelectedBy(list_, step)) {
-        history_.Undo();  // nothing moved: nothing to undo
-        return;
-    }
-    SetCurrent(FindSelectedFrom(list_, 0));
-    Q_EMIT listChanged();
-}
-
 void CThumbView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers keys = event->modifiers() & ~Qt::KeypadModifier;
     const int columns = std::max(1, grid_.columns);
@@ -461,6 +389,11 @@ void CThumbView::keyPressEvent(QKeyEvent* event) {
     if (keys == Qt::ControlModifier &&
         (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
         MoveBy(event->key() == Qt::Key_Up ? -columns : columns);
+        return;
+    }
+    // Turns of the selected images: right with Ctrl+R, left with Ctrl+Shift+R.
+    if (event->key() == Qt::Key_R && (keys & ~Qt::ShiftModifier) == Qt::ControlModifier) {
+        TurnCommand(keys & Qt::ShiftModifier ? -1 : 1);
         return;
     }
     const std::optional<int> step = KeyStep(event->key(), columns, list_.count());
@@ -488,8 +421,4 @@ void CThumbView::keyPressEvent(QKeyEvent* event) {
     SetCurrent(from + *step);
     // Plain keys select the entry alone, Shift extends from the anchor, Ctrl only moves.
     if (!(keys & Qt::ControlModifier)) Select(list_, current_, ModeOfKeys(keys), anchor_);
-}
-
-void CThumbView::SelectAllCommand() {
-    SelectAll(list_);
 }

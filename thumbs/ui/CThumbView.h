@@ -16,9 +16,10 @@ class WorkingList;
 // The grid of thumbnails over the working list: draws every cell itself (one painted cell per
 // entry, however many there are), selects with plain, Shift and Ctrl clicks or the arrow keys,
 // moves the selection by dragging it to a gap between cells or with Alt+Left/Right (a place)
-// and Ctrl+Up/Down (a row), undoes deletions and moves, and offers the list commands in a
-// context menu. The thumbnails come from a renderer on the thread pool; the view never waits
-// for one. Owned by the main window; GUI thread.
+// and Ctrl+Up/Down (a row), turns it by hand (Ctrl+R, Ctrl+Shift+R), undoes deletions, moves and
+// turns, and offers the list commands in a context menu (CThumbViewCommands.cpp). The thumbnails
+// come from a renderer on the thread pool; the view never waits for one. Owned by the main window;
+// GUI thread.
 class CThumbView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -55,12 +56,14 @@ public:
     void ToggleSelected(int row);
     void FocusEntry(int row);
 
-    // The list commands (the context menu's, the Delete key's, Ctrl+A's).
+    // The list commands (the context menu's, the Delete key's, Ctrl+A's, Ctrl+R's).
     void SortCommand();
     void DeleteSelectedCommand();
     void DeleteAllCommand();
     void SelectAllCommand();
     void UndoCommand();
+    // Turns the selected images clockwise by quarterTurns (negative: to the left).
+    void TurnCommand(int quarterTurns);
     bool CanUndo() const { return history_.CanUndo(); }
 
     // The context menu with its items enabled as the list and selection allow.

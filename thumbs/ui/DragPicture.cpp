@@ -18,10 +18,11 @@ QImage DragPicture::Make(const ImageEntry& source, int selectedCount, qreal rati
     // the picture's shape (the window never decodes a file itself).
     QImage base = source.thumbnail;
     if (!source.rendered || base.isNull()) {
+        const QSize turned = TurnedSize(source);
         const QRect fitted =
             ThumbnailRect(QRect(0, 0, thumbs::kBoxWidth, thumbs::kBoxHeight),
-                          source.imageWidth > 0 ? source.imageWidth : thumbs::kBoxWidth,
-                          source.imageHeight > 0 ? source.imageHeight : thumbs::kBoxHeight);
+                          turned.width() > 0 ? turned.width() : thumbs::kBoxWidth,
+                          turned.height() > 0 ? turned.height() : thumbs::kBoxHeight);
         base = QImage(fitted.size().expandedTo(QSize(1, 1)), QImage::Format_RGB888);
         base.fill(source.rendered ? QColor(skin::kThumbCell) : kNotRendered);
     }

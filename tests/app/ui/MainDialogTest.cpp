@@ -12,6 +12,7 @@
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
+#include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -111,6 +112,24 @@ private Q_SLOTS:
         QTest::keyClick(window->thumbView(), Qt::Key_S);  // plain S: nothing
         QCOMPARE(Ran(closer), (QStringList{"CCustomFileDialog", "QFileDialog",
                                            QString("message %1").arg(msg::NoImages)}));
+    }
+
+    // Ctrl+R and Ctrl+Shift+R reach the grid from anywhere in the window.
+    void theTurnKeysWorkInTheWholeWindow() {
+        auto window = fixture.Make();
+        QVERIFY(window);
+        const QString photo = fixture.temp.filePath("photo.jpg");
+        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), photo);
+        TestWindow::Drop(window.get(), {photo});
+        auto* view = qobject_cast<CThumbView*>(window->thumbView());
+        QTRY_COMPARE(view->list().count(), 1);
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(view->list().at(0).quarterTurns, 1);
+        QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view->list().at(0).quarterTurns, 0);
     }
 
     void escapeNeverClosesAndClosingAsksOnlyWithUnsavedImages() {

@@ -12,6 +12,7 @@
 #include "skin/MessageIds.h"
 #include "skin/ui/BitmapRadio.h"
 #include "skin/ui/SkinButton.h"
+#include "skin/ui/SkinConstants.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Selection.h"
@@ -150,13 +151,14 @@ private Q_SLOTS:
         struct Case {
             const char* name;
             QString letters;
-            int clickOn;          // -1: the background
-            QList<bool> enabled;  // Sort, Delete slide, Delete All, Undo
+            int clickOn;  // -1: the background
+            // Sort, Delete slide, Delete All, Undo, Rotate Right, Rotate Left
+            QList<bool> enabled;
         } const cases[] = {
-            {"empty", "", -1, {false, false, false, false}},
-            {"one_selected", "A", 0, {false, true, true, false}},
-            {"five_none_selected", "ABCDE", -1, {false, false, true, false}},
-            {"five_one_selected", "ABCDE", 2, {true, true, true, false}},
+            {"empty", "", -1, {false, false, false, false, false, false}},
+            {"one_selected", "A", 0, {false, true, true, false, true, true}},
+            {"five_none_selected", "ABCDE", -1, {false, false, true, false, false, false}},
+            {"five_one_selected", "ABCDE", 2, {true, true, true, false, true, true}},
         };
         for (const Case& c : cases) {
             auto view = MakeView(c.letters);
@@ -205,6 +207,42 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(Letters(), QString("ABCDE"));
         QCOMPARE(SelectedCount(*list), 2);
+    }
+
+    // Ctrl+R turns the selected thumbnails at once and their cells show them on their side;
+    // Ctrl+Shift+R turns them back, and Undo brings back the turn.
+    void ctrlRTurnsTheSelectedThumbnailsOnly() {
+        auto view = MakeView("ABC", true);
+        QVERIFY(view);
+        QTRY_VERIFY(list->at(0).rendered && list->at(1).rendered && list->at(2).rendered);
+        Click(view->viewport(), CellCentre(*view, 0));
+        Click(view->viewport(), CellCentre(*view, 2), Qt::LeftButton, Qt::ControlModifier);
+        const auto shown = [&] {
+            QStringList sizes;
+            for (const ImageEntry& entry : list->entries()) {
+                const QSize size = entry.thumbnail.deviceIndependentSize().toSize();
+                sizes << QString("%1:%2x%3")
+                             .arg(entry.quarterTurns)
+                             .arg(size.width())
+                             .arg(size.height());
+            }
+            return sizes.join(' ');
+        };
+        const QString upright = shown();
+        QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(shown(), QString("1:78x104 0:104x78 1:78x104"));
+        // A's box shows the cell's colour at its left end, beside the picture; B's the picture.
+        view->viewport()->repaint();
+        const auto leftEnd = [&](int row) {
+            const QRect box = CellAt(row, view->grid().columns, view->scroll()).box;
+            return view->viewport()->grab(box).toImage().pixelColor(4, 39);
+        };
+        QCOMPARE(leftEnd(0), QColor(skin::kAccent));
+        QVERIFY(leftEnd(1) != QColor(skin::kThumbCell));
+        QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(shown(), upright);
+        QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shown(), QString("1:78x104 0:104x78 1:78x104"));
     }
 
     void thePlacementDialogMovesTheBlock() {
