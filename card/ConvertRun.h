@@ -133,6 +133,8 @@ public:
     // Encodes one work copy as the settings ask (runs on a worker).
     static EncodedImage EncodeOne(const QString& workPath, bool exif, bool thumbnail,
                                   const ConvertSettings& settings, const QDateTime& now);
+    // The settings an entry is encoded with: a slide keeps black bars.
+    static ConvertSettings SettingsForEntry(const ImageEntry& entry, ConvertSettings settings);
 
 private:
     QFuture<EncodedImage> StartEncoding(int row);
