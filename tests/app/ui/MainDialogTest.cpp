@@ -7,11 +7,14 @@
 #include <QTest>
 
 #include "app/ui/ImportQueue.h"
+#include "app/ui/RehearsalCommand.h"
 #include "app/ui/SplashWindow.h"
+#include "card/ui/RehearsalView.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
+#include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -71,7 +74,7 @@ private Q_SLOTS:
         QTest::keyClick(window->thumbView(), Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(popup != nullptr);
         QCOMPARE(where, file->mapToGlobal(file->rect().bottomLeft()));
-        QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 6);  // with two separators
+        QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 8);  // with two separators
     }
 
     void enterRunsTheFocusedButtonOnly() {
@@ -111,6 +114,30 @@ private Q_SLOTS:
         QTest::keyClick(window->thumbView(), Qt::Key_S);  // plain S: nothing
         QCOMPARE(Ran(closer), (QStringList{"CCustomFileDialog", "QFileDialog",
                                            QString("message %1").arg(msg::NoImages)}));
+    }
+
+    // F5 and the button rehearse the list full screen, and only when it has images.
+    void f5RehearsesTheListWhenItHasImages() {
+        auto window = fixture.Make();
+        QVERIFY(window);
+        auto* button = window->findChild<SkinButton*>("rehearse");
+        QVERIFY(!button->isEnabled());
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(window->thumbView(), Qt::Key_F5);
+        QVERIFY(!window->rehearsal().view());
+        const QString path = fixture.temp.filePath("rehearsed.jpg");
+        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), path);
+        TestWindow::Drop(window.get(), {path});
+        QTRY_COMPARE(window->list().count(), 1);
+        QVERIFY(button->isEnabled());
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(window->thumbView(), Qt::Key_F5);
+        QPointer<RehearsalView> view = window->rehearsal().view();
+        QVERIFY(view && view->isFullScreen());
+        QCOMPARE(view->caption(), QString("1 / 1   rehearsed.jpg"));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view);
     }
 
     void escapeNeverClosesAndClosingAsksOnlyWithUnsavedImages() {
