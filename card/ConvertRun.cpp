@@ -121,12 +121,15 @@ QFuture<EncodedImage> ConvertRun::StartEncoding(int row) {
     const bool exif = settings_.exifOption || settings_.cardFlag;
     const bool slide = entry.originFlagA != 0 || entry.originFlagB != 0;
     const bool thumbnail = settings_.thumbnailOption || settings_.cardFlag || slide;
+    return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, entry.quarterTurns,
+                             exif, thumbnail, SettingsForEntry(entry, settings_), TimeOf(row));
+}
+
+ConvertSettings ConvertRun::SettingsForEntry(const ImageEntry& entry, ConvertSettings settings) {
     // A slide was framed on black when it was imported: around those bars a backdrop would only
     // frame them again.
-    ConvertSettings settings = settings_;
-    if (slide) settings.fill = FrameFill();
-    return QtConcurrent::run(&pool_, &ConvertRun::EncodeOne, entry.workPath, entry.quarterTurns,
-                             exif, thumbnail, settings, TimeOf(row));
+    if (entry.originFlagA != 0 || entry.originFlagB != 0) settings.fill = FrameFill();
+    return settings;
 }
 
 ConvertSettings ConvertSettingsOf(const AppSettings& settings) {

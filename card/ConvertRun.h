@@ -135,6 +135,8 @@ public:
     static EncodedImage EncodeOne(const QString& workPath, int quarterTurns, bool exif,
                                   bool thumbnail, const ConvertSettings& settings,
                                   const QDateTime& now);
+    // The settings an entry is encoded with: a slide keeps black bars.
+    static ConvertSettings SettingsForEntry(const ImageEntry& entry, ConvertSettings settings);
 
 private:
     QFuture<EncodedImage> StartEncoding(int row);

@@ -1,7 +1,8 @@
 // Writes screenshots of the program's windows into a folder, for a person to look at: the main
-// window in English and Japanese, an open menu, each message box, the pickers, the dialogs and
-// the convert dialog during and after a run. Run under a display (scripts/screenshot.sh starts
-// it under Xvfb, on a 2x screen too, and again under a window manager).
+// window in English and Japanese, an open menu, each message box, the pickers, the dialogs, the
+// convert dialog during and after a run, and the rehearsal. Run under a display
+// (scripts/screenshot.sh starts it under Xvfb, on a 2x screen too, and again under a window
+// manager).
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,8 +16,10 @@
 #include "app/ui/CCustomFileDialog.h"
 #include "app/ui/MainDialog.h"
 #include "app/ui/PreferencesDialog.h"
+#include "app/ui/RehearsalCommand.h"
 #include "card/ui/ConvertSaveDialog.h"
 #include "card/ui/DestinationDialog.h"
+#include "card/ui/RehearsalView.h"
 #include "core/AppSettings.h"
 #include "core/WorkFolders.h"
 #include "imaging/ImageLoader.h"
@@ -222,12 +225,33 @@ void TourDialogs(MainDialog& window, const QString& suffix) {
             Save(Screen(), "convert-run-" + suffix);
         });
         dialog.SaveAll();
+        window.settings().lastDestination = last;
         Settle();
         Save(Screen(), "convert-done-" + suffix);
         dialog.EjectCard();
         Settle();
         Save(Screen(), "convert-eject-" + suffix);
     }
+}
+
+// The list rehearsed full screen, on its second picture (the caption showing), then the card
+// read back after Save All.
+void TourRehearsal(MainDialog& window, const QString& suffix) {
+    RehearsalCommand& rehearsal = window.rehearsal();
+    const auto shoot = [&rehearsal](const QString& name, int steps) {
+        RehearsalView* view = rehearsal.view();
+        if (!view) return;
+        for (int i = 0; i < steps; ++i) view->Step(RehearsalStep::Next);
+        while (view->shownText() == UiTexts::Text("rehearse.preparing")) Settle(100);
+        Settle();
+        Save(Screen(), name);
+        view->close();
+        Settle();
+    };
+    rehearsal.Rehearse();
+    shoot("rehearse-" + suffix, 1);
+    rehearsal.ShowCard();
+    shoot("rehearse-card-" + suffix, 2);
 }
 
 void Tour(Messages::Language language, const QString& suffix) {
@@ -246,6 +270,7 @@ void Tour(Messages::Language language, const QString& suffix) {
     TourMenuAndBoxes(window, suffix);
     TourGrid(window, settings, suffix);
     TourDialogs(window, suffix);
+    TourRehearsal(window, suffix);
     window.list().ReplaceEntries({});
     SetMainWindow(nullptr);
 }

@@ -16,6 +16,7 @@
 #include "app/ui/DestinationChoice.h"
 #include "app/ui/ImportQueue.h"
 #include "app/ui/PreferencesDialog.h"
+#include "app/ui/RehearsalCommand.h"
 #include "app/ui/SplashWindow.h"
 #include "app/ui/WindowImporter.h"
 #include "card/ui/ConvertSaveDialog.h"
@@ -48,6 +49,7 @@ constexpr QPoint kImagesLabel{24, 142};
 constexpr QPoint kImportFile{63, 166};
 constexpr QPoint kConvert{63, 350};
 constexpr QPoint kCompanion{18, 398};
+constexpr QPoint kRehearse{63, 398};  // under the panel, the place of the hidden companion
 constexpr QRect kView{248, 58, 509, 432};
 constexpr QPoint kClose{628, 500};
 constexpr QRect kCount{252, 504, 360, 20};  // left of Close, under the grid
@@ -142,6 +144,7 @@ void MainDialog::BuildControls() {
     companion_->hide();
     companion_->setEnabled(false);
     close_ = button("closeButton", skin::kCloseButton, kClose, &MainDialog::ExitCommand);
+    rehearsal_ = new RehearsalCommand(this, list_, settings_, kRehearse);
 
     choice_ = new DestinationChoice(this, settings_, *prompter_);
     connect(choice_->cardRadio(), &QAbstractButton::clicked, this,
@@ -212,6 +215,7 @@ void MainDialog::BuildGrid() {
                                 choice_->otherRadio(),
                                 choice_->folderButton(),
                                 convert_,
+                                rehearsal_->button(),
                                 view_,
                                 close_};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -229,6 +233,7 @@ void MainDialog::BuildMenus() {
     item(fileMenu_, "menu.file.import_file", this, &MainDialog::ImportFileCommand);
     fileMenu_->addSeparator();
     item(fileMenu_, "menu.file.convert", this, &MainDialog::ConvertAndSaveCommand);
+    rehearsal_->AddMenuItems(fileMenu_);
     fileMenu_->addSeparator();
     item(fileMenu_, "menu.file.close", this, &MainDialog::ExitCommand);
     settingsMenu_ = new OwnerDrawMenu(this);
@@ -417,15 +422,8 @@ bool MainDialog::IsOurs(QObject* watched) const {
 }
 
 bool MainDialog::RouteEnter() {
-    const QWidget* focus = focusWidget();
-    if (focus == convert_) {
-        ConvertAndSaveCommand();
-    } else if (focus == importFile_) {
-        ImportFileCommand();
-    } else if (focus == importSlide_) {
-        ImportSlideCommand();
-    } else if (focus == close_) {
-        ExitCommand();
+    for (SkinButton* b : {convert_, importFile_, importSlide_, close_, rehearsal_->button()}) {
+        if (focusWidget() == b) b->click();
     }
     return true;  // any other focus: Enter does nothing
 }

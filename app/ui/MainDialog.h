@@ -20,6 +20,7 @@ class ColorStatic;
 class MenuBarButton;
 class OwnerDrawMenu;
 class Prompter;
+class RehearsalCommand;
 class SkinButton;
 class WindowImporter;
 class WorkSpace;
@@ -53,6 +54,7 @@ public:
     void setUnsavedChanges(bool unsaved) { unsavedChanges_ = unsaved; }
     QWidget* thumbView() const;
     CThumbView* view() const { return view_; }
+    RehearsalCommand& rehearsal() const { return *rehearsal_; }
 
     // Where the destination dialog's drives come from (tests give their own folders).
     void SetDriveLister(std::function<QList<Drive>()> lister);
@@ -110,6 +112,7 @@ private:
     SkinButton* convert_ = nullptr;
     SkinButton* companion_ = nullptr;
     SkinButton* close_ = nullptr;
+    RehearsalCommand* rehearsal_ = nullptr;
     DestinationChoice* choice_ = nullptr;
     ColorStatic* count_ = nullptr;
     MenuBarButton* fileButton_ = nullptr;

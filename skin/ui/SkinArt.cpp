@@ -99,6 +99,8 @@ Table BuildTable() {
               Button(wide, skin::kPanelBackground, "button.import_file"));
     AddStates(table, skin::kConvertButton,
               Button(wide, skin::kPanelBackground, "button.convert", ButtonTone::Accent));
+    AddStates(table, skin::kRehearseButton,
+              Button(wide, skin::kPanelBackground, "button.rehearse"));
     AddStates(table, skin::kCompanionButton,
               Button(QSize(215, 29), skin::kPanelBackground, "button.companion"));
     AddStates(table, skin::kCloseButton, Button(narrow, skin::kPanelBackground, "button.close"));

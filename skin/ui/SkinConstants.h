@@ -22,6 +22,7 @@ inline constexpr ButtonBitmaps kCancelButton{174, 175, 173, 172};
 inline constexpr ButtonBitmaps kImportFileButton{142, 144, 143, 0};
 inline constexpr ButtonBitmaps kImportSlideButton{140, 138, 139, 141};
 inline constexpr ButtonBitmaps kConvertButton{147, 145, 146, 0};
+inline constexpr ButtonBitmaps kRehearseButton{284, 285, 286, 287};
 inline constexpr ButtonBitmaps kFolderButton{157, 158, 156, 155};
 inline constexpr ButtonBitmaps kCompanionButton{161, 159, 160, 0};
 inline constexpr ButtonBitmaps kCloseButton{178, 176, 177, 179};

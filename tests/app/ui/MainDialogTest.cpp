@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include "app/ui/ImportQueue.h"
+#include "app/ui/RehearsalCommand.h"
 #include "app/ui/SplashWindow.h"
+#include "card/ui/RehearsalView.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ui/MenuBarButton.h"
@@ -72,7 +74,7 @@ private Q_SLOTS:
         QTest::keyClick(window->thumbView(), Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(popup != nullptr);
         QCOMPARE(where, file->mapToGlobal(file->rect().bottomLeft()));
-        QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 6);  // with two separators
+        QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 8);  // with two separators
     }
 
     void enterRunsTheFocusedButtonOnly() {
@@ -130,6 +132,30 @@ private Q_SLOTS:
         QCOMPARE(view->list().at(0).quarterTurns, 1);
         QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(view->list().at(0).quarterTurns, 0);
+    }
+
+    // F5 and the button rehearse the list full screen, and only when it has images.
+    void f5RehearsesTheListWhenItHasImages() {
+        auto window = fixture.Make();
+        QVERIFY(window);
+        auto* button = window->findChild<SkinButton*>("rehearse");
+        QVERIFY(!button->isEnabled());
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(window->thumbView(), Qt::Key_F5);
+        QVERIFY(!window->rehearsal().view());
+        const QString path = fixture.temp.filePath("rehearsed.jpg");
+        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), path);
+        TestWindow::Drop(window.get(), {path});
+        QTRY_COMPARE(window->list().count(), 1);
+        QVERIFY(button->isEnabled());
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        QTest::keyClick(window->thumbView(), Qt::Key_F5);
+        QPointer<RehearsalView> view = window->rehearsal().view();
+        QVERIFY(view && view->isFullScreen());
+        QCOMPARE(view->caption(), QString("1 / 1   rehearsed.jpg"));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!view);
     }
 
     void escapeNeverClosesAndClosingAsksOnlyWithUnsavedImages() {
