@@ -43,9 +43,6 @@ void WriteWebp(const vips::VImage& image, const QString& path, int orientation =
 // into the file's Exif block only (the container's own transforms say nothing).
 void WriteHeif(const vips::VImage& image, const QString& path, const char* compression,
                int orientation = 1);
-// The HEIF file with a rotation property (irot, angle quarter turns anticlockwise) added to
-// its primary picture, the boxes around it grown and the data offsets after them moved.
-QByteArray HeifTurned(const QByteArray& heif, int angle);
 
 // Windows bitmaps written byte by byte: 1, 4 and 8 bits with a grey palette, 24 and 32 bits,
 // and 8 bits run-length encoded.
