@@ -44,7 +44,7 @@ TEST_F(BatchModeTest, WritesTheCardLayoutInOrderAndReportsTheDamagedFile) {
     WritePng(Solid(640, 480, Qt::green), In("b.PNG"));
     QImage blue(400, 300, QImage::Format_RGB888);
     blue.fill(Qt::blue);
-    WriteBmp(blue, In("c.bmp"), BmpKind::Bits24);
+    WriteBmp(blue, In("c.bmp"));
     WriteTiff(Solid(300, 200, Qt::yellow), In("d.tif"));
     // Stored on its side: red left, blue right; upright it has red on top.
     WriteJpeg(Halves(3000, 2000, Qt::red, Qt::blue), In("e rotated.jpg"), 90, false, 6);

@@ -177,7 +177,7 @@ TEST(BmpReader, ACutBitmapKeepsTheRowsItHolds) {
     const QString path = QDir(temp.path()).filePath("cut.bmp");
     QImage picture(40, 30, QImage::Format_RGB888);
     picture.fill(QColor(200, 100, 50));
-    WriteBmp(picture, path, BmpKind::Bits24);
+    WriteBmp(picture, path);
     // Bottom-up rows: cutting the file loses the top of the picture.
     WriteBytes(path, ReadBytes(path).chopped(120 * 10));
     const ReadPicture ours = ReadBitmap(path);

@@ -128,7 +128,7 @@ TEST_F(ImageLoaderTest, TwoLoadsOfOneFileGiveTwoCopiesAndOriginFlagsAreKept) {
     WriteJpeg(PhotoLike(300, 200), path);
     // 3 MiB and a little: several chunks of the copy.
     const QString large = Source("large.bmp");
-    WriteBmp(QImage(1100, 1000, QImage::Format_RGB888), large, BmpKind::Bits24);
+    WriteBmp(QImage(1100, 1000, QImage::Format_RGB888), large);
     EXPECT_EQ(loader.AddImage(path, 0, 0), 1);
     EXPECT_EQ(loader.AddImage(path, 1, 1), 1);
     EXPECT_EQ(loader.AddImage(large, 0, 0), 1);
@@ -196,7 +196,7 @@ TEST_F(ImageLoaderTest, AFullWorkDriveLeavesNoPartialCopy) {
     const QString smallWork = QDir(mountPoint).filePath("vimbrelcastorWork");
     ImageLoader smallLoader(list, prompter, smallWork);
     const QString path = Source("large.bmp");
-    WriteBmp(QImage(400, 400, QImage::Format_RGB888), path, BmpKind::Bits24);  // 480 KB
+    WriteBmp(QImage(400, 400, QImage::Format_RGB888), path);  // 480 KB
     EXPECT_EQ(smallLoader.AddImage(path, 0, 0), 0);
     EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
     EXPECT_EQ(list.count(), 0);

@@ -114,7 +114,7 @@ public:
         // A 24-bit bitmap, as the real program writes.
         QImage picture(width, height, QImage::Format_RGB888);
         picture.fill(SlideColour(n));
-        WriteBmp(picture, file, BmpKind::Bits24);
+        WriteBmp(picture, file);
         return true;
     }
     void Close() override { ++log_.closed; }

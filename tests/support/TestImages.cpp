@@ -233,9 +233,8 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
     return header + palette + pixels;
 }
 
-void WriteBmp(const QImage& image, const QString& path, BmpKind kind) {
-    const int bits[] = {1, 4, 8, 24, 32, 8};  // in the order of BmpKind
-    WriteBytes(path, BitmapBytes(image, bits[int(kind)], kind == BmpKind::Rle8 ? 1 : 0));
+void WriteBmp(const QImage& image, const QString& path, int bits) {
+    WriteBytes(path, BitmapBytes(image, bits));
 }
 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,

@@ -44,10 +44,8 @@ void WriteWebp(const vips::VImage& image, const QString& path, int orientation =
 void WriteHeif(const vips::VImage& image, const QString& path, const char* compression,
                int orientation = 1);
 
-// Windows bitmaps written byte by byte: 1, 4 and 8 bits with a grey palette, 24 and 32 bits,
-// and 8 bits run-length encoded.
-enum class BmpKind { Bits1, Bits4, Bits8, Bits24, Bits32, Rle8 };
-void WriteBmp(const QImage& image, const QString& path, BmpKind kind);
+// A Windows bitmap of bits 1, 4, 8, 16, 24 or 32, written by BitmapBytes.
+void WriteBmp(const QImage& image, const QString& path, int bits = 24);
 // The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
 // level grey gives, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of at
 // most maxRun 8- and 4-bit indices, each row ended by an end of line, the last one by the end
