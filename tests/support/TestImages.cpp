@@ -35,18 +35,6 @@ void Put16(QByteArray& bytes, int at, quint16 value) {
     qToLittleEndian<quint16>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
 }
 
-QByteArray PngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
-    const QByteArray body = QByteArray(type, 4) + data;
-    chunk += body;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(
-        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
-        reinterpret_cast<uchar*>(crc.data()));
-    return chunk + crc;
-}
-
 // A SHORT entry of one value in the directory.
 void AddShort(ExifData* data, ExifIfd ifd, ExifTag tag, ExifShort value) {
     ExifEntry* entry = exif_entry_new();
@@ -252,6 +240,18 @@ QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compress
     Put32(headers, 30, compression);
     Put32(headers, 34, pixelBytes);
     return headers;
+}
+
+QByteArray PngChunk(const char* type, const QByteArray& data) {
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
+    const QByteArray body = QByteArray(type, 4) + data;
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        reinterpret_cast<uchar*>(crc.data()));
+    return chunk + crc;
 }
 
 void WriteBlankPng(const QString& path, int width, int height) {
