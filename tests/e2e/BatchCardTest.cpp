@@ -10,7 +10,7 @@
 #include <iostream>
 
 #include "ProgramFixture.h"
-#include "tests/support/BrokenImages.h"
+#include "tests/support/Corpus.h"
 
 using namespace testimages;
 
@@ -198,7 +198,7 @@ TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
         if (QString(c.name).contains("refused")) {
             WriteBytes(in + "/b.jpg", "not a picture");
         } else {
-            WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/b.jpg");
+            WriteBytes(in + "/b.jpg", corpus::Undecodable(JpegBytes(Solid(320, 240, Qt::green))));
         }
         WriteJpeg(Solid(320, 240, Qt::blue), in + "/c.jpg");
         QStringList arguments{"--lang", c.language, in};
@@ -216,8 +216,8 @@ TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
 // languages, with messages of two lines and the policy's answered questions too.
 TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a good.jpg"));
-    WriteDamagedJpeg(PhotoLike(320, 240), In("b damaged.jpg"));
-    WriteUndecodableJpeg(Solid(320, 240, Qt::green), In("c undecodable.jpg"));
+    WriteBytes(In("b damaged.jpg"), corpus::CutAt(JpegBytes(PhotoLike(320, 240)), 0.6));
+    WriteBytes(In("c undecodable.jpg"), corpus::Undecodable(JpegBytes(Solid(320, 240, Qt::green))));
     WriteBytes(In("d not an image.jpg"), "text");
     const QString missing = temp.filePath("missing.jpg");
     for (const QStringList& arguments :
