@@ -32,7 +32,9 @@ TEST(CorpusConvert, EveryFileEncodesOrIsRefusedWithAReason) {
             EXPECT_FALSE(encoded.reason.isEmpty());
         }
         if (!file.damaged) {
-            if (!file.refused) EXPECT_EQ(ImageLoader::Examine(file.path).message, 0);
+            if (!file.refused) {
+                EXPECT_EQ(ImageLoader::Examine(file.path).message, 0);
+            }
             EXPECT_EQ(written, !file.refused) << encoded.reason.toStdString();
             EXPECT_FALSE(encoded.damaged()) << encoded.damage.toStdString();
         } else if (file.name.contains(QLatin1String("-cut"))) {
