@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "ProgramFixture.h"
 #include "tests/support/PdfFiles.h"
-#include "tests/support/Presentations.h"
 
 using namespace testimages;
 
