@@ -4,13 +4,15 @@
 
 #include "card/ConvertRun.h"
 #include "imaging/CLead.h"
+#include "imaging/ImageLoader.h"
 #include "tests/support/Corpus.h"
 
 namespace {
 
-// Every file of the corpus through the convert worker's encoding: nothing crashes or hangs, a
-// sound file encodes undamaged, a damaged one is encoded marked damaged or refused with a
-// reason, and a file cut short never passes for sound.
+// Every file of the corpus through the import's examination and the convert worker's
+// encoding: nothing crashes or hangs, a sound file is taken in and encodes undamaged, a
+// damaged one is encoded marked damaged or refused with a reason, and a file cut short never
+// passes for sound.
 TEST(CorpusConvert, EveryFileEncodesOrIsRefusedWithAReason) {
     QTemporaryDir temp;
     const QList<corpus::File> files = corpus::Write(temp.path());
@@ -30,6 +32,9 @@ TEST(CorpusConvert, EveryFileEncodesOrIsRefusedWithAReason) {
             EXPECT_FALSE(encoded.reason.isEmpty());
         }
         if (!file.damaged) {
+            if (!file.refused) {
+                EXPECT_EQ(ImageLoader::Examine(file.path).message, 0);
+            }
             EXPECT_EQ(written, !file.refused) << encoded.reason.toStdString();
             EXPECT_FALSE(encoded.damaged()) << encoded.damage.toStdString();
         } else if (file.name.contains(QLatin1String("-cut"))) {

@@ -10,8 +10,6 @@
 #include <iostream>
 
 #include "ProgramFixture.h"
-#include "app/ImportDispatch.h"
-#include "tests/support/BrokenImages.h"
 #include "tests/support/Corpus.h"
 
 using namespace testimages;
@@ -200,7 +198,7 @@ TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
         if (QString(c.name).contains("refused")) {
             WriteBytes(in + "/b.jpg", "not a picture");
         } else {
-            WriteUndecodableJpeg(Solid(320, 240, Qt::green), in + "/b.jpg");
+            WriteBytes(in + "/b.jpg", corpus::Undecodable(JpegBytes(Solid(320, 240, Qt::green))));
         }
         WriteJpeg(Solid(320, 240, Qt::blue), in + "/c.jpg");
         QStringList arguments{"--lang", c.language, in};
@@ -218,8 +216,8 @@ TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
 // languages, with messages of two lines and the policy's answered questions too.
 TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
     WriteJpeg(Solid(320, 240, Qt::red), In("a good.jpg"));
-    WriteDamagedJpeg(PhotoLike(320, 240), In("b damaged.jpg"));
-    WriteUndecodableJpeg(Solid(320, 240, Qt::green), In("c undecodable.jpg"));
+    WriteBytes(In("b damaged.jpg"), corpus::CutAt(JpegBytes(PhotoLike(320, 240)), 0.6));
+    WriteBytes(In("c undecodable.jpg"), corpus::Undecodable(JpegBytes(Solid(320, 240, Qt::green))));
     WriteBytes(In("d not an image.jpg"), "text");
     const QString missing = temp.filePath("missing.jpg");
     for (const QStringList& arguments :
@@ -236,47 +234,6 @@ TEST_F(BatchCardTest, EveryLineOfStandardErrorNamesTheProgram) {
             EXPECT_TRUE(result.err.contains("already exists. Are you sure"));
         }
     }
-}
-
-// Hundreds of files as cameras and other programs write them, sound and damaged, in one
-// batch run: it never crashes, hangs or stops early; every sound file is on the card, in
-// order, and the last line counts what became of the rest.
-TEST_F(BatchCardTest, AMixedCorpusRunsToItsEnd) {
-    const QString in = temp.filePath("corpus");
-    QDir().mkpath(in);
-    const QList<corpus::File> files = corpus::Write(in);
-    ASSERT_GT(files.size(), 200);
-    int importable = 0;
-    int sound = 0;
-    for (const corpus::File& file : files) {
-        if (KindOfPath(file.path) != PathKind::Image) continue;
-        ++importable;
-        if (!file.damaged && !file.refused) ++sound;
-    }
-    const ProgramRun result = RunOnCard({"--folder", "100", in}, 600000);
-    ASSERT_TRUE(result.finished) << "the run hung";
-    EXPECT_EQ(result.exitCode, 1) << "damaged and refused files are counted";
-    ASSERT_FALSE(result.err.isEmpty());
-    const QString last = result.err.split('\n', Qt::SkipEmptyParts).last();
-    const QRegularExpressionMatch counts =
-        QRegularExpression(
-            "^vimbrelcastor: Written: (\\d+) \\(damaged: (\\d+)\\), skipped: 0, refused: (\\d+), "
-            "failed: (\\d+)$")
-            .match(last);
-    ASSERT_TRUE(counts.hasMatch()) << last.toStdString();
-    const int written = counts.captured(1).toInt();
-    const int refused = counts.captured(3).toInt();
-    const int failed = counts.captured(4).toInt();
-    EXPECT_EQ(written + refused + failed, importable);
-    EXPECT_GE(written - counts.captured(2).toInt(), sound);
-    // Numbers without holes, one per written image.
-    EXPECT_EQ(result.out.size(), written);
-    for (int i = 0; i < result.out.size(); ++i) {
-        EXPECT_TRUE(result.out[i].endsWith(QString("/DUVU%1.JPG").arg(i + 1, 4, 10, QChar('0'))))
-            << result.out[i].toStdString();
-    }
-    EXPECT_TRUE(LeftBehind().isEmpty());
-    std::cout << "corpus run: " << importable << " image files, " << last.toStdString() << '\n';
 }
 
 }  // namespace

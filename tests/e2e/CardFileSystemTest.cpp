@@ -104,27 +104,6 @@ TEST_P(CardFileSystemTest, TheCardShowsTheListOrderByNameDateAndDirectorySlot) {
     EXPECT_LT(std::abs(previous - QDateTime::currentSecsSinceEpoch()), 120);
 }
 
-// A run with a few files per folder goes on in the next free folders: each holds its images
-// in order under every key, and the times rise across the folders too.
-TEST_P(CardFileSystemTest, AFolderBoundaryKeepsTheOrder) {
-    QDir().mkpath(folder);
-    WriteBytes(folder + "/DUVU0001.JPG", "an earlier image");
-    ASSERT_EQ(Run({"--per-folder", "3", Images("seven", 7)}), 0) << lastError.toStdString();
-    const QStringList folders{card + "/DCIM/101RODIV", card + "/DCIM/102RODIV",
-                              card + "/DCIM/103RODIV"};
-    const QList<QStringList> expected{Numbered({1, 2, 3}), Numbered({1, 2, 3}), Numbered({1})};
-    ASSERT_TRUE(image.Unmount()) << image.error().toStdString();
-    for (int i = 0; fat && i < 3; ++i) {
-        EXPECT_EQ(image.RawListing("DCIM/" + QFileInfo(folders[i]).fileName()), expected[i]);
-    }
-    ASSERT_TRUE(image.Mount()) << image.error().toStdString();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Listed(folders[i]), expected[i]);
-    const QList<qint64> times = CheckedTimes(folders);
-    EXPECT_EQ(times.size(), 7);
-    EXPECT_TRUE(StrictlyRising(times));
-    EXPECT_EQ(Listed(folder), Numbered({1}));
-}
-
 // FAT alone: its directory's slots are read back raw.
 class FatCardTest : public CardFileSystemTest {};
 INSTANTIATE_TEST_SUITE_P(FileSystems, FatCardTest, ::testing::Values(CardImage::Kind::Fat32),

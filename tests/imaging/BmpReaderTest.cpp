@@ -177,7 +177,7 @@ TEST(BmpReader, ACutBitmapKeepsTheRowsItHolds) {
     const QString path = QDir(temp.path()).filePath("cut.bmp");
     QImage picture(40, 30, QImage::Format_RGB888);
     picture.fill(QColor(200, 100, 50));
-    WriteBmp(picture, path, BmpKind::Bits24);
+    WriteBmp(picture, path);
     // Bottom-up rows: cutting the file loses the top of the picture.
     WriteBytes(path, ReadBytes(path).chopped(120 * 10));
     const ReadPicture ours = ReadBitmap(path);
@@ -226,107 +226,47 @@ TEST(BmpReader, AShortOs2PaletteReadsRightOrIsDamaged) {
     EXPECT_EQ(Pixels(damaged.image).pixelColor(3, 0), QColor(0, 0, 0));
 }
 
-// Run-length data as its runs say, top row first in the expectations: a hex digit is that
-// palette index, '.' a pixel the data skips or never reaches, or names past the palette
-// (black). Data that reaches outside the picture makes it damaged.
+// Run-length data as its runs say (in hex), rows top first in the expectations ('/' between
+// them): a hex digit is that palette index, '.' a pixel the data skips or never reaches, or
+// names past the palette (black). Data that reaches outside the picture makes it damaged.
 TEST(BmpReader, RunLengthDataIsReadAsItsRunsSay) {
     const struct Row {
         const char* name;
-        bool fourBits;
-        int width;
-        int height;
-        QByteArray data;
-        std::vector<const char*> expected;
+        int bits, width;
+        const char* data;
+        const char* expected;
         bool damaged;
     } rows[] = {
-        {"runs_and_ends_of_line",
-         false,
-         4,
-         2,
-         QByteArray("\x02\x01\x02\x02\x00\x00\x04\x03\x00\x01", 10),
-         {"3333", "1122"},
-         false},
-        {"delta_skips_right_and_up",
-         false,
-         4,
-         3,
-         QByteArray("\x01\x01\x00\x02\x02\x01\x01\x02\x00\x01", 10),
-         {"....", "...2", "1..."},
-         false},
-        {"literal_padded_to_a_word",
-         false,
-         4,
-         1,
-         QByteArray("\x00\x03\x01\x02\x03\x00\x01\x04\x00\x01", 10),
-         {"1234"},
-         false},
-        {"four_bit_runs_alternate",
-         true,
-         5,
-         1,
-         QByteArray("\x05\x12\x00\x01", 4),
-         {"12121"},
-         false},
-        {"four_bit_literal",
-         true,
-         6,
-         1,
-         QByteArray("\x00\x05\x12\x34\x50\x00\x01\xEE\x00\x01", 10),
-         {"12345E"},
-         false},
-        {"early_end_of_bitmap",
-         false,
-         3,
-         3,
-         QByteArray("\x03\x05\x00\x01", 4),
-         {"...", "...", "555"},
-         false},
-        {"run_past_the_row_end_is_dropped",
-         false,
-         3,
-         2,
-         QByteArray("\x05\x07\x02\x08\x00\x00\x01\x09\x00\x01", 10),
-         {"9..", "777"},
-         true},
-        {"delta_past_the_top",
-         false,
-         2,
-         2,
-         QByteArray("\x02\x06\x00\x02\x00\x09\x02\x07", 8),
-         {"..", "66"},
-         true},
-        {"index_past_the_palette",
-         false,
-         2,
-         1,
-         QByteArray("\x01\x05\x01\x20\x00\x01", 6),
-         {"5."},
-         true},
-        {"cut_before_the_end_mark",
-         false,
-         3,
-         2,
-         QByteArray("\x03\x04\x00\x00\x01", 5),
-         {"...", "444"},
-         true},
-        {"cut_inside_a_literal", false, 4, 1, QByteArray("\x00\x04\x01\x02", 4), {"...."}, true},
+        {"runs_and_ends_of_line", 8, 4, "02010202 0000 0403 0001", "3333/1122", false},
+        {"delta_skips_right_and_up", 8, 4, "0101 00020201 0102 0001", "..../...2/1...", false},
+        {"literal_padded_to_a_word", 8, 4, "0003010203 00 0104 0001", "1234", false},
+        {"four_bit_runs_alternate", 4, 5, "0512 0001", "12121", false},
+        {"four_bit_literal", 4, 6, "000512345000 01EE 0001", "12345E", false},
+        {"early_end_of_bitmap", 8, 3, "0305 0001", ".../.../555", false},
+        {"run_past_the_row_end_is_dropped", 8, 3, "0507 0208 0000 0109 0001", "9../777", true},
+        {"delta_past_the_top", 8, 2, "0206 00020009 0207", "../66", true},
+        {"index_past_the_palette", 8, 2, "0105 0120 0001", "5.", true},
+        {"cut_before_the_end_mark", 8, 3, "0304 0000 01", ".../444", true},
+        {"cut_inside_a_literal", 8, 4, "00040102", "....", true},
     };
     QTemporaryDir temp;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        const QStringList expected = QString(row.expected).split('/');
+        const int height = int(expected.size());
         const QString path = QDir(temp.path()).filePath(QString(row.name) + ".bmp");
-        WriteBytes(path, RunLength(row.width, row.height, row.fourBits, row.data));
+        WriteBytes(path, RunLength(row.width, height, row.bits == 4,
+                                   QByteArray::fromHex(QByteArray(row.data).replace(' ', ""))));
         const ReadPicture ours = ReadBitmap(path);
         EXPECT_EQ(ours.damage.isEmpty(), !row.damaged) << ours.damage.toStdString();
         const QImage pixels = Pixels(ours.image);
-        ASSERT_EQ(pixels.size(), QSize(row.width, row.height));
-        for (int y = 0; y < row.height; ++y) {
+        ASSERT_EQ(pixels.size(), QSize(row.width, height));
+        for (int y = 0; y < height; ++y) {
             for (int x = 0; x < row.width; ++x) {
-                const char want = row.expected[size_t(y)][x];
-                const QColor expected = want == '.'
-                                            ? QColor(0, 0, 0)
-                                            : PaletteColour(QByteArray(1, want).toInt(nullptr, 16));
-                EXPECT_EQ(pixels.pixelColor(x, y), expected) << "at " << x << ", " << y;
+                const QChar want = expected[y][x];
+                const QColor colour =
+                    want == '.' ? QColor(0, 0, 0) : PaletteColour(QString(want).toInt(nullptr, 16));
+                EXPECT_EQ(pixels.pixelColor(x, y), colour) << "at " << x << ", " << y;
             }
         }
     }

@@ -154,8 +154,8 @@ TEST(FileFormat, BilevelPicturesAreFlaggedInEveryFormatThatHasThem) {
     QTemporaryDir temp;
     const QString bmp1 = QDir(temp.path()).filePath("1.bmp");
     const QString bmp8 = QDir(temp.path()).filePath("8.bmp");
-    WriteBmp(QImage(16, 8, QImage::Format_RGB888), bmp1, BmpKind::Bits1);
-    WriteBmp(QImage(16, 8, QImage::Format_RGB888), bmp8, BmpKind::Bits8);
+    WriteBmp(QImage(16, 8, QImage::Format_RGB888), bmp1, 1);
+    WriteBmp(QImage(16, 8, QImage::Format_RGB888), bmp8, 8);
     const struct Row {
         const char* name;
         QByteArray bytes;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -21,17 +20,6 @@ ReadPicture Passes(const QString& path, int minWidth, int minHeight, bool tolera
     EXPECT_TRUE(SniffImageFile(path, &sniffed));
     ReadRequest request{path, sniffed, tolerant, minWidth, minHeight};
     return ReadPng(request);
-}
-
-QByteArray Chunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
-    chunk.append(type, 4).append(data);
-    const quint32 crc = quint32(
-        crc32(0, reinterpret_cast<const Bytef*>(chunk.constData()) + 4, uInt(chunk.size() - 4)));
-    QByteArray tail(4, '\0');
-    qToBigEndian<quint32>(crc, reinterpret_cast<uchar*>(tail.data()));
-    return chunk + tail;
 }
 
 // The pass reader gives the picture at 1/8, 1/4, 1/2 or full size, each kept pixel the
@@ -123,8 +111,8 @@ TEST(PngReader, ATinyFileCostsTheRowsItsDataReaches) {
     // Four rows of the first pass (1,250 pixels), white and opaque.
     QByteArray rows;
     for (int y = 0; y < 4; ++y) rows += '\0' + QByteArray(1250 * 4, char(0xFF));
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + Chunk("IHDR", header) +
-                           Chunk("IDAT", qCompress(rows, 9).mid(4));
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + PngChunk("IHDR", header) +
+                           PngChunk("IDAT", qCompress(rows, 9).mid(4));
     QTemporaryDir temp;
     const QString path = QDir(temp.path()).filePath("tiny.png");
     WriteBytes(path, png);

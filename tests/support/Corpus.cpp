@@ -177,6 +177,15 @@ QByteArray GifBytes(const GifLayout& layout) {
     return out;
 }
 
+QByteArray Undecodable(const QByteArray& jpeg) {
+    QByteArray out = jpeg;
+    // Frame: marker, length, precision, height, width, component count, then per component
+    // its id, sampling and quantization table.
+    const qsizetype frame = out.indexOf("\xFF\xC0");
+    for (int c = 0; frame > 0 && c < quint8(out[frame + 9]); ++c) out[frame + 12 + 3 * c] = 3;
+    return out;
+}
+
 QByteArray CutAt(const QByteArray& bytes, double fraction) {
     return bytes.left(std::max<qsizetype>(8, qsizetype(bytes.size() * fraction)));
 }

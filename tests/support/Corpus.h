@@ -13,6 +13,9 @@ namespace corpus {
 // damaged file does: the decoder warns ("found marker 0xd? instead of RSTn") and goes on.
 // The JPEG must have been written with restart markers.
 QByteArray BreakRestartMarkers(const QByteArray& jpeg);
+// A baseline JPEG whose frame names a quantization table the file does not define: its header
+// reads well (the import takes it in), its pixels cannot be decoded at all.
+QByteArray Undecodable(const QByteArray& jpeg);
 // The first fraction of the bytes (at least the first 8).
 QByteArray CutAt(const QByteArray& bytes, double fraction);
 // count bytes from at (a fraction of the size) replaced by value.

@@ -35,18 +35,6 @@ void Put16(QByteArray& bytes, int at, quint16 value) {
     qToLittleEndian<quint16>(value, reinterpret_cast<uchar*>(bytes.data()) + at);
 }
 
-QByteArray PngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
-    const QByteArray body = QByteArray(type, 4) + data;
-    chunk += body;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(
-        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
-        reinterpret_cast<uchar*>(crc.data()));
-    return chunk + crc;
-}
-
 // A SHORT entry of one value in the directory.
 void AddShort(ExifData* data, ExifIfd ifd, ExifTag tag, ExifShort value) {
     ExifEntry* entry = exif_entry_new();
@@ -180,162 +168,6 @@ void WriteHeif(const VImage& image, const QString& path, const char* compression
                                                           ->set("strip", orientation == 1));
 }
 
-namespace {
-
-quint32 BigU32(const QByteArray& bytes, qsizetype at) {
-    return qFromBigEndian<quint32>(bytes.constData() + at);
-}
-
-void PutU32(QByteArray& bytes, qsizetype at, quint64 value) {
-    qToBigEndian<quint32>(quint32(value), bytes.data() + at);
-}
-
-// An unsigned big-endian number of size bytes (0, 4 or 8, as the location box sizes them).
-quint64 Field(const QByteArray& bytes, qsizetype at, int size) {
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i) value = value << 8 | quint8(bytes[at + i]);
-    return value;
-}
-
-void PutField(QByteArray& bytes, qsizetype at, int size, quint64 value) {
-    for (int i = size - 1; i >= 0; --i, value >>= 8) bytes[at + i] = char(value & 0xFF);
-}
-
-// The boxes directly inside bytes[from, to): type and offset, in order.
-QList<QPair<QByteArray, qsizetype>> Children(const QByteArray& bytes, qsizetype from,
-                                             qsizetype to) {
-    QList<QPair<QByteArray, qsizetype>> boxes;
-    for (qsizetype at = from; at + 8 <= to; at += BigU32(bytes, at)) {
-        boxes.append({bytes.mid(at + 4, 4), at});
-        if (BigU32(bytes, at) < 8) break;
-    }
-    return boxes;
-}
-
-QByteArray Box(const QByteArray& bytes, qsizetype at) {
-    return bytes.mid(at, BigU32(bytes, at));
-}
-
-}  // namespace
-
-QByteArray HeifTurned(const QByteArray& heif, int angle) {
-    qsizetype metaAt = -1;
-    for (const auto& [type, at] : Children(heif, 0, heif.size())) {
-        if (type == "meta") metaAt = at;
-    }
-    if (metaAt < 0) return {};
-    const qsizetype metaEnd = metaAt + BigU32(heif, metaAt);
-    QByteArray meta = heif.mid(metaAt, 12);  // the header of the full box; its size later
-    quint32 primary = 0;
-    for (const auto& [type, at] : Children(heif, metaAt + 12, metaEnd)) {
-        if (type == "pitm") primary = quint16(Field(heif, at + 12, 2));
-    }
-    qint64 delta = 0;
-    int propertyIndex = 0;
-    qsizetype associationAt = -1;  // within the new iprp box
-    bool wideAssociations = false;
-    QList<QPair<QByteArray, QByteArray>> parts;
-    for (const auto& [type, at] : Children(heif, metaAt + 12, metaEnd)) {
-        if (type != "iprp") {
-            parts.append({type, Box(heif, at)});
-            continue;
-        }
-        const qsizetype end = at + BigU32(heif, at);
-        QByteArray grown = heif.mid(at, 8);
-        for (const auto& [inner, innerAt] : Children(heif, at + 8, end)) {
-            QByteArray box = Box(heif, innerAt);
-            if (inner == "ipco") {
-                const int index = int(Children(box, 8, box.size()).size()) + 1;
-                box.append(QByteArray("\0\0\0\x09irot", 8)).append(char(angle & 3));
-                PutU32(box, 0, box.size());
-                grown.append(box);
-                propertyIndex = index;
-                continue;
-            }
-            if (inner == "ipma") {
-                const quint8 version = quint8(box[8]);
-                const bool wide = (quint8(box[11]) & 1) != 0;
-                wideAssociations = wide;
-                const int idSize = version < 1 ? 2 : 4;
-                QByteArray rebuilt = box.left(16);
-                qsizetype p = 16;
-                for (quint32 e = 0, n = BigU32(box, 12); e < n; ++e) {
-                    const quint32 item = quint32(Field(box, p, idSize));
-                    const int count = quint8(box[p + idSize]);
-                    const qsizetype entryEnd = p + idSize + 1 + count * (wide ? 2 : 1);
-                    QByteArray entry = box.mid(p, entryEnd - p);
-                    if (item == primary) {
-                        entry[idSize] = char(count + 1);
-                        entry.append(wide ? QByteArray("\x80\0", 2) : QByteArray("\x80", 1));
-                        associationAt =
-                            grown.size() + rebuilt.size() + entry.size() - (wide ? 2 : 1);
-                    }
-                    rebuilt.append(entry);
-                    p = entryEnd;
-                }
-                PutU32(rebuilt, 0, rebuilt.size());
-                grown.append(rebuilt);
-                continue;
-            }
-            grown.append(box);
-        }
-        PutU32(grown, 0, grown.size());
-        delta = grown.size() - BigU32(heif, at);
-        parts.append({"iprp", grown});
-    }
-    // The new association, essential, names the new property.
-    for (auto& [type, bytes] : parts) {
-        if (type != "iprp" || associationAt < 0) continue;
-        if (wideAssociations) {
-            PutField(bytes, associationAt, 2, 0x8000 | propertyIndex);
-        } else {
-            bytes[associationAt] = char(0x80 | propertyIndex);
-        }
-    }
-    // Data stored after the meta box moves by delta.
-    for (auto& [type, bytes] : parts) {
-        if (type != "iloc") continue;
-        const int version = quint8(bytes[8]);
-        const int offsetSize = quint8(bytes[12]) >> 4;
-        const int lengthSize = quint8(bytes[12]) & 15;
-        const int baseSize = quint8(bytes[13]) >> 4;
-        const int indexSize = version >= 1 ? quint8(bytes[13]) & 15 : 0;
-        const int idSize = version < 2 ? 2 : 4;
-        qsizetype p = 14;
-        const quint64 items = Field(bytes, p, idSize);
-        p += idSize;
-        for (quint64 i = 0; i < items; ++i) {
-            p += idSize;
-            int method = 0;
-            if (version >= 1) {
-                method = int(Field(bytes, p, 2) & 15);
-                p += 2;
-            }
-            p += 2;  // data reference index
-            const qsizetype baseAt = p;
-            const quint64 base = Field(bytes, p, baseSize);
-            p += baseSize;
-            const quint64 extents = Field(bytes, p, 2);
-            p += 2;
-            for (quint64 e = 0; e < extents; ++e) {
-                p += indexSize;
-                const quint64 offset = Field(bytes, p, offsetSize);
-                if (method == 0 && (baseSize == 0 || base < quint64(metaEnd)) &&
-                    base + offset >= quint64(metaEnd)) {
-                    PutField(bytes, p, offsetSize, offset + delta);
-                }
-                p += offsetSize + lengthSize;
-            }
-            if (method == 0 && baseSize > 0 && base >= quint64(metaEnd)) {
-                PutField(bytes, baseAt, baseSize, base + delta);
-            }
-        }
-    }
-    for (const auto& [type, bytes] : parts) meta.append(bytes);
-    PutU32(meta, 0, meta.size());
-    return heif.left(metaAt) + meta + heif.mid(metaEnd);
-}
-
 QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown,
                        const BitmapStyle& style) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
@@ -389,9 +221,8 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
     return header + palette + pixels;
 }
 
-void WriteBmp(const QImage& image, const QString& path, BmpKind kind) {
-    const int bits[] = {1, 4, 8, 24, 32, 8};  // in the order of BmpKind
-    WriteBytes(path, BitmapBytes(image, bits[int(kind)], kind == BmpKind::Rle8 ? 1 : 0));
+void WriteBmp(const QImage& image, const QString& path, int bits) {
+    WriteBytes(path, BitmapBytes(image, bits));
 }
 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
@@ -409,6 +240,18 @@ QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compress
     Put32(headers, 30, compression);
     Put32(headers, 34, pixelBytes);
     return headers;
+}
+
+QByteArray PngChunk(const char* type, const QByteArray& data) {
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
+    const QByteArray body = QByteArray(type, 4) + data;
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        reinterpret_cast<uchar*>(crc.data()));
+    return chunk + crc;
 }
 
 void WriteBlankPng(const QString& path, int width, int height) {

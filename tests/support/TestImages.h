@@ -43,14 +43,9 @@ void WriteWebp(const vips::VImage& image, const QString& path, int orientation =
 // into the file's Exif block only (the container's own transforms say nothing).
 void WriteHeif(const vips::VImage& image, const QString& path, const char* compression,
                int orientation = 1);
-// The HEIF file with a rotation property (irot, angle quarter turns anticlockwise) added to
-// its primary picture, the boxes around it grown and the data offsets after them moved.
-QByteArray HeifTurned(const QByteArray& heif, int angle);
 
-// Windows bitmaps written byte by byte: 1, 4 and 8 bits with a grey palette, 24 and 32 bits,
-// and 8 bits run-length encoded.
-enum class BmpKind { Bits1, Bits4, Bits8, Bits24, Bits32, Rle8 };
-void WriteBmp(const QImage& image, const QString& path, BmpKind kind);
+// A Windows bitmap of bits 1, 4, 8, 16, 24 or 32, written by BitmapBytes.
+void WriteBmp(const QImage& image, const QString& path, int bits = 24);
 // The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
 // level grey gives, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of at
 // most maxRun 8- and 4-bit indices, each row ended by an end of line, the last one by the end
@@ -70,6 +65,8 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
                          quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize = 40);
 
+// A PNG chunk: its length, type, data and check sum.
+QByteArray PngChunk(const char* type, const QByteArray& data);
 // A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
 // 100 megapixels).
 void WriteBlankPng(const QString& path, int width, int height);

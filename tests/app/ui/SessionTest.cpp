@@ -109,21 +109,6 @@ private Q_SLOTS:
         QVERIFY(!window->isVisible());
     }
 
-    void aFolderOfTheNumberWithAnotherSuffixIsUsedAfterTheQuestion() {
-        QDir(card->path()).mkpath("DCIM/100ABCDE");
-        auto window = MakeWindow();
-        QVERIFY(window);
-        DropImages(*window, 1);
-        fixture.prompter.confirmAnswers = {true};
-        AnswerDestination("100");
-        QTest::mouseClick(window->findChild<QWidget*>("folder"), Qt::LeftButton);
-        QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::FolderNumberExists});
-        QCOMPARE(fixture.settings.cardFolder, QDir(card->path()).filePath("DCIM/100ABCDE"));
-        AnswerConvertWithSaveAll();
-        window->ConvertAndSaveCommand();
-        QVERIFY(QFile::exists(QDir(card->path()).filePath("DCIM/100ABCDE/DUVU0001.JPG")));
-    }
-
     // At the end of the user's session Qt asks every window to close, and keeps the session
     // when one refuses. The window asks 105 once; OK ends its loop (the program then empties
     // its work folders), Cancel keeps the window and the session.

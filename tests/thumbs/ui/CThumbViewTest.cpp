@@ -121,32 +121,6 @@ private Q_SLOTS:
         QCOMPARE(SelectedCount(*list), 0);
     }
 
-    void dropsBesideTheSourceOrOnTheBackgroundChangeNothing() {
-        auto view = MakeView("ABCDE");
-        QVERIFY(view);
-        QWidget* viewport = view->viewport();
-        const struct {
-            QPoint press;
-            QPoint drop;
-        } cases[] = {
-            // C just after B, and just before D: the gaps beside it.
-            {CellCentre(*view, 2), CellAt(1, 4, 0).background.topRight() + QPoint(-10, 50)},
-            {CellCentre(*view, 2), CellAt(3, 4, 0).background.topLeft() + QPoint(10, 50)},
-            // On its own cell.
-            {CellCentre(*view, 2), CellCentre(*view, 2) + QPoint(30, 0)},
-            // Pressed on the background between rows: no drag starts.
-            {QPoint(60, 118), CellCentre(*view, 0)},
-        };
-        for (const auto& c : cases) {
-            Send(viewport, QEvent::MouseButtonPress, c.press, Qt::LeftButton, Qt::LeftButton);
-            Send(viewport, QEvent::MouseMove, c.press + QPoint(0, 25), Qt::NoButton,
-                 Qt::LeftButton);
-            Send(viewport, QEvent::MouseMove, c.drop, Qt::NoButton, Qt::LeftButton);
-            Send(viewport, QEvent::MouseButtonRelease, c.drop, Qt::LeftButton, Qt::NoButton);
-            QCOMPARE(Letters(), QString("ABCDE"));
-        }
-    }
-
     void theContextMenuEnablesWhatMakesSense() {
         struct Case {
             const char* name;
@@ -255,7 +229,6 @@ private Q_SLOTS:
         } const cases[] = {
             {"next_to_5", "B", "5", true, "ACDEB"},
             {"previous_to_1", "D", "1", false, "DABCE"},
-            {"zero_goes_to_the_front", "C", "0", false, "CABDE"},
             {"previous_to_count_plus_1_appends", "B", "6", false, "ACDEB"},
             {"letters_read_as_0", "E", "", false, "EABCD"},
         };
