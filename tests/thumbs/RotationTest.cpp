@@ -52,7 +52,6 @@ TEST(TurnSelected, Table) {
     } const cases[] = {
         {"Right_turns_the_selected_only", "x.x", {1}, {kRight, kUpright, kRight}},
         {"Left_from_upright", ".x", {-1}, {kUpright, kLeft}},
-        {"Two_rights_are_a_half_turn", "x", {1, 1}, {kHalf}},
         {"Four_rights_give_the_original", "x", {1, 1, 1, 1}, {kUpright}},
         {"Left_undoes_right", "xx", {1, -1}, {kUpright, kUpright}},
         {"Nothing_selected_turns_nothing", "..", {1}, {kUpright, kUpright}},
