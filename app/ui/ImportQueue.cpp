@@ -13,6 +13,10 @@ ImportQueue::ImportQueue(QWidget* window, PathsImport importPaths,
     timer_.start(kIntervalMs);
 }
 
+ImportQueue::~ImportQueue() {
+    if (pausing_) QApplication::restoreOverrideCursor();
+}
+
 void ImportQueue::QueuePaths(const QStringList& paths) {
     if (!paths.isEmpty()) paths_.append(paths);
 }
@@ -46,8 +50,10 @@ void ImportQueue::OnTimer() {
         }
         // A pause after a presentation, without freezing the window.
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        pausing_ = true;
         QTimer::singleShot(kPresentationPauseMs, this, [this] {
             QApplication::restoreOverrideCursor();
+            pausing_ = false;
             presentationBusy_ = false;
         });
     }

@@ -27,6 +27,8 @@ public:
 
     // window: the window whose own modal state does not hold the queue back.
     ImportQueue(QWidget* window, PathsImport importPaths, PresentationImport importPresentation);
+    // A pause cut short takes its wait cursor with it.
+    ~ImportQueue() override;
 
     void QueuePaths(const QStringList& paths);
     void QueuePresentation(const QString& path);
@@ -51,5 +53,6 @@ private:
     QStringList presentations_;
     bool importBusy_ = false;
     bool presentationBusy_ = false;
+    bool pausing_ = false;  // the wait cursor of a pause is on
     QTimer timer_;
 };

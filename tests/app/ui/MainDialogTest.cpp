@@ -239,24 +239,26 @@ private Q_SLOTS:
     }
 
     // The window's events run during the pause, under the wait cursor; the next presentation
-    // starts only after the pause has ended.
+    // starts only after the pause has ended, and a queue that goes during its pause takes the
+    // wait cursor with it.
     void aPresentationIsFollowedByAPauseThatDoesNotFreezeTheWindow() {
-        // A queue of an earlier test may have gone during its pause, its wait cursor left on.
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
         QStringList ran;
-        ImportQueue queue(
+        auto queue = std::make_unique<ImportQueue>(
             &queueHost, [](const QStringList&) {},
             [&ran](const QString& path) {
                 ran << path + (QApplication::overrideCursor() ? " in the pause" : "");
                 return true;
             });
-        queue.QueuePresentation("one.ppt");
-        queue.QueuePresentation("two.ppt");
+        queue->QueuePresentation("one.ppt");
+        queue->QueuePresentation("two.ppt");
         QTRY_COMPARE(ran.size(), 1);
-        QVERIFY(queue.presentationBusy());
+        QVERIFY(queue->presentationBusy());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 10000);
         QCOMPARE(ran, (QStringList{"one.ppt", "two.ppt"}));
+        QVERIFY(queue->presentationBusy());
+        queue.reset();
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
     void theKeyOrClickThatEndsTheSplashDoesNothingElse() {
