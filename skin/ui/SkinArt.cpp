@@ -84,15 +84,8 @@ void AddTitle(Table& table, const skin::TitlePictures& ids, int activeWidth, int
     table.insert(ids.inactive, picture);
 }
 
-Table BuildTable() {
-    Table table;
-    const QSize wide(124, 29);
-    const QSize narrow(95, 29);
-    const QSize step(108, 29);
-
-    table.insert(131, Plain(PictureKind::Splash, QSize(580, 258)));
-
-    // The main window.
+// The main window's buttons, radios and title.
+void AddMainWindow(Table& table, QSize wide, QSize narrow) {
     AddStates(table, skin::kImportSlideButton,
               Button(wide, skin::kPanelBackground, "button.import_slide"));
     AddStates(table, skin::kImportFileButton,
@@ -109,6 +102,17 @@ Table BuildTable() {
     AddToggle(table, PictureKind::Radio, QSize(22, 22), skin::kPanelBackground,
               skin::kMainWindowRadio);
     AddTitle(table, skin::kMainWindowTitle, 765, 765, PictureWords{nullptr, 103});
+}
+
+Table BuildTable() {
+    Table table;
+    const QSize wide(124, 29);
+    const QSize narrow(95, 29);
+    const QSize step(108, 29);
+
+    table.insert(131, Plain(PictureKind::Splash, QSize(580, 258)));
+
+    AddMainWindow(table, wide, narrow);
 
     // The title-bar buttons; only the disabled close picture is wider. A window shows the
     // disabled pictures while it is inactive, so they sit on the inactive band.
