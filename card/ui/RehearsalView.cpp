@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -147,6 +148,17 @@ void RehearsalView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void RehearsalView::mousePressEvent(QMouseEvent* event) {
+    // As a presenter clicks through a show: the left button forward, the right one back.
+    if (event->button() == Qt::LeftButton) {
+        Step(RehearsalStep::Next);
+    } else if (event->button() == Qt::RightButton) {
+        Step(RehearsalStep::Previous);
+    } else {
+        QWidget::mousePressEvent(event);
+    }
 }
 
 void RehearsalView::mouseDoubleClickEvent(QMouseEvent*) {

@@ -9,7 +9,8 @@
 
 // The show rehearsed on screen: black, full screen, one picture at a time as it is (or was)
 // written, scaled to the screen with its aspect kept, with a small caption of its place and
-// name that fades out. The keys of RehearsalStepOfKey step, Esc or a double-click leaves. The
+// name that fades out. The keys of RehearsalStepOfKey step, and so do clicks (left forward,
+// right back); Esc or a double-click leaves. The
 // pictures around the one shown are made on a worker of its own, one at a time, the shown one
 // first; until it is ready the view says that it is preparing it. GUI thread.
 class RehearsalView : public QWidget {
@@ -38,6 +39,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
