@@ -184,6 +184,8 @@ void MainDialog::BuildGrid() {
     placeholder_->hide();
     view_ = new CThumbView(list_, *prompter_, this);
     view_->setGeometry(kView);
+    // What was written no longer shows a turned image: closing asks again.
+    connect(view_, &CThumbView::turned, this, [this] { unsavedChanges_ = true; });
 
     // How many images the list holds, under the grid.
     count_ = new ColorStatic(Qt::black, QColor(skin::kPanelBackground), this);

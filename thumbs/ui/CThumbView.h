@@ -72,6 +72,8 @@ public:
 Q_SIGNALS:
     // The order or the contents changed through the view (a move, a deletion).
     void listChanged();
+    // Images were turned by hand: what was written of them no longer shows the turn.
+    void turned();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

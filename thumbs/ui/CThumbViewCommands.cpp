@@ -86,6 +86,7 @@ void CThumbView::TurnCommand(int quarterTurns) {
     history_.Remember();
     TurnSelected(list_, quarterTurns);
     Q_EMIT listChanged();
+    Q_EMIT turned();
 }
 
 void CThumbView::MoveBy(int step) {

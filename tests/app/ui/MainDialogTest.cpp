@@ -116,7 +116,8 @@ private Q_SLOTS:
                                            QString("message %1").arg(msg::NoImages)}));
     }
 
-    // Ctrl+R and Ctrl+Shift+R reach the grid from anywhere in the window.
+    // Ctrl+R and Ctrl+Shift+R reach the grid from anywhere in the window, and a turn after a
+    // save makes closing ask again.
     void theTurnKeysWorkInTheWholeWindow() {
         auto window = fixture.Make();
         QVERIFY(window);
@@ -128,8 +129,10 @@ private Q_SLOTS:
         window->activateWindow();
         QTRY_VERIFY(window->isActiveWindow());
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        window->setUnsavedChanges(false);
         QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(view->list().at(0).quarterTurns, 1);
+        QVERIFY(window->unsavedChanges());
         QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(view->list().at(0).quarterTurns, 0);
     }
