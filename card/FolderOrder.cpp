@@ -51,8 +51,7 @@ bool MoveAll(const QStringList& names, const QString& from, const QString& to, i
 // nothing is replaced. False when a file stayed there.
 bool ReturnFromOrderFolder(const QString& folder) {
     const QString order = QDir(folder).filePath(QLatin1String(kOrderFolder));
-    QStringList names = NumberedFilesInDirectoryOrder(order);
-    SortByNumber(names);
+    const QStringList names = NumberedFilesByNumber(order);
     bool ok = true;
     for (const QString& name : names) {
         if (MoveIntoPlace(QDir(order).filePath(name), QDir(folder).filePath(name), false) !=
@@ -106,6 +105,12 @@ QStringList NumberedFilesInDirectoryOrder(const QString& folder) {
         }
     }
     ::closedir(dir);
+    return names;
+}
+
+QStringList NumberedFilesByNumber(const QString& folder) {
+    QStringList names = NumberedFilesInDirectoryOrder(folder);
+    SortByNumber(names);
     return names;
 }
 

@@ -35,6 +35,8 @@ bool HasSlotOrder(const QString& folder);
 // The numbered files of folder in directory order (the order readdir gives on the mounted
 // card), by name.
 QStringList NumberedFilesInDirectoryOrder(const QString& folder);
+// The same files in the order their numbers promise (by number, then by name).
+QStringList NumberedFilesByNumber(const QString& folder);
 
 // Puts the numbered files of folder in ascending order of their numbers, as above. Called after
 // a move with the count of moves so far (a test ends the process there). False when a file

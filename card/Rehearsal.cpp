@@ -1,10 +1,12 @@
 #include "card/Rehearsal.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
 
 #include "card/DcfNumbering.h"
+#include "card/FolderOrder.h"
 #include "core/WorkingList.h"
 #include "skin/UiTexts.h"
 
@@ -12,20 +14,12 @@ namespace {
 
 // The numbered JPEG and PNG files of folder, in the order of their numbers.
 QList<RehearsalItem> NumberedImagesOf(const QString& folder) {
-    QList<std::pair<int, QString>> numbered;
-    const QStringList images{QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
-                             QStringLiteral("*.png")};
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(images, QDir::Files | QDir::Hidden, QDir::Name)) {
-        if (const std::optional<int> number = DcfNumberOfName(name)) {
-            numbered.append({*number, name});
-        }
-    }
-    std::stable_sort(numbered.begin(), numbered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
     QList<RehearsalItem> items;
-    for (const auto& [number, name] : numbered) {
-        items.append({dir.filePath(name), name, false, {}});
+    for (const QString& name : NumberedFilesByNumber(folder)) {
+        const QString suffix = QFileInfo(name).suffix().toLower();
+        if (suffix == u"jpg" || suffix == u"jpeg" || suffix == u"png") {
+            items.append({QDir(folder).filePath(name), name, false, {}});
+        }
     }
     return items;
 }
