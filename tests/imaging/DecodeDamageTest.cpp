@@ -43,8 +43,6 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
     } rows[] = {
         {"jpeg_stray_byte_between_header_segments", beforeTables(QByteArray(1, '\0')),
          Expect::Sound, ""},
-        {"jpeg_stuffed_ff_between_header_segments", beforeTables(QByteArray("\xFF\x00", 2)),
-         Expect::Sound, ""},
         {"jpeg_bad_restart_markers", corpus::BreakRestartMarkers(jpeg), Expect::Damaged,
          "Corrupt JPEG data: found marker"},
         {"jpeg_many_bad_restart_markers", corpus::BreakRestartMarkers(dense), Expect::Damaged,

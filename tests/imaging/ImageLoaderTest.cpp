@@ -22,14 +22,6 @@ using vips::VImage;
 
 namespace {
 
-// Runs write with the library's saver of that name, which the imaging setup keeps blocked
-// (with its loader), let through for this write alone.
-void WithSaver(const char* saver, const std::function<void()>& write) {
-    vips_operation_block_set(saver, FALSE);
-    write();
-    vips_operation_block_set(saver, TRUE);
-}
-
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
@@ -205,8 +197,6 @@ TEST(ImageLoaderDocuments, OtherFormatsAreRefusedWith114Unread) {
     QTemporaryDir temp;
     const QDir dir(temp.path());
     const VImage picture = Solid(8, 8, Qt::red);
-    QByteArray jpegXl;
-    WithSaver("VipsForeignSaveJxl", [&] { jpegXl = EncodedBytes(picture, ".jxl"); });
     const struct Row {
         const char* name;
         std::function<void(const QString&)> make;
@@ -218,16 +208,7 @@ TEST(ImageLoaderDocuments, OtherFormatsAreRefusedWith114Unread) {
          msg::UnsupportedFormat},
         {"ppm.jpg", [&](auto p) { picture.ppmsave(QFile::encodeName(p).constData()); },
          msg::UnsupportedFormat},
-        {"ppm.bmp", [&](auto p) { picture.ppmsave(QFile::encodeName(p).constData()); },
-         msg::UnsupportedFormat},
         {"jpeg2000.jpg", [&](auto p) { WriteBytes(p, EncodedBytes(picture, ".j2k")); },
-         msg::UnsupportedFormat},
-        {"jpegxl.jpg", [&](auto p) { WriteBytes(p, jpegXl); }, msg::UnsupportedFormat},
-        {"fits.jpg",
-         [&](auto p) {
-             WithSaver("VipsForeignSaveFits",
-                       [&] { picture.fitssave(QFile::encodeName(p).constData()); });
-         },
          msg::UnsupportedFormat},
         {"matrix.jpg", [](auto p) { WriteBytes(p, "2 2\n1 2\n3 4\n"); }, msg::UnsupportedFormat},
         {"text.jpg", [](auto p) { WriteBytes(p, "2 2 is not a picture\n"); }, msg::WrongImageFile},
