@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "imaging/ImagingConstants.h"
+#include "tests/support/PdfFiles.h"
 #include "tests/support/TestImages.h"
 
 using namespace imaging;
@@ -56,7 +57,7 @@ TEST(CLead, EverySupportedInputKindLoads) {
         {"tiff_8", [&](auto p) { WriteTiff(orange, p); }, kFormatTiff, 24, o},
         {"tiff_1bit", [&](auto p) { WriteTiff(bilevel, p, 1); }, kFormatTiff, 1, {}},
         {"bmp_1", bmp(1), kFormatBmp, 1, white},
-        {"gif", [&](auto p) { WriteGif(orange, p); }, kFormatGif, 32, o},
+        {"gif", [&](auto p) { orange.gifsave(QFile::encodeName(p)); }, kFormatGif, 32, o},
         {"webp", [&](auto p) { WriteWebp(orange, p); }, kFormatWebp, 24, o},
     };
     QTemporaryDir temp;
@@ -96,11 +97,7 @@ TEST(CLead, UnreadableAndForeignFiles) {
     WriteBytes(dir.filePath("drawing.svg"),
                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
                "<rect width=\"10\" height=\"10\"/></svg>\n");
-    WriteBytes(dir.filePath("paper.pdf"),
-               "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
-               "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
-               "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 72]>>endobj\n"
-               "trailer<</Root 1 0 R>>\n%%EOF\n");
+    testpdf::WritePdf(dir.filePath("paper.pdf"), {{{72, 72}, Qt::red}});
     for (const char* name : {"notes.jpg", "damaged.jpg", "empty.jpg", "missing.jpg"}) {
         CLead lead;
         EXPECT_THROW(lead.ReadFileInfo(dir.filePath(name)), LeadError) << name;

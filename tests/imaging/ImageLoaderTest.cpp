@@ -67,6 +67,13 @@ TEST_F(ImageLoaderTest, RefusalsTellWhyAndLeaveNothingBehind) {
          msg::ImageTooLarge},
         {"missing file", [](auto) {}, msg::WrongImageFile},
         {"a folder", [](auto p) { QDir().mkdir(p); }, msg::WrongImageFile},
+        // The work folder's place is taken by a file: no work copy can be made.
+        {"sound, no work folder",
+         [this](auto p) {
+             WriteJpeg(Solid(40, 30, Qt::red), p);
+             WriteBytes(work, "in the way");
+         },
+         msg::WrongImageFile},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,16 +154,6 @@ TEST_F(ImageLoaderTest, TheListHoldsAtMost9999) {
     EXPECT_EQ(full.count(), 9999);
     EXPECT_EQ(full.at(9998).index, 9998u);
     EXPECT_EQ(FilesIn(work).size(), 1);
-}
-
-TEST_F(ImageLoaderTest, AWorkCopyThatCannotBeMadeRefusesTheImage) {
-    const QString path = Source("a.jpg");
-    WriteJpeg(Solid(40, 30, Qt::red), path);
-    // The work folder's place is taken by a file.
-    WriteBytes(work, "in the way");
-    EXPECT_EQ(loader.AddImage(path, 0, 0), 0);
-    EXPECT_EQ(prompter.Ids(), QList<int>{msg::WrongImageFile});
-    EXPECT_EQ(list.count(), 0);
 }
 
 TEST_F(ImageLoaderTest, AnUnreadableSourceIsRefused) {

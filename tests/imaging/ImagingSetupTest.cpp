@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/support/PdfFiles.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -15,24 +16,6 @@ namespace {
 const char* const kDrawing =
     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\">"
     "<rect width=\"20\" height=\"10\" fill=\"red\"/></svg>\n";
-
-// A one-page PDF, 72 x 36 points, with its cross-reference table.
-QByteArray OnePagePdf() {
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (const char* object : {"1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n",
-                               "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n",
-                               "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 36]>>endobj\n"}) {
-        offsets << pdf.size();
-        pdf += object;
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 4\n0000000000 65535 f \n";
-    for (qsizetype at : offsets)
-        pdf += QByteArray::number(at).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer<</Size 4/Root 1 0 R>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
-}
 
 }  // namespace
 
@@ -46,7 +29,7 @@ TEST(ImagingSetup, OnlyTheLoadersTheProgramNamesRead) {
     const QByteArray svg = QFile::encodeName(dir.filePath("drawing.svg"));
     WriteBytes(dir.filePath("drawing.svg"), kDrawing);
     const QByteArray pdf = QFile::encodeName(dir.filePath("slides.pdf"));
-    WriteBytes(dir.filePath("slides.pdf"), OnePagePdf());
+    testpdf::WritePdf(dir.filePath("slides.pdf"), {{{72, 36}, Qt::red}});
 
     EXPECT_THROW(VImage::new_from_file(svg.constData()), vips::VError);
     EXPECT_THROW(VImage::svgload(svg.constData()), vips::VError);

@@ -92,10 +92,7 @@ TEST(Lanczos, FlatColourStaysExactlyThatColour) {
         const VImage ours = ResampleLanczos3(source, c.outWidth, c.outHeight);
         const std::vector<double> colour = {double(c.colour.red()), double(c.colour.green()),
                                             double(c.colour.blue())};
-        for (int band = 0; band < 3; ++band) {
-            EXPECT_EQ(ours.extract_band(band).min(), colour[band]) << "band " << band;
-            EXPECT_EQ(ours.extract_band(band).max(), colour[band]) << "band " << band;
-        }
+        EXPECT_EQ((ours - colour).abs().max(), 0);
     }
 }
 

@@ -147,10 +147,6 @@ void WriteTiff(const VImage& image, const QString& path, int bitDepth) {
     image.tiffsave(QFile::encodeName(path).constData(), options);
 }
 
-void WriteGif(const VImage& image, const QString& path) {
-    image.gifsave(QFile::encodeName(path).constData());
-}
-
 void WriteWebp(const VImage& image, const QString& path, int orientation) {
     VImage out = image.copy();
     if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);

@@ -37,7 +37,6 @@ QByteArray CameraJpeg(const vips::VImage& picture, const QByteArray& thumbnailJp
 void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8,
               bool palette = false);
 void WriteTiff(const vips::VImage& image, const QString& path, int bitDepth = 8);
-void WriteGif(const vips::VImage& image, const QString& path);
 void WriteWebp(const vips::VImage& image, const QString& path, int orientation = 1);
 // A HEIF file: compression "hevc" for HEIC, "av1" for AVIF. orientation, when not 1, goes
 // into the file's Exif block only (the container's own transforms say nothing).
