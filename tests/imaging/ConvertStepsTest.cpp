@@ -56,20 +56,16 @@ TEST(FitToOutputSize, LetterboxGeometry) {
         const OutputSize size = kSizeTable[c.sizeIndex];
         ASSERT_EQ(out.size(), QSize(size.width, size.height));
         const QRect& p = c.picture;
-        const int midX = p.center().x();
-        const int midY = p.center().y();
-        // The picture's edges, and the bar just outside each edge.
-        EXPECT_TRUE(IsRed(out.pixelColor(p.left(), midY)));
-        EXPECT_TRUE(IsRed(out.pixelColor(p.right(), midY)));
-        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.top())));
-        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.bottom())));
-        const QPoint outside[] = {{p.left() - 1, midY},
-                                  {p.right() + 1, midY},
-                                  {midX, p.top() - 1},
-                                  {midX, p.bottom() + 1}};
-        for (const QPoint& point : outside) {
-            if (out.rect().contains(point)) {
-                EXPECT_TRUE(IsBlack(out.pixelColor(point))) << point.x() << "," << point.y();
+        // The picture's edges (red), and the bar just outside each edge (black).
+        for (const int in : {0, -1}) {
+            const QPoint edges[] = {{p.left() + in, p.center().y()},
+                                    {p.right() - in, p.center().y()},
+                                    {p.center().x(), p.top() + in},
+                                    {p.center().x(), p.bottom() - in}};
+            for (const QPoint& at : edges) {
+                if (!out.rect().contains(at)) continue;
+                const QColor colour = out.pixelColor(at);
+                EXPECT_TRUE(in == 0 ? IsRed(colour) : IsBlack(colour)) << at.x() << "," << at.y();
             }
         }
     }
@@ -107,40 +103,42 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
     }
 }
 
+// A bilevel picture of the frame's aspect is scaled as grey and kept grey; one of another
+// aspect is letterboxed as grey, then made bilevel again, unless a backdrop of the picture
+// (which is not bilevel) fills around it.
 TEST(FitToOutputSize, BilevelImagesStayGreyOrBecomeBilevelAgain) {
-    QTemporaryDir temp;
-    const auto levels = [](const QImage& image) {
-        QSet<int> seen;
-        for (int y = 0; y < image.height(); y += 3) {
-            for (int x = 0; x < image.width(); x += 3) seen.insert(qGray(image.pixel(x, y)));
-        }
-        return seen;
+    const struct Case {
+        const char* name;
+        int width;
+        FrameFill fill;
+        int bits;
+    } cases[] = {
+        {"same_aspect_grey", 400, {}, 8},
+        {"other_aspect_bilevel", 500, {}, 1},
+        {"other_aspect_on_a_backdrop_grey", 500, {FrameFill::Kind::Blur}, 8},
     };
-    // Same aspect: scaled as grey and kept grey.
-    const QString same = QDir(temp.path()).filePath("same.tif");
-    WriteTiff(Checkerboard(400, 300) > 0, same, 1);
-    CLead work;
-    CLead scratch;
-    work.LoadImage(same);
-    ASSERT_EQ(work.ImageBits(), 1);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
-    EXPECT_EQ(work.ImageBits(), 8);
-    EXPECT_GT(levels(work.ToQImage()).size(), 2);
-
-    // A backdrop of the picture is not bilevel: the output stays grey.
-    const QString blurred = QDir(temp.path()).filePath("blurred.tif");
-    WriteTiff(Checkerboard(500, 300) > 0, blurred, 1);
-    work.LoadImage(blurred);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1, FrameFill{FrameFill::Kind::Blur}));
-    EXPECT_EQ(work.ImageBits(), 8);
-
-    // Another aspect: letterboxed as grey, then made bilevel again.
-    const QString other = QDir(temp.path()).filePath("other.tif");
-    WriteTiff(Checkerboard(500, 300) > 0, other, 1);
-    work.LoadImage(other);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
-    EXPECT_EQ(work.ImageBits(), 1);
-    EXPECT_EQ(levels(work.ToQImage()), (QSet<int>{0, 255}));
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QDir(temp.path()).filePath(QString(c.name) + ".tif");
+        WriteTiff(Checkerboard(c.width, 300) > 0, path, 1);
+        CLead work;
+        CLead scratch;
+        work.LoadImage(path);
+        ASSERT_EQ(work.ImageBits(), 1);
+        ASSERT_TRUE(FitToOutputSize(work, scratch, 1, c.fill));
+        EXPECT_EQ(work.ImageBits(), c.bits);
+        QSet<int> levels;
+        const QImage out = work.ToQImage();
+        for (int y = 0; y < out.height(); y += 3) {
+            for (int x = 0; x < out.width(); x += 3) levels.insert(qGray(out.pixel(x, y)));
+        }
+        if (c.bits == 1) {
+            EXPECT_EQ(levels, (QSet<int>{0, 255}));
+        } else {
+            EXPECT_GT(levels.size(), 2);
+        }
+    }
 }
 
 // Around a portrait the picture is the same whatever the fill; the sides are the colour (in

@@ -225,10 +225,8 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
     const auto bytes = [](std::function<QByteArray()> make) {
         return [=](const QString& p) { testimages::WriteBytes(p, make()); };
     };
-    const auto jpeg = [](const VImage& image, VOption* options) {
-        return [=](const QString& p) {
-            testimages::WriteBytes(p, testimages::EncodedBytes(image, ".jpg", options));
-        };
+    const auto jpeg = [&](const VImage& image, VOption* options) {
+        return bytes([=] { return testimages::EncodedBytes(image, ".jpg", options); });
     };
     const VImage cmyk = colour.colourspace(VIPS_INTERPRETATION_CMYK);
     const VImage bilevel = Tagged(grey > 128, VIPS_INTERPRETATION_B_W);
