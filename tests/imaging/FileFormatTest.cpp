@@ -84,6 +84,7 @@ TEST(FileFormat, FilesAreKnownByTheirSignatures) {
         {"html", "<html><body>text</body></html>", kFormatUnknown},
         {"text that mentions <svg", "not a drawing: " + svg, kFormatUnknown},
         {"ppm", "P6\n8 6\n255\n" + QByteArray(144, 'x'), kFormatOtherImage},
+        {"pgm", "P5 8 6 255 " + QByteArray(48, 'x'), kFormatOtherImage},
         {"pfm", "PF\n8 6\n-1.0\n", kFormatOtherImage},
         {"text starting with P6", "P6is a word", kFormatUnknown},
         {"jpeg 2000 codestream", QByteArray("\xFF\x4F\xFF\x51\0\x2F", 6), kFormatOtherImage},
