@@ -8,7 +8,6 @@
 #include "imaging/CLead.h"
 #include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -287,35 +286,6 @@ TEST(BmpReader, RunsPastTheRowEndAreDroppedHoweverMany) {
     const QImage pixels = Pixels(ours.image);
     EXPECT_EQ(pixels.pixelColor(7, 1), PaletteColour(3));
     EXPECT_EQ(pixels.pixelColor(0, 0), QColor(0, 0, 0));
-}
-
-// A few bytes that claim a large picture cost the rows they reach, not the picture (one byte a
-// pixel would be 100 MB and more): the run-length file the fuzz target found (4,034 x 65,568
-// with no data), and one of 10,000 x 10,000 that skips 255 rows and writes five pixels.
-TEST(BmpReader, ATinyRunLengthFileCostsTheRowsItReaches) {
-    const struct Row {
-        const char* name;
-        QByteArray bytes;
-    } rows[] = {
-        {"fuzzed",
-         QByteArray::fromHex("424d4c010000000000003a00000028000000c20f000020000100010004000200"
-                             "0000d6010044334409010a88060a550566070a5502660a440901")},
-        {"delta_to_the_top",
-         RunLength(10000, 10000, false, QByteArray("\x00\x02\x00\xFF\x05\x01", 6))},
-    };
-    QTemporaryDir temp;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString path = QDir(temp.path()).filePath(QString(row.name) + ".bmp");
-        WriteBytes(path, row.bytes);
-        HeapMeter meter;
-        const VImage ours = ReadBitmap(path).image;
-        EXPECT_LT(meter.Held(), 4u << 20);
-        EXPECT_LT(meter.Peak().value_or(0), 8u << 20);
-        EXPECT_GE(ours.width(), 1000);
-        // The rows it reached, as the resampler reads them.
-        EXPECT_GE(ours.crop(0, 0, ours.width(), 16).max(), 0);
-    }
 }
 
 }  // namespace
