@@ -9,11 +9,29 @@
 
 namespace testpresentations {
 
-namespace {
+QString Soffice() {
+    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
 
-// A flat ODP of white slides of width x height centimetres: the automatic styles and pages given.
-void WriteDocument(const QString& path, double widthCm, double heightCm, const QString& styles,
-                   const QString& pages) {
+void WriteFlatPresentation(const QString& path, double widthCm, double heightCm,
+                           const QList<QColor>& slides) {
+    QString pages;
+    QString fills;
+    for (int i = 0; i < slides.size(); ++i) {
+        pages += QStringLiteral(
+                     "<draw:page draw:name=\"p%1\" draw:master-page-name=\"Default\" "
+                     "draw:style-name=\"dp1\"><draw:rect draw:style-name=\"fill%1\" svg:x=\"0cm\" "
+                     "svg:y=\"0cm\" svg:width=\"%2cm\" svg:height=\"%3cm\"/></draw:page>\n")
+                     .arg(i)
+                     .arg(widthCm)
+                     .arg(heightCm);
+        fills += QStringLiteral(
+                     "<style:style style:name=\"fill%1\" style:family=\"graphic\">"
+                     "<style:graphic-properties draw:fill=\"solid\" draw:fill-color=\"%2\" "
+                     "draw:stroke=\"none\"/></style:style>\n")
+                     .arg(i)
+                     .arg(slides[i].name());
+    }
     const QString size =
         QStringLiteral("fo:page-width=\"%1cm\" fo:page-height=\"%2cm\"").arg(widthCm).arg(heightCm);
     const QString document =
@@ -39,65 +57,9 @@ void WriteDocument(const QString& path, double widthCm, double heightCm, const Q
             "style:page-layout-name=\"PMslide\" draw:style-name=\"dp1\"/></office:master-styles>\n"
             "<office:body><office:presentation>\n%3</office:presentation></office:body>\n"
             "</office:document>\n")
-            .arg(size, styles, pages);
+            .arg(size, fills, pages);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(document.toUtf8());
-}
-
-}  // namespace
-
-QString Soffice() {
-    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
-}
-
-void WriteFlatPresentation(const QString& path, double widthCm, double heightCm,
-                           const QList<QColor>& slides) {
-    QString pages;
-    QString fills;
-    for (int i = 0; i < slides.size(); ++i) {
-        pages += QStringLiteral(
-                     "<draw:page draw:name=\"p%1\" draw:master-page-name=\"Default\" "
-                     "draw:style-name=\"dp1\"><draw:rect draw:style-name=\"fill%1\" svg:x=\"0cm\" "
-                     "svg:y=\"0cm\" svg:width=\"%2cm\" svg:height=\"%3cm\"/></draw:page>\n")
-                     .arg(i)
-                     .arg(widthCm)
-                     .arg(heightCm);
-        fills += QStringLiteral(
-                     "<style:style style:name=\"fill%1\" style:family=\"graphic\">"
-                     "<style:graphic-properties draw:fill=\"solid\" draw:fill-color=\"%2\" "
-                     "draw:stroke=\"none\"/></style:style>\n")
-                     .arg(i)
-                     .arg(slides[i].name());
-    }
-    WriteDocument(path, widthCm, heightCm, fills, pages);
-}
-
-void WriteTextPresentation(const QString& path, double widthCm, double heightCm,
-                           const TextBox& box) {
-    const QString styles =
-        QStringLiteral(
-            "<style:style style:name=\"box\" style:family=\"graphic\"><style:graphic-properties "
-            "draw:fill=\"none\" draw:stroke=\"none\" draw:auto-grow-height=\"true\" "
-            "draw:auto-grow-width=\"false\" draw:textarea-vertical-align=\"top\" "
-            "fo:padding-top=\"0cm\" fo:padding-bottom=\"0cm\" fo:padding-left=\"0cm\" "
-            "fo:padding-right=\"0cm\" fo:wrap-option=\"wrap\" draw:fit-to-size=\"false\" "
-            "style:shrink-to-fit=\"false\"/></style:style>\n"
-            "<style:style style:name=\"words\" style:family=\"text\"><style:text-properties "
-            "fo:font-family=\"%1\" fo:font-size=\"%2pt\" fo:color=\"#000000\"/></style:style>\n")
-            .arg(box.font)
-            .arg(box.points);
-    const QString page =
-        QStringLiteral(
-            "<draw:page draw:name=\"p0\" draw:master-page-name=\"Default\" "
-            "draw:style-name=\"dp1\"><draw:frame draw:style-name=\"box\" svg:x=\"%1cm\" "
-            "svg:y=\"%2cm\" svg:width=\"%3cm\" svg:height=\"1cm\"><draw:text-box><text:p>"
-            "<text:span text:style-name=\"words\">%4</text:span></text:p></draw:text-box>"
-            "</draw:frame></draw:page>\n")
-            .arg(box.x)
-            .arg(box.y)
-            .arg(box.width)
-            .arg(box.text.toHtmlEscaped());
-    WriteDocument(path, widthCm, heightCm, styles, page);
 }
 
 QString Convert(const QString& presentation, const QString& format, const QString& folder) {
