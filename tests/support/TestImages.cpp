@@ -127,7 +127,7 @@ QByteArray CameraJpeg(const VImage& picture, const QByteArray& thumbnailJpeg, in
     return SpliceExif(JpegBytes(picture), payload);
 }
 
-void WritePng(const VImage& image, const QString& path, int bitDepth, bool palette) {
+void WritePng(const VImage& image, const QString& path, int bitDepth) {
     VImage out = image;
     if (bitDepth == 16) {
         out = (image.cast(VIPS_FORMAT_USHORT) * 257)
@@ -136,7 +136,7 @@ void WritePng(const VImage& image, const QString& path, int bitDepth, bool palet
                                                                     ? VIPS_INTERPRETATION_RGB16
                                                                     : VIPS_INTERPRETATION_GREY16));
     }
-    auto* options = VImage::option()->set("palette", palette);
+    auto* options = VImage::option();
     if (bitDepth < 8) options->set("bitdepth", bitDepth);
     out.pngsave(QFile::encodeName(path).constData(), options);
 }
@@ -164,8 +164,7 @@ void WriteHeif(const VImage& image, const QString& path, const char* compression
                                                           ->set("strip", orientation == 1));
 }
 
-QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown,
-                       const BitmapStyle& style) {
+QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     const int width = rgb.width();
     const int height = rgb.height();
@@ -174,20 +173,17 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
     for (int i = 0; i < colours; ++i) {
         palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(i * 255 / (colours - 1));
     }
-    const auto index = [&](int x, int y) {
-        return style.grey(rgb.pixel(x, y)) * (colours - 1) / 255;
-    };
+    const auto index = [&](int x, int y) { return qGray(rgb.pixel(x, y)) * (colours - 1) / 255; };
     QByteArray pixels;
     for (int row = 0; row < height; ++row) {
         const int y = topDown ? row : height - 1 - row;
         if (compression != 0) {
             for (int x = 0, run = 1; x < width; x += run, run = 1) {
-                while (x + run < width && run < style.maxRun && index(x + run, y) == index(x, y))
-                    ++run;
+                while (x + run < width && run < 255 && index(x + run, y) == index(x, y)) ++run;
                 const int i = index(x, y);
                 pixels.append(char(run)).append(char(compression == 2 ? i << 4 | i : i));
             }
-            if (style.endLastRow || row + 1 < height) pixels.append(2, '\0');
+            if (row + 1 < height) pixels.append(2, '\0');
             continue;
         }
         QByteArray line((width * bits + 31) / 32 * 4, '\0');
@@ -211,8 +207,6 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topD
     const quint32 offset = 54 + quint32(palette.size());
     QByteArray header = BitmapHeaders(width, topDown ? -height : height, bits, quint32(compression),
                                       offset, quint32(pixels.size()));
-    Put32(header, 38, style.pixelsPerMetre);
-    Put32(header, 42, style.pixelsPerMetre);
     Put32(header, 46, quint32(colours));
     return header + palette + pixels;
 }

@@ -34,8 +34,7 @@ QByteArray JpegBytes(const vips::VImage& image, int quality = 90);
 QByteArray CameraJpeg(const vips::VImage& picture, const QByteArray& thumbnailJpeg,
                       int orientation);
 
-void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8,
-              bool palette = false);
+void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8);
 void WriteTiff(const vips::VImage& image, const QString& path, int bitDepth = 8);
 void WriteWebp(const vips::VImage& image, const QString& path, int orientation = 1);
 // A HEIF file: compression "hevc" for HEIC, "av1" for AVIF. orientation, when not 1, goes
@@ -46,17 +45,9 @@ void WriteHeif(const vips::VImage& image, const QString& path, const char* compr
 // A Windows bitmap of bits 1, 4, 8, 16, 24 or 32, written by BitmapBytes.
 void WriteBmp(const QImage& image, const QString& path, int bits = 24);
 // The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
-// level grey gives, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of at
-// most maxRun 8- and 4-bit indices, each row ended by an end of line, the last one by the end
-// of the bitmap alone unless endLastRow. Bottom-up unless topDown.
-struct BitmapStyle {
-    int (*grey)(QRgb) = [](QRgb c) { return qGray(c); };
-    int maxRun = 255;
-    bool endLastRow = false;
-    quint32 pixelsPerMetre = 0;
-};
-QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false,
-                       const BitmapStyle& style = {});
+// pixel's grey level, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of
+// 8- and 4-bit indices, each row but the last ended by an end of line. Bottom-up unless topDown.
+QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false);
 
 // The file header and an info header of headerSize bytes of a Windows bitmap whose pixels
 // start at pixelOffset (after the headers and the colour table or masks) and take pixelBytes;
