@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
 #include <libexif/exif-utils.h>
-#include <zlib.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -232,29 +231,10 @@ QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compress
     return headers;
 }
 
-QByteArray PngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
-    const QByteArray body = QByteArray(type, 4) + data;
-    chunk += body;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(
-        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
-        reinterpret_cast<uchar*>(crc.data()));
-    return chunk + crc;
-}
-
 void WriteBlankPng(const QString& path, int width, int height) {
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(quint32(width), reinterpret_cast<uchar*>(header.data()));
-    qToBigEndian<quint32>(quint32(height), reinterpret_cast<uchar*>(header.data()) + 4);
-    header[8] = 1;  // bit depth
-    header[9] = 0;  // grey
-    const QByteArray raw(qsizetype(height) * ((width + 7) / 8 + 1), '\0');
-    QByteArray compressed = qCompress(raw, 1).mid(4);  // a zlib stream after Qt's length
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + PngChunk("IHDR", header) +
-                           PngChunk("IDAT", compressed) + PngChunk("IEND", QByteArray());
-    WriteBytes(path, png);
+    StartImaging();
+    VImage::black(width, height)
+        .pngsave(QFile::encodeName(path).constData(), VImage::option()->set("bitdepth", 1));
 }
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {

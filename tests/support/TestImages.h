@@ -55,10 +55,7 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
                          quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize = 40);
 
-// A PNG chunk: its length, type, data and check sum.
-QByteArray PngChunk(const char* type, const QByteArray& data);
-// A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
-// 100 megapixels).
+// A PNG of a blank 1-bit image (fast even for 100 megapixels).
 void WriteBlankPng(const QString& path, int width, int height);
 
 void WriteBytes(const QString& path, const QByteArray& bytes);
