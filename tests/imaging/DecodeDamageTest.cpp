@@ -1,15 +1,10 @@
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <functional>
 
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
 #include "imaging/ImageLoader.h"
-#include "imaging/ImagingSetup.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/TestImages.h"
 
@@ -95,43 +90,6 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         EXPECT_NEAR(got.red(), expected.red(), 30);
         EXPECT_NEAR(got.blue(), expected.blue(), 30);
     }
-}
-
-// What a damaged decode writes to standard error while the imaging libraries speak only
-// when asked.
-QByteArray StandardErrorOf(const std::function<void()>& work) {
-    QTemporaryFile capture;
-    EXPECT_TRUE(capture.open());
-    std::fflush(stderr);
-    const int saved = ::dup(STDERR_FILENO);
-    ::dup2(capture.handle(), STDERR_FILENO);
-    work();
-    std::fflush(stderr);
-    ::dup2(saved, STDERR_FILENO);
-    ::close(saved);
-    capture.seek(0);
-    return capture.readAll();
-}
-
-TEST(DecodeDamage, TheLibrariesWarningsShowOnlyWhenVerbose) {
-    QTemporaryDir temp;
-    const VImage picture = PhotoLike(320, 240);
-    const QString path = QDir(temp.path()).filePath("cut.jpg");
-    WriteBytes(path, corpus::CutAt(EncodedBytes(picture, ".jpg", VImage::option()), 0.5));
-    const auto convert = [&] {
-        CLead work;
-        CLead scratch;
-        work.LoadImage(path);
-        EXPECT_TRUE(FitToOutputSize(work, scratch, 1));
-        EXPECT_TRUE(work.Damaged());
-    };
-    StartImaging();
-    const QByteArray quiet = StandardErrorOf(convert);
-    SetImagingVerbose(true);
-    const QByteArray verbose = StandardErrorOf(convert);
-    SetImagingVerbose(false);
-    EXPECT_EQ(quiet, QByteArray());
-    EXPECT_TRUE(verbose.contains("Premature end of JPEG file")) << verbose.toStdString();
 }
 
 }  // namespace

@@ -34,9 +34,7 @@ struct Case {
 };
 const Case kCases[] = {
     {"jpeg_quarter_1000x750_to_800x600", 1000, 750, 800, 600, 3},
-    {"tiff_2400x1800_to_800x600", 2400, 1800, 800, 600, 3},
     {"screenshot_1920x1080_to_800x450", 1920, 1080, 800, 450, 3},
-    {"portrait_1500x2000_to_450x600", 1500, 2000, 450, 600, 3},
     {"grey_1000x750_to_800x600", 1000, 750, 800, 600, 1},
     {"thumbnail_800x600_to_160x120", 800, 600, 160, 120, 3},
     {"enlarge_200x150_to_800x600", 200, 150, 800, 600, 3, true},
@@ -81,7 +79,6 @@ TEST(Lanczos, FlatColourStaysExactlyThatColour) {
         QColor colour;
     } cases[] = {
         {"white_shrink", 1000, 750, 800, 600, QColor(255, 255, 255)},
-        {"black_shrink", 333, 777, 120, 90, QColor(0, 0, 0)},
         {"grey_enlarge", 30, 20, 800, 600, QColor(128, 128, 128)},
         {"colour_odd", 801, 3, 17, 1, QColor(10, 200, 77)},
         {"one_pixel_enlarged", 1, 1, 8, 6, QColor(250, 5, 130)},

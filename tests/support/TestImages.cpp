@@ -163,55 +163,14 @@ void WriteHeif(const VImage& image, const QString& path, const char* compression
                                                           ->set("strip", orientation == 1));
 }
 
-QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    const int colours = bits <= 8 ? 1 << bits : 0;
-    QByteArray palette(colours * 4, '\0');
-    for (int i = 0; i < colours; ++i) {
-        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(i * 255 / (colours - 1));
-    }
-    const auto index = [&](int x, int y) { return qGray(rgb.pixel(x, y)) * (colours - 1) / 255; };
-    QByteArray pixels;
-    for (int row = 0; row < height; ++row) {
-        const int y = topDown ? row : height - 1 - row;
-        if (compression != 0) {
-            for (int x = 0, run = 1; x < width; x += run, run = 1) {
-                while (x + run < width && run < 255 && index(x + run, y) == index(x, y)) ++run;
-                const int i = index(x, y);
-                pixels.append(char(run)).append(char(compression == 2 ? i << 4 | i : i));
-            }
-            if (row + 1 < height) pixels.append(2, '\0');
-            continue;
-        }
-        QByteArray line((width * bits + 31) / 32 * 4, '\0');
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = rgb.pixel(x, y);
-            if (bits <= 8) {
-                const int bit = x * bits;
-                line[bit / 8] = char(uchar(line[bit / 8]) | index(x, y) << (8 - bits - bit % 8));
-            } else if (bits == 16) {
-                Put16(line, 2 * x,
-                      quint16(qRed(c) >> 3 << 10 | qGreen(c) >> 3 << 5 | qBlue(c) >> 3));
-            } else {
-                line[x * bits / 8] = char(qBlue(c));
-                line[x * bits / 8 + 1] = char(qGreen(c));
-                line[x * bits / 8 + 2] = char(qRed(c));
-            }
-        }
-        pixels += line;
-    }
-    if (compression != 0) pixels.append('\0').append('\1');
-    const quint32 offset = 54 + quint32(palette.size());
-    QByteArray header = BitmapHeaders(width, topDown ? -height : height, bits, quint32(compression),
-                                      offset, quint32(pixels.size()));
-    Put32(header, 46, quint32(colours));
-    return header + palette + pixels;
-}
-
 void WriteBmp(const QImage& image, const QString& path, int bits) {
-    WriteBytes(path, BitmapBytes(image, bits));
+    QList<QRgb> greys;
+    for (int i = 0; i < 16; ++i) greys << qRgb(i * 17, i * 17, i * 17);
+    const QImage converted = bits == 1   ? image.convertToFormat(QImage::Format_Mono)
+                             : bits == 4 ? image.convertToFormat(QImage::Format_Indexed8, greys)
+                             : bits == 8 ? image.convertToFormat(QImage::Format_Grayscale8)
+                                         : image.convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(converted.save(path, "BMP")) << path.toStdString();
 }
 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,

@@ -42,12 +42,9 @@ void WriteWebp(const vips::VImage& image, const QString& path, int orientation =
 void WriteHeif(const vips::VImage& image, const QString& path, const char* compression,
                int orientation = 1);
 
-// A Windows bitmap of bits 1, 4, 8, 16, 24 or 32, written by BitmapBytes.
+// A Windows bitmap as the toolkit writes it: bits 1 (black and white), 4 (16 greys),
+// 8 (256 greys) or 24.
 void WriteBmp(const QImage& image, const QString& path, int bits = 24);
-// The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
-// pixel's grey level, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of
-// 8- and 4-bit indices, each row but the last ended by an end of line. Bottom-up unless topDown.
-QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false);
 
 // The file header and an info header of headerSize bytes of a Windows bitmap whose pixels
 // start at pixelOffset (after the headers and the colour table or masks) and take pixelBytes;
