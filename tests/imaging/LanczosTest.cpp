@@ -120,19 +120,4 @@ TEST(Lanczos, ReadsADecoderInSequenceOnce) {
     EXPECT_EQ(Difference(fromFile, fromMemory).first, 0);
 }
 
-TEST(Lanczos, ADamagedSourceThrowsAndLeaksNothing) {
-    StartImaging();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = QDir(dir.path()).filePath("cut.png");
-    WritePng(PhotoLike(400, 1200), path);
-    QByteArray bytes = ReadBytes(path);
-    bytes.truncate(bytes.size() / 2);
-    WriteBytes(path, bytes);
-    const VImage cut =
-        VImage::pngload(QFile::encodeName(path).constData(),
-                        VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL)->set("fail", true));
-    EXPECT_THROW(ResampleLanczos3(cut, 300, 900), vips::VError);
-}
-
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
 #include <vips/vips8>
@@ -183,7 +181,7 @@ QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value) 
     return out;
 }
 
-QList<File> Write(const QString& dir, bool* arithmeticMissing) {
+QList<File> Write(const QString& dir) {
     StartImaging();
     QDir().mkpath(dir);
     const VImage colour = Colour();
@@ -261,19 +259,6 @@ QList<File> Write(const QString& dir, bool* arithmeticMissing) {
              WithAlpha(colour).webpsave(Name(p), VImage::option()->set("lossless", true));
          }},
     };
-    const QString cjpeg = QStandardPaths::findExecutable(QStringLiteral("cjpeg"));
-    if (arithmeticMissing) *arithmeticMissing = cjpeg.isEmpty();
-    if (!cjpeg.isEmpty()) {
-        sounds.append({"jpeg-arithmetic.jpg", [=](const QString& p) {
-                           const QString ppm = p + QStringLiteral(".ppm");
-                           colour.ppmsave(Name(ppm));
-                           QProcess process;
-                           process.setStandardOutputFile(p);
-                           process.start(cjpeg, {QStringLiteral("-arithmetic"), ppm});
-                           process.waitForFinished(30000);
-                           QFile::remove(ppm);
-                       }});
-    }
 
     QList<File> files;
     for (const Sound& sound : sounds) {

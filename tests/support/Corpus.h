@@ -45,8 +45,7 @@ struct File {
     bool refused = false;  // a sound file the program refuses (a 12-bit JPEG)
 };
 
-// Writes the corpus into dir and lists its files. Arithmetic-coded JPEGs need cjpeg; without
-// it they are left out (arithmeticMissing says so).
-QList<File> Write(const QString& dir, bool* arithmeticMissing = nullptr);
+// Writes the corpus into dir and lists its files.
+QList<File> Write(const QString& dir);
 
 }  // namespace corpus
