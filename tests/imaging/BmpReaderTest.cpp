@@ -163,7 +163,6 @@ TEST(BmpReader, AlphaIsComposedOnBlack) {
         WriteBytes(reference, row.reference);
         const QImage theirs = QImageReader(reference, "bmp").read();
         ASSERT_FALSE(theirs.isNull());
-        EXPECT_EQ(theirs.hasAlphaChannel(), row.reference != plain);
         QImage onBlack(theirs.size(), QImage::Format_RGB888);
         onBlack.fill(Qt::black);
         QPainter(&onBlack).drawImage(0, 0, theirs);

@@ -64,8 +64,7 @@ TEST(CLead, EverySupportedInputKindLoads) {
         CLead lead;
         ASSERT_NO_THROW(lead.ReadFileInfo(path, 0, 1));
         EXPECT_EQ(lead.InfoFormat(), kind.format);
-        EXPECT_EQ(lead.InfoWidth(), 64);
-        EXPECT_EQ(lead.InfoHeight(), 48);
+        EXPECT_EQ(QSize(lead.InfoWidth(), lead.InfoHeight()), QSize(64, 48));
         if (kind.bits == 1) {
             EXPECT_EQ(lead.InfoBits(), 1);
         }
@@ -96,7 +95,6 @@ TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
         int bits;
     } cases[] = {
         {"grey_as_colour_shrunk", grey, 24, 100, 24},
-        {"grey_as_colour_enlarged", grey, 24, 1600, 24},
         {"grey_shrunk", grey, 0, 100, 8},
         {"bilevel_shrunk", bilevel, 0, 100, 8},
     };
@@ -140,7 +138,6 @@ QByteArray LinearGreyProfile() {
 TEST(CLead, AGreyPictureIsConvertedThroughItsProfile) {
     QTemporaryDir temp;
     QByteArray profile = LinearGreyProfile();
-    ASSERT_GT(profile.size(), 100);
     VImage ramp = (VImage::xyz(256, 64).extract_band(0))
                       .cast(VIPS_FORMAT_UCHAR)
                       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
@@ -180,7 +177,7 @@ TEST(CLead, ATurnFollowsEveryOrientationAndTheReducedDecode) {
     QTemporaryDir temp;
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QString path = temp.filePath(QString("o%1.jpg").arg(orientation));
-        WriteJpeg(stored, path, 95, false, orientation);
+        WriteJpeg(stored, path, 95, orientation);
         for (const int turns : {-1, 1, 2, 3}) {
             SCOPED_TRACE(
                 QString("orientation %1, turns %2").arg(orientation).arg(turns).toStdString());

@@ -75,7 +75,6 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
         int storedWidth, storedHeight, orientation;
         QPoint red, blue, black;
     } const cases[] = {
-        {300, 200, 6, {400, 100}, {400, 500}, {100, 300}},
         {3000, 2000, 6, {400, 100}, {400, 500}, {100, 300}},  // decoded at 1/4 first
         {3000, 2000, 8, {400, 500}, {400, 100}, {700, 300}},
         {1600, 1200, 3, {600, 300}, {200, 300}, {-1, -1}},
@@ -88,7 +87,7 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
                          .arg(c.orientation)
                          .toStdString());
         const QString path = QDir(temp.path()).filePath("rotated.jpg");
-        WriteJpeg(Halves(c.storedWidth, c.storedHeight, Qt::red, Qt::blue), path, 95, false,
+        WriteJpeg(Halves(c.storedWidth, c.storedHeight, Qt::red, Qt::blue), path, 95,
                   c.orientation);
         const QImage out = Fit(path, 1);
         ASSERT_EQ(out.size(), QSize(800, 600));
@@ -150,7 +149,6 @@ TEST(FitToOutputSize, FillsAroundThePicture) {
     } const cases[] = {
         {"colour_picture_on_blue", false, {FrameFill::Kind::Colour, 0x2040FF}, blue},
         {"grey_picture_on_blue", true, {FrameFill::Kind::Colour, 0x2040FF}, blue},
-        {"colour_picture_blurred", false, {FrameFill::Kind::Blur}, QColor()},
         {"grey_picture_blurred", true, {FrameFill::Kind::Blur}, QColor()},
     };
     QTemporaryDir temp;

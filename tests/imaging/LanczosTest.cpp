@@ -49,11 +49,8 @@ TEST(Lanczos, MatchesTheLibraryResamplerAtEverySize) {
         SCOPED_TRACE(c.name);
         const VImage source = Source(c.inWidth, c.inHeight, c.bands);
         const VImage ours = ResampleLanczos3(source, c.outWidth, c.outHeight);
-        ASSERT_EQ(ours.width(), c.outWidth);
-        ASSERT_EQ(ours.height(), c.outHeight);
+        ASSERT_EQ(QSize(ours.width(), ours.height()), QSize(c.outWidth, c.outHeight));
         ASSERT_EQ(ours.bands(), c.bands);
-        EXPECT_EQ(ours.format(), VIPS_FORMAT_UCHAR);
-        EXPECT_EQ(ours.interpretation(), source.interpretation());
 
         VImage theirs = source.resize(double(c.outWidth) / c.inWidth,
                                       VImage::option()

@@ -219,8 +219,7 @@ TEST_P(ScriptedImportTest, StopsWhereItFailsAndKeepsTheSlidesBeforeIt) {
     for (int slide = 1; slide <= c.added; ++slide) {
         const ImageEntry& entry = list.at(c.listHeldBefore + slide - 1);
         EXPECT_EQ(QFileInfo(entry.sourcePath).fileName(), SlideFileName("deck", slide, "bmp"));
-        EXPECT_EQ(entry.originFlagA, 1);
-        EXPECT_EQ(entry.originFlagB, 1);
+        EXPECT_EQ(QPair(entry.originFlagA, entry.originFlagB), QPair(1, 1));
         const QColor shown = PixelAt(entry.workPath, 400, 300);
         EXPECT_NEAR(shown.hue(), ScriptedBackend::SlideColour(slide).hue(), 8) << slide;
     }

@@ -82,14 +82,11 @@ VImage Checkerboard(int width, int height) {
     return Srgb(((sum % 2) == 0).cast(VIPS_FORMAT_UCHAR));
 }
 
-void WriteJpeg(const VImage& image, const QString& path, int quality, bool progressive,
-               int orientation) {
+void WriteJpeg(const VImage& image, const QString& path, int quality, int orientation) {
     VImage out = image.copy();
     if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);
-    out.jpegsave(QFile::encodeName(path).constData(), VImage::option()
-                                                          ->set("Q", quality)
-                                                          ->set("interlace", progressive)
-                                                          ->set("strip", orientation == 1));
+    out.jpegsave(QFile::encodeName(path).constData(),
+                 VImage::option()->set("Q", quality)->set("strip", orientation == 1));
 }
 
 QByteArray EncodedBytes(const VImage& image, const char* suffix, vips::VOption* options) {

@@ -22,7 +22,7 @@ vips::VImage PhotoLike(int width, int height, int seed = 1);
 vips::VImage Checkerboard(int width, int height);
 
 void WriteJpeg(const vips::VImage& image, const QString& path, int quality = 90,
-               bool progressive = false, int orientation = 1);
+               int orientation = 1);
 // The image encoded by the library's saver for suffix (".jpg", ".png", ...) with options.
 QByteArray EncodedBytes(const vips::VImage& image, const char* suffix,
                         vips::VOption* options = nullptr);
