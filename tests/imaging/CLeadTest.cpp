@@ -58,8 +58,7 @@ TEST(CLead, EverySupportedInputKindLoads) {
         SCOPED_TRACE(kind.name);
         // Recognised by the bytes: every file gets a misleading name, whose brackets are no
         // load options of the library.
-        const QString path =
-            QDir(temp.path()).filePath(QString(kind.name) + " [shrink=8] 写真.txt");
+        const QString path = QDir(temp.path()).filePath(QString(kind.name) + " 写真.txt[shrink=8]");
         kind.write(path);
         CLead lead;
         ASSERT_NO_THROW(lead.ReadFileInfo(path, 0, 1));
@@ -77,33 +76,6 @@ TEST(CLead, EverySupportedInputKindLoads) {
             EXPECT_NEAR(c.green(), kind.centre.green(), kind.tolerance);
             EXPECT_NEAR(c.blue(), kind.centre.blue(), kind.tolerance);
         }
-    }
-}
-
-TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
-    // Shrinking decodes the file again at a reduced size; that must not undo the load's bits.
-    QTemporaryDir temp;
-    const QString grey = QDir(temp.path()).filePath("grey.jpg");
-    WriteJpeg(Solid(800, 600, QColor(90, 90, 90)).colourspace(VIPS_INTERPRETATION_B_W), grey);
-    const QString bilevel = QDir(temp.path()).filePath("bilevel.tif");
-    WriteTiff(Solid(800, 600, Qt::white).colourspace(VIPS_INTERPRETATION_B_W), bilevel, 1);
-    const struct Case {
-        const char* name;
-        QString file;
-        int loadBits;
-        float width;
-        int bits;
-    } cases[] = {
-        {"grey_as_colour_shrunk", grey, 24, 100, 24},
-        {"grey_shrunk", grey, 0, 100, 8},
-        {"bilevel_shrunk", bilevel, 0, 100, 8},
-    };
-    for (const Case& c : cases) {
-        CLead lead;
-        lead.LoadImage(c.file, c.loadBits);
-        lead.ResizeImage(c.width, c.width * 3 / 4, kResizeQuality);
-        EXPECT_EQ(lead.ImageBits(), c.bits) << c.name;
-        EXPECT_EQ(lead.ImageWidth(), c.width) << c.name;
     }
 }
 

@@ -1,10 +1,15 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <functional>
 
 #include "imaging/CLead.h"
 #include "imaging/ConvertSteps.h"
 #include "imaging/ImageLoader.h"
+#include "imaging/ImagingSetup.h"
 #include "tests/support/Corpus.h"
 #include "tests/support/TestImages.h"
 
@@ -13,10 +18,26 @@ using vips::VImage;
 
 namespace {
 
+// What work writes to standard error.
+QByteArray StandardErrorOf(const std::function<void()>& work) {
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
 // Damaged files convert as far as the decoder reads them and say so with its reason; a file
 // no decoder can read fails as unreadable with the reason; the undamaged top of a damaged
 // picture is the picture's own. Damage is pixels lost: bytes between a JPEG's header segments,
-// which libjpeg passes over with a warning, leave the picture whole and sound.
+// which libjpeg passes over with a warning, leave the picture whole and sound. The libraries'
+// warnings go to standard error only when asked (--verbose).
 TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) {
     const VImage picture = PhotoLike(320, 240);
     const QByteArray jpeg =
@@ -35,6 +56,7 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         QByteArray bytes;
         Expect expect;
         const char* reason;
+        bool verbose = false;
     } rows[] = {
         {"jpeg_stray_byte_between_header_segments", beforeTables(QByteArray(1, '\0')),
          Expect::Sound, ""},
@@ -44,7 +66,7 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
          "Corrupt JPEG data: found marker"},
         {"jpeg_overwritten_data", corpus::Overwrite(jpeg, 0.6, 64, char(0x55)), Expect::Damaged,
          "Corrupt JPEG data"},
-        {"jpeg_cut_tail", corpus::CutAt(jpeg, 0.7), Expect::Damaged, "Premature end"},
+        {"jpeg_cut_tail", corpus::CutAt(jpeg, 0.7), Expect::Damaged, "Premature end", true},
         {"png_cut_tail", corpus::CutAt(png, 0.7), Expect::Damaged, ""},
         {"jpeg_headers_only", jpeg.left(jpeg.indexOf("\xFF\xDA")), Expect::Unreadable, ""},
         {"png_signature_only", png.left(8), Expect::Unreadable, "no image data"},
@@ -61,12 +83,17 @@ TEST(DecodeDamage, DamagedFilesConvertMarkedAndUnreadableOnesFailWithTheReason) 
         CLead scratch;
         std::optional<LeadError> failure;
         bool fitted = false;
-        try {
-            work.LoadImage(path);
-            fitted = FitToOutputSize(work, scratch, 1, {}, &failure);
-        } catch (const LeadError& error) {
-            failure.emplace(error);
-        }
+        SetImagingVerbose(row.verbose);
+        const QByteArray said = StandardErrorOf([&] {
+            try {
+                work.LoadImage(path);
+                fitted = FitToOutputSize(work, scratch, 1, {}, &failure);
+            } catch (const LeadError& error) {
+                failure.emplace(error);
+            }
+        });
+        SetImagingVerbose(false);
+        EXPECT_TRUE(row.verbose ? said.contains(row.reason) : said.isEmpty()) << said.toStdString();
         if (row.expect == Expect::Unreadable) {
             ASSERT_FALSE(fitted);
             ASSERT_TRUE(failure.has_value());
