@@ -8,7 +8,6 @@
 #include "imaging/CLead.h"
 #include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -48,24 +47,24 @@ int Worst(const QImage& a, const QImage& b) {
     return worst;
 }
 
-// A bitmap of 6 x 4 pixels of 16 or 32 bits in bit fields, with the header size and coding
-// given (masks after a 40-byte header, or in a longer one): pixel x, y is
-// pixel(x, y), bottom-up.
+// A bitmap of 6 x 4 pixels of 16 or 32 bits, plain or in bit fields, with the header size and
+// coding given (masks after a 40-byte header, or in a longer one): pixel x, y is pixel(x, y),
+// bottom-up unless topDown.
 QByteArray BitFields(int bits, int headerSize, int coding, std::array<quint32, 4> masks,
-                     const std::function<quint32(int, int)>& pixel) {
+                     const std::function<quint32(int, int)>& pixel, bool topDown = false) {
     const int width = 6;
     const int height = 4;
     const int stride = (width * bits / 8 + 3) & ~3;
     const int maskBytes = headerSize == 40 ? (coding == 6 ? 16 : 12) : 0;
     const int offset = 14 + headerSize + maskBytes;
-    QByteArray b = BitmapHeaders(width, height, bits, quint32(coding), quint32(offset),
-                                 quint32(stride * height), quint32(headerSize)) +
+    QByteArray b = BitmapHeaders(width, topDown ? -height : height, bits, quint32(coding),
+                                 quint32(offset), quint32(stride * height), quint32(headerSize)) +
                    QByteArray(maskBytes + stride * height, '\0');
     auto* p = reinterpret_cast<uchar*>(b.data());
     for (int i = 0; i < 4; ++i) qToLittleEndian<quint32>(masks[size_t(i)], p + 54 + 4 * i);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            uchar* at = p + offset + (height - 1 - y) * stride + x * bits / 8;
+            uchar* at = p + offset + (topDown ? y : height - 1 - y) * stride + x * bits / 8;
             if (bits == 16) {
                 qToLittleEndian<quint16>(quint16(pixel(x, y)), at);
             } else {
@@ -98,8 +97,8 @@ QByteArray RunLength(int width, int height, bool fourBits, const QByteArray& dat
     return b + data;
 }
 
-// Every depth and coding the corpus writes, and bit fields, read pixel for pixel as the
-// toolkit's reader reads them.
+// Every depth the corpus writes, and pixels of 16 and 32 bits plain, in bit fields or top
+// down, read pixel for pixel as the toolkit's reader reads them.
 TEST(BmpReader, EveryLayoutReadsAsTheToolkitReadsIt) {
     QTemporaryDir temp;
     const QList<corpus::File> files = corpus::Write(temp.path());
@@ -107,12 +106,21 @@ TEST(BmpReader, EveryLayoutReadsAsTheToolkitReadsIt) {
     for (const corpus::File& file : files) {
         if (file.name.startsWith("bmp-") && !file.damaged) names << file.path;
     }
-    const QString fields = QDir(temp.path()).filePath("fields565.bmp");
-    WriteBytes(fields, BitFields(16, 40, 3, {0xF800, 0x07E0, 0x001F, 0}, [](int x, int y) {
-                   return quint32((x << 11) | (y << 5) | (31 - x));
-               }));
-    names << fields;
-    ASSERT_EQ(names.size(), 10);
+    const auto sixteen = [](int x, int y) { return quint32((x << 11) | (y << 5) | (31 - x)); };
+    const auto colour = [](int x, int y) { return quint32((x * 40) << 16 | (y * 60) << 8 | 90); };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } more[] = {
+        {"16-plain.bmp", BitFields(16, 40, 0, {}, sixteen)},
+        {"16-fields565.bmp", BitFields(16, 40, 3, {0xF800, 0x07E0, 0x001F, 0}, sixteen)},
+        {"32-top-down.bmp", BitFields(32, 40, 0, {}, colour, true)},
+    };
+    for (const auto& bitmap : more) {
+        names << QDir(temp.path()).filePath(bitmap.name);
+        WriteBytes(names.last(), bitmap.bytes);
+    }
+    ASSERT_EQ(names.size(), 7);
     for (const QString& path : names) {
         SCOPED_TRACE(QFileInfo(path).fileName().toStdString());
         const ReadPicture ours = ReadBitmap(path);
@@ -123,7 +131,7 @@ TEST(BmpReader, EveryLayoutReadsAsTheToolkitReadsIt) {
         ASSERT_EQ(mine.size(), theirs.size());
         // Five- and six-bit fields: the toolkit multiplies (31 becomes 248), we scale to the
         // full range (31 becomes 255).
-        EXPECT_LE(Worst(mine, theirs), path.contains("16") || path.contains("565") ? 8 : 0);
+        EXPECT_LE(Worst(mine, theirs), path.contains("16-") ? 8 : 0);
     }
 }
 
@@ -137,20 +145,14 @@ TEST(BmpReader, AlphaIsComposedOnBlack) {
     const std::array<quint32, 4> argb{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     const QByteArray v5 = BitFields(32, 124, 3, argb, rgba);
     const QByteArray plain = BitFields(32, 40, 0, {}, rgba);
-    const QByteArray rgba4444 =
-        BitFields(16, 124, 3, {0x0F00, 0x00F0, 0x000F, 0xF000},
-                  [](int x, int y) { return quint32(x << 12 | y << 8 | 0x9A); });
     const struct Row {
         const char* name;
         QByteArray bytes;
         QByteArray reference;  // the same pixels, as the toolkit reads them
-        int tolerance;         // a 4-bit channel: the toolkit scales its steps a little short
     } rows[] = {
-        {"v5_32", v5, v5, 1},
-        {"v3_32", BitFields(32, 56, 3, argb, rgba), v5, 1},
-        {"alpha_bit_fields_32", BitFields(32, 40, 6, argb, rgba), v5, 1},
-        {"v5_16_4444", rgba4444, rgba4444, 16},
-        {"plain_32_with_a_fourth_byte", plain, plain, 1},
+        {"v5", v5, v5},
+        {"alpha_bit_fields", BitFields(32, 40, 6, argb, rgba), v5},
+        {"plain_with_a_fourth_byte", plain, plain},
     };
     QTemporaryDir temp;
     for (const Row& row : rows) {
@@ -161,14 +163,13 @@ TEST(BmpReader, AlphaIsComposedOnBlack) {
         WriteBytes(reference, row.reference);
         const QImage theirs = QImageReader(reference, "bmp").read();
         ASSERT_FALSE(theirs.isNull());
-        EXPECT_EQ(theirs.hasAlphaChannel(), row.reference != plain);
         QImage onBlack(theirs.size(), QImage::Format_RGB888);
         onBlack.fill(Qt::black);
         QPainter(&onBlack).drawImage(0, 0, theirs);
         CLead lead;
         lead.LoadImage(path);
         EXPECT_FALSE(lead.Damaged());
-        EXPECT_LE(Worst(lead.ToQImage(), onBlack), row.tolerance);
+        EXPECT_LE(Worst(lead.ToQImage(), onBlack), 1);
     }
 }
 
@@ -187,8 +188,8 @@ TEST(BmpReader, ACutBitmapKeepsTheRowsItHolds) {
     EXPECT_EQ(pixels.pixelColor(5, 25), QColor(200, 100, 50));
 }
 
-// An OS/2 1.x bitmap whose palette is shorter than its depth allows reads right, the same
-// every time; a pixel that names a colour past the palette makes it damaged.
+// An OS/2 1.x bitmap whose palette is shorter than its depth allows reads right; a pixel that names
+// a colour past the palette makes it damaged.
 TEST(BmpReader, AShortOs2PaletteReadsRightOrIsDamaged) {
     const auto os2 = [](uchar lastIndex) {
         QByteArray b = QByteArray("BM") + QByteArray(24, '\0');
@@ -212,15 +213,13 @@ TEST(BmpReader, AShortOs2PaletteReadsRightOrIsDamaged) {
     const QString missing = QDir(temp.path()).filePath("missing.bmp");
     WriteBytes(sound, os2(1));
     WriteBytes(missing, os2(7));
-    for (int time = 0; time < 3; ++time) {
-        const ReadPicture ours = ReadBitmap(sound);
-        EXPECT_EQ(ours.damage, QString());
-        const QImage pixels = Pixels(ours.image);
-        EXPECT_EQ(pixels.pixelColor(0, 1), QColor(255, 0, 0));
-        EXPECT_EQ(pixels.pixelColor(2, 1), QColor(0, 0, 255));
-        EXPECT_EQ(pixels.pixelColor(0, 0), QColor(0, 0, 255));
-        EXPECT_EQ(pixels.pixelColor(3, 0), QColor(0, 255, 0));
-    }
+    const ReadPicture ours = ReadBitmap(sound);
+    EXPECT_EQ(ours.damage, QString());
+    const QImage pixels = Pixels(ours.image);
+    EXPECT_EQ(pixels.pixelColor(0, 1), QColor(255, 0, 0));
+    EXPECT_EQ(pixels.pixelColor(2, 1), QColor(0, 0, 255));
+    EXPECT_EQ(pixels.pixelColor(0, 0), QColor(0, 0, 255));
+    EXPECT_EQ(pixels.pixelColor(3, 0), QColor(0, 255, 0));
     const ReadPicture damaged = ReadBitmap(missing);
     EXPECT_FALSE(damaged.damage.isEmpty());
     EXPECT_EQ(Pixels(damaged.image).pixelColor(3, 0), QColor(0, 0, 0));
@@ -269,52 +268,6 @@ TEST(BmpReader, RunLengthDataIsReadAsItsRunsSay) {
                 EXPECT_EQ(pixels.pixelColor(x, y), colour) << "at " << x << ", " << y;
             }
         }
-    }
-}
-
-// Runs past the end of a row add nothing however many there are: a count of columns that
-// passed the largest int would have written before the picture.
-TEST(BmpReader, RunsPastTheRowEndAreDroppedHoweverMany) {
-    QByteArray data;
-    data.reserve(2 * 8'500'000 + 2);
-    for (int i = 0; i < 8'500'000; ++i) data.append("\xFF\x03", 2);  // 2,167,500,000 columns
-    data.append("\x00\x01", 2);
-    QTemporaryDir temp;
-    const QString path = QDir(temp.path()).filePath("long.bmp");
-    WriteBytes(path, RunLength(8, 2, false, data));
-    const ReadPicture ours = ReadBitmap(path);
-    EXPECT_FALSE(ours.damage.isEmpty()) << "the runs reach outside the picture";
-    const QImage pixels = Pixels(ours.image);
-    EXPECT_EQ(pixels.pixelColor(7, 1), PaletteColour(3));
-    EXPECT_EQ(pixels.pixelColor(0, 0), QColor(0, 0, 0));
-}
-
-// A few bytes that claim a large picture cost the rows they reach, not the picture (one byte a
-// pixel would be 100 MB and more): the run-length file the fuzz target found (4,034 x 65,568
-// with no data), and one of 10,000 x 10,000 that skips 255 rows and writes five pixels.
-TEST(BmpReader, ATinyRunLengthFileCostsTheRowsItReaches) {
-    const struct Row {
-        const char* name;
-        QByteArray bytes;
-    } rows[] = {
-        {"fuzzed",
-         QByteArray::fromHex("424d4c010000000000003a00000028000000c20f000020000100010004000200"
-                             "0000d6010044334409010a88060a550566070a5502660a440901")},
-        {"delta_to_the_top",
-         RunLength(10000, 10000, false, QByteArray("\x00\x02\x00\xFF\x05\x01", 6))},
-    };
-    QTemporaryDir temp;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString path = QDir(temp.path()).filePath(QString(row.name) + ".bmp");
-        WriteBytes(path, row.bytes);
-        HeapMeter meter;
-        const VImage ours = ReadBitmap(path).image;
-        EXPECT_LT(meter.Held(), 4u << 20);
-        EXPECT_LT(meter.Peak().value_or(0), 8u << 20);
-        EXPECT_GE(ours.width(), 1000);
-        // The rows it reached, as the resampler reads them.
-        EXPECT_GE(ours.crop(0, 0, ours.width(), 16).max(), 0);
     }
 }
 

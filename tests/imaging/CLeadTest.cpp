@@ -35,50 +35,39 @@ QImage QtHalves() {
 
 TEST(CLead, EverySupportedInputKindLoads) {
     const VImage orange = Solid(64, 48, QColor(250, 120, 20));
-    const VImage grey = orange.colourspace(VIPS_INTERPRETATION_B_W);
     const VImage alpha =
         VImage::bandjoin({orange, orange.extract_band(0).new_from_image(0.0)})
             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     const VImage cmyk = orange.colourspace(VIPS_INTERPRETATION_CMYK);
     const VImage bilevel = Checkerboard(64, 48) > 0;
     const QColor o(250, 120, 20);
-    const QColor white(Qt::white);
-    const auto bmp = [](int bits) { return [bits](auto p) { WriteBmp(QtHalves(), p, bits); }; };
-    // Every layout of a bitmap is the reader's test; here one of each kind the facade tells.
+    // Every layout of each format is its reader's test, every format converts in the corpus's;
+    // here the kinds the facade itself tells apart.
     const InputKind kinds[] = {
         {"jpeg_baseline", [&](auto p) { WriteJpeg(orange, p); }, kFormatJpeg, 24, o},
-        {"jpeg_progressive", [&](auto p) { WriteJpeg(orange, p, 90, true); }, kFormatJpeg, 24, o},
-        {"jpeg_grey", [&](auto p) { WriteJpeg(grey, p); }, kFormatJpeg, 8, PixelAt(grey, 1, 1)},
         // Through a CMYK profile and back a saturated colour moves a little.
         {"jpeg_cmyk", [&](auto p) { cmyk.jpegsave(QFile::encodeName(p)); }, kFormatJpeg, 32, o, 32},
         {"png_8", [&](auto p) { WritePng(orange, p); }, kFormatPng, 24, o},
         {"png_16", [&](auto p) { WritePng(orange, p, 16); }, kFormatPng, 48, o},
-        {"png_palette", [&](auto p) { WritePng(orange, p, 8, true); }, kFormatPng, 24, o},
         {"png_alpha_on_black", [&](auto p) { WritePng(alpha, p); }, kFormatPng, 32, {0, 0, 0}},
-        {"tiff_8", [&](auto p) { WriteTiff(orange, p); }, kFormatTiff, 24, o},
         {"tiff_1bit", [&](auto p) { WriteTiff(bilevel, p, 1); }, kFormatTiff, 1, {}},
-        {"bmp_1", bmp(1), kFormatBmp, 1, white},
-        {"bmp_24", bmp(24), kFormatBmp, 24, white},
-        {"gif", [&](auto p) { WriteGif(orange, p); }, kFormatGif, 32, o},
-        {"webp", [&](auto p) { WriteWebp(orange, p); }, kFormatWebp, 24, o},
+        {"bmp_1", [](auto p) { WriteBmp(QtHalves(), p, 1); }, kFormatBmp, 1, Qt::white},
     };
     QTemporaryDir temp;
     for (const InputKind& kind : kinds) {
         SCOPED_TRACE(kind.name);
-        // Recognised by the bytes: every file gets a misleading name.
-        const QString path = QDir(temp.path()).filePath(QString(kind.name) + ".txt");
+        // Recognised by the bytes: every file gets a misleading name, whose brackets are no
+        // load options of the library.
+        const QString path = QDir(temp.path()).filePath(QString(kind.name) + " 写真.txt[shrink=8]");
         kind.write(path);
         CLead lead;
         ASSERT_NO_THROW(lead.ReadFileInfo(path, 0, 1));
         EXPECT_EQ(lead.InfoFormat(), kind.format);
-        EXPECT_EQ(lead.InfoWidth(), 64);
-        EXPECT_EQ(lead.InfoHeight(), 48);
+        EXPECT_EQ(QSize(lead.InfoWidth(), lead.InfoHeight()), QSize(64, 48));
         if (kind.bits == 1) {
             EXPECT_EQ(lead.InfoBits(), 1);
         }
         ASSERT_NO_THROW(lead.LoadImage(path));
-        EXPECT_EQ(lead.ImageWidth(), 64);
-        EXPECT_EQ(lead.ImageHeight(), 48);
         const QImage pixels = lead.ToQImage();
         ASSERT_EQ(pixels.size(), QSize(64, 48));
         if (kind.centre.isValid()) {
@@ -87,72 +76,6 @@ TEST(CLead, EverySupportedInputKindLoads) {
             EXPECT_NEAR(c.green(), kind.centre.green(), kind.tolerance);
             EXPECT_NEAR(c.blue(), kind.centre.blue(), kind.tolerance);
         }
-    }
-}
-
-TEST(CLead, UnreadableAndForeignFiles) {
-    QTemporaryDir temp;
-    const QDir dir(temp.path());
-    WriteBytes(dir.filePath("notes.jpg"), "just some text, not an image\n");
-    WriteBytes(dir.filePath("damaged.jpg"), QByteArray("\xFF\xD8\xFF\xE0garbage", 11));
-    WriteBytes(dir.filePath("empty.jpg"), QByteArray());
-    WriteBytes(dir.filePath("drawing.svg"),
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
-               "<rect width=\"10\" height=\"10\"/></svg>\n");
-    WriteBytes(dir.filePath("paper.pdf"),
-               "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
-               "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
-               "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 72]>>endobj\n"
-               "trailer<</Root 1 0 R>>\n%%EOF\n");
-    for (const char* name : {"notes.jpg", "damaged.jpg", "empty.jpg", "missing.jpg"}) {
-        CLead lead;
-        EXPECT_THROW(lead.ReadFileInfo(dir.filePath(name)), LeadError) << name;
-        EXPECT_THROW(lead.LoadImage(dir.filePath(name)), LeadError) << name;
-    }
-    for (const char* name : {"drawing.svg", "paper.pdf"}) {
-        CLead lead;
-        ASSERT_NO_THROW(lead.ReadFileInfo(dir.filePath(name))) << name;
-        EXPECT_FALSE(IsSupportedFormat(lead.InfoFormat())) << name;
-    }
-}
-
-TEST(CLead, BracketsInAFileNameAreNotLoadOptions) {
-    QTemporaryDir temp;
-    const QString path = QDir(temp.path()).filePath("holiday [shrink=8] 写真.jpg");
-    WriteJpeg(Solid(64, 48, Qt::blue), path);
-    CLead lead;
-    lead.ReadFileInfo(path);
-    EXPECT_EQ(lead.InfoWidth(), 64);
-    lead.LoadImage(path);
-    EXPECT_EQ(lead.ImageWidth(), 64);
-}
-
-TEST(CLead, AResizedPictureKeepsTheKindItWasLoadedAs) {
-    // Shrinking decodes the file again at a reduced size; that must not undo the load's bits.
-    QTemporaryDir temp;
-    const QString grey = QDir(temp.path()).filePath("grey.jpg");
-    WriteJpeg(Solid(800, 600, QColor(90, 90, 90)).colourspace(VIPS_INTERPRETATION_B_W), grey);
-    const QString bilevel = QDir(temp.path()).filePath("bilevel.tif");
-    WriteTiff(Solid(800, 600, Qt::white).colourspace(VIPS_INTERPRETATION_B_W), bilevel, 1);
-    const struct Case {
-        const char* name;
-        QString file;
-        int loadBits;
-        float width;
-        int bits;
-    } cases[] = {
-        {"grey_as_colour_shrunk", grey, 24, 100, 24},
-        {"grey_as_colour_enlarged", grey, 24, 1600, 24},
-        {"grey_shrunk", grey, 0, 100, 8},
-        {"bilevel_shrunk", bilevel, 0, 100, 8},
-        {"bilevel_enlarged", bilevel, 0, 1600, 8},
-    };
-    for (const Case& c : cases) {
-        CLead lead;
-        lead.LoadImage(c.file, c.loadBits);
-        lead.ResizeImage(c.width, c.width * 3 / 4, kResizeQuality);
-        EXPECT_EQ(lead.ImageBits(), c.bits) << c.name;
-        EXPECT_EQ(lead.ImageWidth(), c.width) << c.name;
     }
 }
 
@@ -187,40 +110,30 @@ QByteArray LinearGreyProfile() {
 TEST(CLead, AGreyPictureIsConvertedThroughItsProfile) {
     QTemporaryDir temp;
     QByteArray profile = LinearGreyProfile();
-    ASSERT_GT(profile.size(), 100);
     VImage ramp = (VImage::xyz(256, 64).extract_band(0))
                       .cast(VIPS_FORMAT_UCHAR)
                       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_B_W));
     ramp.set(VIPS_META_ICC_NAME, nullptr, profile.data(), size_t(profile.size()));
-    for (const int bits : {8, 16}) {
-        SCOPED_TRACE(bits);
-        const QString path = QDir(temp.path()).filePath(QString("grey%1.png").arg(bits));
-        VImage stored = ramp;
-        if (bits == 16) {
-            stored = (ramp.cast(VIPS_FORMAT_USHORT) * 257)
-                         .cast(VIPS_FORMAT_USHORT)
-                         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16));
-        }
-        stored.pngsave(QFile::encodeName(path));
-        // The reference: the library's own transform of the file to sRGB.
-        const VImage reference = VImage::new_from_file(QFile::encodeName(path))
-                                     .icc_transform("srgb", VImage::option()->set("embedded", true))
-                                     .extract_band(0);
-        CLead lead;
-        lead.LoadImage(path);
-        EXPECT_EQ(lead.ImageBits(), 8) << "a grey picture stays grey";
-        const QImage ours = lead.ToQImage();
-        const VImage oursImage = VImage::new_from_memory(
-            const_cast<uchar*>(ours.constBits()), size_t(ours.sizeInBytes()),
-            int(ours.bytesPerLine()), ours.height(), 1, VIPS_FORMAT_UCHAR);
-        const double error =
-            (oursImage.crop(0, 0, 256, 64).cast(VIPS_FORMAT_INT) - reference.cast(VIPS_FORMAT_INT))
-                .abs()
-                .avg();
-        EXPECT_LT(error, 2.0);
-        // Linear light shown as sRGB is much lighter in the shadows than the stored values.
-        EXPECT_GT(reference.crop(32, 0, 1, 1).avg(), 90);
-    }
+    const QString path = QDir(temp.path()).filePath("grey.png");
+    ramp.pngsave(QFile::encodeName(path));
+    // The reference: the library's own transform of the file to sRGB.
+    const VImage reference = VImage::new_from_file(QFile::encodeName(path))
+                                 .icc_transform("srgb", VImage::option()->set("embedded", true))
+                                 .extract_band(0);
+    CLead lead;
+    lead.LoadImage(path);
+    EXPECT_EQ(lead.ImageBits(), 8) << "a grey picture stays grey";
+    const QImage ours = lead.ToQImage();
+    const VImage oursImage =
+        VImage::new_from_memory(const_cast<uchar*>(ours.constBits()), size_t(ours.sizeInBytes()),
+                                int(ours.bytesPerLine()), ours.height(), 1, VIPS_FORMAT_UCHAR);
+    const double error =
+        (oursImage.crop(0, 0, 256, 64).cast(VIPS_FORMAT_INT) - reference.cast(VIPS_FORMAT_INT))
+            .abs()
+            .avg();
+    EXPECT_LT(error, 2.0);
+    // Linear light shown as sRGB is much lighter in the shadows than the stored values.
+    EXPECT_GT(reference.crop(32, 0, 1, 1).avg(), 90);
 }
 
 }  // namespace
@@ -236,7 +149,7 @@ TEST(CLead, ATurnFollowsEveryOrientationAndTheReducedDecode) {
     QTemporaryDir temp;
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QString path = temp.filePath(QString("o%1.jpg").arg(orientation));
-        WriteJpeg(stored, path, 95, false, orientation);
+        WriteJpeg(stored, path, 95, orientation);
         for (const int turns : {-1, 1, 2, 3}) {
             SCOPED_TRACE(
                 QString("orientation %1, turns %2").arg(orientation).arg(turns).toStdString());

@@ -41,14 +41,8 @@ TEST(FitToOutputSize, LetterboxGeometry) {
         {"1000x1000_svga_600_at_x100", 1000, 1000, 1, {100, 0, 600, 600}},
         {"400x100_xga_enlarged_at_y256", 400, 100, 0, {0, 256, 1024, 256}},
         {"3000x4000_svga_portrait", 3000, 4000, 1, {175, 0, 450, 600}},
-        {"4000x3000_sxga_at_y32", 4000, 3000, 2, {0, 32, 1280, 960}},
-        {"1280x1024_sxga_straight", 1280, 1024, 2, {0, 0, 1280, 1024}},
-        {"80x60_svga_enlarged_straight", 80, 60, 1, {0, 0, 800, 600}},
         {"1500x1000_wxga_pillarbox_at_x40", 1500, 1000, 3, {40, 0, 1200, 800}},
-        {"1600x1000_wxga_straight", 1600, 1000, 3, {0, 0, 1280, 800}},
         {"4000x3000_full_hd_pillarbox_at_x240", 4000, 3000, 4, {240, 0, 1440, 1080}},
-        {"3840x2160_full_hd_straight", 3840, 2160, 4, {0, 0, 1920, 1080}},
-        {"3000x4000_full_hd_portrait_at_x555", 3000, 4000, 4, {555, 0, 810, 1080}},
     };
     QTemporaryDir temp;
     for (const Case& c : cases) {
@@ -59,20 +53,16 @@ TEST(FitToOutputSize, LetterboxGeometry) {
         const OutputSize size = kSizeTable[c.sizeIndex];
         ASSERT_EQ(out.size(), QSize(size.width, size.height));
         const QRect& p = c.picture;
-        const int midX = p.center().x();
-        const int midY = p.center().y();
-        // The picture's edges, and the bar just outside each edge.
-        EXPECT_TRUE(IsRed(out.pixelColor(p.left(), midY)));
-        EXPECT_TRUE(IsRed(out.pixelColor(p.right(), midY)));
-        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.top())));
-        EXPECT_TRUE(IsRed(out.pixelColor(midX, p.bottom())));
-        const QPoint outside[] = {{p.left() - 1, midY},
-                                  {p.right() + 1, midY},
-                                  {midX, p.top() - 1},
-                                  {midX, p.bottom() + 1}};
-        for (const QPoint& point : outside) {
-            if (out.rect().contains(point)) {
-                EXPECT_TRUE(IsBlack(out.pixelColor(point))) << point.x() << "," << point.y();
+        // The picture's edges (red), and the bar just outside each edge (black).
+        for (const int in : {0, -1}) {
+            const QPoint edges[] = {{p.left() + in, p.center().y()},
+                                    {p.right() - in, p.center().y()},
+                                    {p.center().x(), p.top() + in},
+                                    {p.center().x(), p.bottom() - in}};
+            for (const QPoint& at : edges) {
+                if (!out.rect().contains(at)) continue;
+                const QColor colour = out.pixelColor(at);
+                EXPECT_TRUE(in == 0 ? IsRed(colour) : IsBlack(colour)) << at.x() << "," << at.y();
             }
         }
     }
@@ -85,7 +75,6 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
         int storedWidth, storedHeight, orientation;
         QPoint red, blue, black;
     } const cases[] = {
-        {300, 200, 6, {400, 100}, {400, 500}, {100, 300}},
         {3000, 2000, 6, {400, 100}, {400, 500}, {100, 300}},  // decoded at 1/4 first
         {3000, 2000, 8, {400, 500}, {400, 100}, {700, 300}},
         {1600, 1200, 3, {600, 300}, {200, 300}, {-1, -1}},
@@ -98,7 +87,7 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
                          .arg(c.orientation)
                          .toStdString());
         const QString path = QDir(temp.path()).filePath("rotated.jpg");
-        WriteJpeg(Halves(c.storedWidth, c.storedHeight, Qt::red, Qt::blue), path, 95, false,
+        WriteJpeg(Halves(c.storedWidth, c.storedHeight, Qt::red, Qt::blue), path, 95,
                   c.orientation);
         const QImage out = Fit(path, 1);
         ASSERT_EQ(out.size(), QSize(800, 600));
@@ -110,40 +99,42 @@ TEST(FitToOutputSize, ExifRotatedPhotosComeOutUpright) {
     }
 }
 
+// A bilevel picture of the frame's aspect is scaled as grey and kept grey; one of another
+// aspect is letterboxed as grey, then made bilevel again, unless a backdrop of the picture
+// (which is not bilevel) fills around it.
 TEST(FitToOutputSize, BilevelImagesStayGreyOrBecomeBilevelAgain) {
-    QTemporaryDir temp;
-    const auto levels = [](const QImage& image) {
-        QSet<int> seen;
-        for (int y = 0; y < image.height(); y += 3) {
-            for (int x = 0; x < image.width(); x += 3) seen.insert(qGray(image.pixel(x, y)));
-        }
-        return seen;
+    const struct Case {
+        const char* name;
+        int width;
+        FrameFill fill;
+        int bits;
+    } cases[] = {
+        {"same_aspect_grey", 400, {}, 8},
+        {"other_aspect_bilevel", 500, {}, 1},
+        {"other_aspect_on_a_backdrop_grey", 500, {FrameFill::Kind::Blur}, 8},
     };
-    // Same aspect: scaled as grey and kept grey.
-    const QString same = QDir(temp.path()).filePath("same.tif");
-    WriteTiff(Checkerboard(400, 300) > 0, same, 1);
-    CLead work;
-    CLead scratch;
-    work.LoadImage(same);
-    ASSERT_EQ(work.ImageBits(), 1);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
-    EXPECT_EQ(work.ImageBits(), 8);
-    EXPECT_GT(levels(work.ToQImage()).size(), 2);
-
-    // A backdrop of the picture is not bilevel: the output stays grey.
-    const QString blurred = QDir(temp.path()).filePath("blurred.tif");
-    WriteTiff(Checkerboard(500, 300) > 0, blurred, 1);
-    work.LoadImage(blurred);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1, FrameFill{FrameFill::Kind::Blur}));
-    EXPECT_EQ(work.ImageBits(), 8);
-
-    // Another aspect: letterboxed as grey, then made bilevel again.
-    const QString other = QDir(temp.path()).filePath("other.tif");
-    WriteTiff(Checkerboard(500, 300) > 0, other, 1);
-    work.LoadImage(other);
-    ASSERT_TRUE(FitToOutputSize(work, scratch, 1));
-    EXPECT_EQ(work.ImageBits(), 1);
-    EXPECT_EQ(levels(work.ToQImage()), (QSet<int>{0, 255}));
+    QTemporaryDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = QDir(temp.path()).filePath(QString(c.name) + ".tif");
+        WriteTiff(Checkerboard(c.width, 300) > 0, path, 1);
+        CLead work;
+        CLead scratch;
+        work.LoadImage(path);
+        ASSERT_EQ(work.ImageBits(), 1);
+        ASSERT_TRUE(FitToOutputSize(work, scratch, 1, c.fill));
+        EXPECT_EQ(work.ImageBits(), c.bits);
+        QSet<int> levels;
+        const QImage out = work.ToQImage();
+        for (int y = 0; y < out.height(); y += 3) {
+            for (int x = 0; x < out.width(); x += 3) levels.insert(qGray(out.pixel(x, y)));
+        }
+        if (c.bits == 1) {
+            EXPECT_EQ(levels, (QSet<int>{0, 255}));
+        } else {
+            EXPECT_GT(levels.size(), 2);
+        }
+    }
 }
 
 // Around a portrait the picture is the same whatever the fill; the sides are the colour (in
@@ -158,8 +149,6 @@ TEST(FitToOutputSize, FillsAroundThePicture) {
     } const cases[] = {
         {"colour_picture_on_blue", false, {FrameFill::Kind::Colour, 0x2040FF}, blue},
         {"grey_picture_on_blue", true, {FrameFill::Kind::Colour, 0x2040FF}, blue},
-        {"grey_picture_on_grey", true, {FrameFill::Kind::Colour, 0x808080}, QColor(128, 128, 128)},
-        {"colour_picture_blurred", false, {FrameFill::Kind::Blur}, QColor()},
         {"grey_picture_blurred", true, {FrameFill::Kind::Blur}, QColor()},
     };
     QTemporaryDir temp;

@@ -32,15 +32,7 @@ TEST(ExifThumbnail, FoundInTheExifBlockAloneAndOnlyWhenSound) {
     afterJfif.insert(
         2, QByteArray("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x01\x00\x48\x00\x48\x00\x00", 18));
     const int exifEnd = 2 + SegmentLength(camera, 2);
-    // Everything after the image data's first marker is gone: only the start of a file is
-    // needed.
-    const QByteArray headerOnly = camera.left(camera.indexOf("\xFF\xDA", exifEnd) + 2);
     const QByteArray blockCutShort = camera.left(exifEnd / 2);
-    // A second Exif block after the first, with another orientation.
-    const QByteArray upsideDown = CameraJpeg(picture, thumbnail, 3);
-    const QByteArray twoBlocks = camera.left(exifEnd) +
-                                 upsideDown.mid(2, SegmentLength(upsideDown, 2)) +
-                                 camera.mid(exifEnd);
     // IFD1's JPEGInterchangeFormatLength (0x0202, LONG, one value) made far larger than the
     // block.
     QByteArray outside = camera;
@@ -58,10 +50,8 @@ TEST(ExifThumbnail, FoundInTheExifBlockAloneAndOnlyWhenSound) {
         {"CameraTurnedRight", camera, true, 6},
         {"CameraWithoutOrientation", CameraJpeg(picture, thumbnail, 0), true, 1},
         {"AfterAJfifSegment", afterJfif, true, 6},
-        {"OnlyTheHeaderSegments", headerOnly, true, 6},
         {"NoExifBlock", JpegBytes(picture), false, 0},
         {"ExifWithoutThumbnail", CameraJpeg(picture, QByteArray(), 6), false, 0},
-        {"TwoExifBlocks", twoBlocks, false, 0},
         {"ThumbnailOutsideTheBlock", outside, false, 0},
         {"BlockCutShort", blockCutShort, false, 0},
         {"OrientationOutOfRange", CameraJpeg(picture, thumbnail, 9), false, 0},
@@ -78,8 +68,7 @@ TEST(ExifThumbnail, FoundInTheExifBlockAloneAndOnlyWhenSound) {
         EXPECT_EQ(read->orientation, row.orientation);
         const VImage decoded =
             VImage::new_from_buffer(read->jpeg.constData(), size_t(read->jpeg.size()), "");
-        EXPECT_EQ(decoded.width(), 160);
-        EXPECT_EQ(decoded.height(), 120);
+        EXPECT_EQ(QSize(decoded.width(), decoded.height()), QSize(160, 120));
     }
 }
 

@@ -16,51 +16,20 @@ const char* const kDrawing =
     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\">"
     "<rect width=\"20\" height=\"10\" fill=\"red\"/></svg>\n";
 
-// A one-page PDF, 72 x 36 points, with its cross-reference table.
-QByteArray OnePagePdf() {
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (const char* object : {"1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n",
-                               "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n",
-                               "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 72 36]>>endobj\n"}) {
-        offsets << pdf.size();
-        pdf += object;
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 4\n0000000000 65535 f \n";
-    for (qsizetype at : offsets)
-        pdf += QByteArray::number(at).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer<</Size 4/Root 1 0 R>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
-}
-
 }  // namespace
 
 // After the imaging setup, the library's loaders for formats the program does not take are
-// blocked, whether named or chosen by the library; the loaders the program names still read,
-// and so does the PDF loader, which the slide path names.
+// blocked, whether named or chosen by the library (the loaders the program names read in the
+// tests of its photo formats and of PDF slides).
 TEST(ImagingSetup, OnlyTheLoadersTheProgramNamesRead) {
     ASSERT_TRUE(StartImaging());
     QTemporaryDir temp;
     const QDir dir(temp.path());
     const QByteArray svg = QFile::encodeName(dir.filePath("drawing.svg"));
     WriteBytes(dir.filePath("drawing.svg"), kDrawing);
-    const QByteArray pdf = QFile::encodeName(dir.filePath("slides.pdf"));
-    WriteBytes(dir.filePath("slides.pdf"), OnePagePdf());
 
     EXPECT_THROW(VImage::new_from_file(svg.constData()), vips::VError);
     EXPECT_THROW(VImage::svgload(svg.constData()), vips::VError);
     EXPECT_THROW(VImage::magickload(svg.constData()), vips::VError);
     EXPECT_THROW(VImage::jxlload(svg.constData()), vips::VError);
-
-    const VImage page = VImage::pdfload(pdf.constData());
-    EXPECT_EQ(page.width(), 72);
-    EXPECT_EQ(page.height(), 36);
-
-    const QByteArray heic = QFile::encodeName(dir.filePath("photo.heic"));
-    WriteHeif(Solid(16, 8, Qt::blue), dir.filePath("photo.heic"), "hevc");
-    EXPECT_EQ(VImage::heifload(heic.constData()).width(), 16);
-    const QByteArray webp = QFile::encodeName(dir.filePath("photo.webp"));
-    WriteWebp(Solid(16, 8, Qt::blue), dir.filePath("photo.webp"));
-    EXPECT_EQ(VImage::webpload(webp.constData()).width(), 16);
 }

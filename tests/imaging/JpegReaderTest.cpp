@@ -5,7 +5,6 @@
 #include "imaging/CLead.h"
 #include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -36,8 +35,6 @@ TEST(JpegReader, ASoundFileReadsAsTheLibraryReadsIt) {
     } rows[] = {
         {"baseline", EncodedBytes(colour, ".jpg", VImage::option())},
         {"progressive", EncodedBytes(colour, ".jpg", VImage::option()->set("interlace", true))},
-        {"grey",
-         EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_B_W), ".jpg", VImage::option())},
         {"cmyk", EncodedBytes(colour.colourspace(VIPS_INTERPRETATION_CMYK), ".jpg",
                               VImage::option()->set("strip", true))},
     };
@@ -53,8 +50,7 @@ TEST(JpegReader, ASoundFileReadsAsTheLibraryReadsIt) {
             const VImage& ours = read.image;
             const VImage theirs =
                 VImage::jpegload(QFile::encodeName(path), VImage::option()->set("shrink", shrink));
-            ASSERT_EQ(ours.width(), theirs.width());
-            ASSERT_EQ(ours.height(), theirs.height());
+            ASSERT_EQ(QSize(ours.width(), ours.height()), QSize(theirs.width(), theirs.height()));
             ASSERT_EQ(ours.bands(), theirs.bands());
             EXPECT_EQ(Difference(ours, theirs), 0);
         }
@@ -90,34 +86,9 @@ TEST(JpegReader, ACutFileKeepsTheRowsItsDataReaches) {
         const VImage& ours = read.image;
         const VImage theirs = VImage::jpegload(QFile::encodeName(path),
                                                VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
-        ASSERT_EQ(ours.width(), 320);
-        ASSERT_EQ(ours.height(), 240);
+        ASSERT_EQ(QSize(ours.width(), ours.height()), QSize(320, 240));
         EXPECT_EQ(Difference(ours.crop(0, 0, 320, 48), theirs.crop(0, 0, 320, 48)), 0);
         EXPECT_EQ(ours.crop(0, 239, 320, 1).max() == 0, row.lastRowBlack);
-    }
-}
-
-// A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
-// picture (three bytes a pixel would be 300 MB).
-TEST(JpegReader, ATinyFileCostsTheRowsItsDataReaches) {
-    QByteArray jpeg = EncodedBytes(PhotoLike(64, 48), ".jpg", VImage::option()->set("Q", 50));
-    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
-    ASSERT_GT(frame, 0);
-    jpeg.replace(frame + 5, 4, QByteArray("\x27\x10\x27\x10", 4));  // 10,000 x 10,000
-    jpeg.chop(2);  // the end of image: the data ends in the first row of blocks
-    QTemporaryDir temp;
-    const QString path = QDir(temp.path()).filePath("tiny.jpg");
-    WriteBytes(path, jpeg);
-    for (int shrink : {1, 8}) {
-        SCOPED_TRACE(shrink);
-        HeapMeter meter;
-        const ReadPicture read = Tolerantly(path, shrink);
-        const VImage& kept = read.image;
-        EXPECT_FALSE(read.damage.isEmpty());
-        EXPECT_EQ(kept.width(), 10000 / shrink);
-        EXPECT_LT(meter.Held(), 4u << 20);
-        EXPECT_LT(meter.Peak().value_or(0), 16u << 20);
-        EXPECT_EQ(kept.crop(0, kept.height() - 8, kept.width(), 8).max(), 0);
     }
 }
 

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include "imaging/CLead.h"
 #include "imaging/readers/Reader.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/HeapMeter.h"
 #include "tests/support/TestImages.h"
 
 using namespace testimages;
@@ -39,7 +37,6 @@ TEST(PngReader, TheFirstPassesAreThePictureAtAReducedSize) {
     } rows[] = {
         {"rgb8", colour, 8, 3},
         {"rgba16", alpha, 16, 4},
-        {"grey16", grey, 16, 1},
         {"grey1", grey, 1, 1},
     };
     const struct Size {
@@ -68,8 +65,7 @@ TEST(PngReader, TheFirstPassesAreThePictureAtAReducedSize) {
             const ReadPicture read = Passes(path, size.minWidth, size.minHeight, true);
             EXPECT_EQ(read.damage, QString());
             const VImage& reduced = read.image;
-            ASSERT_EQ(reduced.width(), size.width);
-            ASSERT_EQ(reduced.height(), size.height);
+            ASSERT_EQ(QSize(reduced.width(), reduced.height()), QSize(size.width, size.height));
             ASSERT_EQ(reduced.bands(), row.bands);
             const int factor = (203 + size.width - 1) / size.width;
             // The library's subsample drops a last partial step; the reader keeps it.
@@ -96,36 +92,6 @@ TEST(PngReader, ACutFileKeepsWhatWasReadOnlyWhenTolerant) {
     EXPECT_EQ(
         (even.cast(VIPS_FORMAT_INT) - picture.subsample(1, 2).cast(VIPS_FORMAT_INT)).abs().max(),
         0);
-}
-
-// A few bytes that claim 10,000 x 10,000 pixels cost the rows their data reaches, not the
-// picture at the reduced size (5,000 x 5,000 at four bytes a pixel would be 100 MB): an
-// interlaced RGBA file whose data holds the first rows of the first pass and ends there.
-TEST(PngReader, ATinyFileCostsTheRowsItsDataReaches) {
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(10000, reinterpret_cast<uchar*>(header.data()));
-    qToBigEndian<quint32>(10000, reinterpret_cast<uchar*>(header.data()) + 4);
-    header[8] = 8;   // bits a sample
-    header[9] = 6;   // RGBA
-    header[12] = 1;  // interlaced
-    // Four rows of the first pass (1,250 pixels), white and opaque.
-    QByteArray rows;
-    for (int y = 0; y < 4; ++y) rows += '\0' + QByteArray(1250 * 4, char(0xFF));
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + PngChunk("IHDR", header) +
-                           PngChunk("IDAT", qCompress(rows, 9).mid(4));
-    QTemporaryDir temp;
-    const QString path = QDir(temp.path()).filePath("tiny.png");
-    WriteBytes(path, png);
-    HeapMeter meter;
-    EXPECT_THROW(Passes(path, 1280, 1024, false), LeadError);
-    const ReadPicture read = Passes(path, 1280, 1024, true);
-    const VImage& kept = read.image;
-    EXPECT_FALSE(read.damage.isEmpty());
-    ASSERT_EQ(kept.width(), 5000);
-    EXPECT_LT(meter.Held(), 4u << 20);
-    EXPECT_LT(meter.Peak().value_or(0), 8u << 20);
-    EXPECT_EQ(kept.getpoint(8, 8), (std::vector<double>{255, 255, 255, 255}));
-    EXPECT_EQ(kept.crop(0, 4999, 5000, 1).max(), 0) << "what no pass reached is black";
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-// Real-world-like image files made at test time: every colour type and depth of each format
+// Real-world-like image files made at test time: the colour types and depths of each format
 // the program accepts, and damaged variants of them (cut short, bytes overwritten, restart
 // markers broken). Small pictures (48 x 32), so a test can run over all of them in seconds.
 namespace corpus {
@@ -23,8 +23,7 @@ QByteArray Overwrite(const QByteArray& bytes, double at, int count, char value);
 
 // A GIF written byte by byte: a screen of screenWidth x screenHeight with one frame of
 // width x height at left, top, 16 colours (colour i is Colour16(i)), index (x * 7 + y * 3) % 16
-// at frame pixel x, y; interlaced rows, a transparent index and a local colour table as asked.
-// With allColours, the table has 256 colours and frame pixel x, y is (x + y * width) % 256.
+// at frame pixel x, y; a transparent index and a local colour table as asked.
 struct GifLayout {
     int screenWidth = 48;
     int screenHeight = 32;
@@ -32,14 +31,11 @@ struct GifLayout {
     int top = 0;
     int width = 48;
     int height = 32;
-    bool interlaced = false;
     int transparent = -1;
     bool localTable = false;
-    bool allColours = false;
 };
 QByteArray GifBytes(const GifLayout& layout);
-// The sRGB colour of index i of GifBytes' table (0 to 15, or to 255 with allColours): never
-// black.
+// The sRGB colour of index i (0 to 15) of GifBytes' table: never black.
 void Colour16(int index, int* red, int* green, int* blue);
 
 struct File {
@@ -49,8 +45,7 @@ struct File {
     bool refused = false;  // a sound file the program refuses (a 12-bit JPEG)
 };
 
-// Writes the corpus into dir and lists its files. Arithmetic-coded JPEGs need cjpeg; without
-// it they are left out (arithmeticMissing says so).
-QList<File> Write(const QString& dir, bool* arithmeticMissing = nullptr);
+// Writes the corpus into dir and lists its files.
+QList<File> Write(const QString& dir);
 
 }  // namespace corpus

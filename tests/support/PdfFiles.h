@@ -5,8 +5,7 @@
 #include <QSizeF>
 #include <QString>
 
-// PDF files made at test time: pages of one colour each, written by Qt's PDF writer, and a
-// page protected by a password, written byte by byte.
+// PDF files made at test time: pages of one colour each, written by Qt's PDF writer.
 namespace testpdf {
 
 struct Page {
@@ -15,9 +14,5 @@ struct Page {
 };
 
 void WritePdf(const QString& path, const QList<Page>& pages);
-
-// A one-page PDF (720 x 540 points) that opens only with userPassword: the standard security
-// handler, revision 2 (40-bit RC4).
-void WriteProtectedPdf(const QString& path, const QByteArray& userPassword);
 
 }  // namespace testpdf

@@ -9,43 +9,6 @@
 
 namespace testpresentations {
 
-namespace {
-
-// A flat ODP of white slides of width x height centimetres: the automatic styles and pages given.
-void WriteDocument(const QString& path, double widthCm, double heightCm, const QString& styles,
-                   const QString& pages) {
-    const QString size =
-        QStringLiteral("fo:page-width=\"%1cm\" fo:page-height=\"%2cm\"").arg(widthCm).arg(heightCm);
-    const QString document =
-        QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-            "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-            "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-            "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
-            "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
-            "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
-            "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
-            "office:version=\"1.2\" "
-            "office:mimetype=\"application/vnd.oasis.opendocument.presentation\">\n"
-            "<office:styles/>\n<office:automatic-styles>\n"
-            "<style:page-layout style:name=\"PMslide\"><style:page-layout-properties "
-            "fo:margin-top=\"0cm\" fo:margin-bottom=\"0cm\" fo:margin-left=\"0cm\" "
-            "fo:margin-right=\"0cm\" %1/></style:page-layout>\n"
-            "<style:style style:name=\"dp1\" style:family=\"drawing-page\">"
-            "<style:drawing-page-properties draw:fill=\"solid\" draw:fill-color=\"#ffffff\"/>"
-            "</style:style>\n%2</office:automatic-styles>\n"
-            "<office:master-styles><style:master-page style:name=\"Default\" "
-            "style:page-layout-name=\"PMslide\" draw:style-name=\"dp1\"/></office:master-styles>\n"
-            "<office:body><office:presentation>\n%3</office:presentation></office:body>\n"
-            "</office:document>\n")
-            .arg(size, styles, pages);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(document.toUtf8());
-}
-
-}  // namespace
-
 QString Soffice() {
     return QStandardPaths::findExecutable(QStringLiteral("soffice"));
 }
@@ -69,35 +32,33 @@ void WriteFlatPresentation(const QString& path, double widthCm, double heightCm,
                      .arg(i)
                      .arg(slides[i].name());
     }
-    WriteDocument(path, widthCm, heightCm, fills, pages);
-}
-
-void WriteTextPresentation(const QString& path, double widthCm, double heightCm,
-                           const TextBox& box) {
-    const QString styles =
+    const QString size =
+        QStringLiteral("fo:page-width=\"%1cm\" fo:page-height=\"%2cm\"").arg(widthCm).arg(heightCm);
+    const QString document =
         QStringLiteral(
-            "<style:style style:name=\"box\" style:family=\"graphic\"><style:graphic-properties "
-            "draw:fill=\"none\" draw:stroke=\"none\" draw:auto-grow-height=\"true\" "
-            "draw:auto-grow-width=\"false\" draw:textarea-vertical-align=\"top\" "
-            "fo:padding-top=\"0cm\" fo:padding-bottom=\"0cm\" fo:padding-left=\"0cm\" "
-            "fo:padding-right=\"0cm\" fo:wrap-option=\"wrap\" draw:fit-to-size=\"false\" "
-            "style:shrink-to-fit=\"false\"/></style:style>\n"
-            "<style:style style:name=\"words\" style:family=\"text\"><style:text-properties "
-            "fo:font-family=\"%1\" fo:font-size=\"%2pt\" fo:color=\"#000000\"/></style:style>\n")
-            .arg(box.font)
-            .arg(box.points);
-    const QString page =
-        QStringLiteral(
-            "<draw:page draw:name=\"p0\" draw:master-page-name=\"Default\" "
-            "draw:style-name=\"dp1\"><draw:frame draw:style-name=\"box\" svg:x=\"%1cm\" "
-            "svg:y=\"%2cm\" svg:width=\"%3cm\" svg:height=\"1cm\"><draw:text-box><text:p>"
-            "<text:span text:style-name=\"words\">%4</text:span></text:p></draw:text-box>"
-            "</draw:frame></draw:page>\n")
-            .arg(box.x)
-            .arg(box.y)
-            .arg(box.width)
-            .arg(box.text.toHtmlEscaped());
-    WriteDocument(path, widthCm, heightCm, styles, page);
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+            "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+            "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+            "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+            "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+            "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
+            "office:version=\"1.2\" "
+            "office:mimetype=\"application/vnd.oasis.opendocument.presentation\">\n"
+            "<office:styles/>\n<office:automatic-styles>\n"
+            "<style:page-layout style:name=\"PMslide\"><style:page-layout-properties "
+            "fo:margin-top=\"0cm\" fo:margin-bottom=\"0cm\" fo:margin-left=\"0cm\" "
+            "fo:margin-right=\"0cm\" %1/></style:page-layout>\n"
+            "<style:style style:name=\"dp1\" style:family=\"drawing-page\">"
+            "<style:drawing-page-properties draw:fill=\"solid\" draw:fill-color=\"#ffffff\"/>"
+            "</style:style>\n%2</office:automatic-styles>\n"
+            "<office:master-styles><style:master-page style:name=\"Default\" "
+            "style:page-layout-name=\"PMslide\" draw:style-name=\"dp1\"/></office:master-styles>\n"
+            "<office:body><office:presentation>\n%3</office:presentation></office:body>\n"
+            "</office:document>\n")
+            .arg(size, fills, pages);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(document.toUtf8());
 }
 
 QString Convert(const QString& presentation, const QString& format, const QString& folder) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
 #include <libexif/exif-utils.h>
-#include <zlib.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -83,14 +82,11 @@ VImage Checkerboard(int width, int height) {
     return Srgb(((sum % 2) == 0).cast(VIPS_FORMAT_UCHAR));
 }
 
-void WriteJpeg(const VImage& image, const QString& path, int quality, bool progressive,
-               int orientation) {
+void WriteJpeg(const VImage& image, const QString& path, int quality, int orientation) {
     VImage out = image.copy();
     if (orientation != 1) out.set(VIPS_META_ORIENTATION, orientation);
-    out.jpegsave(QFile::encodeName(path).constData(), VImage::option()
-                                                          ->set("Q", quality)
-                                                          ->set("interlace", progressive)
-                                                          ->set("strip", orientation == 1));
+    out.jpegsave(QFile::encodeName(path).constData(),
+                 VImage::option()->set("Q", quality)->set("strip", orientation == 1));
 }
 
 QByteArray EncodedBytes(const VImage& image, const char* suffix, vips::VOption* options) {
@@ -127,7 +123,7 @@ QByteArray CameraJpeg(const VImage& picture, const QByteArray& thumbnailJpeg, in
     return SpliceExif(JpegBytes(picture), payload);
 }
 
-void WritePng(const VImage& image, const QString& path, int bitDepth, bool palette) {
+void WritePng(const VImage& image, const QString& path, int bitDepth) {
     VImage out = image;
     if (bitDepth == 16) {
         out = (image.cast(VIPS_FORMAT_USHORT) * 257)
@@ -136,7 +132,7 @@ void WritePng(const VImage& image, const QString& path, int bitDepth, bool palet
                                                                     ? VIPS_INTERPRETATION_RGB16
                                                                     : VIPS_INTERPRETATION_GREY16));
     }
-    auto* options = VImage::option()->set("palette", palette);
+    auto* options = VImage::option();
     if (bitDepth < 8) options->set("bitdepth", bitDepth);
     out.pngsave(QFile::encodeName(path).constData(), options);
 }
@@ -145,10 +141,6 @@ void WriteTiff(const VImage& image, const QString& path, int bitDepth) {
     auto* options = VImage::option();
     if (bitDepth < 8) options->set("bitdepth", bitDepth);
     image.tiffsave(QFile::encodeName(path).constData(), options);
-}
-
-void WriteGif(const VImage& image, const QString& path) {
-    image.gifsave(QFile::encodeName(path).constData());
 }
 
 void WriteWebp(const VImage& image, const QString& path, int orientation) {
@@ -168,61 +160,14 @@ void WriteHeif(const VImage& image, const QString& path, const char* compression
                                                           ->set("strip", orientation == 1));
 }
 
-QByteArray BitmapBytes(const QImage& image, int bits, int compression, bool topDown,
-                       const BitmapStyle& style) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    const int colours = bits <= 8 ? 1 << bits : 0;
-    QByteArray palette(colours * 4, '\0');
-    for (int i = 0; i < colours; ++i) {
-        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = char(i * 255 / (colours - 1));
-    }
-    const auto index = [&](int x, int y) {
-        return style.grey(rgb.pixel(x, y)) * (colours - 1) / 255;
-    };
-    QByteArray pixels;
-    for (int row = 0; row < height; ++row) {
-        const int y = topDown ? row : height - 1 - row;
-        if (compression != 0) {
-            for (int x = 0, run = 1; x < width; x += run, run = 1) {
-                while (x + run < width && run < style.maxRun && index(x + run, y) == index(x, y))
-                    ++run;
-                const int i = index(x, y);
-                pixels.append(char(run)).append(char(compression == 2 ? i << 4 | i : i));
-            }
-            if (style.endLastRow || row + 1 < height) pixels.append(2, '\0');
-            continue;
-        }
-        QByteArray line((width * bits + 31) / 32 * 4, '\0');
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = rgb.pixel(x, y);
-            if (bits <= 8) {
-                const int bit = x * bits;
-                line[bit / 8] = char(uchar(line[bit / 8]) | index(x, y) << (8 - bits - bit % 8));
-            } else if (bits == 16) {
-                Put16(line, 2 * x,
-                      quint16(qRed(c) >> 3 << 10 | qGreen(c) >> 3 << 5 | qBlue(c) >> 3));
-            } else {
-                line[x * bits / 8] = char(qBlue(c));
-                line[x * bits / 8 + 1] = char(qGreen(c));
-                line[x * bits / 8 + 2] = char(qRed(c));
-            }
-        }
-        pixels += line;
-    }
-    if (compression != 0) pixels.append('\0').append('\1');
-    const quint32 offset = 54 + quint32(palette.size());
-    QByteArray header = BitmapHeaders(width, topDown ? -height : height, bits, quint32(compression),
-                                      offset, quint32(pixels.size()));
-    Put32(header, 38, style.pixelsPerMetre);
-    Put32(header, 42, style.pixelsPerMetre);
-    Put32(header, 46, quint32(colours));
-    return header + palette + pixels;
-}
-
 void WriteBmp(const QImage& image, const QString& path, int bits) {
-    WriteBytes(path, BitmapBytes(image, bits));
+    QList<QRgb> greys;
+    for (int i = 0; i < 16; ++i) greys << qRgb(i * 17, i * 17, i * 17);
+    const QImage converted = bits == 1   ? image.convertToFormat(QImage::Format_Mono)
+                             : bits == 4 ? image.convertToFormat(QImage::Format_Indexed8, greys)
+                             : bits == 8 ? image.convertToFormat(QImage::Format_Grayscale8)
+                                         : image.convertToFormat(QImage::Format_RGB32);
+    ASSERT_TRUE(converted.save(path, "BMP")) << path.toStdString();
 }
 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
@@ -242,29 +187,10 @@ QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compress
     return headers;
 }
 
-QByteArray PngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(quint32(data.size()), reinterpret_cast<uchar*>(chunk.data()));
-    const QByteArray body = QByteArray(type, 4) + data;
-    chunk += body;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(
-        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
-        reinterpret_cast<uchar*>(crc.data()));
-    return chunk + crc;
-}
-
 void WriteBlankPng(const QString& path, int width, int height) {
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(quint32(width), reinterpret_cast<uchar*>(header.data()));
-    qToBigEndian<quint32>(quint32(height), reinterpret_cast<uchar*>(header.data()) + 4);
-    header[8] = 1;  // bit depth
-    header[9] = 0;  // grey
-    const QByteArray raw(qsizetype(height) * ((width + 7) / 8 + 1), '\0');
-    QByteArray compressed = qCompress(raw, 1).mid(4);  // a zlib stream after Qt's length
-    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n") + PngChunk("IHDR", header) +
-                           PngChunk("IDAT", compressed) + PngChunk("IEND", QByteArray());
-    WriteBytes(path, png);
+    StartImaging();
+    VImage::black(width, height)
+        .pngsave(QFile::encodeName(path).constData(), VImage::option()->set("bitdepth", 1));
 }
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {

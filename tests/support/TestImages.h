@@ -22,7 +22,7 @@ vips::VImage PhotoLike(int width, int height, int seed = 1);
 vips::VImage Checkerboard(int width, int height);
 
 void WriteJpeg(const vips::VImage& image, const QString& path, int quality = 90,
-               bool progressive = false, int orientation = 1);
+               int orientation = 1);
 // The image encoded by the library's saver for suffix (".jpg", ".png", ...) with options.
 QByteArray EncodedBytes(const vips::VImage& image, const char* suffix,
                         vips::VOption* options = nullptr);
@@ -34,30 +34,17 @@ QByteArray JpegBytes(const vips::VImage& image, int quality = 90);
 QByteArray CameraJpeg(const vips::VImage& picture, const QByteArray& thumbnailJpeg,
                       int orientation);
 
-void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8,
-              bool palette = false);
+void WritePng(const vips::VImage& image, const QString& path, int bitDepth = 8);
 void WriteTiff(const vips::VImage& image, const QString& path, int bitDepth = 8);
-void WriteGif(const vips::VImage& image, const QString& path);
 void WriteWebp(const vips::VImage& image, const QString& path, int orientation = 1);
 // A HEIF file: compression "hevc" for HEIC, "av1" for AVIF. orientation, when not 1, goes
 // into the file's Exif block only (the container's own transforms say nothing).
 void WriteHeif(const vips::VImage& image, const QString& path, const char* compression,
                int orientation = 1);
 
-// A Windows bitmap of bits 1, 4, 8, 16, 24 or 32, written by BitmapBytes.
+// A Windows bitmap as the toolkit writes it: bits 1 (black and white), 4 (16 greys),
+// 8 (256 greys) or 24.
 void WriteBmp(const QImage& image, const QString& path, int bits = 24);
-// The bitmap behind WriteBmp and the corpus's: bits 1, 4 and 8 index a grey palette by the
-// level grey gives, 16 is 5-5-5, 24 and 32 blue, green, red; compression 1 and 2 are runs of at
-// most maxRun 8- and 4-bit indices, each row ended by an end of line, the last one by the end
-// of the bitmap alone unless endLastRow. Bottom-up unless topDown.
-struct BitmapStyle {
-    int (*grey)(QRgb) = [](QRgb c) { return qGray(c); };
-    int maxRun = 255;
-    bool endLastRow = false;
-    quint32 pixelsPerMetre = 0;
-};
-QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool topDown = false,
-                       const BitmapStyle& style = {});
 
 // The file header and an info header of headerSize bytes of a Windows bitmap whose pixels
 // start at pixelOffset (after the headers and the colour table or masks) and take pixelBytes;
@@ -65,10 +52,7 @@ QByteArray BitmapBytes(const QImage& image, int bits, int compression = 0, bool 
 QByteArray BitmapHeaders(qint32 width, qint32 height, int bits, quint32 compression,
                          quint32 pixelOffset, quint32 pixelBytes, quint32 headerSize = 40);
 
-// A PNG chunk: its length, type, data and check sum.
-QByteArray PngChunk(const char* type, const QByteArray& data);
-// A valid PNG of a blank 1-bit image, written without the imaging library (fast even for
-// 100 megapixels).
+// A PNG of a blank 1-bit image (fast even for 100 megapixels).
 void WriteBlankPng(const QString& path, int width, int height);
 
 void WriteBytes(const QString& path, const QByteArray& bytes);
