@@ -91,19 +91,8 @@ protected:
     std::atomic<bool> stop{false};
 };
 
-TEST_F(ConvertRunTest, EmptyFolderGetsOneFileAnImageInListOrder) {
-    AddImages(3);
-    ConvertRun run = Run();
-    EXPECT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardContents(), "0001=1 0002=2 0003=3");
-    EXPECT_TRUE(prompter.records.isEmpty());
-    EXPECT_FALSE(unsaved);
-    EXPECT_EQ(lastDestination, card);
-    for (int row = 0; row < 3; ++row) EXPECT_TRUE(list.at(row).saved);
-}
-
 // What the card folder holds after each answer to the number question, as CardContents
-// shows it. Every answer is asked for once; Cancel ends the run.
+// shows it: an image a number in list order. Every answer is asked for once; Cancel ends the run.
 TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
     using namespace overwrite;
     struct Case {
@@ -115,12 +104,15 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         bool told9999 = false;
     } const cases[] = {
         {"overwrite_another_prefix", "ABCD0002.JPG", 3, {Overwrite}, "0001=1 0002=2 0003=3"},
-        {"overwrite_the_png_of_the_number", "DUVU0001.PNG", 1, {Overwrite}, "0001=1"},
-        {"overwrite_removes_the_number_s_others", "0001 abcd0001.thm", 1, {Overwrite}, "0001=1"},
+        {"empty_folder", "", 3, {}, "0001=1 0002=2 0003=3"},
+        {"overwrite_removes_the_number_s_others",
+         "DUVU0001.PNG abcd0001.thm",
+         1,
+         {Overwrite},
+         "0001=1"},
         {"no_keeps_the_old_file_and_goes_on", "0002", 3, {No}, "0001=1 0002=old 0003=3"},
         {"no_then_the_next_taken_asks_again", "0001 0002", 2, {No, Overwrite}, "0001=old 0002=2"},
         {"overwrite_all", "0002 0003 0004", 4, {OverwriteAll}, "0001=1 0002=2 0003=3 0004=4"},
-        {"save_next_after_highest", "0001 0002", 2, {SaveNext}, "0001=old 0002=old 0003=1 0004=2"},
         {"save_next_skips_holes", "0001 0009", 2, {SaveNext}, "0001=old 0009=old 0010=1 0011=2"},
         {"cancel_writes_nothing_more", "0002", 3, {Cancel}, "0001=1 0002=old"},
         {"save_next_past_9999_asks", "0001 9999", 2, {SaveNext, Cancel}, "0001=old 9999=old", true},
@@ -144,7 +136,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         prompter = ScriptedPrompter();
         prompter.overwriteAnswers = c.answers;
         ConvertRun run = Run();
-        EXPECT_EQ(run.SaveAll(stop), c.answers.back() != Cancel);
+        EXPECT_EQ(run.SaveAll(stop), c.answers.empty() || c.answers.back() != Cancel);
         EXPECT_EQ(CardContents(), c.after);
         int questions = 0;
         QList<int> infos;
@@ -410,9 +402,8 @@ TEST_F(ConvertRunTest, AnImageThatCannotBeDecodedIsNamedAsAWrongFileAndEndsTheRu
 TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarning) {
     AddImages(2, 640, 480);
     const QString damagedCopy = list.at(0).workPath;
-    const VImage picture = PhotoLike(640, 480);
-    const QByteArray sound =
-        EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 40)->set("Q", 95));
+    const QByteArray sound = EncodedBytes(
+        PhotoLike(640, 480), ".jpg", VImage::option()->set("restart_interval", 40)->set("Q", 95));
     WriteBytes(damagedCopy, corpus::BreakRestartMarkers(sound));
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));
@@ -425,11 +416,6 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
             .arg(list.at(0).sourcePath, "Corrupt JPEG data: found marker 0xd5 instead of RST2"));
     EXPECT_TRUE(run.outcomes()[0].damaged);
     EXPECT_FALSE(run.outcomes()[1].damaged);
-    // The rows before the first broken marker are the picture's own.
-    const QColor top = PixelAt(QDir(card).filePath("DUVU0001.JPG"), 400, 40);
-    const QColor expected = PixelAt(picture, 320, 10);
-    EXPECT_NEAR(top.red(), expected.red(), 24);
-    EXPECT_NEAR(top.green(), expected.green(), 24);
 }
 
 // A drive that fills up during the run: a small tmpfs, so this needs root.

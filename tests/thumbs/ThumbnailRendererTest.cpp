@@ -22,15 +22,12 @@ class ThumbnailRendererTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testimages::EnsureCoreApplication(); }
 
-    // count images of the given size, each its own colour.
+    // count images of the given size, each the colour of the row it is added at, named by it.
     void Add(int count, int width, int height) {
-        ImageLoader loader(list, prompter, QDir(temp.path()).filePath("work"));
         for (int i = 0; i < count; ++i) {
-            const QString path =
-                QDir(temp.path()).filePath(QString("in%1-%2.jpg").arg(list.count()).arg(i));
-            WriteJpeg(Solid(width, height, QColor::fromHsv((list.count() * 40) % 360, 255, 255)),
-                      path);
-            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
+            const QColor colour = QColor::fromHsv((list.count() * 40) % 360, 255, 255);
+            AddFile(JpegBytes(Solid(width, height, colour)),
+                    QString("in%1-%2").arg(list.count()).arg(i));
         }
     }
 
@@ -76,7 +73,6 @@ TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs
         {"ThreeToTwo", {900, 600}, 1, {160, 107}, Sound, {104, 69}, blue, green},
         {"FourToThreeOfAThreeToTwo", {900, 600}, 1, {160, 120}, Sound, {104, 69}, red, yellow},
         {"ThumbnailStoredUpright", {800, 600}, 6, {120, 160}, Sound, {58, 78}, red, yellow},
-        {"TooSmall", {800, 600}, 1, {80, 60}, Sound, {104, 78}, red, yellow},
         {"NarrowerThanTheBox", {800, 600}, 1, {100, 75}, Sound, {104, 78}, red, yellow},
         {"CutShort", {800, 600}, 6, {160, 120}, CutShort, {58, 78}, red, yellow},
         {"Garbage", {800, 600}, 1, {160, 120}, Garbage, {104, 78}, red, yellow},
@@ -165,10 +161,6 @@ TEST_F(ThumbnailRendererTest, ANewRatioBringsNewThumbnails) {
     WriteBytes(list.at(1).workPath, "damaged since it was copied");
     ThumbnailRenderer renderer(list, 1);
     ASSERT_TRUE(WaitUntilRendered(renderer));
-    EXPECT_EQ(list.at(0).thumbnail.size(), QSize(104, 78));
-    EXPECT_TRUE(list.at(1).rendered);
-    EXPECT_TRUE(list.at(1).thumbnail.isNull());
-    EXPECT_FALSE(list.at(2).thumbnail.isNull());
     // Row 0 turned right meanwhile: its thumbnail at once, and the one made again after it.
     list.SetSelected(0, true);
     TurnSelected(list, 1);
