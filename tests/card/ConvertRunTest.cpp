@@ -4,19 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
-#include "core/WorkingList.h"
-#include "imaging/ImageLoader.h"
+#include "CardRunFixture.h"
 #include "skin/MessageIds.h"
-#include "skin/MessageTexts.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestImages.h"
 
 using namespace testimages;
 using Kind = ScriptedPrompter::Kind;
@@ -24,24 +17,18 @@ using vips::VImage;
 
 namespace {
 
-class ConvertRunTest : public ::testing::Test {
-protected:
-    ConvertRunTest() {
-        Messages::SetLanguage(Messages::Language::English);
-        card = temp.filePath("card/DCIM/100RODIV");
-        settings.destination = card;
-    }
+bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+               std::abs(a.blue() - b.blue()) <
+           60;
+}
 
+class ConvertRunTest : public CardRunFixture {
+protected:
     // count images, each a different colour so that written files can be told apart.
     void AddImages(int count, int width = 64, int height = 48) {
-        ScriptedPrompter quiet;
-        ImageLoader loader(list, quiet, temp.filePath("work"));
-        for (int i = 0; i < count; ++i) {
-            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
-            WriteJpeg(Solid(width, height, ImageColour(i)), path);
-            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-        }
-        unsaved = true;
+        for (int i = 0; i < count; ++i)
+            Add(JpegBytes(Solid(width, height, ImageColour(i))), QString("in%1.jpg").arg(i));
     }
     // Row n is told by its hue, 35 n degrees.
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
@@ -78,17 +65,8 @@ protected:
         }
         return contents.join(' ');
     }
-    ConvertRun Run() { return ConvertRun(list, settings, prompter, unsaved, lastDestination); }
 
-    QTemporaryDir temp;
-    WorkingList list;
     QAbstractItemModelTester tester{&list};
-    ScriptedPrompter prompter;
-    ConvertSettings settings;
-    QString card;
-    bool unsaved = false;
-    QString lastDestination;
-    std::atomic<bool> stop{false};
 };
 
 // What the card folder holds after each answer to the number question, as CardContents
@@ -324,12 +302,11 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
         {"folder_slide_gets_thumbnail", false, false, false, 1, false, true},
         {"folder_with_exif_only", false, true, false, 0, true, false},
     };
-    const QString source = temp.filePath("in.jpg");
-    WriteJpeg(PhotoLike(320, 240), source);
+    const QByteArray photo = JpegBytes(PhotoLike(320, 240));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         list.ReplaceEntries({});
-        ImageLoader(list, prompter, temp.filePath("work")).AddImage(source, c.origin, c.origin);
+        Add(photo, "in.jpg", c.origin);
         settings.cardFlag = c.card;
         settings.exifOption = c.exif;
         settings.thumbnailOption = c.thumbnail;
@@ -418,6 +395,26 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
     EXPECT_FALSE(run.outcomes()[1].damaged);
 }
 
+// A portrait turned left by hand is written turned before it is fitted, so it fills the 800 x
+// 600 frame; the user's file and the work copy keep their bytes. The source is green with a
+// red top left quarter, which the left turn takes to the bottom left.
+TEST_F(ConvertRunTest, APortraitTurnedLeftFillsTheFrameAndNoFileChanges) {
+    const QString path = Add(
+        JpegBytes(Solid(900, 1200, Qt::green).insert(Solid(450, 600, Qt::red), 0, 0)), "tall.jpg");
+    list.SetTurn(0, 3, QImage());
+    const QByteArray source = ReadBytes(path), work = ReadBytes(list.at(0).workPath);
+    ASSERT_TRUE(Run().SaveAll(stop));
+    const QString written = QDir(card).filePath("DUVU0001.JPG");
+    const VImage image = VImage::new_from_file(QFile::encodeName(written).constData());
+    ASSERT_EQ(image.width(), 800);
+    ASSERT_EQ(image.height(), 600);
+    EXPECT_TRUE(Near(PixelAt(image, 200, 450), Qt::red));
+    EXPECT_TRUE(Near(PixelAt(image, 2, 450), Qt::red)) << "no bars";
+    EXPECT_TRUE(Near(PixelAt(image, 600, 150), Qt::green));
+    EXPECT_EQ(ReadBytes(path), source);
+    EXPECT_EQ(ReadBytes(list.at(0).workPath), work);
+}
+
 // A drive that fills up during the run: a small tmpfs, so this needs root.
 class FullCardTest : public ConvertRunTest {
 protected:
@@ -437,12 +434,8 @@ protected:
     }
     // Photos that fill the card faster than a solid colour.
     void AddPhotos(int count) {
-        ImageLoader loader(list, prompter, temp.filePath("work"));
-        for (int i = 0; i < count; ++i) {
-            const QString path = temp.filePath(QString("photo%1.jpg").arg(i));
-            WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
-            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-        }
+        for (int i = 0; i < count; ++i)
+            Add(JpegBytes(PhotoLike(1600, 1200, i + 1), 95), QString("photo%1.jpg").arg(i));
     }
     QString mountPoint;
     bool mounted = false;

@@ -2,19 +2,11 @@
 // user's photos do: the files on the card are checked for their size, colours and which way
 // up the picture stands.
 
-#include <gtest/gtest.h>
-#include <QDir>
-#include <QTemporaryDir>
 #include <functional>
 
-#include "card/ConvertRun.h"
-#include "core/WorkingList.h"
+#include "CardRunFixture.h"
 #include "imaging/CLead.h"
-#include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
-#include "skin/MessageTexts.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestImages.h"
 
 using namespace testimages;
 using vips::VImage;
@@ -71,25 +63,7 @@ void ExpectStanding(const QString& file, Stands stands, const char* what) {
     }
 }
 
-class PhotoFormatsTest : public ::testing::Test {
-protected:
-    PhotoFormatsTest() {
-        Messages::SetLanguage(Messages::Language::English);
-        card = temp.filePath("card/DCIM/100RODIV");
-        settings.destination = card;
-    }
-
-    QString Source(const QString& name) const { return temp.filePath(name); }
-
-    QTemporaryDir temp;
-    WorkingList list;
-    ScriptedPrompter prompter;
-    ConvertSettings settings;
-    QString card;
-    bool unsaved = true;
-    QString lastDestination;
-    std::atomic<bool> stop{false};
-};
+class PhotoFormatsTest : public CardRunFixture {};
 
 TEST_F(PhotoFormatsTest, HeifAvifAndWebpPhotosAreWrittenUprightAt800x600) {
     const VImage photo = MarkedPhoto();
@@ -111,22 +85,16 @@ TEST_F(PhotoFormatsTest, HeifAvifAndWebpPhotosAreWrittenUprightAt800x600) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = Source(c.name);
-        WriteBytes(path, c.bytes);
-
+        list.ReplaceEntries({});
+        prompter.records.clear();
+        QDir(card).removeRecursively();
+        const QString path = Add(c.bytes, c.name);
         // The grid shows the photo the way up the card gets it.
         const ImageLoader::Examined examined = ImageLoader::Examine(path);
         ASSERT_EQ(examined.message, 0);
         EXPECT_EQ(QSize(examined.width, examined.height),
                   c.stands == Stands::Landscape ? QSize(1200, 900) : QSize(900, 1200));
-
-        list.ReplaceEntries({});
-        prompter.records.clear();
-        QDir(card).removeRecursively();
-        ImageLoader loader(list, prompter, temp.filePath("work"));
-        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-        ConvertRun run(list, settings, prompter, unsaved, lastDestination);
-        ASSERT_TRUE(run.SaveAll(stop));
+        ASSERT_TRUE(Run().SaveAll(stop));
         EXPECT_TRUE(prompter.records.isEmpty()) << prompter.records[0].text.toStdString();
         const QString written = QDir(card).filePath("DUVU0001.JPG");
         const VImage out = VImage::jpegload(written.toUtf8().constData());
@@ -152,7 +120,7 @@ TEST_F(PhotoFormatsTest, ACutHeifFileIsRefusedWithoutACrash) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = Source(c.name);
+        const QString path = temp.filePath(c.name);
         WriteBytes(path, c.bytes);
         prompter.records.clear();
         ImageLoader loader(list, prompter, temp.filePath("work"));
@@ -189,7 +157,7 @@ TEST_F(PhotoFormatsTest, SpoiltHeifBytesAreRefusedOrWrittenAsDecoded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = Source(c.name);
+        const QString path = temp.filePath(c.name);
         WriteBytes(path, c.bytes);
         list.ReplaceEntries({});
         prompter.records.clear();
@@ -202,8 +170,7 @@ TEST_F(PhotoFormatsTest, SpoiltHeifBytesAreRefusedOrWrittenAsDecoded) {
                 prompter.records[0].text.startsWith(Messages::Format(msg::WrongImageFile, path)));
             continue;
         }
-        ConvertRun run(list, settings, prompter, unsaved, lastDestination);
-        EXPECT_TRUE(run.SaveAll(stop));
+        EXPECT_TRUE(Run().SaveAll(stop));
         const VImage out =
             VImage::jpegload(QDir(card).filePath("DUVU0001.JPG").toUtf8().constData());
         EXPECT_EQ(out.width(), 800);
