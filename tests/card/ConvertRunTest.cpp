@@ -156,7 +156,6 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         const char* after;
         bool saveError = false;
     } const cases[] = {
-        {"folder", "DUVU0002.JPG", SaveNext, three},
         {"pipe", "DUVU0002.JPG", SaveNext, three},
         {"dangling_link", "DUVU0002.JPG", SaveNext, three},
         {"folder", "DUVU0002.JPG", Overwrite, "DUVU0001.JPG DUVU0002.JPG", true},
