@@ -198,10 +198,8 @@ TEST_P(CardFileSystemTest, TheCardCheckNamesWhatOlderProjectorsTripOver) {
         << lastError.toStdString();
     for (const QString& path : found) EXPECT_FALSE(QFileInfo::exists(root.filePath(path)));
     QMap<QString, QByteArray> after = before;
-    for (auto it = after.begin(); it != after.end();) {
-        const bool removed = it.key().startsWith(".Trashes") || found.contains(it.key());
-        it = removed ? after.erase(it) : std::next(it);
-    }
+    after.removeIf(
+        [&](auto it) { return it.key().startsWith(".Trashes") || found.contains(it.key()); });
     EXPECT_EQ(snapshot(), after);
 }
 
