@@ -1,12 +1,7 @@
 #include <signal.h>
 
-#include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
 #include <iostream>
 
 #include "ProgramFixture.h"

@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-#include <QCoreApplication>
-#include <QDir>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include "ProgramFixture.h"
 #include "tests/support/PdfFiles.h"

@@ -2,14 +2,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
 #include <QDateTime>
-#include <QDir>
 #include <QDirIterator>
 #include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include "ProgramFixture.h"
 #include "card/FolderOrder.h"

@@ -1,10 +1,7 @@
 #include <sys/stat.h>
 
-#include <gtest/gtest.h>
-#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 #include <csignal>
 

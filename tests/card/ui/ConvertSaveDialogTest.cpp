@@ -1,20 +1,17 @@
 #include "card/ui/ConvertSaveDialog.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include "card/FilePlacement.h"
 #include "card/ui/FillChoice.h"
 #include "core/FolderLock.h"
 #include "core/WorkingList.h"
 #include "imaging/ImageLoader.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
-#include "skin/Prompter.h"
 #include "skin/ui/SkinButton.h"
 #include "skin/ui/SkinConstants.h"
 #include "tests/support/ScriptedPrompter.h"
