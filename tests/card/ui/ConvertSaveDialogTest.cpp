@@ -56,8 +56,9 @@ private:
 private Q_SLOTS:
     void initTestCase() { Messages::SetLanguage(Messages::Language::English); }
 
-    // Save on the last image writes it alone and stays there.
-    void prevNextTheCountAndSaveOnTheLastImage() {
+    // Save on the last image writes it alone and stays there; Save All then writes every image
+    // at the size chosen (writing every image is SessionTest's, through the window).
+    void prevNextSaveOnTheLastImageAndSaveAllAtTheChosenSize() {
         Fill(3);
         ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
         QCOMPARE(dialog.positionText(), QString("Slides: 1 / 3"));
@@ -71,15 +72,10 @@ private Q_SLOTS:
         QCOMPARE(Written(), QStringList{"DUVU0003.JPG"});
         QCOMPARE(dialog.position(), 3);
         QVERIFY(!unsaved);
-    }
-
-    // Save All writing every image is SessionTest's, through the window.
-    void saveAllWritesTheChosenSize() {
-        Fill(3);
-        ConvertSaveDialog dialog(*list, settings, prompter, unsaved, last);
         auto* sizes = dialog.findChild<QComboBox*>("sizes");
         QCOMPARE(sizes->currentIndex(), 1);  // SVGA unless chosen
         sizes->setCurrentIndex(4);           // Full HD
+        prompter.overwriteAnswers = {overwrite::OverwriteAll};
         dialog.SaveAll();
         QCOMPARE(dialog.sizeIndex(), 4);
         const vips::VImage written =
