@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <iostream>
 
 #include "ProgramFixture.h"
 #include "tests/support/Corpus.h"
@@ -29,20 +28,6 @@ protected:
     }
 };
 
-TEST_F(BatchCardTest, SaveNextWithNoNumberAfter9999EndsWith144) {
-    QDir().mkpath(folder);
-    WriteBytes(folder + "/DUVU0001.JPG", "old");
-    WriteBytes(folder + "/DUVU9999.JPG", "old");
-    const ProgramRun result = RunOnCard(
-        {"--folder", "100", "--on-conflict", "next", Images("in", 2, [](int) { return Qt::red; })},
-        20000);
-    ASSERT_TRUE(result.finished) << "the question and its answer came back for ever";
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err.count("the file number 9999 already exists"), 1)
-        << result.err.toStdString();
-    EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU9999.JPG"}));
-}
-
 // Two runs into one folder: each writes all its images at consecutive numbers, or says that
 // the folder is busy and writes nothing. Every file on the card is one run's image.
 TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
@@ -55,7 +40,6 @@ TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
     enum class Second { Together, DuringFirst, AfterFirst };
     const Second trials[] = {Second::Together, Second::Together,    Second::Together,
                              Second::Together, Second::DuringFirst, Second::AfterFirst};
-    int busy = 0;
     for (const Second second : trials) {
         SCOPED_TRACE(int(second));
         QDir(card + "/DCIM").removeRecursively();
@@ -72,7 +56,6 @@ TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
             const ProgramRun r = Finish(processes[run]);
             ASSERT_TRUE(r.finished);
             if (r.exitCode == 1 && r.out.isEmpty() && r.err.contains("Another run is writing")) {
-                ++busy;
                 continue;
             }
             ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -91,8 +74,6 @@ TEST_F(BatchCardTest, TwoRunsIntoOneFolderNeverShareANumber) {
         EXPECT_FALSE(written.isEmpty());
         EXPECT_EQ(Entries(folder).size(), written.size()) << "a file lost, or one left behind";
     }
-    std::cout << "[ trials   ] " << std::size(trials) << " trials, " << busy
-              << " runs said the folder was busy\n";
 }
 
 // What a killed run left (its temporary file on the card, its work folder) goes with the next
@@ -152,35 +133,16 @@ TEST_F(BatchCardTest, ASignalStopsTheRunCleanly) {
     }
 }
 
-// Which links are refused is the destination's rule; here the batch run asks it.
-TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
-    QDir().mkpath(card + "/DCIM");
-    QDir().mkpath(temp.filePath("elsewhere"));
-    ASSERT_TRUE(QFile::link(temp.filePath("elsewhere"), folder));
-    const ProgramRun result =
-        RunOnCard({"--folder", "100", Images("in", 1, [](int) { return Qt::red; })});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "vimbrelcastor: \"" + folder +
-                              "\" is a symbolic link. Images are written only into folders on "
-                              "the card itself.\n");
-    EXPECT_TRUE(Entries(temp.filePath("elsewhere")).isEmpty());
-}
-
-// A run goes on past an image that cannot be decoded; the next one takes its number, 800 x 600
-// unless another size is chosen. The last line counts what became of each; a file refused at
-// import counts as refused.
+// A run goes on past an image that cannot be decoded; the next one takes its number. The last
+// line counts what became of each; a file refused at import counts as refused.
 TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
     struct Case {
         const char* name;
-        const char* language;
         QString summary;
     } const cases[] = {
-        {"good_bad_good", "en",
+        {"good_bad_good",
          "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 0, failed: 1\n"},
-        {"good_bad_good_in_japanese", "ja",
-         "vimbrelcastor: 書き込み: 2 件（うち破損: 0 件）、スキップ: 0 件、取り込み不可: 0 件、"
-         "失敗: 1 件\n"},
-        {"good_refused_good_missing", "en",
+        {"good_refused_good_missing",
          "vimbrelcastor: Written: 2 (damaged: 0), skipped: 0, refused: 2, failed: 0\n"},
     };
     for (const Case& c : cases) {
@@ -195,17 +157,14 @@ TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {
             WriteBytes(in + "/b.jpg", corpus::Undecodable(JpegBytes(Solid(320, 240, Qt::green))));
         }
         WriteJpeg(Solid(320, 240, Qt::blue), in + "/c.jpg");
-        QStringList arguments{"--lang", c.language, in};
+        QStringList arguments{in};
         if (QString(c.name).contains("missing")) arguments << temp.filePath("missing.jpg");
         const ProgramRun result = RunOnCard(arguments);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_TRUE(result.err.endsWith(c.summary)) << result.err.toStdString();
         EXPECT_EQ(result.out, (QStringList{folder + "/DUVU0001.JPG", folder + "/DUVU0002.JPG"}));
         EXPECT_EQ(Entries(folder), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
-        const vips::VImage third =
-            vips::VImage::new_from_file(QFile::encodeName(folder + "/DUVU0002.JPG"));
-        EXPECT_EQ(QSize(third.width(), third.height()), QSize(800, 600)) << "unless chosen";
-        EXPECT_GT(PixelAt(third, 400, 300).blue(), 200) << "the third image";
+        EXPECT_GT(PixelAt(folder + "/DUVU0002.JPG", 400, 300).blue(), 200) << "the third image";
     }
 }
 

@@ -1,5 +1,3 @@
-#include <QRegularExpression>
-
 #include "ProgramFixture.h"
 #include "tests/support/PdfFiles.h"
 
@@ -49,17 +47,11 @@ TEST_F(BatchModeTest, EachRunTakesTheNextFreeFolderUnlessAFolderIsGiven) {
     const ProgramRun cancel = RunOnCard({"--folder", "100", in});
     EXPECT_EQ(cancel.exitCode, 1);
     EXPECT_TRUE(cancel.out.isEmpty());
-    // A folder of the asked number with another suffix is written into as it is.
-    QDir().mkpath(card + "/DCIM/102ABCDE");
-    const ProgramRun other = RunOnCard({"--folder", "102", in});
-    EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
-    EXPECT_EQ(other.out, QStringList{card + "/DCIM/102ABCDE/DUVU0001.JPG"});
-    EXPECT_FALSE(QFileInfo::exists(card + "/DCIM/102RODIV"));
     // --per-folder reaches the run: one image a folder, each in the next free one.
     const ProgramRun perFolder =
         RunOnCard({"--per-folder", "1", Images("two", 2, [](int) { return Qt::red; })});
-    EXPECT_EQ(perFolder.out, (QStringList{card + "/DCIM/103RODIV/DUVU0001.JPG",
-                                          card + "/DCIM/104RODIV/DUVU0001.JPG"}));
+    EXPECT_EQ(perFolder.out, (QStringList{card + "/DCIM/102RODIV/DUVU0001.JPG",
+                                          card + "/DCIM/103RODIV/DUVU0001.JPG"}));
 }
 
 // --format, --size and --fill reach the run: a portrait photo as a PNG of the size asked for,
@@ -108,52 +100,18 @@ TEST_F(BatchModeTest, APdfBecomesItsPagesWithoutLibreOffice) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(HasThumbnail(written[i]), i > 0) << i;
 }
 
-// A bad size or fill is a parse error as these are (CommandLine.BatchOptions, FillValues).
+// Which arguments are parse errors is CommandLineTest's; here a parse error, a question with no
+// terminal to ask on and a card that is not there exit with 2.
 TEST(BatchModeUsage, ErrorsExitWith2) {
     const QStringList cases[] = {
         {"--batch", "x.jpg"},
-        {"--batch", "--card", "/tmp", "--dest", "/tmp", "x.jpg"},
-        {"--batch", "--card", "/tmp"},
-        {"--batch", "--card", "/tmp", "--folder", "42", "x.jpg"},
-        {"--batch", "--card", "/tmp", "--per-folder", "0", "x.jpg"},
-        {"--batch", "--card", "/tmp", "--per-folder", "10000", "x.jpg"},
-        {"--batch", "--dest", "/tmp", "--per-folder", "3", "x.jpg"},
         {"--batch", "--dest", "/tmp", "--on-conflict", "ask", "x.jpg"},  // no terminal
-        {"--card", "/tmp", "x.jpg"},
         {"--batch", "--card", "/no/such/card", "x.jpg"},
     };
     for (const QStringList& arguments : cases) {
         EXPECT_EQ(RunProgram(VC_PROGRAM, arguments).exitCode, 2)
             << arguments.join(' ').toStdString();
     }
-}
-
-// On a terminal the run shows one progress line, the count, the total and the file, with the
-// right total from the first line; into a pipe or a file nothing of it is written.
-TEST_F(BatchModeTest, ProgressShowsOnATerminalOnly) {
-    // In name order: two photos, a PDF of three pages, a file refused, a photo. The total
-    // counts the pages and leaves the refused file out from the first line on.
-    for (const char* name : {"a.jpg", "b.jpg", "e.jpg"})
-        WriteJpeg(Solid(320, 240, Qt::red), In(name));
-    testpdf::WritePdf(In("c deck.pdf"),
-                      {{{720, 540}, Qt::green}, {{720, 540}, Qt::blue}, {{720, 540}, Qt::cyan}});
-    WriteBytes(In("d broken.jpg"), "not a picture");
-    // `script` runs the program with a terminal as its standard error.
-    const QString command =
-        QString("'%1' --batch --lang en --card '%2' '%3'").arg(VC_PROGRAM, card, in);
-    const ProgramRun terminal = RunProgram("script", {"-qfec", command, "/dev/null"});
-    ASSERT_TRUE(terminal.finished);
-    const QString shown = terminal.out.join('\n');
-    for (const char* line :
-         {"  1 / 6  a.jpg", "  2 / 6  b.jpg", "  3 / 6  c deck.pdf, page 1",
-          "  4 / 6  c deck.pdf, page 2", "  5 / 6  c deck.pdf, page 3", "  6 / 6  e.jpg"})
-        EXPECT_TRUE(shown.contains(QString("\r\033[K") + line)) << shown.toStdString();
-    EXPECT_FALSE(shown.contains(QRegularExpression(" / [^6]"))) << shown.toStdString();
-
-    const ProgramRun piped = RunOnCard({"--folder", "101", in});
-    EXPECT_EQ(piped.out.size(), 6);
-    EXPECT_FALSE(piped.err.contains('\r')) << piped.err.toStdString();
-    EXPECT_FALSE(piped.err.contains(" / ")) << piped.err.toStdString();
 }
 
 }  // namespace
