@@ -132,20 +132,9 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
     }
 }
 
-// Whatever has a number's name takes the number: the question comes before the image is
-// written, and what is not a regular file is never replaced.
-TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
-    // A prompter that looks at the card while the question is open.
-    class WatchingPrompter : public ScriptedPrompter {
-    public:
-        int Overwrite(const QString& text, bool saveAllMode) override {
-            seen = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                          QDir::NoDotAndDotDot);
-            return ScriptedPrompter::Overwrite(text, saveAllMode);
-        }
-        QString folder;
-        QStringList seen;
-    };
+// Whatever has a number's name takes the number, and what is not a regular file is never
+// replaced.
+TEST_F(ConvertRunTest, AnEntryOfANumberThatIsNoFileIsNeverReplaced) {
     using namespace overwrite;
     const char* const three = "DUVU0001.JPG DUVU0002.JPG DUVU0003.JPG";
     struct Case {
@@ -170,15 +159,10 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
                          : qstrcmp(c.kind, "pipe") == 0 ? ::mkfifo(taken.constData(), 0600)
                                                         : ::symlink("nowhere", taken.constData());
         ASSERT_EQ(made, 0);
-        WatchingPrompter watching;
-        watching.folder = card;
-        watching.overwriteAnswers = {c.answer};
-        ConvertRun run(list, settings, watching, unsaved, lastDestination);
-        run.SaveAll(stop);
-        QStringList before{"DUVU0001.JPG", c.entry};
-        before.sort();
-        EXPECT_EQ(watching.seen, before);
-        EXPECT_EQ(watching.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
+        prompter = ScriptedPrompter();
+        prompter.overwriteAnswers = {c.answer};
+        Run().SaveAll(stop);
+        EXPECT_EQ(prompter.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
         EXPECT_EQ(
             QDir(card)
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
@@ -256,21 +240,6 @@ TEST_F(ConvertRunTest, FilesPerFolderGoOnInTheNextFreeFolder) {
     }
 }
 
-TEST_F(ConvertRunTest, StopAfterImage3Of10) {
-    AddImages(10);
-    ConvertRun run = Run();
-    QList<int> positions;
-    EXPECT_FALSE(run.SaveAll(stop, [&](int position, int count, const ImageOutcome&) {
-        positions.append(position);
-        EXPECT_EQ(count, 10);
-        if (position == 3) stop = true;  // as Stop answered OK while image 3 was written
-    }));
-    EXPECT_EQ(positions, (QList<int>{1, 2, 3}));
-    EXPECT_EQ(CardFiles(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
-    EXPECT_TRUE(list.at(2).saved);
-    EXPECT_FALSE(list.at(3).saved);
-}
-
 TEST_F(ConvertRunTest, SaveOneImage) {
     AddImages(4);
     ConvertRun run = Run();
@@ -287,23 +256,21 @@ TEST_F(ConvertRunTest, SaveOneImage) {
     EXPECT_TRUE(unsaved);
 }
 
-TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) {
+// A slide's thumbnail where the photos get none is BatchModeTest's.
+TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnail) {
     struct Case {
         const char* name;
         bool card, exif, thumbnail;
-        int origin;
         bool expectExif, expectThumbnail;
     } const cases[] = {
-        {"card_with_options_off", true, false, false, 0, true, true},
-        {"folder_with_options_off", false, false, false, 0, false, false},
-        {"folder_slide_gets_thumbnail", false, false, false, 1, false, true},
-        {"folder_with_exif_only", false, true, false, 0, true, false},
+        {"card_with_options_off", true, false, false, true, true},
+        {"folder_with_exif_only", false, true, false, true, false},
     };
     const QByteArray photo = JpegBytes(PhotoLike(320, 240));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         list.ReplaceEntries({});
-        Add(photo, "in.jpg", c.origin);
+        Add(photo, "in.jpg");
         settings.cardFlag = c.card;
         settings.exifOption = c.exif;
         settings.thumbnailOption = c.thumbnail;
@@ -315,24 +282,6 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
         EXPECT_EQ(tags.contains("Make"), c.expectExif) << tags.toStdString();
         EXPECT_EQ(tags.contains("ThumbnailLength"), c.expectThumbnail) << tags.toStdString();
     }
-}
-
-TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
-    AddImages(2);
-    const QString blocker = temp.filePath("blocker");
-    WriteBytes(blocker, "a file where a folder should be");
-    for (bool cardFlag : {true, false}) {
-        prompter.records.clear();
-        settings.cardFlag = cardFlag;
-        settings.destination = blocker + "/DCIM/100RODIV";
-        ConvertRun run = Run();
-        run.SetGoOnPastBadImages(true);  // a failure of the destination ends the run all the same
-        EXPECT_FALSE(run.SaveAll(stop));
-        EXPECT_EQ(prompter.Ids(),
-                  QList<int>{cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder});
-        EXPECT_EQ(prompter.records[0].argument, settings.destination);
-    }
-    EXPECT_FALSE(list.at(0).saved);
 }
 
 // A work copy that cannot be read ends the run (a file that cannot be decoded fails the same

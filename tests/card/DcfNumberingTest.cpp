@@ -121,7 +121,6 @@ TEST(DcfNumbering, FolderNumberField) {
     }
     EXPECT_EQ(StepFolderNumber(100, -1), 100);
     EXPECT_EQ(StepFolderNumber(998, 5), 999);
-    EXPECT_EQ(StepFolderNumber(150, 1), 151);
     EXPECT_EQ(FolderNumberText(42), "042");
 }
 

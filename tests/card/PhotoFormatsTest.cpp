@@ -120,7 +120,6 @@ TEST_F(PhotoFormatsTest, ACutOrSpoiltHeifFileIsRefusedWithoutACrash) {
     } cases[] = {
         {"last_byte_gone.heic", heic.left(heic.size() - 1)},
         {"inside_the_meta_box.heic", heic.left(60)},
-        {"inside_the_type_box.heic", heic.left(20)},
         {"halfway.avif", avif.left(avif.size() / 2)},
         {"spoilt_setup.heic", badSetup},
     };
@@ -138,20 +137,6 @@ TEST_F(PhotoFormatsTest, ACutOrSpoiltHeifFileIsRefusedWithoutACrash) {
         EXPECT_THROW(lead.LoadImage(path), LeadError);
     }
     EXPECT_EQ(list.count(), 0);
-}
-
-// Spoilt picture data goes unnoticed by the HEVC decoder, which decodes whatever it finds: the
-// run writes that, and nothing crashes.
-TEST_F(PhotoFormatsTest, SpoiltHeifPictureDataIsWrittenAsDecoded) {
-    QByteArray heic = Encoded([&](auto p) { WriteHeif(PhotoLike(320, 240), p, "hevc"); });
-    const qsizetype data = heic.lastIndexOf("mdat") + 4;
-    ASSERT_GT(data, 4);
-    for (qsizetype i = data + 16; i < heic.size(); i += 7) heic[i] = char(heic[i] ^ 0x5A);
-    Add(heic, "spoilt_data.heic");
-    EXPECT_TRUE(Run().SaveAll(stop));
-    const VImage out = VImage::jpegload(QFile::encodeName(card + "/DUVU0001.JPG").constData());
-    EXPECT_EQ(out.width(), 800);
-    EXPECT_EQ(out.height(), 600);
 }
 
 }  // namespace

@@ -73,27 +73,16 @@ private Q_SLOTS:
         QCOMPARE(dialog->chosenFolder(), QDir(used.path()).filePath("DCIM/101RODIV"));
     }
 
+    // Which texts are out of range is DcfNumbering's; leaving the field checks it.
     void leavingTheFieldPutsTheNumberInRange() {
-        struct Case {
-            const char* typed;
-            const char* shown;
-            QList<int> ids;
-        } const cases[] = {
-            {"42", "100", {msg::FolderNumberRange}},
-            {"1x5y0", "150", {}},  // only digits reach the field
-            {"12345", "123", {}},  // and at most three
-        };
-        for (const Case& c : cases) {
-            auto dialog = Open(empty.path());
-            QVERIFY(dialog);
-            number->setFocus();
-            number->clear();
-            QTest::keyClicks(number, c.typed);
-            QTest::keyClick(number, Qt::Key_Tab);
-            QVERIFY(!number->hasFocus());
-            QVERIFY2(number->text() == c.shown, c.typed);
-            QVERIFY2(prompter.Ids() == c.ids, c.typed);
-        }
+        auto dialog = Open(empty.path());
+        QVERIFY(dialog);
+        number->setFocus();
+        number->clear();
+        QTest::keyClicks(number, "42");
+        QTest::keyClick(number, Qt::Key_Tab);
+        QCOMPARE(number->text(), "100");
+        QCOMPARE(prompter.Ids(), QList<int>{msg::FolderNumberRange});
     }
 
     // Without a card the list asks for one and OK does nothing; a card inserted fills it in,
