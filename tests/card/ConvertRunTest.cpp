@@ -4,19 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
-#include <QDir>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
-#include "core/WorkingList.h"
-#include "imaging/ImageLoader.h"
+#include "CardRunFixture.h"
 #include "skin/MessageIds.h"
-#include "skin/MessageTexts.h"
 #include "tests/support/Corpus.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestImages.h"
 
 using namespace testimages;
 using Kind = ScriptedPrompter::Kind;
@@ -24,24 +17,18 @@ using vips::VImage;
 
 namespace {
 
-class ConvertRunTest : public ::testing::Test {
-protected:
-    ConvertRunTest() {
-        Messages::SetLanguage(Messages::Language::English);
-        card = temp.filePath("card/DCIM/100RODIV");
-        settings.destination = card;
-    }
+bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+               std::abs(a.blue() - b.blue()) <
+           60;
+}
 
+class ConvertRunTest : public CardRunFixture {
+protected:
     // count images, each a different colour so that written files can be told apart.
     void AddImages(int count, int width = 64, int height = 48) {
-        ScriptedPrompter quiet;
-        ImageLoader loader(list, quiet, temp.filePath("work"));
-        for (int i = 0; i < count; ++i) {
-            const QString path = temp.filePath(QString("in%1.jpg").arg(i));
-            WriteJpeg(Solid(width, height, ImageColour(i)), path);
-            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-        }
-        unsaved = true;
+        for (int i = 0; i < count; ++i)
+            Add(JpegBytes(Solid(width, height, ImageColour(i))), QString("in%1.jpg").arg(i));
     }
     // Row n is told by its hue, 35 n degrees.
     static QColor ImageColour(int row) { return QColor::fromHsv(row * 35 % 360, 255, 255); }
@@ -78,32 +65,12 @@ protected:
         }
         return contents.join(' ');
     }
-    ConvertRun Run() { return ConvertRun(list, settings, prompter, unsaved, lastDestination); }
 
-    QTemporaryDir temp;
-    WorkingList list;
     QAbstractItemModelTester tester{&list};
-    ScriptedPrompter prompter;
-    ConvertSettings settings;
-    QString card;
-    bool unsaved = false;
-    QString lastDestination;
-    std::atomic<bool> stop{false};
 };
 
-TEST_F(ConvertRunTest, EmptyFolderGetsOneFileAnImageInListOrder) {
-    AddImages(3);
-    ConvertRun run = Run();
-    EXPECT_TRUE(run.SaveAll(stop));
-    EXPECT_EQ(CardContents(), "0001=1 0002=2 0003=3");
-    EXPECT_TRUE(prompter.records.isEmpty());
-    EXPECT_FALSE(unsaved);
-    EXPECT_EQ(lastDestination, card);
-    for (int row = 0; row < 3; ++row) EXPECT_TRUE(list.at(row).saved);
-}
-
 // What the card folder holds after each answer to the number question, as CardContents
-// shows it. Every answer is asked for once; Cancel ends the run.
+// shows it: an image a number in list order. Every answer is asked for once; Cancel ends the run.
 TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
     using namespace overwrite;
     struct Case {
@@ -115,12 +82,15 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         bool told9999 = false;
     } const cases[] = {
         {"overwrite_another_prefix", "ABCD0002.JPG", 3, {Overwrite}, "0001=1 0002=2 0003=3"},
-        {"overwrite_the_png_of_the_number", "DUVU0001.PNG", 1, {Overwrite}, "0001=1"},
-        {"overwrite_removes_the_number_s_others", "0001 abcd0001.thm", 1, {Overwrite}, "0001=1"},
+        {"empty_folder", "", 3, {}, "0001=1 0002=2 0003=3"},
+        {"overwrite_removes_the_number_s_others",
+         "DUVU0001.PNG abcd0001.thm",
+         1,
+         {Overwrite},
+         "0001=1"},
         {"no_keeps_the_old_file_and_goes_on", "0002", 3, {No}, "0001=1 0002=old 0003=3"},
         {"no_then_the_next_taken_asks_again", "0001 0002", 2, {No, Overwrite}, "0001=old 0002=2"},
         {"overwrite_all", "0002 0003 0004", 4, {OverwriteAll}, "0001=1 0002=2 0003=3 0004=4"},
-        {"save_next_after_highest", "0001 0002", 2, {SaveNext}, "0001=old 0002=old 0003=1 0004=2"},
         {"save_next_skips_holes", "0001 0009", 2, {SaveNext}, "0001=old 0009=old 0010=1 0011=2"},
         {"cancel_writes_nothing_more", "0002", 3, {Cancel}, "0001=1 0002=old"},
         {"save_next_past_9999_asks", "0001 9999", 2, {SaveNext, Cancel}, "0001=old 9999=old", true},
@@ -144,7 +114,7 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         prompter = ScriptedPrompter();
         prompter.overwriteAnswers = c.answers;
         ConvertRun run = Run();
-        EXPECT_EQ(run.SaveAll(stop), c.answers.back() != Cancel);
+        EXPECT_EQ(run.SaveAll(stop), c.answers.empty() || c.answers.back() != Cancel);
         EXPECT_EQ(CardContents(), c.after);
         int questions = 0;
         QList<int> infos;
@@ -159,24 +129,12 @@ TEST_F(ConvertRunTest, WhatEachAnswerLeavesOnTheCard) {
         }
         EXPECT_EQ(questions, int(c.answers.size()));
         EXPECT_EQ(infos, c.told9999 ? QList<int>{msg::FileNumber9999} : QList<int>{});
-        EXPECT_EQ(prompter.unanswered, 0);
     }
 }
 
-// Whatever has a number's name takes the number: the question comes before the image is
-// written, and what is not a regular file is never replaced.
-TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
-    // A prompter that looks at the card while the question is open.
-    class WatchingPrompter : public ScriptedPrompter {
-    public:
-        int Overwrite(const QString& text, bool saveAllMode) override {
-            seen = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                          QDir::NoDotAndDotDot);
-            return ScriptedPrompter::Overwrite(text, saveAllMode);
-        }
-        QString folder;
-        QStringList seen;
-    };
+// Whatever has a number's name takes the number, and what is not a regular file is never
+// replaced.
+TEST_F(ConvertRunTest, AnEntryOfANumberThatIsNoFileIsNeverReplaced) {
     using namespace overwrite;
     const char* const three = "DUVU0001.JPG DUVU0002.JPG DUVU0003.JPG";
     struct Case {
@@ -186,7 +144,6 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
         const char* after;
         bool saveError = false;
     } const cases[] = {
-        {"folder", "DUVU0002.JPG", SaveNext, three},
         {"pipe", "DUVU0002.JPG", SaveNext, three},
         {"dangling_link", "DUVU0002.JPG", SaveNext, three},
         {"folder", "DUVU0002.JPG", Overwrite, "DUVU0001.JPG DUVU0002.JPG", true},
@@ -202,15 +159,10 @@ TEST_F(ConvertRunTest, EveryEntryOfANumberIsAskedAboutBeforeAnythingIsWritten) {
                          : qstrcmp(c.kind, "pipe") == 0 ? ::mkfifo(taken.constData(), 0600)
                                                         : ::symlink("nowhere", taken.constData());
         ASSERT_EQ(made, 0);
-        WatchingPrompter watching;
-        watching.folder = card;
-        watching.overwriteAnswers = {c.answer};
-        ConvertRun run(list, settings, watching, unsaved, lastDestination);
-        run.SaveAll(stop);
-        QStringList before{"DUVU0001.JPG", c.entry};
-        before.sort();
-        EXPECT_EQ(watching.seen, before);
-        EXPECT_EQ(watching.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
+        prompter = ScriptedPrompter();
+        prompter.overwriteAnswers = {c.answer};
+        Run().SaveAll(stop);
+        EXPECT_EQ(prompter.Ids(), c.saveError ? QList<int>{msg::SaveError} : QList<int>{});
         EXPECT_EQ(
             QDir(card)
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
@@ -279,7 +231,6 @@ TEST_F(ConvertRunTest, FilesPerFolderGoOnInTheNextFreeFolder) {
                     files << folder.filePath(file);
         }
         EXPECT_EQ(after.join(" | "), c.after);
-        EXPECT_EQ(prompter.unanswered, 0);
         EXPECT_EQ(lastDestination, QFileInfo(files.last()).path());
         for (qsizetype i = 1; i < files.size(); ++i)
             EXPECT_LT(QFileInfo(files[i - 1]).lastModified(), QFileInfo(files[i]).lastModified());
@@ -287,21 +238,6 @@ TEST_F(ConvertRunTest, FilesPerFolderGoOnInTheNextFreeFolder) {
                       prompter.records.last().text.startsWith("No folder number after"),
                   !c.completed);
     }
-}
-
-TEST_F(ConvertRunTest, StopAfterImage3Of10) {
-    AddImages(10);
-    ConvertRun run = Run();
-    QList<int> positions;
-    EXPECT_FALSE(run.SaveAll(stop, [&](int position, int count, const ImageOutcome&) {
-        positions.append(position);
-        EXPECT_EQ(count, 10);
-        if (position == 3) stop = true;  // as Stop answered OK while image 3 was written
-    }));
-    EXPECT_EQ(positions, (QList<int>{1, 2, 3}));
-    EXPECT_EQ(CardFiles(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
-    EXPECT_TRUE(list.at(2).saved);
-    EXPECT_FALSE(list.at(3).saved);
 }
 
 TEST_F(ConvertRunTest, SaveOneImage) {
@@ -320,24 +256,21 @@ TEST_F(ConvertRunTest, SaveOneImage) {
     EXPECT_TRUE(unsaved);
 }
 
-TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) {
+// A slide's thumbnail where the photos get none is BatchModeTest's.
+TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnail) {
     struct Case {
         const char* name;
         bool card, exif, thumbnail;
-        int origin;
         bool expectExif, expectThumbnail;
     } const cases[] = {
-        {"card_with_options_off", true, false, false, 0, true, true},
-        {"folder_with_options_off", false, false, false, 0, false, false},
-        {"folder_slide_gets_thumbnail", false, false, false, 1, false, true},
-        {"folder_with_exif_only", false, true, false, 0, true, false},
+        {"card_with_options_off", true, false, false, true, true},
+        {"folder_with_exif_only", false, true, false, true, false},
     };
-    const QString source = temp.filePath("in.jpg");
-    WriteJpeg(PhotoLike(320, 240), source);
+    const QByteArray photo = JpegBytes(PhotoLike(320, 240));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         list.ReplaceEntries({});
-        ImageLoader(list, prompter, temp.filePath("work")).AddImage(source, c.origin, c.origin);
+        Add(photo, "in.jpg");
         settings.cardFlag = c.card;
         settings.exifOption = c.exif;
         settings.thumbnailOption = c.thumbnail;
@@ -351,68 +284,30 @@ TEST_F(ConvertRunTest, TheCardForcesExifAndThumbnailAndSlidesForceTheThumbnail) 
     }
 }
 
-TEST_F(ConvertRunTest, AFolderThatCannotBeMadeGives118OnACardAnd146Elsewhere) {
-    AddImages(2);
-    const QString blocker = temp.filePath("blocker");
-    WriteBytes(blocker, "a file where a folder should be");
-    for (bool cardFlag : {true, false}) {
-        prompter.records.clear();
-        settings.cardFlag = cardFlag;
-        settings.destination = blocker + "/DCIM/100RODIV";
-        ConvertRun run = Run();
-        run.SetGoOnPastBadImages(true);  // a failure of the destination ends the run all the same
-        EXPECT_FALSE(run.SaveAll(stop));
-        EXPECT_EQ(prompter.Ids(),
-                  QList<int>{cardFlag ? msg::CannotMakeCardFolder : msg::CannotCreateFolder});
-        EXPECT_EQ(prompter.records[0].argument, settings.destination);
-    }
-    EXPECT_FALSE(list.at(0).saved);
-}
-
+// A work copy that cannot be read ends the run (a file that cannot be decoded fails the same
+// way, CorpusConvert's): 121 names the user's file, not the work copy, with the library's
+// reason, and what was encoded ahead is discarded.
 TEST_F(ConvertRunTest, AnImageThatCannotBeDecodedIsNamedAsAWrongFileAndEndsTheRun) {
-    const struct Case {
-        const char* name;
-        std::function<void(const QString& workPath)> spoil;
-        const char* reason;
-    } cases[] = {
-        {"work_copy_gone", [](const QString& p) { QFile::remove(p); }, "cannot read the file"},
-        {"no_frame_header",
-         [](const QString& p) { WriteBytes(p, QByteArray("\xFF\xD8\xFF\xE0garbage", 11)); },
-         "no frame header"},
-        {"cut_before_the_scan", [](const QString& p) { WriteBytes(p, ReadBytes(p).left(200)); },
-         ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        list.ReplaceEntries({});
-        prompter.records.clear();
-        AddImages(3);
-        c.spoil(list.at(1).workPath);
-        ConvertRun run = Run();
-        EXPECT_FALSE(run.SaveAll(stop));
-        ASSERT_EQ(prompter.records.size(), 1);
-        const ScriptedPrompter::Record& told = prompter.records[0];
-        // 121's text names the user's file, not the work copy, with the library's reason.
-        EXPECT_EQ(told.kind, Kind::Plain);
-        EXPECT_TRUE(told.text.startsWith(
-            Messages::Format(msg::WrongImageFile, list.at(1).sourcePath) + "\n("))
-            << told.text.toStdString();
-        EXPECT_TRUE(told.text.contains(QLatin1String(c.reason))) << told.text.toStdString();
-        ASSERT_EQ(run.outcomes().size(), 2);
-        EXPECT_TRUE(run.outcomes()[1].unreadable);
-        EXPECT_FALSE(run.outcomes()[0].unreadable);
-        EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"})
-            << "what was encoded ahead is discarded";
-        QDir(card).removeRecursively();
-    }
+    AddImages(3);
+    QFile::remove(list.at(1).workPath);
+    ConvertRun run = Run();
+    EXPECT_FALSE(run.SaveAll(stop));
+    ASSERT_EQ(prompter.records.size(), 1);
+    const QString told = prompter.records[0].text;
+    EXPECT_TRUE(
+        told.startsWith(Messages::Format(msg::WrongImageFile, list.at(1).sourcePath) + "\n("))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains("cannot read the file")) << told.toStdString();
+    ASSERT_EQ(run.outcomes().size(), 2);
+    EXPECT_TRUE(run.outcomes()[1].unreadable);
+    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
 }
 
 TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarning) {
     AddImages(2, 640, 480);
     const QString damagedCopy = list.at(0).workPath;
-    const VImage picture = PhotoLike(640, 480);
-    const QByteArray sound =
-        EncodedBytes(picture, ".jpg", VImage::option()->set("restart_interval", 40)->set("Q", 95));
+    const QByteArray sound = EncodedBytes(
+        PhotoLike(640, 480), ".jpg", VImage::option()->set("restart_interval", 40)->set("Q", 95));
     WriteBytes(damagedCopy, corpus::BreakRestartMarkers(sound));
     ConvertRun run = Run();
     EXPECT_TRUE(run.SaveAll(stop));
@@ -425,11 +320,26 @@ TEST_F(ConvertRunTest, ADamagedImageIsWrittenAsFarAsItCanBeReadAndNamedInAWarnin
             .arg(list.at(0).sourcePath, "Corrupt JPEG data: found marker 0xd5 instead of RST2"));
     EXPECT_TRUE(run.outcomes()[0].damaged);
     EXPECT_FALSE(run.outcomes()[1].damaged);
-    // The rows before the first broken marker are the picture's own.
-    const QColor top = PixelAt(QDir(card).filePath("DUVU0001.JPG"), 400, 40);
-    const QColor expected = PixelAt(picture, 320, 10);
-    EXPECT_NEAR(top.red(), expected.red(), 24);
-    EXPECT_NEAR(top.green(), expected.green(), 24);
+}
+
+// A portrait turned left by hand is written turned before it is fitted, so it fills the 800 x
+// 600 frame; the user's file and the work copy keep their bytes. The source is green with a
+// red top left quarter, which the left turn takes to the bottom left.
+TEST_F(ConvertRunTest, APortraitTurnedLeftFillsTheFrameAndNoFileChanges) {
+    const QString path = Add(
+        JpegBytes(Solid(900, 1200, Qt::green).insert(Solid(450, 600, Qt::red), 0, 0)), "tall.jpg");
+    list.SetTurn(0, 3, QImage());
+    const QByteArray source = ReadBytes(path), work = ReadBytes(list.at(0).workPath);
+    ASSERT_TRUE(Run().SaveAll(stop));
+    const QString written = QDir(card).filePath("DUVU0001.JPG");
+    const VImage image = VImage::new_from_file(QFile::encodeName(written).constData());
+    ASSERT_EQ(image.width(), 800);
+    ASSERT_EQ(image.height(), 600);
+    EXPECT_TRUE(Near(PixelAt(image, 200, 450), Qt::red));
+    EXPECT_TRUE(Near(PixelAt(image, 2, 450), Qt::red)) << "no bars";
+    EXPECT_TRUE(Near(PixelAt(image, 600, 150), Qt::green));
+    EXPECT_EQ(ReadBytes(path), source);
+    EXPECT_EQ(ReadBytes(list.at(0).workPath), work);
 }
 
 // A drive that fills up during the run: a small tmpfs, so this needs root.
@@ -451,48 +361,27 @@ protected:
     }
     // Photos that fill the card faster than a solid colour.
     void AddPhotos(int count) {
-        ImageLoader loader(list, prompter, temp.filePath("work"));
-        for (int i = 0; i < count; ++i) {
-            const QString path = temp.filePath(QString("photo%1.jpg").arg(i));
-            WriteJpeg(PhotoLike(1600, 1200, i + 1), path, 95);
-            ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-        }
+        for (int i = 0; i < count; ++i)
+            Add(JpegBytes(PhotoLike(1600, 1200, i + 1), 95), QString("photo%1.jpg").arg(i));
     }
     QString mountPoint;
     bool mounted = false;
 };
 
+// Every image goes to a temporary file first, a new number's as a replacement's: a write that
+// finds the card full, here the replacement of number 2, leaves the old file and no part of
+// its own; the image before it stays complete.
 TEST_F(FullCardTest, WritesUntilFullThenKeepsEveryOldFileAndNoPartialOne) {
-    AddPhotos(6);
-    Existing("0006");  // an old image of a number the run will reach
-    const QByteArray old = ReadBytes(QDir(card).filePath("DUVU0006.JPG"));
+    AddPhotos(2);
+    Existing("");  // room for image 1 beside the old image 2, not for image 2 beside it
+    const QByteArray old(600 * 1024, 'o');
+    WriteBytes(QDir(card).filePath("DUVU0002.JPG"), old);
     prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun run = Run();
-    EXPECT_FALSE(run.SaveAll(stop));
-    EXPECT_EQ(prompter.Ids().last(), msg::SaveError);
-    const QStringList files = CardFiles();
-    EXPECT_TRUE(files.contains("DUVU0006.JPG"));
-    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0006.JPG")), old);
-    for (const QString& file : files) {
-        EXPECT_FALSE(file.endsWith(".tmp")) << file.toStdString();
-        if (file != "DUVU0006.JPG") {
-            EXPECT_EQ(ReadBytes(QDir(card).filePath(file)).right(2), QByteArray("\xFF\xD9"))
-                << file.toStdString() << " is complete";
-        }
-    }
-}
-
-TEST_F(FullCardTest, TheOldImageSurvivesAFailedOverwrite) {
-    AddPhotos(1);
-    // The card is nearly full with the old image of number 1.
-    Existing("");
-    WriteBytes(QDir(card).filePath("DUVU0001.JPG"), QByteArray(700 * 1024, 'o'));
-    prompter.overwriteAnswers = {overwrite::Overwrite};
-    ConvertRun run = Run();
-    EXPECT_FALSE(run.Save(1));
+    EXPECT_FALSE(Run().SaveAll(stop));
     EXPECT_EQ(prompter.Ids(), QList<int>{msg::SaveError});
-    EXPECT_EQ(CardFiles(), QStringList{"DUVU0001.JPG"});
-    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0001.JPG")), QByteArray(700 * 1024, 'o'));
+    EXPECT_EQ(CardFiles(), (QStringList{"DUVU0001.JPG", "DUVU0002.JPG"}));
+    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0001.JPG")).right(2), QByteArray("\xFF\xD9"));
+    EXPECT_EQ(ReadBytes(QDir(card).filePath("DUVU0002.JPG")), old);
 }
 
 }  // namespace

@@ -53,16 +53,6 @@ TEST(DcfNumbering, NextFreeFileNumberNeverFillsHoles) {
     }
 }
 
-TEST(DcfNumbering, FileNumberExistsLooksAtTheFolderOfThePath) {
-    QTemporaryDir temp;
-    MakeFiles(temp.path(), {"ABCD0007.JPG", "duvu0008.thm"});
-    const QString folder = temp.path();
-    EXPECT_TRUE(FileNumberExists(DcfFilePath(folder, 7, false), 7));
-    EXPECT_TRUE(FileNumberExists(DcfFilePath(folder, 8, true), 8));
-    EXPECT_FALSE(FileNumberExists(DcfFilePath(folder, 9, false), 9));
-    EXPECT_EQ(FilesOfNumber(folder, 7), QStringList{QDir(folder).filePath("ABCD0007.JPG")});
-}
-
 TEST(DcfNumbering, FirstFreeFolderNumber) {
     struct Case {
         const char* name;
@@ -131,7 +121,6 @@ TEST(DcfNumbering, FolderNumberField) {
     }
     EXPECT_EQ(StepFolderNumber(100, -1), 100);
     EXPECT_EQ(StepFolderNumber(998, 5), 999);
-    EXPECT_EQ(StepFolderNumber(150, 1), 151);
     EXPECT_EQ(FolderNumberText(42), "042");
 }
 

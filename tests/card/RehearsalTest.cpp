@@ -1,20 +1,14 @@
 #include "card/Rehearsal.h"
 
-#include <gtest/gtest.h>
-#include <QDir>
-#include <QTemporaryDir>
-
-#include "core/WorkingList.h"
-#include "imaging/ImageLoader.h"
-#include "skin/MessageTexts.h"
-#include "tests/support/ScriptedPrompter.h"
-#include "tests/support/TestImages.h"
+#include "CardRunFixture.h"
 
 using namespace testimages;
 
 namespace {
 
-TEST(RehearsalTest, KeysStepAndHoldAtTheEnds) {
+class RehearsalTest : public CardRunFixture {};
+
+TEST_F(RehearsalTest, KeysStepAndHoldAtTheEnds) {
     struct Row {
         const char* name;
         int current;
@@ -46,29 +40,18 @@ TEST(RehearsalTest, KeysStepAndHoldAtTheEnds) {
 
 // Save All over three card folders, then the card read back: the files come in the list's
 // order, and the read-back pictures are the written ones.
-TEST(RehearsalTest, CardIsReadBackInTheListsOrder) {
-    Messages::SetLanguage(Messages::Language::English);
-    QTemporaryDir temp;
-    WorkingList list;
-    ScriptedPrompter prompter;
-    ImageLoader loader(list, prompter, temp.filePath("work"));
-    for (int i = 0; i < 5; ++i) {
-        const QString path = temp.filePath(QString("in%1.jpg").arg(i));
-        WriteJpeg(Solid(64, 48, QColor::fromHsv(i * 60, 255, 255)), path);
-        ASSERT_EQ(loader.AddImage(path, 0, 0), 1);
-    }
-    ConvertSettings settings;
-    settings.destination = temp.filePath("card/DCIM/100RODIV");
+TEST_F(RehearsalTest, CardIsReadBackInTheListsOrder) {
+    for (int i = 0; i < 5; ++i)
+        Add(JpegBytes(Solid(64, 48, QColor::fromHsv(i * 60, 255, 255))),
+            QString("in%1.jpg").arg(i));
     settings.filesPerFolder = 2;
-    bool unsaved = true;
-    QString last;
-    ConvertRun run(list, settings, prompter, unsaved, last);
-    ASSERT_TRUE(run.SaveAll(std::atomic<bool>(false)));
+    ConvertRun run = Run();
+    ASSERT_TRUE(run.SaveAll(stop));
     // What is not an image of the card is not shown.
-    WriteBytes(temp.filePath("card/DCIM/100RODIV/DUVU0003.THM"), "x");
+    WriteBytes(card + "/DUVU0003.THM", "x");
     QDir(temp.path()).mkpath("card/DCIM/MISC");
 
-    const QList<RehearsalItem> items = WrittenItemsOf(last);
+    const QList<RehearsalItem> items = WrittenItemsOf(lastDestination);
     ASSERT_EQ(items.size(), 5);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(items[i].path, run.outcomes()[i].path) << i;

@@ -91,10 +91,6 @@ protected:
         }
         return times;
     }
-    static bool StrictlyRising(const QList<qint64>& times) {
-        return std::adjacent_find(times.begin(), times.end(), std::greater_equal<qint64>()) ==
-               times.end();
-    }
 
     QTemporaryDir temp;
     QString in = temp.filePath("my pictures");

@@ -1,10 +1,7 @@
 #include <sys/stat.h>
 
-#include <gtest/gtest.h>
-#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 #include <csignal>
 
@@ -22,24 +19,20 @@ QStringList FilesUnder(const QString& folder) {
     return files;
 }
 
-// The window program as a user's session runs it, but on the offscreen platform and with a
-// home and run-time folder of its own.
-class WindowSignalsTest : public ProgramFixture {
-protected:
-    WindowSignalsTest() {
-        const QString run = temp.filePath("run");
-        QDir().mkpath(run);
-        QDir().mkpath(temp.filePath("home"));
-        ::chmod(QFile::encodeName(run).constData(), 0700);
-        environment.insert("HOME", temp.filePath("home"));
-        environment.insert("XDG_RUNTIME_DIR", run);
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-    }
-};
+using WindowSignalsTest = ProgramFixture;
 
 // SIGTERM and SIGINT end the window as Close would, without a question: the work copies of
 // the imported images are gone afterwards.
 TEST_F(WindowSignalsTest, EndsTheWindowAndEmptiesItsWorkFolder) {
+    // The window program as a user's session runs it, but on the offscreen platform and with a
+    // home and run-time folder of its own.
+    const QString run = temp.filePath("run");
+    QDir().mkpath(run);
+    QDir().mkpath(temp.filePath("home"));
+    ::chmod(QFile::encodeName(run).constData(), 0700);
+    environment.insert("HOME", temp.filePath("home"));
+    environment.insert("XDG_RUNTIME_DIR", run);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
     const QString picture = In("photo.jpg");
     WriteJpeg(Solid(640, 480, Qt::red), picture);
     const QString work = tmp + "/vimbrelcastorWork";

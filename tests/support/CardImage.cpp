@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -39,7 +38,7 @@ QString CardImage::Unavailable(Kind kind) {
     return QString();
 }
 
-bool CardImage::Run(const QString& program, const QStringList& arguments) {
+bool CardImage::Run(const QString& program, const QStringList& arguments, QString* out) {
     QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty()) path = QStandardPaths::findExecutable(program, {"/sbin", "/usr/sbin"});
     QProcess process;
@@ -50,19 +49,15 @@ bool CardImage::Run(const QString& program, const QStringList& arguments) {
                  QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError());
         return false;
     }
+    if (out) *out = QString::fromLocal8Bit(process.readAllStandardOutput());
     return true;
 }
 
 bool CardImage::Make() {
-    QFile file(image_);
-    if (!file.open(QIODevice::WriteOnly) || !file.resize(64 << 20)) {
-        error_ = QStringLiteral("cannot make ") + image_;
-        return false;
-    }
-    file.close();
-    const bool made = kind_ == Kind::Fat32
-                          ? Run(QStringLiteral("mkfs.vfat"), {"-F", "32", "-n", label_, image_})
-                          : Run(QStringLiteral("mkfs.exfat"), {"-L", label_, image_});
+    const bool made =
+        Run(QStringLiteral("truncate"), {"-s", "64M", image_}) &&
+        (kind_ == Kind::Fat32 ? Run(QStringLiteral("mkfs.vfat"), {"-F", "32", "-n", label_, image_})
+                              : Run(QStringLiteral("mkfs.exfat"), {"-L", label_, image_}));
     return made && Mount();
 }
 
@@ -72,15 +67,8 @@ bool CardImage::Mount() {
         mounted_ = Run(QStringLiteral("fusefat"), {"-o", "rw+", image_, mountPoint_});
         return mounted_;
     }
-    QProcess losetup;
-    losetup.start(QStringLiteral("losetup"), {"-f", "--show", image_});
-    losetup.waitForFinished(30000);
-    loop_ = QString::fromLocal8Bit(losetup.readAllStandardOutput()).trimmed();
-    if (loop_.isEmpty()) {
-        error_ =
-            QStringLiteral("losetup: ") + QString::fromLocal8Bit(losetup.readAllStandardError());
-        return false;
-    }
+    if (!Run(QStringLiteral("losetup"), {"-f", "--show", image_}, &loop_)) return false;
+    loop_ = loop_.trimmed();
     mounted_ = Run(QStringLiteral("mount.exfat-fuse"), {loop_, mountPoint_});
     return mounted_;
 }
@@ -99,21 +87,15 @@ bool CardImage::Unmount() {
 }
 
 QStringList CardImage::RawListing(const QString& path) const {
-    // mdir prints a line per entry: the short name (name and extension apart), the size or
-    // <DIR>, the date and the time, then the long name when the entry has one.
+    // mdir's bare listing: a line per entry in the directory's order, by its long name when it
+    // has one; a folder's ends in a slash.
     QProcess mdir;
-    mdir.start(QStringLiteral("mdir"), {"-i", image_, QStringLiteral("::/") + path});
+    mdir.start(QStringLiteral("mdir"), {"-b", "-i", image_, QStringLiteral("::/") + path});
     mdir.waitForFinished(30000);
-    static const QRegularExpression date(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     QStringList names;
-    for (const QString& line : QString::fromLocal8Bit(mdir.readAllStandardOutput()).split('\n')) {
-        const QStringList fields = line.simplified().split(QLatin1Char(' '));
-        const qsizetype at = fields.indexOf(date);
-        if (at < 2 || at + 1 >= fields.size() || fields[at - 1] == QLatin1String("<DIR>")) {
-            continue;
-        }
-        names.append(at + 2 < fields.size() ? fields.mid(at + 2).join(QLatin1Char(' '))
-                                            : fields.mid(0, at - 1).join(QLatin1Char('.')));
+    for (const QString& line :
+         QString::fromLocal8Bit(mdir.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        if (!line.endsWith(QLatin1Char('/'))) names.append(line.section(QLatin1Char('/'), -1));
     }
     return names;
 }

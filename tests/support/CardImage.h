@@ -33,7 +33,8 @@ public:
     QStringList RawListing(const QString& path) const;
 
 private:
-    bool Run(const QString& program, const QStringList& arguments);
+    // Runs a tool to its end; false with error() set unless it succeeds. Its output in out.
+    bool Run(const QString& program, const QStringList& arguments, QString* out = nullptr);
 
     Kind kind_;
     QString label_;

@@ -97,22 +97,6 @@ TEST(ThumbLayout, NoOpDrops) {
     EXPECT_FALSE(IsNoOpDrop(0, true, 2));
 }
 
-TEST(ThumbLayout, DragPictureSizes) {
-    EXPECT_EQ(DragPictureSize(800, 600), QSize(103, 77));
-    EXPECT_EQ(DragPictureSize(2000, 500), QSize(103, 25));
-    EXPECT_EQ(DragPictureSize(50, 50), QSize(77, 77));
-    EXPECT_EQ(DragPictureSize(500, 2000), QSize(19, 78));
-}
-
-TEST(ThumbLayout, AutoScrollBands) {
-    // A view from y = 100 to 500 on the screen.
-    EXPECT_EQ(AutoScrollStep(300, 100, 500), 0);
-    EXPECT_EQ(AutoScrollStep(110, 100, 500), -10);
-    EXPECT_EQ(AutoScrollStep(90, 100, 500), -24);
-    EXPECT_EQ(AutoScrollStep(490, 100, 500), 10);
-    EXPECT_EQ(AutoScrollStep(520, 100, 500), 24);
-}
-
 }  // namespace
 
 // The keyboard's steps in a grid of 4 columns holding 10 entries; Home and End go past either

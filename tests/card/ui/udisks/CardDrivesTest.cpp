@@ -3,13 +3,13 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "card/Destination.h"
 #include "card/ui/DestinationDialog.h"
 #include "skin/MessageTexts.h"
-#include "skin/ui/SkinButton.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
@@ -77,29 +77,21 @@ private Q_SLOTS:
     }
 
     void theListHoldsOnlyTheMountedCardAndFollowsIt() {
-        const QList<Drive> drives = ListDrives();
-        QCOMPARE(drives.size(), 1);
-        QCOMPARE(drives[0].root, card.path());
-        QCOMPARE(drives[0].label, "CARD");
-        QCOMPARE(drives[0].fileSystem, "FAT32");
-        QCOMPARE(drives[0].size, 8'000'000'000);
-
+        // The label, size and file system as the service tells them; what the dialog makes of a
+        // list is DestinationDialogTest's.
         DestinationDialog dialog(ListDrives, QString(), prompter);
         dialog.show();
         auto* list = dialog.findChild<QComboBox*>("drive");
-        auto* ok = dialog.findChild<SkinButton*>("ok");
         QCOMPARE(list->count(), 1);
         QCOMPARE(dialog.driveText(), card.path());
-        QVERIFY(list->currentText().contains("  CARD  (8.0 GB, "));
-        QVERIFY(ok->isEnabled());
-        // Pulled: the list asks for a card and OK is off; inserted again: back, selected.
+        const QRegularExpression text(" {2}CARD {2}\\(8\\.0 GB, [^,]+ free, FAT32\\)$");
+        QVERIFY2(text.match(list->currentText()).hasMatch(), qPrintable(list->currentText()));
+        // Pulled: gone from the list; inserted again: back, selected.
         Mock("RemoveBlock", {QString("sdb1")});
         QTRY_COMPARE(list->count(), 0);
-        QVERIFY(!ok->isEnabled());
         InsertCard();
         QTRY_COMPARE(list->count(), 1);
         QCOMPARE(dialog.driveText(), card.path());
-        QVERIFY(ok->isEnabled());
     }
 
     // Unmount, then the USB reader's power off; exit 0 only then.
