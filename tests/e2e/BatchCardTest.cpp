@@ -133,6 +133,20 @@ TEST_F(BatchCardTest, ASignalStopsTheRunCleanly) {
     }
 }
 
+// The card folder given as a link off the card: nothing is written through it.
+TEST_F(BatchCardTest, ALinkOffTheCardIsNotWrittenThrough) {
+    QDir().mkpath(card + "/DCIM");
+    QDir().mkpath(temp.filePath("elsewhere"));
+    ASSERT_TRUE(QFile::link(temp.filePath("elsewhere"), folder));
+    const ProgramRun result =
+        RunOnCard({"--folder", "100", Images("in", 1, [](int) { return Qt::red; })});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "vimbrelcastor: \"" + folder +
+                              "\" is a symbolic link. Images are written only into folders on "
+                              "the card itself.\n");
+    EXPECT_TRUE(Entries(temp.filePath("elsewhere")).isEmpty());
+}
+
 // A run goes on past an image that cannot be decoded; the next one takes its number. The last
 // line counts what became of each; a file refused at import counts as refused.
 TEST_F(BatchCardTest, GoesOnPastABadImageAndCountsWhatBecameOfEach) {

@@ -100,7 +100,8 @@ TEST_F(ThumbnailRendererTest, AStoredThumbnailStandsInOnlyForItsOwnPictureAsItIs
 }
 
 // A thumbnail keeps its size in the cell at every ratio and has that size times the ratio in
-// pixels, made from the picture (or a stored thumbnail that is large enough).
+// pixels, made from the picture (or a stored thumbnail that is large enough), never enlarged
+// from a 1x one.
 TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell) {
     const QColor blue = Qt::blue, red = Qt::red;
     const struct Row {
@@ -111,6 +112,7 @@ TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell)
         QSize cell;    // in logical pixels
         QColor shown;  // red: the picture; blue: the stored thumbnail
     } rows[] = {
+        {"Landscape1x", {1600, 1200}, 1, false, {104, 78}, red},
         {"Landscape1.5x", {1600, 1200}, 1.5, false, {104, 78}, red},
         {"Landscape2x", {1600, 1200}, 2, false, {104, 78}, red},
         {"Portrait2x", {600, 800}, 2, false, {58, 78}, red},
@@ -133,6 +135,19 @@ TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell)
         EXPECT_EQ(image.size(), (QSizeF(row.cell) * row.ratio).toSize());
         EXPECT_NEAR(image.pixelColor(image.rect().center()).hue(), row.shown.hue(), 8);
     }
+
+    // A checkerboard of 8-pixel squares, 16 times the box: at 2x every pixel of the thumbnail
+    // is one square, black or white; a 1x thumbnail holds two in a pixel, and enlarged it
+    // would show grey.
+    const QString squares = QDir(temp.path()).filePath("squares.jpg");
+    WriteJpeg(Checkerboard(208, 156).zoom(8, 8), squares, 95);
+    const QImage image = ThumbnailRenderer::Render(squares, 1664, 1248, 2);
+    ASSERT_EQ(image.size(), QSize(208, 156));
+    int steps = 0;
+    for (int x = 0; x + 1 < image.width(); ++x) {
+        steps += std::abs(qGray(image.pixel(x, 78)) - qGray(image.pixel(x + 1, 78))) > 160;
+    }
+    EXPECT_GE(steps, 200);
 }
 
 // A file that cannot be decoded is marked rendered without a thumbnail; a damaged one gets the

@@ -3,8 +3,10 @@
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "core/WorkingList.h"
 #include "skin/MessageIds.h"
@@ -14,6 +16,8 @@
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 #include "thumbs/Selection.h"
+#include "thumbs/ThumbnailRenderer.h"
+#include "thumbs/ui/DragPicture.h"
 #include "thumbs/ui/PlacementDialog.h"
 
 using namespace thumbs;
@@ -234,6 +238,34 @@ private Q_SLOTS:
             });
             view->SortCommand();
             QCOMPARE(Letters(), c.after);
+        }
+    }
+
+    // The view asks for thumbnails at the ratio of its screen, again after it moves to another,
+    // and draws each in its place without scaling it; the drag picture follows the ratio too.
+    void thumbnailsFollowTheRatioOfTheScreen() {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2 || screens[1]->devicePixelRatio() != 2)
+            QSKIP("needs a 1x and a 2x screen (tests/support/two-screens.json)");
+        auto view = MakeView("AB", true);
+        QVERIFY(view);
+        for (QScreen* screen : {screens[1], screens[0]}) {
+            view->windowHandle()->setScreen(screen);
+            const qreal ratio = screen->devicePixelRatio();
+            QTRY_COMPARE(view->renderer().pixelRatio(), ratio);
+            QTRY_VERIFY(view->renderer().idle());
+            // Its pixels at the ratio are ThumbnailRendererTest's.
+            const QImage thumbnail = list->at(1).thumbnail;
+            view->viewport()->repaint();
+            const QImage shown = view->viewport()
+                                     ->grab(CellAt(1, view->grid().columns, view->scroll()).box)
+                                     .toImage();
+            QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                     thumbnail.convertToFormat(QImage::Format_RGB32));
+
+            const QImage drag = DragPicture::Make(list->at(1), 2, ratio);
+            QCOMPARE(drag.devicePixelRatio(), ratio);
+            QCOMPARE(drag.size(), DragPictureSize(104, 78) * ratio);
         }
     }
 };
