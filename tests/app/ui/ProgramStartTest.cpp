@@ -169,7 +169,9 @@ private Q_SLOTS:
     // Paths given to a second start, relative to its own folder as a shell gives them, go to the
     // running window, which comes forward and imports them in their order, after the images of
     // an import under way (here: while it tells about a broken file in the middle of the
-    // command line's import); the second start ends with 0.
+    // command line's import); the second start ends with 0. The session clears the profile
+    // entry, and closing asks because the images are unsaved; afterwards the work folders hold
+    // nothing, a slide's export file left behind included, and the lock is free.
     void aSecondStartHandsItsPathsToTheRunningWindow() {
         const QDir photos = Photos({"one.jpg", "two.jpg", "three.jpg", "four.jpg"});
         testimages::WriteBytes(photos.filePath("broken.jpg"), "not a picture");
@@ -189,13 +191,22 @@ private Q_SLOTS:
         };
         prompter.confirmAnswers = {true};
         QStringList imported;
-        QCOMPARE(RunSession(options,
-                            [&](MainDialog& window) {
-                                // What arrived by then is compared below.
-                                (void)QTest::qWaitFor([&] { return window.list().count() >= 4; },
-                                                      30000);
-                                imported = SourcePaths(window);
-                            }),
+        QString workFolder;
+        QString exportFolder;
+        int filesDuring = 0;
+        QCOMPARE(RunSession(
+                     options,
+                     [&](MainDialog& window) {
+                         // What arrived by then is compared below.
+                         (void)QTest::qWaitFor([&] { return window.list().count() >= 4; }, 30000);
+                         imported = SourcePaths(window);
+                         QCOMPARE(ProfileEntry(), QString());
+                         workFolder = window.settings().workFolder;
+                         exportFolder = window.settings().autoExportFolder;
+                         QVERIFY(EnsurePrivateFolder(exportFolder));
+                         testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
+                         filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
+                     }),
                  0);
         QCOMPARE(secondExit, 0);
         QVERIFY2(!minimised, "the window came forward");
@@ -203,6 +214,14 @@ private Q_SLOTS:
         for (QString& path : wanted) path = photos.filePath(path);
         QCOMPARE(imported, wanted);
         QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+        QCOMPARE(windowsShown, 1);
+        QCOMPARE(imagingStarts, 1);
+        QVERIFY(workFolder.startsWith(QDir::tempPath()));
+        QCOMPARE(filesDuring, 5);
+        QCOMPARE(FilesIn(workFolder) + FilesIn(exportFolder), 0);
+        QCOMPARE(ProfileEntry(), QString());
+        SingleInstance next;
+        QVERIFY2(next.Acquire(), "the lock is released at the end");
     }
 
     // A running window that does not answer (stopped here) is not taken for one that took the
@@ -238,52 +257,14 @@ private Q_SLOTS:
         QVERIFY2(next.Acquire(), "the next start runs");
     }
 
-    // An image given on the command line is imported into the work folder; closing asks
-    // because it is unsaved, and afterwards the work folders hold nothing.
-    void aSessionClearsTheProfileEntryAndLeavesTheWorkFoldersEmpty() {
-        const QString image = QDir(root.path()).filePath("photo.jpg");
-        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), image);
-        ProgramOptions options;
-        options.noSplash = true;
-        options.paths = {image};
-        prompter.confirmAnswers = {true};
-        QString workFolder;
-        QString exportFolder;
-        int filesDuring = 0;
-        QCOMPARE(RunSession(
-                     options,
-                     [&](MainDialog& window) {
-                         QVERIFY(QTest::qWaitFor([&] { return window.list().count() == 1; }));
-                         QCOMPARE(ProfileEntry(), QString());
-                         workFolder = window.settings().workFolder;
-                         exportFolder = window.settings().autoExportFolder;
-                         // A slide's export file left behind goes too.
-                         QVERIFY(EnsurePrivateFolder(exportFolder));
-                         testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
-                         filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
-                     }),
-                 0);
-        QCOMPARE(windowsShown, 1);
-        QCOMPARE(imagingStarts, 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
-        QVERIFY(workFolder.startsWith(QDir::tempPath()));
-        QCOMPARE(filesDuring, 2);
-        QCOMPARE(FilesIn(workFolder), 0);
-        QCOMPARE(FilesIn(exportFolder), 0);
-        QCOMPARE(ProfileEntry(), QString());
-        SingleInstance next;
-        QVERIFY2(next.Acquire(), "the lock is released at the end");
-    }
-
     // The settings live in memory only: the files per folder chosen in Preferences are gone at
     // the next start, which begins from 9999 again.
     void theSettingsStartFromTheirDefaultsAtEveryStart() {
         ProgramOptions options;
         options.noSplash = true;
-        const auto session = [&](int typed) {
-            int found = 0;
+        for (const int typed : {999, 0}) {
             RunSession(options, [&](MainDialog& window) {
-                found = window.settings().filesPerFolder;
+                QCOMPARE(window.settings().filesPerFolder, 9999);
                 if (typed == 0) return;
                 QTimer::singleShot(0, &window, [typed] {
                     auto* field =
@@ -294,10 +275,7 @@ private Q_SLOTS:
                 window.PreferencesCommand();
                 QCOMPARE(window.settings().filesPerFolder, typed);
             });
-            return found;
-        };
-        QCOMPARE(session(999), 9999);
-        QCOMPARE(session(0), 9999);
+        }
     }
 };
 
