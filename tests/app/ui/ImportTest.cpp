@@ -20,11 +20,6 @@ class ImportTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainDialog> MakeWindow(quint64 freeBytes = 10ull << 30) {
-        fixture.freeBytes = freeBytes;
-        return fixture.Make();
-    }
-
     QString Folder(const QString& name, const QStringList& files) {
         const QString folder = QDir(fixture.temp.path()).filePath(name);
         QDir().mkpath(folder);
@@ -41,16 +36,30 @@ private:
         return folder;
     }
 
-    QStringList Names(MainDialog& window) const {
+    QStringList Names() const {
         QStringList names;
-        for (const ImageEntry& entry : window.list().entries()) {
+        for (const ImageEntry& entry : window->list().entries()) {
             names << QFileInfo(entry.sourcePath).fileName();
         }
         return names;
     }
 
+    // Runs the window's image import with the picker opened on folder; act answers it.
+    void ImportThroughThePicker(const QString& folder,
+                                std::function<void(CCustomFileDialog*)> act) {
+        QTimer::singleShot(200, [&] {
+            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setDirectory(folder);
+            act(dialog);
+        });
+        window->ImportFileCommand();
+    }
+
     TestWindow fixture;
     QTemporaryDir profile;
+    // Each test's own, on a drive with fixture.freeBytes free.
+    std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -58,9 +67,12 @@ private Q_SLOTS:
         Messages::SetLanguage(Messages::Language::English);
     }
 
-    void aDroppedFolderLoadsItsImagesAndQueuesItsPresentation() {
-        auto window = MakeWindow();
+    void init() {
+        window = fixture.Make();
         QVERIFY(window);
+    }
+
+    void aDroppedFolderLoadsItsImagesAndQueuesItsPresentation() {
         const QString folder =
             Folder("drop 写真", {"b.PNG", "a.jpg", "talk.ppt", "notes.txt", "photo.jpeg", "sub/"});
         WriteJpeg(Solid(64, 48, Qt::red), QDir(folder).filePath("sub/inner.jpg"));
@@ -71,7 +83,7 @@ private Q_SLOTS:
             }
         });
         TestWindow::Drop(window.get(), {folder});
-        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.PNG", "photo.jpeg"}));
+        QCOMPARE(Names(), (QStringList{"a.jpg", "b.PNG", "photo.jpeg"}));
         QCOMPARE(range, 3);
         QCOMPARE(window->importQueue().presentationsQueued(), 1);
         QVERIFY(window->unsavedChanges());
@@ -80,13 +92,11 @@ private Q_SLOTS:
 
     // A link that leads nowhere is named, with why, in one message at the end of the drop.
     void aDanglingLinkInADropIsNamedAtTheEnd() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("links", {"x.jpg"});
         const QString dangling = QDir(folder).filePath("dangling.jpg");
         QFile::link(QDir(folder).filePath("gone.jpg"), dangling);
         TestWindow::Drop(window.get(), {dangling, QDir(folder).filePath("x.jpg")});
-        QCOMPARE(Names(*window), QStringList{"x.jpg"});
+        QCOMPARE(Names(), QStringList{"x.jpg"});
         QCOMPARE(fixture.prompter.records.size(), 1);
         QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Plain);
         QCOMPARE(fixture.prompter.records[0].text,
@@ -94,8 +104,6 @@ private Q_SLOTS:
     }
 
     void cancelAfterTheSecondOfFiveKeepsTwo() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("five", {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"});
         connect(&window->list(), &QAbstractItemModel::rowsInserted, this, [&] {
             if (window->list().count() == 2) {
@@ -108,16 +116,16 @@ private Q_SLOTS:
     }
 
     void tooLittleFreeSpaceImportsNothing() {
-        auto window = MakeWindow(64ull * 1024 * 1024 - 1);
+        fixture.freeBytes = 64ull * 1024 * 1024 - 1;
+        window = fixture.Make();
         QVERIFY(window);
+        fixture.freeBytes = 10ull << 30;
         TestWindow::Drop(window.get(), {Folder("some", {"1.jpg", "2.jpg"})});
         QCOMPARE(window->list().count(), 0);
         QCOMPARE(fixture.prompter.Ids(), QList<int>{msg::NotEnoughSpace});
     }
 
     void aFullListStopsTheDropBeforeItsNextPath() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         QList<ImageEntry> entries;
         for (int i = 0; i < 9998; ++i) {
             ImageEntry entry;
@@ -133,8 +141,6 @@ private Q_SLOTS:
     }
 
     void anEmptyPresentationShows133AndNothingElse() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString empty = QDir(Folder("talks", {"empty.ppt"})).filePath("empty.ppt");
         window->QueuePresentation(empty);
         QTRY_COMPARE(fixture.prompter.records.size(), 1);
@@ -147,50 +153,36 @@ private Q_SLOTS:
 
     // A dropped PDF becomes its pages, in order after what was there.
     void aDroppedPdfBecomesOneSlidePerPage() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("talks", {"photo.jpg"});
         const QString pdf = QDir(folder).filePath("deck.pdf");
         testpdf::WritePdf(
             pdf, {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
         TestWindow::Drop(window.get(), {QDir(folder).filePath("photo.jpg"), pdf});
         QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 4, 20000);
-        QCOMPARE(Names(*window),
+        QCOMPARE(Names(),
                  (QStringList{"photo.jpg", "deck0001.bmp", "deck0002.bmp", "deck0003.bmp"}));
         QVERIFY(fixture.prompter.records.isEmpty());
     }
 
     void loadAllThroughTheDialogAndAJpegPickedByName() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("dialog folder", {"a.jpg", "b.jpg", "c.gif", "sub/"});
-        QTimer::singleShot(200, [&] {
-            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->setDirectory(folder);
+        ImportThroughThePicker(folder, [](CCustomFileDialog* dialog) {
             QTest::mouseClick(dialog->findChild<QPushButton*>("loadAll"), Qt::LeftButton);
         });
-        window->ImportFileCommand();
-        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg"}));
+        QCOMPARE(Names(), (QStringList{"a.jpg", "b.jpg"}));
         QCOMPARE(fixture.settings.lastImageFolder, folder);
 
         // Picked by name, a file of any type goes to the loader as it is.
-        QTimer::singleShot(200, [&] {
-            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->setDirectory(folder);
+        ImportThroughThePicker(folder, [](CCustomFileDialog* dialog) {
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("c.gif");
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        window->ImportFileCommand();
-        QCOMPARE(Names(*window), (QStringList{"a.jpg", "b.jpg", "c.gif"}));
+        QCOMPARE(Names(), (QStringList{"a.jpg", "b.jpg", "c.gif"}));
     }
 
     // The picker offers every type the program imports first, then JPEG alone (109); both
     // find their files whatever the case of the name.
     void theImagePickerListsEveryImportedType() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("picker", {"a.jpg", "B.JPG", "c.jpeg", "d.JPE", "e.png",
                                                  "f.bmp", "g.tif", "h.TIFF", "notes.txt"});
         const QList<std::pair<QString, QStringList>> wanted{
@@ -200,11 +192,8 @@ private Q_SLOTS:
         };
         QStringList offered;
         QList<std::pair<QString, QStringList>> shown;
-        QTimer::singleShot(200, [&] {
-            auto* dialog = qobject_cast<CCustomFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
+        ImportThroughThePicker(folder, [&](CCustomFileDialog* dialog) {
             offered = dialog->nameFilters();
-            dialog->setDirectory(folder);
             const auto* view = dialog->findChild<QListView*>("listView");
             const auto names = [view] {
                 QStringList list;
@@ -222,14 +211,11 @@ private Q_SLOTS:
             }
             dialog->reject();
         });
-        window->ImportFileCommand();
         QCOMPARE(offered.size(), 2);
         QCOMPARE(shown, wanted);
     }
 
     void theCommandLineIsImportedAtTheFirstTick() {
-        auto window = MakeWindow();
-        QVERIFY(window);
         const QString folder = Folder("command line", {"1.jpg", "2.jpg"});
         window->QueueStartupPaths({folder, "/Automation"});
         QTRY_COMPARE(window->list().count(), 2);
