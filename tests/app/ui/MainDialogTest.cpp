@@ -45,9 +45,22 @@ private:
             });
     }
 
+    // Drops a new photo on the window and waits for it in the list.
+    void DropPhoto(const QString& name) {
+        const QString path = fixture.temp.filePath(name);
+        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), path);
+        const int before = window->list().count();
+        TestWindow::Drop(window.get(), {path});
+        QTRY_COMPARE(window->list().count(), before + 1);
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+    }
+
     TestWindow fixture;
     QTemporaryDir profile;
     QWidget queueHost;
+    // Each test's own, made in init().
+    std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
     void initTestCase() {
@@ -55,9 +68,12 @@ private Q_SLOTS:
         Messages::SetLanguage(Messages::Language::English);
     }
 
-    void plainLettersNeverOpenTheMenusButAltDoes() {
-        auto window = fixture.Make();
+    void init() {
+        window = fixture.Make();
         QVERIFY(window);
+    }
+
+    void plainLettersNeverOpenTheMenusButAltDoes() {
         QTest::keyClick(window->thumbView(), Qt::Key_F);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
 
@@ -77,57 +93,44 @@ private Q_SLOTS:
         QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 8);  // with two separators
     }
 
-    void enterRunsTheFocusedButtonOnly() {
+    // Enter runs the focused button only; a shortcut reaches its command from the grid, a plain
+    // letter nothing.
+    void keysReachTheirCommands() {
         // Convert and Save on an empty list says so.
         const QString noImages = QString("message %1").arg(msg::NoImages);
         struct Case {
             const char* focus;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
             QStringList ran;
         } const cases[] = {
-            {"importFile", {"CCustomFileDialog"}},
-            {"importSlide", {"QFileDialog"}},
-            {"convert", {noImages}},
-            {"thumbView", {}},
+            {"importFile", Qt::Key_Return, {}, {"CCustomFileDialog"}},
+            {"importSlide", Qt::Key_Return, {}, {"QFileDialog"}},
+            {"convert", Qt::Key_Return, {}, {noImages}},
+            {"thumbView", Qt::Key_Return, {}, {}},
+            {"thumbView", Qt::Key_O, Qt::ControlModifier, {"CCustomFileDialog"}},
+            {"thumbView", Qt::Key_I, Qt::ControlModifier, {"QFileDialog"}},
+            {"thumbView", Qt::Key_S, Qt::ControlModifier, {noImages}},
+            {"thumbView", Qt::Key_S, {}, {}},
         };
         for (const Case& c : cases) {
-            auto window = fixture.Make();
+            window = fixture.Make();
             QVERIFY(window);
+            QTRY_VERIFY(window->isActiveWindow());
             DialogCloser closer(window.get());
             QWidget* target = window->findChild<QWidget*>(c.focus);
             QVERIFY2(target, c.focus);
             target->setFocus();
-            QTest::keyClick(target, Qt::Key_Return);
+            QTest::keyClick(target, c.key, c.modifiers);
             QCOMPARE(Ran(closer), c.ran);
         }
-    }
-
-    void shortcutsReachTheirCommands() {
-        auto window = fixture.Make();
-        QVERIFY(window);
-        DialogCloser closer(window.get());
-        // A shortcut reaches the active window: after each dialog, the user comes back to it.
-        for (const Qt::Key key : {Qt::Key_O, Qt::Key_I, Qt::Key_S}) {
-            window->activateWindow();
-            QTRY_VERIFY(window->isActiveWindow());
-            QTest::keyClick(window->thumbView(), key, Qt::ControlModifier);
-        }
-        QTest::keyClick(window->thumbView(), Qt::Key_S);  // plain S: nothing
-        QCOMPARE(Ran(closer), (QStringList{"CCustomFileDialog", "QFileDialog",
-                                           QString("message %1").arg(msg::NoImages)}));
     }
 
     // Ctrl+R and Ctrl+Shift+R reach the grid from anywhere in the window, and a turn after a
     // save makes closing ask again.
     void theTurnKeysWorkInTheWholeWindow() {
-        auto window = fixture.Make();
-        QVERIFY(window);
-        const QString photo = fixture.temp.filePath("photo.jpg");
-        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), photo);
-        TestWindow::Drop(window.get(), {photo});
+        DropPhoto("photo.jpg");
         auto* view = qobject_cast<CThumbView*>(window->thumbView());
-        QTRY_COMPARE(view->list().count(), 1);
-        window->activateWindow();
-        QTRY_VERIFY(window->isActiveWindow());
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
         window->setUnsavedChanges(false);
         QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
@@ -139,20 +142,13 @@ private Q_SLOTS:
 
     // F5 and the button rehearse the list full screen, and only when it has images.
     void f5RehearsesTheListWhenItHasImages() {
-        auto window = fixture.Make();
-        QVERIFY(window);
         auto* button = window->findChild<SkinButton*>("rehearse");
         QVERIFY(!button->isEnabled());
         QTRY_VERIFY(window->isActiveWindow());
         QTest::keyClick(window->thumbView(), Qt::Key_F5);
         QVERIFY(!window->rehearsal().view());
-        const QString path = fixture.temp.filePath("rehearsed.jpg");
-        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), path);
-        TestWindow::Drop(window.get(), {path});
-        QTRY_COMPARE(window->list().count(), 1);
+        DropPhoto("rehearsed.jpg");
         QVERIFY(button->isEnabled());
-        window->activateWindow();
-        QTRY_VERIFY(window->isActiveWindow());
         QTest::keyClick(window->thumbView(), Qt::Key_F5);
         QPointer<RehearsalView> view = window->rehearsal().view();
         QVERIFY(view && view->isFullScreen());
@@ -162,8 +158,6 @@ private Q_SLOTS:
     }
 
     void escapeNeverClosesAndClosingAsksOnlyWithUnsavedImages() {
-        auto window = fixture.Make();
-        QVERIFY(window);
         QTest::keyClick(window->thumbView(), Qt::Key_Escape);
         QVERIFY(window->isVisible());
 
@@ -194,8 +188,6 @@ private Q_SLOTS:
 
     // Wider, the grid takes more columns; the count under it and Close follow the edges.
     void theGridFollowsTheWindowsSize() {
-        auto window = fixture.Make();
-        QVERIFY(window);
         const QSize before = window->size();
         QCOMPARE(before, QSize(765, 540));
         const QRect view = window->thumbView()->geometry();
@@ -265,8 +257,6 @@ private Q_SLOTS:
     }
 
     void theKeyOrClickThatEndsTheSplashDoesNothingElse() {
-        auto window = fixture.Make();
-        QVERIFY(window);
         DialogCloser closer(window.get());
         (new SplashWindow(60000))->show();
         QTest::keyClick(window->thumbView(), Qt::Key_O, Qt::ControlModifier);
@@ -294,7 +284,7 @@ private Q_SLOTS:
     void destinationShowsThePlaceholderAtStart() {
         for (auto language : {Messages::Language::English, Messages::Language::Japanese}) {
             Messages::SetLanguage(language);
-            auto window = fixture.Make();
+            window = fixture.Make();
             QVERIFY(window);
             QCOMPARE(window->findChild<QLabel*>("destination")->text(),
                      Messages::Load(msg::SelectDestinationDrive));
