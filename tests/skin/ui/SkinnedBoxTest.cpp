@@ -15,7 +15,8 @@
 
 namespace {
 
-// The boxes; the questions 105 and 125 as the window asks them, through its Prompter.
+// The boxes; the questions 105 and 125 and the overwrite question as the window asks them,
+// through its Prompter.
 enum class Box { Info, Confirm, OverwriteOne, OverwriteAll, ExitQuestion, DeleteQuestion };
 
 // The ways a user ends a box: a click on the named button, or a key with the focus moved to
@@ -29,7 +30,7 @@ int Run(Box box, const QString& text) {
         const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
         return BoxPrompter().Confirm(id) ? MessageBox::kOk : MessageBox::kCancel;
     }
-    return OverwriteBox::Ask(text, box == Box::OverwriteAll);
+    return BoxPrompter().Overwrite(text, box == Box::OverwriteAll);
 }
 
 // Answers the next modal box from inside its own event loop, once it is up and active. A box
@@ -123,34 +124,6 @@ private Q_SLOTS:
         }
     }
 
-    // A long message makes the box taller instead of cutting the text, in both languages.
-    void longTextShowsInFull() {
-        QString path = QStringLiteral("/media/card/");
-        while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
-        const std::pair<Box, QString> cases[] = {
-            {Box::Info,
-             Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English)},
-            {Box::OverwriteAll,
-             Messages::Format(msg::FolderNumberExists, path, Messages::Language::Japanese)}};
-        for (const auto& c : cases) {
-            AnswerNextBox([&](QDialog* open) {
-                auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
-                QVERIFY(label != nullptr);
-                QCOMPARE(label->text(), c.second);
-                QVERIFY(label->height() >= label->heightForWidth(label->width()));
-                QVERIFY(open->rect().contains(label->geometry()));
-                for (auto* button : open->findChildren<QAbstractButton*>()) {
-                    if (button->objectName() == QLatin1String("close")) continue;
-                    QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
-                             qPrintable(button->objectName()));
-                    QVERIFY(open->rect().contains(button->geometry()));
-                }
-                open->reject();
-            });
-            Run(c.first, c.second);
-        }
-    }
-
     void aBoxRestoresTheMinimisedMainWindowFirst() {
         QWidget main;
         main.resize(400, 300);
@@ -171,35 +144,44 @@ private Q_SLOTS:
         QVERIFY(!minimisedWhileShown);
     }
 
-    // The prompter shows the text of the id, or the plain text, and answers from the box.
-    void prompterShowsTheTextAndAnswersFromTheBox() {
-        const QString path = QStringLiteral("/home/user/My Pictures/slide 1.bmp");
+    // The prompter shows the text of the id, or the plain text; a long one makes the box taller
+    // instead of cutting the text, in both languages.
+    void theBoxShowsThePromptersTextInFull() {
+        QString path = QStringLiteral("/media/card/");
+        while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
         const QString taken = QStringLiteral("DUVU0001.JPG exists");
         BoxPrompter prompter;
         const struct {
-            std::function<int()> ask;
-            const char* button;
-            int expected;
+            Messages::Language language;
+            std::function<void()> ask;
             QString shown;
         } cases[] = {
-            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "ok", 1,
-             Messages::Load(msg::DeleteImage)},
-            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "cancel", 0,
-             Messages::Load(msg::DeleteImage)},
-            {[&] { return prompter.Overwrite(taken, true); }, "overwriteAll", 3, taken},
-            {[&] { return prompter.Info(msg::UnsupportedFormat, path), 0; }, "ok", 0,
-             Messages::Format(msg::UnsupportedFormat, path)},
-            {[&] { return prompter.Plain(taken), 0; }, "ok", 0, taken},
+            {Messages::Language::English, [&] { prompter.Info(msg::UnsupportedFormat, path); },
+             Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English)},
+            {Messages::Language::Japanese, [&] { prompter.Overwrite(path, true); }, path},
+            {Messages::Language::Japanese, [&] { prompter.Confirm(msg::DeleteImage); },
+             Messages::Load(msg::DeleteImage, Messages::Language::Japanese)},
+            {Messages::Language::English, [&] { prompter.Plain(taken); }, taken},
         };
         for (const auto& c : cases) {
-            QString shown;
-            AnswerNextBox([&](QDialog* box) {
-                shown = qobject_cast<SkinnedBox*>(box)->Text();
-                Perform(box, Act::Click, c.button);
+            Messages::SetLanguage(c.language);
+            AnswerNextBox([&](QDialog* open) {
+                auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
+                QVERIFY(label != nullptr);
+                QCOMPARE(label->text(), c.shown);
+                QVERIFY(label->height() >= label->heightForWidth(label->width()));
+                QVERIFY(open->rect().contains(label->geometry()));
+                for (auto* button : open->findChildren<QAbstractButton*>()) {
+                    if (button->objectName() == QLatin1String("close")) continue;
+                    QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
+                             qPrintable(button->objectName()));
+                    QVERIFY(open->rect().contains(button->geometry()));
+                }
+                open->reject();
             });
-            QCOMPARE(c.ask(), c.expected);
-            QCOMPARE(shown, c.shown);
+            c.ask();
         }
+        Messages::SetLanguage(Messages::Language::English);
     }
 };
 
