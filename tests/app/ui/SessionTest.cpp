@@ -21,18 +21,18 @@ class SessionTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainDialog> MakeWindow() {
+    // A fresh window with count photos dropped on it.
+    void MakeWindowWithImages(int count) {
         fixture.drives = [this] { return QList<Drive>{{card->path(), "TESTCARD", true}}; };
-        return fixture.Make();
-    }
-
-    void DropImages(MainDialog& window, int count) {
+        window = fixture.Make();
+        QVERIFY(window);
         QStringList paths;
         for (int i = 0; i < count; ++i) {
             paths << QDir(fixture.temp.path()).filePath(QString("photo %1.jpg").arg(i));
             WriteJpeg(Solid(640, 480, QColor::fromHsv(i * 50, 255, 255)), paths.last());
         }
-        TestWindow::Drop(&window, paths);
+        TestWindow::Drop(window.get(), paths);
+        QCOMPARE(window->list().count(), count);
     }
 
     // Answers the destination dialog: optionally types a number, then OK.
@@ -59,6 +59,7 @@ private:
     std::unique_ptr<QTemporaryDir> card = std::make_unique<QTemporaryDir>();
     TestWindow fixture;
     QTemporaryDir profile;
+    std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
     void init() { card = std::make_unique<QTemporaryDir>(); }
@@ -72,10 +73,7 @@ private Q_SLOTS:
     // folder) is named, and what another computer left is removed after the yes.
     void importChooseSaveAllAndCloseWithoutAQuestion() {
         WriteBytes(QDir(card->path()).filePath("._photo 1.jpg"), "resource fork");
-        auto window = MakeWindow();
-        QVERIFY(window);
-        DropImages(*window, 3);
-        QCOMPARE(window->list().count(), 3);
+        MakeWindowWithImages(3);
         QVERIFY(window->unsavedChanges());
 
         AnswerDestination();
@@ -114,9 +112,7 @@ private Q_SLOTS:
     // its work folders), Cancel keeps the window and the session.
     void theSessionsEndAsksOnce() {
         for (const bool ok : {true, false}) {
-            auto window = MakeWindow();
-            QVERIFY(window);
-            DropImages(*window, 1);
+            MakeWindowWithImages(1);
             fixture.prompter.confirmAnswers = {ok};
             bool closed = false;
             QTimer::singleShot(0, window.get(), [&] {
@@ -143,9 +139,7 @@ private Q_SLOTS:
             {true, false, "DestinationDialog"},
         };
         for (const Case& c : cases) {
-            auto window = MakeWindow();
-            QVERIFY(window);
-            DropImages(*window, 2);
+            MakeWindowWithImages(2);
             if (!c.card)
                 QTest::mouseClick(window->findChild<QWidget*>("otherRadio"), Qt::LeftButton);
             QTemporaryDir target;
@@ -180,9 +174,7 @@ private Q_SLOTS:
     }
 
     void aCardWithAnOptionOffAsksFirst() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        DropImages(*window, 1);
+        MakeWindowWithImages(1);
         fixture.settings.exifOption = false;
         fixture.prompter.confirmAnswers = {false};
         window->ConvertAndSaveCommand();
