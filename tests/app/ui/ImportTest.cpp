@@ -10,7 +10,6 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "slides/ui/ImportProgressDialog.h"
-#include "tests/support/PdfFiles.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 
@@ -151,19 +150,6 @@ private Q_SLOTS:
         QCOMPARE(window->list().count(), 0);
     }
 
-    // A dropped PDF becomes its pages, in order after what was there.
-    void aDroppedPdfBecomesOneSlidePerPage() {
-        const QString folder = Folder("talks", {"photo.jpg"});
-        const QString pdf = QDir(folder).filePath("deck.pdf");
-        testpdf::WritePdf(
-            pdf, {{{720, 540}, Qt::red}, {{1280, 720}, Qt::green}, {{540, 720}, Qt::blue}});
-        TestWindow::Drop(window.get(), {QDir(folder).filePath("photo.jpg"), pdf});
-        QTRY_COMPARE_WITH_TIMEOUT(window->list().count(), 4, 20000);
-        QCOMPARE(Names(),
-                 (QStringList{"photo.jpg", "deck0001.bmp", "deck0002.bmp", "deck0003.bmp"}));
-        QVERIFY(fixture.prompter.records.isEmpty());
-    }
-
     void loadAllThroughTheDialogAndAJpegPickedByName() {
         const QString folder = Folder("dialog folder", {"a.jpg", "b.jpg", "c.gif", "sub/"});
         ImportThroughThePicker(folder, [](CCustomFileDialog* dialog) {
@@ -213,14 +199,6 @@ private Q_SLOTS:
         });
         QCOMPARE(offered.size(), 2);
         QCOMPARE(shown, wanted);
-    }
-
-    void theCommandLineIsImportedAtTheFirstTick() {
-        const QString folder = Folder("command line", {"1.jpg", "2.jpg"});
-        window->QueueStartupPaths({folder, "/Automation"});
-        QTRY_COMPARE(window->list().count(), 2);
-        // The switch matches no file and imports nothing.
-        QVERIFY(fixture.prompter.records.isEmpty());
     }
 };
 

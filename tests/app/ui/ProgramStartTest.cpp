@@ -177,7 +177,8 @@ private Q_SLOTS:
         testimages::WriteBytes(photos.filePath("broken.jpg"), "not a picture");
         ProgramOptions options;
         options.noSplash = true;
-        options.paths = QStringList{"one.jpg", "broken.jpg", "two.jpg"};
+        // The automation switch matches no file and imports nothing, without a word.
+        options.paths = QStringList{"one.jpg", "broken.jpg", "/Automation", "two.jpg"};
         for (QString& path : options.paths) path = photos.filePath(path);
         int secondExit = -2;
         bool minimised = true;
@@ -214,6 +215,7 @@ private Q_SLOTS:
         for (QString& path : wanted) path = photos.filePath(path);
         QCOMPARE(imported, wanted);
         QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
+        QCOMPARE(prompter.records.size(), 2);  // and the broken file's
         QCOMPARE(windowsShown, 1);
         QCOMPARE(imagingStarts, 1);
         QVERIFY(workFolder.startsWith(QDir::tempPath()));

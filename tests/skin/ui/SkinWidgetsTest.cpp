@@ -87,54 +87,49 @@ private Q_SLOTS:
         QCOMPARE(QSettings().value("66/CY").toInt(), 450);
     }
 
-    void buttonPaintsThePictureOfItsState_data() {
-        QTest::addColumn<QList<int>>("bitmaps");  // normal, pressed, hover, disabled; 0: none
-        QTest::addColumn<QList<Step>>("steps");
-        QTest::addColumn<int>("expected");
-
+    // The pictures: normal, pressed, hover, disabled (0: none).
+    void buttonPaintsThePictureOfItsState() {
         const QList<int> ok{168, 166, 167, 169};
         const QList<int> normalOnly{142, 0, 0, 0};
-        using S = QList<Step>;
-        QTest::newRow("untouched") << ok << S{} << 168;
-        QTest::newRow("hover") << ok << S{Step::Enter} << 167;
-        QTest::newRow("hover_left_again") << ok << S{Step::Enter, Step::Leave} << 168;
-        QTest::newRow("pressed") << ok << S{Step::Enter, Step::Press} << 166;
-        QTest::newRow("pressed_dragged_off")
-            << ok << S{Step::Enter, Step::Press, Step::DragOff} << 168;
-        QTest::newRow("disabled") << ok << S{Step::Disable} << 169;
-        QTest::newRow("no_disabled_picture")
-            << QList<int>{142, 144, 143, 0} << S{Step::Disable} << 142;
-        QTest::newRow("no_hover_picture") << normalOnly << S{Step::Enter} << 142;
-        QTest::newRow("no_pressed_picture") << normalOnly << S{Step::Enter, Step::Press} << 142;
-    }
-
-    void buttonPaintsThePictureOfItsState() {
-        QFETCH(QList<int>, bitmaps);
-        QFETCH(QList<Step>, steps);
-        QFETCH(int, expected);
-
-        QWidget host;
-        host.resize(200, 100);
-        auto* button = new SkinButton(QStringLiteral("OK"), &host);
-        QVERIFY(button->Setup(bitmaps[0], bitmaps[1], bitmaps[2], bitmaps[3]));
-        QCOMPARE(button->size(), SkinArt::SizeOf(bitmaps[0]));
-        button->move(20, 20);
-        host.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QTest::mouseMove(&host, QPoint(2, 2));
-
-        const QPoint inside = button->rect().center();
-        for (Step step : steps) {
-            if (step == Step::Enter) QTest::mouseMove(&host, button->pos() + inside);
-            if (step == Step::Leave) QTest::mouseMove(&host, QPoint(2, 2));
-            if (step == Step::Press) QTest::mousePress(button, Qt::LeftButton, {}, inside);
-            if (step == Step::DragOff) QTest::mouseMove(button, QPoint(-10, -10));
-            if (step == Step::Disable) button->setEnabled(false);
+        const struct {
+            const char* name;
+            QList<int> bitmaps;
+            QList<Step> steps;
+            int expected;
+        } cases[] = {
+            {"untouched", ok, {}, 168},
+            {"hover", ok, {Step::Enter}, 167},
+            {"hover_left_again", ok, {Step::Enter, Step::Leave}, 168},
+            {"pressed", ok, {Step::Enter, Step::Press}, 166},
+            {"pressed_dragged_off", ok, {Step::Enter, Step::Press, Step::DragOff}, 168},
+            {"disabled", ok, {Step::Disable}, 169},
+            {"no_disabled_picture", {142, 144, 143, 0}, {Step::Disable}, 142},
+            {"no_hover_picture", normalOnly, {Step::Enter}, 142},
+            {"no_pressed_picture", normalOnly, {Step::Enter, Step::Press}, 142},
+        };
+        for (const auto& c : cases) {
+            QWidget host;
+            host.resize(200, 100);
+            auto* button = new SkinButton(QStringLiteral("OK"), &host);
+            QVERIFY(button->Setup(c.bitmaps[0], c.bitmaps[1], c.bitmaps[2], c.bitmaps[3]));
+            QCOMPARE(button->size(), SkinArt::SizeOf(c.bitmaps[0]));
+            button->move(20, 20);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            QTest::mouseMove(&host, QPoint(2, 2));
+            const QPoint inside = button->rect().center();
+            for (Step step : c.steps) {
+                if (step == Step::Enter) QTest::mouseMove(&host, button->pos() + inside);
+                if (step == Step::Leave) QTest::mouseMove(&host, QPoint(2, 2));
+                if (step == Step::Press) QTest::mousePress(button, Qt::LeftButton, {}, inside);
+                if (step == Step::DragOff) QTest::mouseMove(button, QPoint(-10, -10));
+                if (step == Step::Disable) button->setEnabled(false);
+            }
+            const int painted = button->CurrentBitmap();
+            if (c.steps.contains(Step::Press))
+                QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-10, -10));
+            QVERIFY2(painted == c.expected, c.name);
         }
-        const int painted = button->CurrentBitmap();
-        if (steps.contains(Step::Press))
-            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-10, -10));
-        QCOMPARE(painted, expected);
     }
 
     // A window paints its pictures at the ratio of the screen it is on, again after it moves to
@@ -193,44 +188,42 @@ private Q_SLOTS:
         QCOMPARE(button.CurrentBitmap(), 0);
     }
 
-    // grouped: three radios of one group, else three check buttons; the first starts checked.
-    void radioClicksMoveOrToggleTheCheck_data() {
-        QTest::addColumn<bool>("grouped");
-        QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QList<bool>>("checked");
-        QTest::newRow("radio_clicked_again_stays")
-            << true << QList<int>{0} << QList<bool>{true, false, false};
-        QTest::newRow("radio_moves") << true << QList<int>{2} << QList<bool>{false, false, true};
-        QTest::newRow("check_button_unchecks")
-            << false << QList<int>{0} << QList<bool>{false, false, false};
-        QTest::newRow("check_buttons_are_independent")
-            << false << QList<int>{1, 2} << QList<bool>{true, true, true};
-    }
-
+    // Three radios of one group, else three check buttons; the first starts checked.
     void radioClicksMoveOrToggleTheCheck() {
-        QFETCH(bool, grouped);
-        QFETCH(QList<int>, clicks);
-        QFETCH(QList<bool>, checked);
-
-        QWidget host;
-        RadioGroup group;
-        QList<BitmapRadio*> buttons;
-        for (int i = 0; i < 3; ++i) {
-            buttons.append(new BitmapRadio(skin::kMainWindowRadio, Qt::white, &host));
-            buttons[i]->move(0, 30 * i);
-            if (grouped) group.Add(buttons[i]);
+        const struct {
+            const char* name;
+            bool grouped;
+            QList<int> clicks;
+            QList<bool> checked;
+        } cases[] = {
+            {"radio_clicked_again_stays", true, {0}, {true, false, false}},
+            {"radio_moves", true, {2}, {false, false, true}},
+            {"check_button_unchecks", false, {0}, {false, false, false}},
+            {"check_buttons_are_independent", false, {1, 2}, {true, true, true}},
+        };
+        for (const auto& c : cases) {
+            QWidget host;
+            RadioGroup group;
+            QList<BitmapRadio*> buttons;
+            for (int i = 0; i < 3; ++i) {
+                buttons.append(new BitmapRadio(skin::kMainWindowRadio, Qt::white, &host));
+                buttons[i]->move(0, 30 * i);
+                if (c.grouped) group.Add(buttons[i]);
+            }
+            buttons[0]->SetState(BitmapRadio::Checked);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            for (int index : c.clicks)
+                QTest::mouseClick(buttons[index], Qt::LeftButton, {}, {5, 5});
+            for (int i = 0; i < 3; ++i) {
+                QVERIFY2(buttons[i]->isChecked() == c.checked[i], c.name);
+                QVERIFY2((buttons[i]->State() & 3) ==
+                             int(c.checked[i] ? BitmapRadio::Checked : BitmapRadio::Unchecked),
+                         c.name);
+            }
+            if (c.grouped)
+                QVERIFY2(group.CheckedButton() == buttons[c.checked.indexOf(true)], c.name);
         }
-        buttons[0]->SetState(BitmapRadio::Checked);
-        host.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host));
-
-        for (int index : clicks) QTest::mouseClick(buttons[index], Qt::LeftButton, {}, {5, 5});
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(buttons[i]->isChecked(), checked[i]);
-            QCOMPARE(buttons[i]->State() & 3,
-                     int(checked[i] ? BitmapRadio::Checked : BitmapRadio::Unchecked));
-        }
-        if (grouped) QCOMPARE(group.CheckedButton(), buttons[checked.indexOf(true)]);
     }
 
     void radioStateChoosesThePicture() {

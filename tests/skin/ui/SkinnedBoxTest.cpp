@@ -65,49 +65,44 @@ class SkinnedBoxTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void answers_data() {
-        QTest::addColumn<Box>("box");
-        QTest::addColumn<Act>("act");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("expected");
-
-        // Info and Confirm are one box: Escape and the close button are Confirm's rows.
-        const Act click = Act::Click;
-        QTest::newRow("Info_OK") << Box::Info << click << "ok" << 1;
-        QTest::newRow("Confirm_OK") << Box::Confirm << click << "ok" << 1;
-        QTest::newRow("Confirm_Cancel") << Box::Confirm << click << "cancel" << 2;
-        QTest::newRow("Confirm_Escape") << Box::Confirm << Act::Escape << "" << 2;
-        QTest::newRow("Confirm_close_button") << Box::Confirm << click << "close" << 2;
-        QTest::newRow("Confirm_Enter_as_opened_is_OK") << Box::Confirm << Act::Enter << "" << 1;
-        // Enter must not throw the list away: only a move to OK does.
-        const Box exitQuestion = Box::ExitQuestion;
-        QTest::newRow("Exit_Enter_as_opened_is_Cancel") << exitQuestion << Act::Enter << "" << 2;
-        QTest::newRow("Exit_Enter_on_OK") << exitQuestion << Act::Enter << "ok" << 1;
-        QTest::newRow("Delete_Enter_as_opened_is_OK")
-            << Box::DeleteQuestion << Act::Enter << "" << 1;
-
-        // A request to cancel the overwrite question is Cancel (0), never Overwrite (2); only
-        // a button the user moved to answers Enter.
-        const Box all = Box::OverwriteAll;
-        QTest::newRow("Overwrite") << all << click << "overwrite" << 2;
-        QTest::newRow("No") << all << click << "no" << 1;
-        QTest::newRow("Save_next") << all << click << "saveNext" << 4;
-        QTest::newRow("Overwrite_all") << all << click << "overwriteAll" << 3;
-        QTest::newRow("Break") << all << click << "break" << 0;
-        QTest::newRow("Overwrite_Escape") << all << Act::Escape << "" << 0;
-        QTest::newRow("Overwrite_Escape_on_Overwrite") << all << Act::Escape << "overwrite" << 0;
-        QTest::newRow("Overwrite_Enter_as_opened_is_No") << all << Act::Enter << "" << 1;
-        QTest::newRow("Overwrite_Enter_on_Save_next") << all << Act::Enter << "saveNext" << 4;
-        QTest::newRow("One_image_Overwrite") << Box::OverwriteOne << click << "overwrite" << 2;
-    }
-
     void answers() {
-        QFETCH(Box, box);
-        QFETCH(Act, act);
-        QFETCH(QString, button);
-        QFETCH(int, expected);
-        AnswerNextBox([&](QDialog* open) { Perform(open, act, button); });
-        QCOMPARE(Run(box, QStringLiteral("The question")), expected);
+        // Info and Confirm are one box: Escape and the close button are Confirm's rows. Enter
+        // must not throw the list away: only a move to OK does. A request to cancel the
+        // overwrite question is Cancel (0), never Overwrite (2); only a button the user moved
+        // to answers Enter.
+        const Act click = Act::Click;
+        const Box all = Box::OverwriteAll;
+        const struct {
+            const char* name;
+            Box box;
+            Act act;
+            QString button;  // clicked, or focused before the key; "": as opened
+            int expected;
+        } cases[] = {
+            {"Info_OK", Box::Info, click, "ok", 1},
+            {"Confirm_OK", Box::Confirm, click, "ok", 1},
+            {"Confirm_Cancel", Box::Confirm, click, "cancel", 2},
+            {"Confirm_Escape", Box::Confirm, Act::Escape, "", 2},
+            {"Confirm_close_button", Box::Confirm, click, "close", 2},
+            {"Confirm_Enter_as_opened_is_OK", Box::Confirm, Act::Enter, "", 1},
+            {"Exit_Enter_as_opened_is_Cancel", Box::ExitQuestion, Act::Enter, "", 2},
+            {"Exit_Enter_on_OK", Box::ExitQuestion, Act::Enter, "ok", 1},
+            {"Delete_Enter_as_opened_is_OK", Box::DeleteQuestion, Act::Enter, "", 1},
+            {"Overwrite", all, click, "overwrite", 2},
+            {"No", all, click, "no", 1},
+            {"Save_next", all, click, "saveNext", 4},
+            {"Overwrite_all", all, click, "overwriteAll", 3},
+            {"Break", all, click, "break", 0},
+            {"Overwrite_Escape", all, Act::Escape, "", 0},
+            {"Overwrite_Escape_on_Overwrite", all, Act::Escape, "overwrite", 0},
+            {"Overwrite_Enter_as_opened_is_No", all, Act::Enter, "", 1},
+            {"Overwrite_Enter_on_Save_next", all, Act::Enter, "saveNext", 4},
+            {"One_image_Overwrite", Box::OverwriteOne, click, "overwrite", 2},
+        };
+        for (const auto& c : cases) {
+            AnswerNextBox([&](QDialog* open) { Perform(open, c.act, c.button); });
+            QVERIFY2(Run(c.box, QStringLiteral("The question")) == c.expected, c.name);
+        }
     }
 
     // "Overwrite all" only in a save of all images; no close button to cancel the question.
