@@ -54,31 +54,6 @@ TEST(WorkSpace, ThresholdIsExactly64MiB) {
     }
 }
 
-TEST(ListFolderFiles, MatchesExtensionSkipsDotFilesAndFolders) {
-    QTemporaryDir temp;
-    const QDir dir(temp.path());
-    for (const char* name : {"a.jpg", "b.JPG", "c.png", ".hidden.jpg", "noext"})
-        Touch(dir.filePath(name));
-    ASSERT_TRUE(dir.mkdir("sub.jpg"));
-    Touch(dir.filePath("sub.jpg/inner.jpg"));
-
-    QStringList jpgs;
-    EXPECT_TRUE(ListFolderFiles(temp.path(), "jpg", jpgs));
-    EXPECT_EQ(jpgs, (QStringList{dir.filePath("a.jpg"), dir.filePath("b.JPG")}));
-
-    QStringList all{"kept"};
-    ListFolderFiles(temp.path(), "*", all);
-    EXPECT_EQ(all, (QStringList{"kept", dir.filePath("a.jpg"), dir.filePath("b.JPG"),
-                                dir.filePath("c.png"), dir.filePath("noext")}));
-
-    QStringList none;
-    EXPECT_TRUE(ListFolderFiles(dir.filePath("missing"), "*", none));
-    ASSERT_TRUE(dir.mkdir(".dotfolder"));
-    Touch(dir.filePath(".dotfolder/x.jpg"));
-    EXPECT_TRUE(ListFolderFiles(dir.filePath(".dotfolder"), "*", none));
-    EXPECT_TRUE(none.isEmpty());
-}
-
 TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     QTemporaryDir temp;
     // Blanks and Japanese in the temporary path must not matter.
