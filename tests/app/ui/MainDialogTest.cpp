@@ -12,8 +12,8 @@
 #include "card/ui/RehearsalView.h"
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
-#include "skin/ui/MenuBarButton.h"
 #include "skin/ui/SkinButton.h"
+#include "tests/support/NextWindow.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/window/TestWindow.h"
 #include "thumbs/ui/CThumbView.h"
@@ -73,24 +73,15 @@ private Q_SLOTS:
         QVERIFY(window);
     }
 
+    // Where the menu opens is WindowManagerTest's, on a real window manager.
     void plainLettersNeverOpenTheMenusButAltDoes() {
         QTest::keyClick(window->thumbView(), Qt::Key_F);
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
-
-        auto* file = window->findChild<MenuBarButton*>("fileMenuButton");
-        QWidget* popup = nullptr;
-        QPoint where;
-        QTimer::singleShot(200, [&] {
-            popup = QApplication::activePopupWidget();
-            if (popup) {
-                where = popup->pos();
-                popup->close();
-            }
-        });
+        int entries = 0;
+        OnNextWindow(
+            [&](QWidget* menu) { entries = qobject_cast<QMenu*>(menu)->actions().size(); });
         QTest::keyClick(window->thumbView(), Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(popup != nullptr);
-        QCOMPARE(where, file->mapToGlobal(file->rect().bottomLeft()));
-        QCOMPARE(qobject_cast<QMenu*>(popup)->actions().size(), 8);  // with two separators
+        QTRY_COMPARE(entries, 8);  // with two separators
     }
 
     // Enter runs the focused button only; a shortcut reaches its command from the grid, a plain
