@@ -22,21 +22,16 @@
 
 namespace {
 
-// Scripted answers, and a step of the test run once from inside the window's next message,
-// that is, in the middle of whatever showed it.
+// Scripted answers, and a step of the test run once from inside the window's next plain
+// message (a broken file's: 121 with its reason), in the middle of whatever showed it.
 class HookedPrompter : public ScriptedPrompter {
 public:
-    void Info(int id, const QString& argument = QString()) override {
-        ScriptedPrompter::Info(id, argument);
-        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
-    }
-    // A message with a reason of its own (a broken file's, beside 121) comes as plain text.
     void Plain(const QString& text) override {
         ScriptedPrompter::Plain(text);
-        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
+        if (atNextPlain) std::exchange(atNextPlain, nullptr)();
     }
 
-    std::function<void()> atNextInfo;
+    std::function<void()> atNextPlain;
 };
 
 }  // namespace
@@ -182,7 +177,7 @@ private Q_SLOTS:
         for (QString& path : options.paths) path = photos.filePath(path);
         int secondExit = -2;
         bool minimised = true;
-        prompter.atNextInfo = [&] {
+        prompter.atNextPlain = [&] {
             QWidget* window = QApplication::activeWindow();
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (qobject_cast<MainDialog*>(widget)) window = widget;

@@ -112,8 +112,6 @@ private Q_SLOTS:
             {"1x_file_beside_a_2x_file_at_1x", 270, 1, file1x},
             {"2x_file_at_2x", 270, 2, file2x},
             {"2x_file_shrunk_at_1.5x", 270, 1.5, file2x},
-            {"2x_file_of_the_wrong_size_is_drawn_at_1x", 271, 1, drawn},
-            {"2x_file_of_the_wrong_size_is_drawn_at_1.5x", 271, 1.5, drawn},
             {"2x_file_of_the_wrong_size_is_drawn_at_2x", 271, 2, drawn},
         };
         for (const auto& row : rows) {
