@@ -86,12 +86,10 @@ private Q_SLOTS:
             Qt::Key key;
             int result;  // -2: stays open
         } const cases[] = {
-            {Kind::Preferences, "ok", Qt::Key_Return, QDialog::Accepted},
             {Kind::About, "ok", Qt::Key_Return, QDialog::Accepted},
             {Kind::Destination, "ok", Qt::Key_Enter, QDialog::Accepted},
             {Kind::Placement, "ok", Qt::Key_Return, QDialog::Accepted},
             {Kind::Placement, "cancel", Qt::Key_Return, QDialog::Rejected},
-            {Kind::Preferences, "quality", Qt::Key_Return, QDialog::Accepted},
             {Kind::Preferences, "dcf", Qt::Key_Return, QDialog::Accepted},
             {Kind::Preferences, "perFolder", Qt::Key_Return, QDialog::Accepted},
             {Kind::Destination, "number", Qt::Key_Return, QDialog::Accepted},

@@ -17,7 +17,7 @@ namespace {
 
 // The boxes; the questions 105 and 125 and the overwrite question as the window asks them,
 // through its Prompter.
-enum class Box { Info, Confirm, OverwriteOne, OverwriteAll, ExitQuestion, DeleteQuestion };
+enum class Box { Info, Confirm, OverwriteAll, ExitQuestion, DeleteQuestion };
 
 // The ways a user ends a box: a click on the named button, or a key with the focus moved to
 // the named button first (none: as opened). Closing the window is Escape's reject().
@@ -30,7 +30,7 @@ int Run(Box box, const QString& text) {
         const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
         return BoxPrompter().Confirm(id) ? MessageBox::kOk : MessageBox::kCancel;
     }
-    return BoxPrompter().Overwrite(text, box == Box::OverwriteAll);
+    return BoxPrompter().Overwrite(text, true);
 }
 
 // Answers the next modal box from inside its own event loop, once it is up and active. A box
@@ -97,7 +97,6 @@ private Q_SLOTS:
             {"Overwrite_Escape_on_Overwrite", all, Act::Escape, "overwrite", 0},
             {"Overwrite_Enter_as_opened_is_No", all, Act::Enter, "", 1},
             {"Overwrite_Enter_on_Save_next", all, Act::Enter, "saveNext", 4},
-            {"One_image_Overwrite", Box::OverwriteOne, click, "overwrite", 2},
         };
         for (const auto& c : cases) {
             AnswerNextBox([&](QDialog* open) { Perform(open, c.act, c.button); });
