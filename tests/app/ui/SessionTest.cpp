@@ -1,6 +1,5 @@
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,23 +34,15 @@ private:
         QCOMPARE(window->list().count(), count);
     }
 
-    // Answers the destination dialog: optionally types a number, then OK.
-    void AnswerDestination(const QString& number = QString()) {
-        QTimer::singleShot(200, [number] {
-            auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
+    // Clicks the named buttons, in order, in the next modal dialog, which must be of the class
+    // named.
+    void ClickInNextDialog(const char* className, const QStringList& buttons) {
+        QTimer::singleShot(200, [className, buttons] {
+            QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
-            if (!number.isEmpty()) dialog->findChild<QLineEdit*>("number")->setText(number);
-            QTest::mouseClick(dialog->findChild<QWidget*>("ok"), Qt::LeftButton);
-        });
-    }
-
-    // Presses Save All in the convert dialog, then Stop to close it when the run is over.
-    void AnswerConvertWithSaveAll() {
-        QTimer::singleShot(200, [] {
-            auto* dialog = qobject_cast<ConvertSaveDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QTest::mouseClick(dialog->findChild<QWidget*>("saveAll"), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QWidget*>("stop"), Qt::LeftButton);
+            QCOMPARE(dialog->metaObject()->className(), className);
+            for (const QString& name : buttons)
+                QTest::mouseClick(dialog->findChild<QWidget*>(name), Qt::LeftButton);
         });
     }
 
@@ -76,13 +67,13 @@ private Q_SLOTS:
         MakeWindowWithImages(3);
         QVERIFY(window->unsavedChanges());
 
-        AnswerDestination();
+        ClickInNextDialog("DestinationDialog", {"ok"});
         QTest::mouseClick(window->findChild<QWidget*>("folder"), Qt::LeftButton);
         const QString folder = QDir(card->path()).filePath("DCIM/100RODIV");
         QCOMPARE(fixture.settings.cardFolder, folder);
         QCOMPARE(window->findChild<QLabel*>("destination")->text(), folder);
 
-        AnswerConvertWithSaveAll();
+        ClickInNextDialog("ConvertSaveDialog", {"saveAll", "stop"});
         fixture.prompter.confirmAnswers = {true};
         window->ConvertAndSaveCommand();
         QCOMPARE(QDir(folder).entryList(QDir::Files),
@@ -99,7 +90,7 @@ private Q_SLOTS:
         // Each card is looked at once: the next Convert and Save asks only about the numbers.
         fixture.prompter.records.clear();
         fixture.prompter.overwriteAnswers = {overwrite::OverwriteAll};
-        AnswerConvertWithSaveAll();
+        ClickInNextDialog("ConvertSaveDialog", {"saveAll", "stop"});
         window->ConvertAndSaveCommand();
         QCOMPARE(fixture.prompter.records.size(), 1);
         QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Overwrite);
