@@ -85,10 +85,19 @@ private:
         return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
     }
 
-    static QStringList SourcePaths(MainDialog& window) {
-        QStringList paths;
-        for (const ImageEntry& entry : window.list().entries()) paths << entry.sourcePath;
-        return paths;
+    static QStringList Names(MainDialog& window) {
+        QStringList names;
+        for (const ImageEntry& entry : window.list().entries())
+            names << QFileInfo(entry.sourcePath).fileName();
+        return names;
+    }
+
+    // A windowed start without the start-up picture.
+    static ProgramOptions WithoutSplash(const QStringList& paths = {}) {
+        ProgramOptions options;
+        options.noSplash = true;
+        options.paths = paths;
+        return options;
     }
 
     // Images in a folder of their own, named as given.
@@ -136,27 +145,21 @@ private Q_SLOTS:
     // Without paths (an automation switch is none) a second start says 149, brings the running
     // window forward and ends with 1; the window goes on as it was.
     void aSecondStartWithoutPathsSays149AndBringsTheWindowForward() {
-        ProgramOptions options;
-        options.noSplash = true;
-        QCOMPARE(RunSession(options,
-                            [&](MainDialog& window) {
-                                for (const QStringList& arguments :
-                                     {QStringList{}, QStringList{"/Automation"}}) {
-                                    window.showMinimized();
-                                    ScriptedPrompter second;
-                                    ProgramOptions secondOptions;
-                                    secondOptions.paths = arguments;
-                                    QCOMPARE(RunWindowSession(secondOptions, second,
-                                                              [] { return false; }),
-                                             1);
-                                    QCOMPARE(second.Ids(), QList<int>{msg::AlreadyRunning});
-                                    QCOMPARE(second.records.size(), 1);
-                                    QVERIFY(!window.isMinimized());
-                                    QVERIFY(window.isVisible());
-                                }
-                                QCOMPARE(window.importQueue().pathsQueued(), 0);
-                            }),
-                 0);
+        const auto secondStarts = [](MainDialog& window) {
+            for (const QStringList& arguments : {QStringList{}, QStringList{"/Automation"}}) {
+                window.showMinimized();
+                ScriptedPrompter second;
+                ProgramOptions secondOptions;
+                secondOptions.paths = arguments;
+                QCOMPARE(RunWindowSession(secondOptions, second, [] { return false; }), 1);
+                QCOMPARE(second.Ids(), QList<int>{msg::AlreadyRunning});
+                QCOMPARE(second.records.size(), 1);
+                QVERIFY(!window.isMinimized());
+                QVERIFY(window.isVisible());
+            }
+            QCOMPARE(window.importQueue().pathsQueued(), 0);
+        };
+        QCOMPARE(RunSession(WithoutSplash(), secondStarts), 0);
         QCOMPARE(windowsShown, 1);
         QCOMPARE(prompter.records.size(), 0);
     }
@@ -170,10 +173,8 @@ private Q_SLOTS:
     void aSecondStartHandsItsPathsToTheRunningWindow() {
         const QDir photos = Photos({"one.jpg", "two.jpg", "three.jpg", "four.jpg"});
         testimages::WriteBytes(photos.filePath("broken.jpg"), "not a picture");
-        ProgramOptions options;
-        options.noSplash = true;
         // The automation switch matches no file and imports nothing, without a word.
-        options.paths = QStringList{"one.jpg", "broken.jpg", "/Automation", "two.jpg"};
+        ProgramOptions options = WithoutSplash({"one.jpg", "broken.jpg", "/Automation", "two.jpg"});
         for (QString& path : options.paths) path = photos.filePath(path);
         int secondExit = -2;
         bool minimised = true;
@@ -190,25 +191,21 @@ private Q_SLOTS:
         QString workFolder;
         QString exportFolder;
         int filesDuring = 0;
-        QCOMPARE(RunSession(
-                     options,
-                     [&](MainDialog& window) {
-                         // What arrived by then is compared below.
-                         (void)QTest::qWaitFor([&] { return window.list().count() >= 4; }, 30000);
-                         imported = SourcePaths(window);
-                         QCOMPARE(ProfileEntry(), QString());
-                         workFolder = window.settings().workFolder;
-                         exportFolder = window.settings().autoExportFolder;
-                         QVERIFY(EnsurePrivateFolder(exportFolder));
-                         testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
-                         filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
-                     }),
-                 0);
+        const auto during = [&](MainDialog& window) {
+            // What arrived by then is compared below.
+            (void)QTest::qWaitFor([&] { return window.list().count() >= 4; }, 30000);
+            imported = Names(window);
+            QCOMPARE(ProfileEntry(), QString());
+            workFolder = window.settings().workFolder;
+            exportFolder = window.settings().autoExportFolder;
+            QVERIFY(EnsurePrivateFolder(exportFolder));
+            testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
+            filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
+        };
+        QCOMPARE(RunSession(options, during), 0);
         QCOMPARE(secondExit, 0);
         QVERIFY2(!minimised, "the window came forward");
-        QStringList wanted{"one.jpg", "two.jpg", "three.jpg", "four.jpg"};
-        for (QString& path : wanted) path = photos.filePath(path);
-        QCOMPARE(imported, wanted);
+        QCOMPARE(imported, (QStringList{"one.jpg", "two.jpg", "three.jpg", "four.jpg"}));
         QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
         QCOMPARE(prompter.records.size(), 2);  // and the broken file's
         QCOMPARE(windowsShown, 1);
@@ -245,9 +242,7 @@ private Q_SLOTS:
 
     void imagingThatCannotStartSays120AndFreesTheLock() {
         imagingWorks = false;
-        ProgramOptions options;
-        options.noSplash = true;
-        QCOMPARE(RunSession(options), 1);
+        QCOMPARE(RunSession(WithoutSplash()), 1);
         QCOMPARE(prompter.Ids(), QList<int>{msg::InstallFailed});
         QCOMPARE(windowsShown, 0);
         SingleInstance next;
@@ -257,10 +252,8 @@ private Q_SLOTS:
     // The settings live in memory only: the files per folder chosen in Preferences are gone at
     // the next start, which begins from 9999 again.
     void theSettingsStartFromTheirDefaultsAtEveryStart() {
-        ProgramOptions options;
-        options.noSplash = true;
         for (const int typed : {999, 0}) {
-            RunSession(options, [&](MainDialog& window) {
+            RunSession(WithoutSplash(), [&](MainDialog& window) {
                 QCOMPARE(window.settings().filesPerFolder, 9999);
                 if (typed == 0) return;
                 QTimer::singleShot(0, &window, [typed] {
