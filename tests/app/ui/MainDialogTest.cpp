@@ -30,8 +30,9 @@ private:
         return ran;
     }
 
-    // An import queue whose two imports note what they were given in ran; an import of paths
-    // pumps events for pauseMs, as its progress window does.
+    // An import queue whose two imports note what they were given in ran, and a presentation
+    // started under the wait cursor of a pause; an import of paths pumps events for pauseMs, as
+    // its progress window does.
     std::unique_ptr<ImportQueue> RecordingQueue(QStringList& ran, int pauseMs = 0) {
         return std::make_unique<ImportQueue>(
             &queueHost,
@@ -40,7 +41,8 @@ private:
                 if (pauseMs > 0) QTest::qWait(pauseMs);
             },
             [&ran](const QString& path) {
-                ran << "presentation:" + path;
+                ran << "presentation:" + path +
+                           (QApplication::overrideCursor() ? " in a pause" : "");
                 return true;
             });
     }
@@ -221,19 +223,14 @@ private Q_SLOTS:
     // wait cursor with it.
     void aPresentationIsFollowedByAPauseThatDoesNotFreezeTheWindow() {
         QStringList ran;
-        auto queue = std::make_unique<ImportQueue>(
-            &queueHost, [](const QStringList&) {},
-            [&ran](const QString& path) {
-                ran << path + (QApplication::overrideCursor() ? " in the pause" : "");
-                return true;
-            });
+        auto queue = RecordingQueue(ran);
         queue->QueuePresentation("one.ppt");
         queue->QueuePresentation("two.ppt");
         QTRY_COMPARE(ran.size(), 1);
         QVERIFY(queue->presentationBusy());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 10000);
-        QCOMPARE(ran, (QStringList{"one.ppt", "two.ppt"}));
+        QCOMPARE(ran, (QStringList{"presentation:one.ppt", "presentation:two.ppt"}));
         QVERIFY(queue->presentationBusy());
         queue.reset();
         QCOMPARE(QApplication::overrideCursor(), nullptr);
