@@ -37,11 +37,7 @@ private:
             case Kind::About:
                 return std::make_unique<AboutDialog>();
             case Kind::Destination:
-                return std::make_unique<DestinationDialog>(
-                    [this] {
-                        return QList<Drive>{{card.path(), QString(), true}};
-                    },
-                    card.path(), prompter);
+                return std::make_unique<DestinationDialog>(drives, card.path(), prompter);
             case Kind::Placement:
                 return std::make_unique<PlacementDialog>(4);
             case Kind::Convert:
@@ -66,6 +62,7 @@ private:
     }
 
     QTemporaryDir card;
+    std::function<QList<Drive>()> drives = [this] { return QList<Drive>{{card.path(), {}, true}}; };
     WorkingList list;
     ScriptedPrompter prompter;
     bool unsaved = false;
