@@ -105,7 +105,6 @@ private Q_SLOTS:
             {"disabled", ok, {Step::Disable}, 169},
             {"no_disabled_picture", {142, 144, 143, 0}, {Step::Disable}, 142},
             {"no_hover_picture", normalOnly, {Step::Enter}, 142},
-            {"no_pressed_picture", normalOnly, {Step::Enter, Step::Press}, 142},
         };
         for (const auto& c : cases) {
             QWidget host;
@@ -179,15 +178,6 @@ private Q_SLOTS:
         }
     }
 
-    // A button without its normal picture is a plain one, even after an earlier success.
-    void buttonWithoutItsNormalPictureIsPlain() {
-        SkinButton button(QStringLiteral("OK"));
-        QVERIFY(button.Setup(skin::kOkButton));
-        QVERIFY(!button.Setup(9999, 166, 167, 169));
-        QVERIFY(!button.IsSkinned());
-        QCOMPARE(button.CurrentBitmap(), 0);
-    }
-
     // Three radios of one group, else three check buttons; the first starts checked.
     void radioClicksMoveOrToggleTheCheck() {
         const struct {
@@ -241,24 +231,6 @@ private Q_SLOTS:
             QCOMPARE(button.CurrentBitmap(), bitmap);
             QCOMPARE(button.isEnabled(), states.last() != B::Disabled);
         }
-    }
-
-    void radiosAndTheirGroupDieInEitherOrder() {
-        auto* group = new RadioGroup;
-        auto* kept = new BitmapRadio(skin::kPlacementRadio, Qt::white);
-        group->Add(kept);
-        {
-            BitmapRadio gone(skin::kPlacementRadio, Qt::white);
-            group->Add(&gone);
-        }
-        QCOMPARE(group->Buttons(), QList<BitmapRadio*>{kept});
-        delete group;
-        QVERIFY(kept->Group() == nullptr);
-        kept->click();  // now a check button
-        QVERIFY(kept->isChecked());
-        kept->click();
-        QVERIFY(!kept->isChecked());
-        delete kept;
     }
 
 private:
