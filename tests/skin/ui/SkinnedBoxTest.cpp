@@ -17,14 +17,13 @@ namespace {
 
 // The boxes; the questions 105 and 125 and the overwrite question as the window asks them,
 // through its Prompter.
-enum class Box { Info, Confirm, OverwriteAll, ExitQuestion, DeleteQuestion };
+enum class Box { Confirm, OverwriteAll, ExitQuestion, DeleteQuestion };
 
 // The ways a user ends a box: a click on the named button, or a key with the focus moved to
 // the named button first (none: as opened). Closing the window is Escape's reject().
 enum class Act { Click, Escape, Enter };
 
 int Run(Box box, const QString& text) {
-    if (box == Box::Info) return MessageBox::Show(text);
     if (box == Box::Confirm) return MessageBox::Ask(text);
     if (box == Box::ExitQuestion || box == Box::DeleteQuestion) {
         const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
@@ -66,10 +65,9 @@ class SkinnedBoxTest : public QObject {
 
 private Q_SLOTS:
     void answers() {
-        // Info and Confirm are one box: Escape and the close button are Confirm's rows. Enter
-        // must not throw the list away: only a move to OK does. A request to cancel the
-        // overwrite question is Cancel (0), never Overwrite (2); only a button the user moved
-        // to answers Enter.
+        // The information box is the question's with OK alone. Enter must not throw the list
+        // away: only a move to OK does. A request to cancel the overwrite question is Cancel
+        // (0), never Overwrite (2); only a button the user moved to answers Enter.
         const Act click = Act::Click;
         const Box all = Box::OverwriteAll;
         const struct {
@@ -79,7 +77,6 @@ private Q_SLOTS:
             QString button;  // clicked, or focused before the key; "": as opened
             int expected;
         } cases[] = {
-            {"Info_OK", Box::Info, click, "ok", 1},
             {"Confirm_OK", Box::Confirm, click, "ok", 1},
             {"Confirm_Cancel", Box::Confirm, click, "cancel", 2},
             {"Confirm_Escape", Box::Confirm, Act::Escape, "", 2},
@@ -94,7 +91,6 @@ private Q_SLOTS:
             {"Overwrite_all", all, click, "overwriteAll", 3},
             {"Break", all, click, "break", 0},
             {"Overwrite_Escape", all, Act::Escape, "", 0},
-            {"Overwrite_Escape_on_Overwrite", all, Act::Escape, "overwrite", 0},
             {"Overwrite_Enter_as_opened_is_No", all, Act::Enter, "", 1},
             {"Overwrite_Enter_on_Save_next", all, Act::Enter, "saveNext", 4},
         };
