@@ -158,39 +158,27 @@ private Q_SLOTS:
         QCOMPARE(Names(), (QStringList{"a.jpg", "b.jpg", "c.gif"}));
     }
 
-    // The picker offers every type the program imports first, then JPEG alone (109); both
-    // find their files whatever the case of the name.
+    // The picker offers every type the program imports first, then JPEG alone (109), and finds
+    // the files whatever the case of the name.
     void theImagePickerListsEveryImportedType() {
-        const QString folder = Folder("picker", {"a.jpg", "B.JPG", "c.jpeg", "d.JPE", "e.png",
-                                                 "f.bmp", "g.tif", "h.TIFF", "notes.txt"});
-        const QList<std::pair<QString, QStringList>> wanted{
-            {"Image files (*.jpg *.jpeg *.jpe *.png *.bmp *.tif *.tiff)",
-             {"a.jpg", "B.JPG", "c.jpeg", "d.JPE", "e.png", "f.bmp", "g.tif", "h.TIFF"}},
-            {"JPEG image (*.jpg)", {"a.jpg", "B.JPG"}},
-        };
+        const QString folder = Folder("picker", {"a.jpg", "B.JPG", "e.png", "h.TIFF", "notes.txt"});
         QStringList offered;
-        QList<std::pair<QString, QStringList>> shown;
+        QStringList shown;
         ImportThroughThePicker(folder, [&](CCustomFileDialog* dialog) {
             offered = dialog->nameFilters();
             const auto* view = dialog->findChild<QListView*>("listView");
-            const auto names = [view] {
-                QStringList list;
-                for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
-                    list << view->model()->index(row, 0, view->rootIndex()).data().toString();
-                }
-                list.sort(Qt::CaseInsensitive);
-                return list;
-            };
-            for (const auto& [filter, files] : wanted) {
-                dialog->selectNameFilter(filter);
-                // The folder is read in the background.
-                (void)QTest::qWaitFor([&] { return names() == files; });
-                shown.append({filter, names()});
-            }
+            const QModelIndex root = view->rootIndex();
+            // The folder is read in the background.
+            (void)QTest::qWaitFor([&] { return view->model()->rowCount(root) == 4; });
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                shown << view->model()->index(row, 0, root).data().toString();
             dialog->reject();
         });
-        QCOMPARE(offered.size(), 2);
-        QCOMPARE(shown, wanted);
+        QCOMPARE(offered, (QStringList{"Image files (*.jpg *.jpeg *.jpe *.png *.bmp *.tif *.tiff "
+                                       "*.heic *.heif *.avif *.webp)",
+                                       "JPEG image (*.jpg)"}));
+        shown.sort(Qt::CaseInsensitive);
+        QCOMPARE(shown, (QStringList{"a.jpg", "B.JPG", "e.png", "h.TIFF"}));
     }
 };
 
