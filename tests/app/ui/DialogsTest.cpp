@@ -154,7 +154,6 @@ private Q_SLOTS:
         }
         QCOMPARE(CCustomFileDialog(QString()).windowTitle(), QString::fromUtf8("画像取込"));
         Messages::SetLanguage(Messages::Language::English);
-        QCOMPARE(Make(Kind::Convert)->windowTitle(), QStringLiteral("Convert and Save"));
     }
 };
 

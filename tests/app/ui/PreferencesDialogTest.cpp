@@ -36,7 +36,6 @@ private Q_SLOTS:
         const int end = Qt::Key_End;
         const Case cases[] = {
             {"untouched", {1, 0, 3, 9999}, "", 0, "", {1, 0, 3, 9999}},
-            {"untouched_other_values", {0, 1, 1, 12}, "", 0, "", {0, 1, 1, 12}},
             {"both_off_and_lowest", {1, 1, 5, 9999}, "dcf thumbnails", home, "999", {0, 0, 1, 999}},
             {"dcf_on_and_highest", {0, 0, 2, 9999}, "dcf", end, "1", {1, 0, 5, 1}},
             {"thumbnails_twice", {1, 1, 4, 50}, "thumbnails thumbnails", 0, "0", {1, 1, 4, 50}},
