@@ -141,18 +141,4 @@ TEST_F(ImportDispatchTest, APathGivenAlone) {
     }
 }
 
-// Cancel pressed while the second file loads keeps two; a list that fills stops the listing.
-TEST_F(ImportDispatchTest, CancelAndAFullListStopTheListing) {
-    for (int i = 1; i <= 5; ++i) Make(QString("five/%1.jpg").arg(i));
-    int counter = 0;
-    RecordingSink cancelling;
-    cancelling.stepsBeforeCancel = 2;
-    EXPECT_FALSE(ImportPath(Path("five"), counter, ImportMode::Load, &cancelling));
-    EXPECT_EQ(cancelling.images, 2);
-    RecordingSink filling;
-    filling.fullAfter = 3;
-    EXPECT_TRUE(ImportPath(Path("five"), counter, ImportMode::Load, &filling));
-    EXPECT_EQ(filling.images, 3);
-}
-
 }  // namespace

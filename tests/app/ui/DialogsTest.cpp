@@ -83,9 +83,7 @@ private Q_SLOTS:
             Qt::Key key;
             int result;  // -2: stays open
         } const cases[] = {
-            {Kind::About, "ok", Qt::Key_Return, QDialog::Accepted},
             {Kind::Destination, "ok", Qt::Key_Enter, QDialog::Accepted},
-            {Kind::Placement, "ok", Qt::Key_Return, QDialog::Accepted},
             {Kind::Placement, "cancel", Qt::Key_Return, QDialog::Rejected},
             {Kind::Preferences, "dcf", Qt::Key_Return, QDialog::Accepted},
             {Kind::Preferences, "perFolder", Qt::Key_Return, QDialog::Accepted},
