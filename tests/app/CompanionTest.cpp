@@ -34,12 +34,6 @@ protected:
     QTemporaryDir work;
 };
 
-// The system value comes first: PassesTheFolderAsOneArgument gives both.
-TEST_F(CompanionTest, AnEmptySystemValueGivesTheUsersOwn) {
-    SetPaths("", "/home/b");
-    EXPECT_EQ(CompanionPath(), "/home/b");
-}
-
 TEST_F(CompanionTest, MissingCompanionShows104) {
     const QString gone = work.filePath("gone");
     // No value, a companion that was there when recorded but is gone since, a folder.

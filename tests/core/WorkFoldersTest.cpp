@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 void Touch(const QString& path) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
@@ -138,19 +136,6 @@ TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     EXPECT_TRUE(paths.workFolder.startsWith(usual + "-"));
     EXPECT_NE(paths.workFolder, perUser);
     EXPECT_EQ(ModeOf(paths.workFolder), 0700u);
-}
-
-// A folder of another user is never taken for ours: refused, and the usual name is passed over.
-TEST(ChooseWorkPaths, AForeignOwnedFolderIsRefusedAndSkipped) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder owned by another user";
-    QTemporaryDir temp;
-    const QString usual = temp.filePath("vimbrelcastorWork");
-    ASSERT_TRUE(QDir().mkdir(usual));
-    ASSERT_EQ(::chown(QFile::encodeName(usual).constData(), kNobody, kNobody), 0);
-    QString why;
-    EXPECT_FALSE(EnsurePrivateFolder(usual, &why));
-    EXPECT_EQ(why, "owned by another user");
-    EXPECT_EQ(ChooseWorkPaths(temp.path()).workFolder, usual + "-" + QString::number(::geteuid()));
 }
 
 }  // namespace

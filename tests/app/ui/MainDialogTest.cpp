@@ -244,13 +244,11 @@ private Q_SLOTS:
         QCOMPARE(SplashWindow::Current(), nullptr);
         QVERIFY(closer.closed.isEmpty());
 
-        // A key on the picture itself ends it; the timer ends it too.
+        // A key on the picture itself ends it (the timer's end is WaylandTest's wait for it).
         auto* splash = new SplashWindow(60000);
         splash->show();
         QTest::keyClick(splash, Qt::Key_Space);
         QCOMPARE(SplashWindow::Current(), nullptr);
-        (new SplashWindow(100))->show();
-        QTRY_COMPARE(SplashWindow::Current(), nullptr);
     }
 
     void destinationShowsThePlaceholderAtStart() {

@@ -206,11 +206,8 @@ private Q_SLOTS:
     void radioStateChoosesThePicture() {
         using B = BitmapRadio;
         const std::pair<QList<int>, int> cases[] = {{{B::Unchecked}, 150},
-                                                    {{B::Unchecked, B::Hover}, 151},
                                                     {{B::Unchecked, B::Disabled}, 153},
-                                                    {{B::Checked}, 152},
                                                     {{B::Checked, B::Hover}, 149},
-                                                    {{B::Checked, B::Disabled}, 154},
                                                     {{B::Checked, B::Disabled, B::Checked}, 152}};
         for (const auto& [states, bitmap] : cases) {
             BitmapRadio button(skin::kMainWindowRadio, Qt::white);

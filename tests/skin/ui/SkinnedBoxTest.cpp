@@ -80,7 +80,6 @@ private Q_SLOTS:
             {"Confirm_OK", Box::Confirm, click, "ok", 1},
             {"Confirm_Cancel", Box::Confirm, click, "cancel", 2},
             {"Confirm_Escape", Box::Confirm, Act::Escape, "", 2},
-            {"Confirm_close_button", Box::Confirm, click, "close", 2},
             {"Confirm_Enter_as_opened_is_OK", Box::Confirm, Act::Enter, "", 1},
             {"Exit_Enter_as_opened_is_Cancel", Box::ExitQuestion, Act::Enter, "", 2},
             {"Exit_Enter_on_OK", Box::ExitQuestion, Act::Enter, "ok", 1},
