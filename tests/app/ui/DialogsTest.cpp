@@ -99,11 +99,10 @@ private Q_SLOTS:
         };
         for (const Case& c : cases) {
             const int result = Press(*Make(c.kind), c.focus, c.key);
-            QVERIFY2(result == c.result, qPrintable(QStringLiteral("dialog %1, key %2 on '%3': %4")
-                                                        .arg(int(c.kind))
-                                                        .arg(c.key, 0, 16)
-                                                        .arg(QLatin1String(c.focus))
-                                                        .arg(result)));
+            const QString row = QStringLiteral("dialog %1, key %2 on '%3': %4")
+                                    .arg(QString::number(int(c.kind)), QString::number(c.key, 16),
+                                         QLatin1String(c.focus), QString::number(result));
+            QVERIFY2(result == c.result, qPrintable(row));
         }
         // One Enter in the destination's field is one OK: its taken number is asked about once.
         std::unique_ptr<QDialog> destination = Make(Kind::Destination);

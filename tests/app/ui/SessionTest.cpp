@@ -78,7 +78,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
         QVERIFY(!window->unsavedChanges());
-        QCOMPARE(fixture.settings.lastDestination, folder);
         QCOMPARE(fixture.prompter.records.size(), 2);
         QVERIFY(fixture.prompter.records[0].text.startsWith("This card uses the "));
         QCOMPARE(fixture.prompter.records[1].kind, ScriptedPrompter::Kind::Confirm);
