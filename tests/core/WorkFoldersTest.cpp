@@ -74,7 +74,6 @@ TEST(CleanWorkFolders, EmptiesBothFoldersButSparesDotFilesAndFolders) {
     EXPECT_EQ(work.entryList(QDir::Files | QDir::Hidden), QStringList{".keep"});
     EXPECT_TRUE(exported.entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_TRUE(QFile::exists(work.filePath("sub/inside")));
-    EXPECT_TRUE(exported.exists());
 }
 
 TEST(CleanWorkFolders, NeverFollowsALinkInPlaceOfTheWorkFolder) {
@@ -122,7 +121,6 @@ TEST(ChooseWorkPaths, TakesAnotherPrivateNameWhenTheUsualOneIsNotOurs) {
     WorkPaths paths = ChooseWorkPaths(temp.path());
     EXPECT_EQ(paths.workFolder, usual);
     EXPECT_EQ(paths.autoExportFolder, usual + "/autoexport");
-    EXPECT_FALSE(QFile::exists(usual)) << "nothing is created before the first work copy";
 
     // Someone planted a link under the usual name.
     ASSERT_TRUE(dir.mkdir("elsewhere"));
