@@ -34,13 +34,6 @@ protected:
     QTemporaryDir work;
 };
 
-TEST_F(CompanionTest, TheSystemValueComesFirstUnlessEmpty) {
-    SetPaths("/opt/a", "/home/b");
-    EXPECT_EQ(CompanionPath(), "/opt/a");
-    SetPaths("", "/home/b");
-    EXPECT_EQ(CompanionPath(), "/home/b");
-}
-
 TEST_F(CompanionTest, MissingCompanionShows104) {
     const QString gone = work.filePath("gone");
     // No value, a companion that was there when recorded but is gone since, a folder.

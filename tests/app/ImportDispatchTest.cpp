@@ -8,58 +8,89 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <optional>
 
 #include "tests/support/TestImages.h"
 
 namespace {
 
-// Records what a load pass hands on; stops when told to.
+// Notes in order what a load pass hands on; stops when told to.
 class RecordingSink : public ImportSink {
 public:
-    bool StepProgress() override {
-        ++steps;
-        return steps <= stepsBeforeCancel;
-    }
+    bool StepProgress() override { return ++steps <= stepsBeforeCancel; }
     void LoadImage(const QString& path) override {
-        images.append(path);
-        if (images.size() >= fullAfter) full = true;
+        log << "image:" + path;
+        if (++images >= fullAfter) full = true;
     }
-    void QueuePresentation(const QString& path) override { presentations.append(path); }
+    void QueuePresentation(const QString& path) override { log << "presentation:" + path; }
     bool ListFull() const override { return full; }
     void Skipped(const QString& path, SkipReason reason) override {
-        skipped.append({QFileInfo(path).fileName(), reason});
+        static const char* const kReasons[] = {"not found", "not an image type", "dangling",
+                                               "not a file", "unreadable name"};
+        log << QString("skipped:%1 (%2)").arg(path, kReasons[int(reason)]);
     }
 
     int steps = 0;
     int stepsBeforeCancel = 1000;
+    int images = 0;
     int fullAfter = 1000;
     bool full = false;
-    QStringList images;
-    QStringList presentations;
-    QList<std::pair<QString, SkipReason>> skipped;
+    QStringList log;
 };
 
+// A folder of every kind of entry: images, a presentation, files of other types, a sub-folder,
+// links that lead to an image, a folder, a text, nowhere or round in a loop, a device, a pipe,
+// and a name this system cannot spell.
 class ImportDispatchTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        for (const char* name : {"mixed/b.PNG", "mixed/a.jpg", "mixed/talk.ppt", "mixed/notes.txt",
+                                 "mixed/photo.gif", "mixed/sub/inner.jpg", "pictures/x.jpg",
+                                 "pictures/y.png", "elsewhere/holiday.jpg", "elsewhere/readme.txt"})
+            Make(name);
+        QDir().mkpath(Path("mixed/sub.jpg"));
+        const std::pair<const char*, const char*> links[] = {
+            {"elsewhere/holiday.jpg", "mixed/shortcut.lnk"},
+            {"pictures", "mixed/to folder"},
+            {"elsewhere/readme.txt", "mixed/text.jpg"},
+            {"nothing here.jpg", "mixed/dangling.jpg"},
+            {"nothing here.png", "mixed/dangling no type"},
+            {"nothing here", "mixed/dangling other"},
+            {"mixed/loop b.jpg", "mixed/loop a.jpg"},
+            {"mixed/loop a.jpg", "mixed/loop b.jpg"},
+        };
+        for (const auto& [target, link] : links) ASSERT_TRUE(QFile::link(Path(target), Path(link)));
+        ASSERT_TRUE(QFile::link("/dev/null", Path("mixed/device.jpg")));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(Path("mixed/pipe.png")).constData(), 0600), 0);
+        // A Latin-1 name on a UTF-8 system.
+        latin1 = QFile::encodeName(Path("mixed")) + "/caf\xe9.jpg";
+        const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    // The temporary folder cannot spell the Latin-1 name either.
+    void TearDown() override { ::unlink(latin1.constData()); }
+
     QString Make(const QString& name) {
-        const QString path = QDir(temp.path()).filePath(name);
+        const QString path = Path(name);
         QDir().mkpath(QFileInfo(path).path());
         testimages::WriteBytes(path, "x");
         return path;
     }
     QString Path(const QString& name) const { return QDir(temp.path()).filePath(name); }
+    // What the sink was handed, with paths from the temporary folder.
+    QString Log(const RecordingSink& sink) const {
+        return sink.log.join(", ").replace(temp.path() + "/", "");
+    }
 
     QTemporaryDir temp;
-    RecordingSink sink;
+    QByteArray latin1;
 };
 
 TEST(KindOfPath, ByTheLastCharactersWithoutRegardToCase) {
     const std::pair<PathKind, QStringList> kinds[] = {
         {PathKind::Image,
          {"/a/b.JPG", "/a/b.jpg", "/a/b.Png", "/a/b.bmp", "/a/b.tif", "/a/b.jpeg", "/a/b.JPE",
-          "/a/b.TIFF", "/a/b.heic", "/a/b.HEIC", "/a/b.Heif", "/a/b.avif", "/a/b.AVIF", "/a/b.webp",
-          "/a/b.WebP"}},
+          "/a/b.TIFF", "/a/b.HEIC", "/a/b.Heif", "/a/b.avif", "/a/b.WebP"}},
         {PathKind::Presentation, {"/a/talk.ppt", "/a/talk.PPTX", "/a/talk.odp", "/a/handout.Pdf"}},
         {PathKind::Other,
          {"/a/b.hei", "/a/b.heics", "/a/b.avi", "/a/b.svg", "/a/b.pdf.webp.txt", "/a/b.jp",
@@ -70,137 +101,43 @@ TEST(KindOfPath, ByTheLastCharactersWithoutRegardToCase) {
     }
 }
 
-TEST_F(ImportDispatchTest, AFolderInNameOrderWithoutSubFolders) {
-    const QString folder = Path("my folder");
-    Make("my folder/b.PNG");
-    Make("my folder/a.jpg");
-    Make("my folder/talk.ppt");
-    Make("my folder/notes.txt");
-    Make("my folder/photo.gif");
-    Make("my folder/sub/inner.jpg");
-
+// In name order, without its sub-folders or the links to them; a link to an image is loaded
+// under its target's name, a pipe with an image's name goes to the loader (which refuses it
+// with its message). What is not taken is named with its reason when it looks like an image
+// or a presentation, by its own name or its link's target. The bar's range counts the images.
+TEST_F(ImportDispatchTest, AFolderInNameOrder) {
     int counter = 0;
-    EXPECT_TRUE(ImportPath(folder, counter, ImportMode::Count, nullptr));
-    EXPECT_EQ(counter, 2);  // the bar's range: presentations are not counted
-
-    counter = 0;
-    EXPECT_TRUE(ImportPath(folder, counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images, (QStringList{folder + "/a.jpg", folder + "/b.PNG"}));
-    EXPECT_EQ(sink.presentations, QStringList{folder + "/talk.ppt"});
-    EXPECT_EQ(sink.steps, 3);
-    EXPECT_EQ(counter, 2);
+    EXPECT_TRUE(ImportPath(Path("mixed"), counter, ImportMode::Count, nullptr));
+    EXPECT_EQ(counter, 4);
+    RecordingSink sink;
+    EXPECT_TRUE(ImportPath(Path("mixed"), counter, ImportMode::Load, &sink));
+    EXPECT_EQ(Log(sink),
+              QString("image:mixed/a.jpg, image:mixed/b.PNG, skipped:mixed/dangling no type "
+                      "(dangling), skipped:mixed/dangling.jpg (dangling), skipped:mixed/device.jpg "
+                      "(not a file), skipped:mixed/loop a.jpg (dangling), skipped:mixed/loop b.jpg "
+                      "(dangling), image:mixed/pipe.png, image:elsewhere/holiday.jpg, "
+                      "presentation:mixed/talk.ppt, skipped:mixed/%1 (unreadable name)")
+                  .arg(QFile::decodeName("caf\xe9.jpg")));
+    EXPECT_EQ(sink.steps, 5);
 }
 
-TEST_F(ImportDispatchTest, SymbolicLinksStandForWhatTheyPointAt) {
-    Make("pictures/x.jpg");
-    Make("pictures/y.png");
-    const QString target = Make("elsewhere/holiday.jpg");
-    Make("elsewhere/readme.txt");
-    QDir().mkpath(Path("links"));
-    ASSERT_TRUE(QFile::link(Path("pictures"), Path("links/to folder")));
-    ASSERT_TRUE(QFile::link(target, Path("links/shortcut.lnk")));
-    ASSERT_TRUE(QFile::link(Path("elsewhere/readme.txt"), Path("links/readme.jpg")));
-    ASSERT_TRUE(QFile::link(Path("nothing here.jpg"), Path("links/dangling.jpg")));
-    ASSERT_TRUE(QFile::link(Path("links/loop b.jpg"), Path("links/loop a.jpg")));
-    ASSERT_TRUE(QFile::link(Path("links/loop a.jpg"), Path("links/loop b.jpg")));
-
-    int counter = 0;
-    // A link to a folder given as a path imports that folder.
-    EXPECT_TRUE(ImportPath(Path("links/to folder"), counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images.size(), 2);
-    // In a listing: the link to the JPEG is loaded under the target's name; links to a
-    // folder, to a text file, dangling or looping are passed over.
-    sink.images.clear();
-    EXPECT_TRUE(ImportPath(Path("links"), counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images, QStringList{target});
-    // The same link given alone.
-    sink.images.clear();
-    EXPECT_TRUE(ImportPath(Path("links/shortcut.lnk"), counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images, QStringList{target});
-    sink.images.clear();
-    EXPECT_TRUE(ImportPath(Path("links/dangling.jpg"), counter, ImportMode::Load, &sink));
-    EXPECT_TRUE(ImportPath(Path("links/loop a.jpg"), counter, ImportMode::Load, &sink));
-    EXPECT_TRUE(sink.images.isEmpty());
-}
-
-// What is not taken is named with its reason: in a folder, whatever looks like an image or
-// a presentation (by its own name or its link's target); given alone, anything.
-TEST_F(ImportDispatchTest, WhatIsNotTakenIsNamedWithItsReason) {
-    const QString folder = Path("mixed");
-    Make("mixed/good.jpg");
-    Make("mixed/notes.txt");
-    Make("elsewhere/readme.txt");
-    QDir().mkpath(Path("mixed/sub.jpg"));
-    ASSERT_TRUE(QFile::link(Path("nothing here.jpg"), Path("mixed/dangling.jpg")));
-    ASSERT_TRUE(QFile::link(Path("nothing here.png"), Path("mixed/dangling no type")));
-    ASSERT_TRUE(QFile::link(Path("nothing here"), Path("mixed/dangling other")));
-    ASSERT_TRUE(QFile::link(Path("mixed/loop b.jpg"), Path("mixed/loop a.jpg")));
-    ASSERT_TRUE(QFile::link(Path("mixed/loop a.jpg"), Path("mixed/loop b.jpg")));
-    ASSERT_TRUE(QFile::link("/dev/null", Path("mixed/device.jpg")));
-    ASSERT_TRUE(QFile::link(Path("elsewhere/readme.txt"), Path("mixed/text.jpg")));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("mixed/pipe.png")).constData(), 0600), 0);
-    // A Latin-1 name on a UTF-8 system.
-    const QByteArray latin1 = QFile::encodeName(folder) + "/caf\xe9.jpg";
-    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-
-    int counter = 0;
-    EXPECT_TRUE(ImportPath(folder, counter, ImportMode::Load, &sink));
-    // A pipe with an image's name goes to the loader, which refuses it with its message.
-    EXPECT_EQ(sink.images, (QStringList{folder + "/good.jpg", folder + "/pipe.png"}));
-    const QList<std::pair<QString, SkipReason>> expected{
-        {"dangling no type", SkipReason::DanglingLink},
-        {"dangling.jpg", SkipReason::DanglingLink},
-        {"device.jpg", SkipReason::NotRegularFile},
-        {"loop a.jpg", SkipReason::DanglingLink},
-        {"loop b.jpg", SkipReason::DanglingLink},
-        {QFile::decodeName("caf\xe9.jpg"), SkipReason::UnreadableName},
+// Given alone, anything not taken is named; a link to a folder imports that folder.
+TEST_F(ImportDispatchTest, APathGivenAlone) {
+    const std::pair<const char*, QString> cases[] = {
+        {"mixed/a.jpg", "image:mixed/a.jpg"},
+        {"mixed/shortcut.lnk", "image:elsewhere/holiday.jpg"},
+        {"mixed/to folder", "image:pictures/x.jpg, image:pictures/y.png"},
+        {"never made.jpg", "skipped:never made.jpg (not found)"},
+        {"mixed/notes.txt", "skipped:mixed/notes.txt (not an image type)"},
+        {"mixed/text.jpg", "skipped:mixed/text.jpg (not an image type)"},
+        {"mixed/dangling other", "skipped:mixed/dangling other (dangling)"},
     };
-    EXPECT_EQ(sink.skipped, expected);
-    ::unlink(latin1.constData());  // the temporary folder cannot spell it either
-
-    struct Alone {
-        const char* name;
-        std::optional<SkipReason> reason;
-    } const alone[] = {
-        {"never made.jpg", SkipReason::NotFound},
-        {"mixed/notes.txt", SkipReason::NotImageType},
-        {"mixed/text.jpg", SkipReason::NotImageType},
-        {"mixed/dangling other", SkipReason::DanglingLink},
-        {"mixed/device.jpg", SkipReason::NotRegularFile},
-        {"mixed/good.jpg", std::nullopt},
-    };
-    for (const Alone& a : alone) {
-        sink.skipped.clear();
-        EXPECT_TRUE(ImportPath(Path(a.name), counter, ImportMode::Load, &sink));
-        if (a.reason) {
-            ASSERT_EQ(sink.skipped.size(), 1) << a.name;
-            EXPECT_EQ(sink.skipped.first().second, *a.reason) << a.name;
-        } else {
-            EXPECT_TRUE(sink.skipped.isEmpty()) << a.name;
-        }
+    for (const auto& [name, log] : cases) {
+        RecordingSink sink;
+        int counter = 0;
+        EXPECT_TRUE(ImportPath(Path(name), counter, ImportMode::Load, &sink));
+        EXPECT_EQ(Log(sink), log) << name;
     }
-}
-
-TEST_F(ImportDispatchTest, SingleFilesMissingPathsCancelAndAFullList) {
-    int counter = 0;
-    const QString single = Make("one.JPG");
-    EXPECT_TRUE(ImportPath(single, counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images, QStringList{single});
-    EXPECT_TRUE(ImportPath(Path("never made.jpg"), counter, ImportMode::Load, &sink));
-    EXPECT_EQ(sink.images.size(), 1) << "a path that names nothing loads nothing";
-
-    for (int i = 1; i <= 5; ++i) Make(QString("five/%1.jpg").arg(i));
-    RecordingSink cancelling;
-    cancelling.stepsBeforeCancel = 2;  // Cancel pressed while the second file loads
-    EXPECT_FALSE(ImportPath(Path("five"), counter, ImportMode::Load, &cancelling));
-    EXPECT_EQ(cancelling.images.size(), 2);
-
-    RecordingSink filling;
-    filling.fullAfter = 3;
-    EXPECT_TRUE(ImportPath(Path("five"), counter, ImportMode::Load, &filling));
-    EXPECT_EQ(filling.images.size(), 3) << "the listing stops once the list is full";
 }
 
 }  // namespace

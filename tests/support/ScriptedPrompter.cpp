@@ -1,38 +1,38 @@
 #include "tests/support/ScriptedPrompter.h"
 
+namespace {
+
+// The next scripted answer; none, counted in unanswered, once the script has run out.
+template <typename T>
+T Next(std::deque<T>& answers, T none, int& unanswered) {
+    if (answers.empty()) {
+        ++unanswered;
+        return none;
+    }
+    const T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace
+
 void ScriptedPrompter::Info(int id, const QString& argument) {
     records.append({Kind::Info, id, argument, QString(), false});
 }
 
 bool ScriptedPrompter::Confirm(int id, const QString& argument) {
     records.append({Kind::Confirm, id, argument, QString(), false});
-    return NextConfirmAnswer();
+    return Next(confirmAnswers, false, unanswered);
 }
 
 bool ScriptedPrompter::ConfirmPlain(const QString& text) {
     records.append({Kind::Confirm, 0, QString(), text, false});
-    return NextConfirmAnswer();
-}
-
-bool ScriptedPrompter::NextConfirmAnswer() {
-    if (confirmAnswers.empty()) {
-        ++unanswered;
-        return false;
-    }
-    const bool answer = confirmAnswers.front();
-    confirmAnswers.pop_front();
-    return answer;
+    return Next(confirmAnswers, false, unanswered);
 }
 
 int ScriptedPrompter::Overwrite(const QString& text, bool saveAllMode) {
     records.append({Kind::Overwrite, 0, QString(), text, saveAllMode});
-    if (overwriteAnswers.empty()) {
-        ++unanswered;
-        return overwrite::Cancel;
-    }
-    const int answer = overwriteAnswers.front();
-    overwriteAnswers.pop_front();
-    return answer;
+    return Next(overwriteAnswers, int(overwrite::Cancel), unanswered);
 }
 
 void ScriptedPrompter::Plain(const QString& text) {

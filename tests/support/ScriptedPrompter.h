@@ -36,7 +36,4 @@ public:
     std::deque<int> overwriteAnswers;
     QList<Record> records;
     int unanswered = 0;
-
-private:
-    bool NextConfirmAnswer();
 };

@@ -1,7 +1,5 @@
 #include "app/ui/ProgramStart.h"
 
-#include <signal.h>
-
 #include <QProcess>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -16,27 +14,21 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ProfileStore.h"
-#include "skin/UiTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
 namespace {
 
-// Scripted answers, and a step of the test run once from inside the window's next message,
-// that is, in the middle of whatever showed it.
+// Scripted answers, and a step of the test run once from inside the window's next plain
+// message (a broken file's: 121 with its reason), in the middle of whatever showed it.
 class HookedPrompter : public ScriptedPrompter {
 public:
-    void Info(int id, const QString& argument = QString()) override {
-        ScriptedPrompter::Info(id, argument);
-        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
-    }
-    // A message with a reason of its own (a broken file's, beside 121) comes as plain text.
     void Plain(const QString& text) override {
         ScriptedPrompter::Plain(text);
-        if (atNextInfo) std::exchange(atNextInfo, nullptr)();
+        if (atNextPlain) std::exchange(atNextPlain, nullptr)();
     }
 
-    std::function<void()> atNextInfo;
+    std::function<void()> atNextPlain;
 };
 
 }  // namespace
@@ -66,10 +58,7 @@ private:
             }
         });
         watch.start();
-        return RunWindowSession(options, prompter, [this] {
-            ++imagingStarts;
-            return imagingWorks;
-        });
+        return RunWindowSession(options, prompter, [this] { return imagingWorks; });
     }
 
     static QString ProfileEntry() {
@@ -90,10 +79,19 @@ private:
         return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
     }
 
-    static QStringList SourcePaths(MainDialog& window) {
-        QStringList paths;
-        for (const ImageEntry& entry : window.list().entries()) paths << entry.sourcePath;
-        return paths;
+    static QStringList Names(MainDialog& window) {
+        QStringList names;
+        for (const ImageEntry& entry : window.list().entries())
+            names << QFileInfo(entry.sourcePath).fileName();
+        return names;
+    }
+
+    // A windowed start without the start-up picture.
+    static ProgramOptions WithoutSplash(const QStringList& paths = {}) {
+        ProgramOptions options;
+        options.noSplash = true;
+        options.paths = paths;
+        return options;
     }
 
     // Images in a folder of their own, named as given.
@@ -114,7 +112,6 @@ private:
     HookedPrompter prompter;
     int photoFolders = 0;
     int windowsShown = 0;
-    int imagingStarts = 0;
     bool imagingWorks = true;
 
 private Q_SLOTS:
@@ -133,7 +130,6 @@ private Q_SLOTS:
 
     void init() {
         prompter = HookedPrompter();
-        imagingStarts = 0;
         imagingWorks = true;
         ProfileStore().setValue("powerpointdoc", "/home/u/talk.ppt");
     }
@@ -141,27 +137,21 @@ private Q_SLOTS:
     // Without paths (an automation switch is none) a second start says 149, brings the running
     // window forward and ends with 1; the window goes on as it was.
     void aSecondStartWithoutPathsSays149AndBringsTheWindowForward() {
-        ProgramOptions options;
-        options.noSplash = true;
-        QCOMPARE(RunSession(options,
-                            [&](MainDialog& window) {
-                                for (const QStringList& arguments :
-                                     {QStringList{}, QStringList{"/Automation"}}) {
-                                    window.showMinimized();
-                                    ScriptedPrompter second;
-                                    ProgramOptions secondOptions;
-                                    secondOptions.paths = arguments;
-                                    QCOMPARE(RunWindowSession(secondOptions, second,
-                                                              [] { return false; }),
-                                             1);
-                                    QCOMPARE(second.Ids(), QList<int>{msg::AlreadyRunning});
-                                    QCOMPARE(second.records.size(), 1);
-                                    QVERIFY(!window.isMinimized());
-                                    QVERIFY(window.isVisible());
-                                }
-                                QCOMPARE(window.importQueue().pathsQueued(), 0);
-                            }),
-                 0);
+        const auto secondStarts = [](MainDialog& window) {
+            for (const QStringList& arguments : {QStringList{}, QStringList{"/Automation"}}) {
+                window.showMinimized();
+                ScriptedPrompter second;
+                ProgramOptions secondOptions;
+                secondOptions.paths = arguments;
+                QCOMPARE(RunWindowSession(secondOptions, second, [] { return false; }), 1);
+                QCOMPARE(second.Ids(), QList<int>{msg::AlreadyRunning});
+                QCOMPARE(second.records.size(), 1);
+                QVERIFY(!window.isMinimized());
+                QVERIFY(window.isVisible());
+            }
+            QCOMPARE(window.importQueue().pathsQueued(), 0);
+        };
+        QCOMPARE(RunSession(WithoutSplash(), secondStarts), 0);
         QCOMPARE(windowsShown, 1);
         QCOMPARE(prompter.records.size(), 0);
     }
@@ -169,17 +159,18 @@ private Q_SLOTS:
     // Paths given to a second start, relative to its own folder as a shell gives them, go to the
     // running window, which comes forward and imports them in their order, after the images of
     // an import under way (here: while it tells about a broken file in the middle of the
-    // command line's import); the second start ends with 0.
+    // command line's import); the second start ends with 0. The session clears the profile
+    // entry, and closing asks because the images are unsaved; afterwards the work folders hold
+    // nothing, a slide's export file left behind included, and the lock is free.
     void aSecondStartHandsItsPathsToTheRunningWindow() {
         const QDir photos = Photos({"one.jpg", "two.jpg", "three.jpg", "four.jpg"});
         testimages::WriteBytes(photos.filePath("broken.jpg"), "not a picture");
-        ProgramOptions options;
-        options.noSplash = true;
-        options.paths = QStringList{"one.jpg", "broken.jpg", "two.jpg"};
+        // The automation switch matches no file and imports nothing, without a word.
+        ProgramOptions options = WithoutSplash({"one.jpg", "broken.jpg", "/Automation", "two.jpg"});
         for (QString& path : options.paths) path = photos.filePath(path);
         int secondExit = -2;
         bool minimised = true;
-        prompter.atNextInfo = [&] {
+        prompter.atNextPlain = [&] {
             QWidget* window = QApplication::activeWindow();
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (qobject_cast<MainDialog*>(widget)) window = widget;
@@ -189,101 +180,49 @@ private Q_SLOTS:
         };
         prompter.confirmAnswers = {true};
         QStringList imported;
-        QCOMPARE(RunSession(options,
-                            [&](MainDialog& window) {
-                                // What arrived by then is compared below.
-                                (void)QTest::qWaitFor([&] { return window.list().count() >= 4; },
-                                                      30000);
-                                imported = SourcePaths(window);
-                            }),
-                 0);
+        QString workFolder;
+        QString exportFolder;
+        int filesDuring = 0;
+        const auto during = [&](MainDialog& window) {
+            // What arrived by then is compared below.
+            (void)QTest::qWaitFor([&] { return window.list().count() >= 4; }, 30000);
+            imported = Names(window);
+            QCOMPARE(ProfileEntry(), QString());
+            workFolder = window.settings().workFolder;
+            exportFolder = window.settings().autoExportFolder;
+            QVERIFY(EnsurePrivateFolder(exportFolder));
+            testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
+            filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
+        };
+        QCOMPARE(RunSession(options, during), 0);
         QCOMPARE(secondExit, 0);
         QVERIFY2(!minimised, "the window came forward");
-        QStringList wanted{"one.jpg", "two.jpg", "three.jpg", "four.jpg"};
-        for (QString& path : wanted) path = photos.filePath(path);
-        QCOMPARE(imported, wanted);
+        QCOMPARE(imported, (QStringList{"one.jpg", "two.jpg", "three.jpg", "four.jpg"}));
         QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
-    }
-
-    // A running window that does not answer (stopped here) is not taken for one that took the
-    // paths: the second start names them and ends with 1.
-    void aSecondStartToAWindowThatDoesNotAnswerSaysSo() {
-        QVERIFY2(!QFile::exists(SingleInstance::DefaultSocketPath()), "a closed window's is gone");
-        QProcess first;
-        first.setProcessChannelMode(QProcess::ForwardedChannels);
-        first.start(VC_PROGRAM, {"--no-splash"});
-        QVERIFY(QTest::qWaitFor([] { return QFile::exists(SingleInstance::DefaultSocketPath()); },
-                                30000));
-        ::kill(pid_t(first.processId()), SIGSTOP);
-        ProgramOptions options;
-        options.paths = {"/photos/beach.jpg"};
-        const int status = RunWindowSession(options, prompter, [] { return false; });
-        ::kill(pid_t(first.processId()), SIGCONT);
-        first.terminate();
-        QVERIFY(first.waitForFinished(30000));
-        QCOMPARE(status, 1);
-        QCOMPARE(prompter.records.size(), 1);
-        QVERIFY(prompter.records[0].text.startsWith(UiTexts::Text("handover.no_answer")));
-        QVERIFY(prompter.records[0].text.contains("\n/photos/beach.jpg"));
+        QCOMPARE(prompter.records.size(), 2);  // and the broken file's
+        QCOMPARE(windowsShown, 1);
+        QCOMPARE(filesDuring, 5);
+        QCOMPARE(FilesIn(workFolder) + FilesIn(exportFolder), 0);
+        QCOMPARE(ProfileEntry(), QString());
+        SingleInstance next;
+        QVERIFY2(next.Acquire(), "the lock is released at the end");
     }
 
     void imagingThatCannotStartSays120AndFreesTheLock() {
         imagingWorks = false;
-        ProgramOptions options;
-        options.noSplash = true;
-        QCOMPARE(RunSession(options), 1);
+        QCOMPARE(RunSession(WithoutSplash()), 1);
         QCOMPARE(prompter.Ids(), QList<int>{msg::InstallFailed});
         QCOMPARE(windowsShown, 0);
         SingleInstance next;
         QVERIFY2(next.Acquire(), "the next start runs");
     }
 
-    // An image given on the command line is imported into the work folder; closing asks
-    // because it is unsaved, and afterwards the work folders hold nothing.
-    void aSessionClearsTheProfileEntryAndLeavesTheWorkFoldersEmpty() {
-        const QString image = QDir(root.path()).filePath("photo.jpg");
-        testimages::WriteJpeg(testimages::Solid(64, 48, Qt::red), image);
-        ProgramOptions options;
-        options.noSplash = true;
-        options.paths = {image};
-        prompter.confirmAnswers = {true};
-        QString workFolder;
-        QString exportFolder;
-        int filesDuring = 0;
-        QCOMPARE(RunSession(
-                     options,
-                     [&](MainDialog& window) {
-                         QVERIFY(QTest::qWaitFor([&] { return window.list().count() == 1; }));
-                         QCOMPARE(ProfileEntry(), QString());
-                         workFolder = window.settings().workFolder;
-                         exportFolder = window.settings().autoExportFolder;
-                         // A slide's export file left behind goes too.
-                         QVERIFY(EnsurePrivateFolder(exportFolder));
-                         testimages::WriteBytes(QDir(exportFolder).filePath("talk0001.bmp"), "BM");
-                         filesDuring = FilesIn(workFolder) + FilesIn(exportFolder);
-                     }),
-                 0);
-        QCOMPARE(windowsShown, 1);
-        QCOMPARE(imagingStarts, 1);
-        QCOMPARE(prompter.Ids(), QList<int>{msg::ExitWithoutSaving});
-        QVERIFY(workFolder.startsWith(QDir::tempPath()));
-        QCOMPARE(filesDuring, 2);
-        QCOMPARE(FilesIn(workFolder), 0);
-        QCOMPARE(FilesIn(exportFolder), 0);
-        QCOMPARE(ProfileEntry(), QString());
-        SingleInstance next;
-        QVERIFY2(next.Acquire(), "the lock is released at the end");
-    }
-
     // The settings live in memory only: the files per folder chosen in Preferences are gone at
     // the next start, which begins from 9999 again.
     void theSettingsStartFromTheirDefaultsAtEveryStart() {
-        ProgramOptions options;
-        options.noSplash = true;
-        const auto session = [&](int typed) {
-            int found = 0;
-            RunSession(options, [&](MainDialog& window) {
-                found = window.settings().filesPerFolder;
+        for (const int typed : {999, 0}) {
+            RunSession(WithoutSplash(), [&](MainDialog& window) {
+                QCOMPARE(window.settings().filesPerFolder, 9999);
                 if (typed == 0) return;
                 QTimer::singleShot(0, &window, [typed] {
                     auto* field =
@@ -294,10 +233,7 @@ private Q_SLOTS:
                 window.PreferencesCommand();
                 QCOMPARE(window.settings().filesPerFolder, typed);
             });
-            return found;
-        };
-        QCOMPARE(session(999), 9999);
-        QCOMPARE(session(0), 9999);
+        }
     }
 };
 

@@ -1,6 +1,5 @@
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,37 +20,29 @@ class SessionTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainDialog> MakeWindow() {
+    // A fresh window with count photos dropped on it.
+    void MakeWindowWithImages(int count) {
         fixture.drives = [this] { return QList<Drive>{{card->path(), "TESTCARD", true}}; };
-        return fixture.Make();
-    }
-
-    void DropImages(MainDialog& window, int count) {
+        window = fixture.Make();
+        QVERIFY(window);
         QStringList paths;
         for (int i = 0; i < count; ++i) {
             paths << QDir(fixture.temp.path()).filePath(QString("photo %1.jpg").arg(i));
             WriteJpeg(Solid(640, 480, QColor::fromHsv(i * 50, 255, 255)), paths.last());
         }
-        TestWindow::Drop(&window, paths);
+        TestWindow::Drop(window.get(), paths);
+        QCOMPARE(window->list().count(), count);
     }
 
-    // Answers the destination dialog: optionally types a number, then OK.
-    void AnswerDestination(const QString& number = QString()) {
-        QTimer::singleShot(200, [number] {
-            auto* dialog = qobject_cast<DestinationDialog*>(QApplication::activeModalWidget());
+    // Clicks the named buttons, in order, in the next modal dialog, which must be of the class
+    // named.
+    void ClickInNextDialog(const char* className, const QStringList& buttons) {
+        QTimer::singleShot(200, [className, buttons] {
+            QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
-            if (!number.isEmpty()) dialog->findChild<QLineEdit*>("number")->setText(number);
-            QTest::mouseClick(dialog->findChild<QWidget*>("ok"), Qt::LeftButton);
-        });
-    }
-
-    // Presses Save All in the convert dialog, then Stop to close it when the run is over.
-    void AnswerConvertWithSaveAll() {
-        QTimer::singleShot(200, [] {
-            auto* dialog = qobject_cast<ConvertSaveDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QTest::mouseClick(dialog->findChild<QWidget*>("saveAll"), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QWidget*>("stop"), Qt::LeftButton);
+            QCOMPARE(dialog->metaObject()->className(), className);
+            for (const QString& name : buttons)
+                QTest::mouseClick(dialog->findChild<QWidget*>(name), Qt::LeftButton);
         });
     }
 
@@ -59,6 +50,7 @@ private:
     std::unique_ptr<QTemporaryDir> card = std::make_unique<QTemporaryDir>();
     TestWindow fixture;
     QTemporaryDir profile;
+    std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
     void init() { card = std::make_unique<QTemporaryDir>(); }
@@ -72,25 +64,20 @@ private Q_SLOTS:
     // folder) is named, and what another computer left is removed after the yes.
     void importChooseSaveAllAndCloseWithoutAQuestion() {
         WriteBytes(QDir(card->path()).filePath("._photo 1.jpg"), "resource fork");
-        auto window = MakeWindow();
-        QVERIFY(window);
-        DropImages(*window, 3);
-        QCOMPARE(window->list().count(), 3);
-        QVERIFY(window->unsavedChanges());
+        MakeWindowWithImages(3);
 
-        AnswerDestination();
+        ClickInNextDialog("DestinationDialog", {"ok"});
         QTest::mouseClick(window->findChild<QWidget*>("folder"), Qt::LeftButton);
         const QString folder = QDir(card->path()).filePath("DCIM/100RODIV");
         QCOMPARE(fixture.settings.cardFolder, folder);
         QCOMPARE(window->findChild<QLabel*>("destination")->text(), folder);
 
-        AnswerConvertWithSaveAll();
+        ClickInNextDialog("ConvertSaveDialog", {"saveAll", "stop"});
         fixture.prompter.confirmAnswers = {true};
         window->ConvertAndSaveCommand();
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  (QStringList{"DUVU0001.JPG", "DUVU0002.JPG", "DUVU0003.JPG"}));
         QVERIFY(!window->unsavedChanges());
-        QCOMPARE(fixture.settings.lastDestination, folder);
         QCOMPARE(fixture.prompter.records.size(), 2);
         QVERIFY(fixture.prompter.records[0].text.startsWith("This card uses the "));
         QCOMPARE(fixture.prompter.records[1].kind, ScriptedPrompter::Kind::Confirm);
@@ -101,7 +88,7 @@ private Q_SLOTS:
         // Each card is looked at once: the next Convert and Save asks only about the numbers.
         fixture.prompter.records.clear();
         fixture.prompter.overwriteAnswers = {overwrite::OverwriteAll};
-        AnswerConvertWithSaveAll();
+        ClickInNextDialog("ConvertSaveDialog", {"saveAll", "stop"});
         window->ConvertAndSaveCommand();
         QCOMPARE(fixture.prompter.records.size(), 1);
         QCOMPARE(fixture.prompter.records[0].kind, ScriptedPrompter::Kind::Overwrite);
@@ -114,9 +101,7 @@ private Q_SLOTS:
     // its work folders), Cancel keeps the window and the session.
     void theSessionsEndAsksOnce() {
         for (const bool ok : {true, false}) {
-            auto window = MakeWindow();
-            QVERIFY(window);
-            DropImages(*window, 1);
+            MakeWindowWithImages(1);
             fixture.prompter.confirmAnswers = {ok};
             bool closed = false;
             QTimer::singleShot(0, window.get(), [&] {
@@ -130,24 +115,12 @@ private Q_SLOTS:
     }
 
     // Convert and Save with no destination asks for one ("Another Foler": after saying so,
-    // through the folder browser) and opens the convert dialog only with one; the dialog shows
-    // where the files go.
+    // through the folder browser) and opens the convert dialog only with one (here the card's
+    // dialog is cancelled); the dialog shows where the files go.
     void aMissingDestinationIsAskedForFirst() {
-        struct Case {
-            bool card;
-            bool pick;
-            QString askedBy;
-        } const cases[] = {
-            {false, false, "QFileDialog"},
-            {false, true, "QFileDialog"},
-            {true, false, "DestinationDialog"},
-        };
-        for (const Case& c : cases) {
-            auto window = MakeWindow();
-            QVERIFY(window);
-            DropImages(*window, 2);
-            if (!c.card)
-                QTest::mouseClick(window->findChild<QWidget*>("otherRadio"), Qt::LeftButton);
+        for (const bool card : {false, true}) {
+            MakeWindowWithImages(2);
+            if (!card) QTest::mouseClick(window->findChild<QWidget*>("otherRadio"), Qt::LeftButton);
             QTemporaryDir target;
             QStringList shown;
             QTimer answer;
@@ -161,7 +134,7 @@ private Q_SLOTS:
                     convert->SaveAll();
                     return convert->Stop();
                 }
-                if (!c.pick) return modal->reject();
+                if (card) return modal->reject();
                 qobject_cast<QFileDialog*>(modal)->setDirectory(target.path());
                 QMetaObject::invokeMethod(modal, "accept");
                 answer.start();
@@ -169,20 +142,20 @@ private Q_SLOTS:
             answer.start(20);
             window->ConvertAndSaveCommand();
             answer.stop();
-            QStringList wanted{c.askedBy};
-            if (c.pick) wanted << "ConvertSaveDialog" << target.path();
-            QCOMPARE(shown, wanted);
-            QCOMPARE(fixture.prompter.records.size(), c.card ? 0 : 1);
-            if (!c.card)
-                QCOMPARE(fixture.prompter.records.first().text, UiTexts::Text("convert.no_folder"));
-            if (c.pick) QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 2);
+            if (card) {
+                QCOMPARE(shown, QStringList{"DestinationDialog"});
+                QVERIFY(fixture.prompter.records.isEmpty());
+                continue;
+            }
+            QCOMPARE(shown, (QStringList{"QFileDialog", "ConvertSaveDialog", target.path()}));
+            QCOMPARE(fixture.prompter.records.size(), 1);
+            QCOMPARE(fixture.prompter.records.first().text, UiTexts::Text("convert.no_folder"));
+            QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 2);
         }
     }
 
     void aCardWithAnOptionOffAsksFirst() {
-        auto window = MakeWindow();
-        QVERIFY(window);
-        DropImages(*window, 1);
+        MakeWindowWithImages(1);
         fixture.settings.exifOption = false;
         fixture.prompter.confirmAnswers = {false};
         window->ConvertAndSaveCommand();

@@ -70,79 +70,62 @@ private Q_SLOTS:
         QCOMPARE(finished.count(), 1);
     }
 
-    // Laid out like the main window: a view that stretches with the window and a button that
-    // moves with its bottom-right corner. Its template is 102, its profile group 66.
-    void resizedControlsFollowTheAnchorsAndTheSizeComesBack() {
+    // The size the user gave the window comes back when it opens again, and no smaller than
+    // its template (102, profile group 66). Its anchors are the main window's (MainDialogTest).
+    void theSizeComesBack() {
         QSettings().clear();
         for (int opened = 0; opened < 2; ++opened) {
             ResizableDialog dialog(102);
             dialog.resize(600, 400);
-            auto* view = new QWidget(&dialog);
-            view->setGeometry(10, 40, 400, 300);
-            auto* close = new QWidget(&dialog);
-            close->setGeometry(500, 360, 90, 28);
-            dialog.AddAnchor(view, ResizableDialog::StretchRight | ResizableDialog::StretchDown);
-            dialog.AddAnchor(close, ResizableDialog::MoveRight | ResizableDialog::MoveDown);
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             if (opened == 0) dialog.resize(700, 450);
             QTRY_COMPARE(dialog.size(), QSize(700, 450));
-            QCOMPARE(view->geometry(), QRect(10, 40, 500, 350));
-            QCOMPARE(close->geometry(), QRect(600, 410, 90, 28));
             QCOMPARE(dialog.minimumSize(), QSize(600, 400));
         }
-        QCOMPARE(QSettings().value("66/CX").toInt(), 700);
-        QCOMPARE(QSettings().value("66/CY").toInt(), 450);
     }
 
-    void buttonPaintsThePictureOfItsState_data() {
-        QTest::addColumn<QList<int>>("bitmaps");  // normal, pressed, hover, disabled; 0: none
-        QTest::addColumn<QList<Step>>("steps");
-        QTest::addColumn<int>("expected");
-
+    // The pictures: normal, pressed, hover, disabled (0: none).
+    void buttonPaintsThePictureOfItsState() {
         const QList<int> ok{168, 166, 167, 169};
         const QList<int> normalOnly{142, 0, 0, 0};
-        using S = QList<Step>;
-        QTest::newRow("untouched") << ok << S{} << 168;
-        QTest::newRow("hover") << ok << S{Step::Enter} << 167;
-        QTest::newRow("hover_left_again") << ok << S{Step::Enter, Step::Leave} << 168;
-        QTest::newRow("pressed") << ok << S{Step::Enter, Step::Press} << 166;
-        QTest::newRow("pressed_dragged_off")
-            << ok << S{Step::Enter, Step::Press, Step::DragOff} << 168;
-        QTest::newRow("disabled") << ok << S{Step::Disable} << 169;
-        QTest::newRow("no_disabled_picture")
-            << QList<int>{142, 144, 143, 0} << S{Step::Disable} << 142;
-        QTest::newRow("no_hover_picture") << normalOnly << S{Step::Enter} << 142;
-        QTest::newRow("no_pressed_picture") << normalOnly << S{Step::Enter, Step::Press} << 142;
-    }
-
-    void buttonPaintsThePictureOfItsState() {
-        QFETCH(QList<int>, bitmaps);
-        QFETCH(QList<Step>, steps);
-        QFETCH(int, expected);
-
-        QWidget host;
-        host.resize(200, 100);
-        auto* button = new SkinButton(QStringLiteral("OK"), &host);
-        QVERIFY(button->Setup(bitmaps[0], bitmaps[1], bitmaps[2], bitmaps[3]));
-        QCOMPARE(button->size(), SkinArt::SizeOf(bitmaps[0]));
-        button->move(20, 20);
-        host.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QTest::mouseMove(&host, QPoint(2, 2));
-
-        const QPoint inside = button->rect().center();
-        for (Step step : steps) {
-            if (step == Step::Enter) QTest::mouseMove(&host, button->pos() + inside);
-            if (step == Step::Leave) QTest::mouseMove(&host, QPoint(2, 2));
-            if (step == Step::Press) QTest::mousePress(button, Qt::LeftButton, {}, inside);
-            if (step == Step::DragOff) QTest::mouseMove(button, QPoint(-10, -10));
-            if (step == Step::Disable) button->setEnabled(false);
+        const struct {
+            const char* name;
+            QList<int> bitmaps;
+            QList<Step> steps;
+            int expected;
+        } cases[] = {
+            {"untouched", ok, {}, 168},
+            {"hover", ok, {Step::Enter}, 167},
+            {"hover_left_again", ok, {Step::Enter, Step::Leave}, 168},
+            {"pressed", ok, {Step::Enter, Step::Press}, 166},
+            {"pressed_dragged_off", ok, {Step::Enter, Step::Press, Step::DragOff}, 168},
+            {"disabled", ok, {Step::Disable}, 169},
+            {"no_disabled_picture", {142, 144, 143, 0}, {Step::Disable}, 142},
+            {"no_hover_picture", normalOnly, {Step::Enter}, 142},
+        };
+        for (const auto& c : cases) {
+            QWidget host;
+            host.resize(200, 100);
+            auto* button = new SkinButton(QStringLiteral("OK"), &host);
+            QVERIFY(button->Setup(c.bitmaps[0], c.bitmaps[1], c.bitmaps[2], c.bitmaps[3]));
+            button->move(20, 20);
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            QTest::mouseMove(&host, QPoint(2, 2));
+            const QPoint inside = button->rect().center();
+            for (Step step : c.steps) {
+                if (step == Step::Enter) QTest::mouseMove(&host, button->pos() + inside);
+                if (step == Step::Leave) QTest::mouseMove(&host, QPoint(2, 2));
+                if (step == Step::Press) QTest::mousePress(button, Qt::LeftButton, {}, inside);
+                if (step == Step::DragOff) QTest::mouseMove(button, QPoint(-10, -10));
+                if (step == Step::Disable) button->setEnabled(false);
+            }
+            const int painted = button->CurrentBitmap();
+            if (c.steps.contains(Step::Press))
+                QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-10, -10));
+            QVERIFY2(painted == c.expected, c.name);
         }
-        const int painted = button->CurrentBitmap();
-        if (steps.contains(Step::Press))
-            QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-10, -10));
-        QCOMPARE(painted, expected);
     }
 
     // A window paints its pictures at the ratio of the screen it is on, again after it moves to
@@ -192,63 +175,36 @@ private Q_SLOTS:
         }
     }
 
-    // A button without its normal picture is a plain one, even after an earlier success.
-    void buttonWithoutItsNormalPictureIsPlain() {
-        SkinButton button(QStringLiteral("OK"));
-        QVERIFY(button.Setup(skin::kOkButton));
-        QVERIFY(!button.Setup(9999, 166, 167, 169));
-        QVERIFY(!button.IsSkinned());
-        QCOMPARE(button.CurrentBitmap(), 0);
-    }
-
-    // grouped: three radios of one group, else three check buttons; the first starts checked.
-    void radioClicksMoveOrToggleTheCheck_data() {
-        QTest::addColumn<bool>("grouped");
-        QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QList<bool>>("checked");
-        QTest::newRow("radio_clicked_again_stays")
-            << true << QList<int>{0} << QList<bool>{true, false, false};
-        QTest::newRow("radio_moves") << true << QList<int>{2} << QList<bool>{false, false, true};
-        QTest::newRow("check_button_unchecks")
-            << false << QList<int>{0} << QList<bool>{false, false, false};
-        QTest::newRow("check_buttons_are_independent")
-            << false << QList<int>{1, 2} << QList<bool>{true, true, true};
-    }
-
-    void radioClicksMoveOrToggleTheCheck() {
-        QFETCH(bool, grouped);
-        QFETCH(QList<int>, clicks);
-        QFETCH(QList<bool>, checked);
-
+    // Three radios of one group, the first checked: a click on it keeps it checked, a click on
+    // another moves the check. Check buttons are PreferencesDialogTest's.
+    void radioClicksMoveTheCheck() {
         QWidget host;
         RadioGroup group;
         QList<BitmapRadio*> buttons;
         for (int i = 0; i < 3; ++i) {
             buttons.append(new BitmapRadio(skin::kMainWindowRadio, Qt::white, &host));
             buttons[i]->move(0, 30 * i);
-            if (grouped) group.Add(buttons[i]);
+            group.Add(buttons[i]);
         }
         buttons[0]->SetState(BitmapRadio::Checked);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-
-        for (int index : clicks) QTest::mouseClick(buttons[index], Qt::LeftButton, {}, {5, 5});
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(buttons[i]->isChecked(), checked[i]);
-            QCOMPARE(buttons[i]->State() & 3,
-                     int(checked[i] ? BitmapRadio::Checked : BitmapRadio::Unchecked));
+        for (int clicked : {0, 2}) {
+            QTest::mouseClick(buttons[clicked], Qt::LeftButton, {}, {5, 5});
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(buttons[i]->isChecked(), i == clicked);
+                QCOMPARE(buttons[i]->State() & 3,
+                         int(i == clicked ? BitmapRadio::Checked : BitmapRadio::Unchecked));
+            }
+            QCOMPARE(group.CheckedButton(), buttons[clicked]);
         }
-        if (grouped) QCOMPARE(group.CheckedButton(), buttons[checked.indexOf(true)]);
     }
 
     void radioStateChoosesThePicture() {
         using B = BitmapRadio;
         const std::pair<QList<int>, int> cases[] = {{{B::Unchecked}, 150},
-                                                    {{B::Unchecked, B::Hover}, 151},
                                                     {{B::Unchecked, B::Disabled}, 153},
-                                                    {{B::Checked}, 152},
                                                     {{B::Checked, B::Hover}, 149},
-                                                    {{B::Checked, B::Disabled}, 154},
                                                     {{B::Checked, B::Disabled, B::Checked}, 152}};
         for (const auto& [states, bitmap] : cases) {
             BitmapRadio button(skin::kMainWindowRadio, Qt::white);
@@ -256,24 +212,6 @@ private Q_SLOTS:
             QCOMPARE(button.CurrentBitmap(), bitmap);
             QCOMPARE(button.isEnabled(), states.last() != B::Disabled);
         }
-    }
-
-    void radiosAndTheirGroupDieInEitherOrder() {
-        auto* group = new RadioGroup;
-        auto* kept = new BitmapRadio(skin::kPlacementRadio, Qt::white);
-        group->Add(kept);
-        {
-            BitmapRadio gone(skin::kPlacementRadio, Qt::white);
-            group->Add(&gone);
-        }
-        QCOMPARE(group->Buttons(), QList<BitmapRadio*>{kept});
-        delete group;
-        QVERIFY(kept->Group() == nullptr);
-        kept->click();  // now a check button
-        QVERIFY(kept->isChecked());
-        kept->click();
-        QVERIFY(!kept->isChecked());
-        delete kept;
     }
 
 private:

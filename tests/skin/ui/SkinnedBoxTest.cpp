@@ -15,21 +15,21 @@
 
 namespace {
 
-// The boxes; the questions 105 and 125 as the window asks them, through its Prompter.
-enum class Box { Info, Confirm, OverwriteOne, OverwriteAll, ExitQuestion, DeleteQuestion };
+// The boxes; the questions 105 and 125 and the overwrite question as the window asks them,
+// through its Prompter.
+enum class Box { Confirm, OverwriteAll, ExitQuestion, DeleteQuestion };
 
 // The ways a user ends a box: a click on the named button, or a key with the focus moved to
 // the named button first (none: as opened). Closing the window is Escape's reject().
 enum class Act { Click, Escape, Enter };
 
 int Run(Box box, const QString& text) {
-    if (box == Box::Info) return MessageBox::Show(text);
     if (box == Box::Confirm) return MessageBox::Ask(text);
     if (box == Box::ExitQuestion || box == Box::DeleteQuestion) {
         const int id = box == Box::ExitQuestion ? msg::ExitWithoutSaving : msg::DeleteImage;
         return BoxPrompter().Confirm(id) ? MessageBox::kOk : MessageBox::kCancel;
     }
-    return OverwriteBox::Ask(text, box == Box::OverwriteAll);
+    return BoxPrompter().Overwrite(text, true);
 }
 
 // Answers the next modal box from inside its own event loop, once it is up and active. A box
@@ -64,49 +64,39 @@ class SkinnedBoxTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void answers_data() {
-        QTest::addColumn<Box>("box");
-        QTest::addColumn<Act>("act");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("expected");
-
-        // Info and Confirm are one box: Escape and the close button are Confirm's rows.
-        const Act click = Act::Click;
-        QTest::newRow("Info_OK") << Box::Info << click << "ok" << 1;
-        QTest::newRow("Confirm_OK") << Box::Confirm << click << "ok" << 1;
-        QTest::newRow("Confirm_Cancel") << Box::Confirm << click << "cancel" << 2;
-        QTest::newRow("Confirm_Escape") << Box::Confirm << Act::Escape << "" << 2;
-        QTest::newRow("Confirm_close_button") << Box::Confirm << click << "close" << 2;
-        QTest::newRow("Confirm_Enter_as_opened_is_OK") << Box::Confirm << Act::Enter << "" << 1;
-        // Enter must not throw the list away: only a move to OK does.
-        const Box exitQuestion = Box::ExitQuestion;
-        QTest::newRow("Exit_Enter_as_opened_is_Cancel") << exitQuestion << Act::Enter << "" << 2;
-        QTest::newRow("Exit_Enter_on_OK") << exitQuestion << Act::Enter << "ok" << 1;
-        QTest::newRow("Delete_Enter_as_opened_is_OK")
-            << Box::DeleteQuestion << Act::Enter << "" << 1;
-
-        // A request to cancel the overwrite question is Cancel (0), never Overwrite (2); only
-        // a button the user moved to answers Enter.
-        const Box all = Box::OverwriteAll;
-        QTest::newRow("Overwrite") << all << click << "overwrite" << 2;
-        QTest::newRow("No") << all << click << "no" << 1;
-        QTest::newRow("Save_next") << all << click << "saveNext" << 4;
-        QTest::newRow("Overwrite_all") << all << click << "overwriteAll" << 3;
-        QTest::newRow("Break") << all << click << "break" << 0;
-        QTest::newRow("Overwrite_Escape") << all << Act::Escape << "" << 0;
-        QTest::newRow("Overwrite_Escape_on_Overwrite") << all << Act::Escape << "overwrite" << 0;
-        QTest::newRow("Overwrite_Enter_as_opened_is_No") << all << Act::Enter << "" << 1;
-        QTest::newRow("Overwrite_Enter_on_Save_next") << all << Act::Enter << "saveNext" << 4;
-        QTest::newRow("One_image_Overwrite") << Box::OverwriteOne << click << "overwrite" << 2;
-    }
-
     void answers() {
-        QFETCH(Box, box);
-        QFETCH(Act, act);
-        QFETCH(QString, button);
-        QFETCH(int, expected);
-        AnswerNextBox([&](QDialog* open) { Perform(open, act, button); });
-        QCOMPARE(Run(box, QStringLiteral("The question")), expected);
+        // The information box is the question's with OK alone. Enter must not throw the list
+        // away: only a move to OK does. A request to cancel the overwrite question is Cancel
+        // (0), never Overwrite (2); only a button the user moved to answers Enter.
+        const Act click = Act::Click;
+        const Box all = Box::OverwriteAll;
+        const struct {
+            const char* name;
+            Box box;
+            Act act;
+            QString button;  // clicked, or focused before the key; "": as opened
+            int expected;
+        } cases[] = {
+            {"Confirm_OK", Box::Confirm, click, "ok", 1},
+            {"Confirm_Cancel", Box::Confirm, click, "cancel", 2},
+            {"Confirm_Escape", Box::Confirm, Act::Escape, "", 2},
+            {"Confirm_Enter_as_opened_is_OK", Box::Confirm, Act::Enter, "", 1},
+            {"Exit_Enter_as_opened_is_Cancel", Box::ExitQuestion, Act::Enter, "", 2},
+            {"Exit_Enter_on_OK", Box::ExitQuestion, Act::Enter, "ok", 1},
+            {"Delete_Enter_as_opened_is_OK", Box::DeleteQuestion, Act::Enter, "", 1},
+            {"Overwrite", all, click, "overwrite", 2},
+            {"No", all, click, "no", 1},
+            {"Save_next", all, click, "saveNext", 4},
+            {"Overwrite_all", all, click, "overwriteAll", 3},
+            {"Break", all, click, "break", 0},
+            {"Overwrite_Escape", all, Act::Escape, "", 0},
+            {"Overwrite_Enter_as_opened_is_No", all, Act::Enter, "", 1},
+            {"Overwrite_Enter_on_Save_next", all, Act::Enter, "saveNext", 4},
+        };
+        for (const auto& c : cases) {
+            AnswerNextBox([&](QDialog* open) { Perform(open, c.act, c.button); });
+            QVERIFY2(Run(c.box, QStringLiteral("The question")) == c.expected, c.name);
+        }
     }
 
     // "Overwrite all" only in a save of all images; no close button to cancel the question.
@@ -120,34 +110,6 @@ private Q_SLOTS:
                          name);
             }
             QVERIFY(box.findChild<QAbstractButton*>(QStringLiteral("close")) == nullptr);
-        }
-    }
-
-    // A long message makes the box taller instead of cutting the text, in both languages.
-    void longTextShowsInFull() {
-        QString path = QStringLiteral("/media/card/");
-        while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
-        const std::pair<Box, QString> cases[] = {
-            {Box::Info,
-             Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English)},
-            {Box::OverwriteAll,
-             Messages::Format(msg::FolderNumberExists, path, Messages::Language::Japanese)}};
-        for (const auto& c : cases) {
-            AnswerNextBox([&](QDialog* open) {
-                auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
-                QVERIFY(label != nullptr);
-                QCOMPARE(label->text(), c.second);
-                QVERIFY(label->height() >= label->heightForWidth(label->width()));
-                QVERIFY(open->rect().contains(label->geometry()));
-                for (auto* button : open->findChildren<QAbstractButton*>()) {
-                    if (button->objectName() == QLatin1String("close")) continue;
-                    QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
-                             qPrintable(button->objectName()));
-                    QVERIFY(open->rect().contains(button->geometry()));
-                }
-                open->reject();
-            });
-            Run(c.first, c.second);
         }
     }
 
@@ -171,35 +133,44 @@ private Q_SLOTS:
         QVERIFY(!minimisedWhileShown);
     }
 
-    // The prompter shows the text of the id, or the plain text, and answers from the box.
-    void prompterShowsTheTextAndAnswersFromTheBox() {
-        const QString path = QStringLiteral("/home/user/My Pictures/slide 1.bmp");
+    // The prompter shows the text of the id, or the plain text; a long one makes the box taller
+    // instead of cutting the text, in both languages.
+    void theBoxShowsThePromptersTextInFull() {
+        QString path = QStringLiteral("/media/card/");
+        while (path.size() < 200) path += QStringLiteral("PresentationSlidesForTheAnnualMeeting_");
         const QString taken = QStringLiteral("DUVU0001.JPG exists");
         BoxPrompter prompter;
         const struct {
-            std::function<int()> ask;
-            const char* button;
-            int expected;
+            Messages::Language language;
+            std::function<void()> ask;
             QString shown;
         } cases[] = {
-            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "ok", 1,
-             Messages::Load(msg::DeleteImage)},
-            {[&] { return int(prompter.Confirm(msg::DeleteImage)); }, "cancel", 0,
-             Messages::Load(msg::DeleteImage)},
-            {[&] { return prompter.Overwrite(taken, true); }, "overwriteAll", 3, taken},
-            {[&] { return prompter.Info(msg::UnsupportedFormat, path), 0; }, "ok", 0,
-             Messages::Format(msg::UnsupportedFormat, path)},
-            {[&] { return prompter.Plain(taken), 0; }, "ok", 0, taken},
+            {Messages::Language::English, [&] { prompter.Info(msg::UnsupportedFormat, path); },
+             Messages::Format(msg::UnsupportedFormat, path, Messages::Language::English)},
+            {Messages::Language::Japanese, [&] { prompter.Overwrite(path, true); }, path},
+            {Messages::Language::Japanese, [&] { prompter.Confirm(msg::DeleteImage); },
+             Messages::Load(msg::DeleteImage, Messages::Language::Japanese)},
+            {Messages::Language::English, [&] { prompter.Plain(taken); }, taken},
         };
         for (const auto& c : cases) {
-            QString shown;
-            AnswerNextBox([&](QDialog* box) {
-                shown = qobject_cast<SkinnedBox*>(box)->Text();
-                Perform(box, Act::Click, c.button);
+            Messages::SetLanguage(c.language);
+            AnswerNextBox([&](QDialog* open) {
+                auto* label = open->findChild<ColorStatic*>(QStringLiteral("text"));
+                QVERIFY(label != nullptr);
+                QCOMPARE(label->text(), c.shown);
+                QVERIFY(label->height() >= label->heightForWidth(label->width()));
+                QVERIFY(open->rect().contains(label->geometry()));
+                for (auto* button : open->findChildren<QAbstractButton*>()) {
+                    if (button->objectName() == QLatin1String("close")) continue;
+                    QVERIFY2(button->geometry().top() >= label->geometry().bottom(),
+                             qPrintable(button->objectName()));
+                    QVERIFY(open->rect().contains(button->geometry()));
+                }
+                open->reject();
             });
-            QCOMPARE(c.ask(), c.expected);
-            QCOMPARE(shown, c.shown);
+            c.ask();
         }
+        Messages::SetLanguage(Messages::Language::English);
     }
 };
 

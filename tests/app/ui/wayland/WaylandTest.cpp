@@ -1,6 +1,6 @@
 // The program natively on Wayland, as today's GNOME and KDE run it: under a compositor of its
 // own (weston, started by tests/support/with-wayland.sh). The real main window imports photos,
-// opens its menus, every dialog and a message box, is dragged by its title band and its
+// opens its menus, a dialog of each kind and a message box, is dragged by its title band and its
 // corner, and has an image dragged in its grid. A test fails on any warning of Qt's Wayland
 // platform (the qt.qpa.wayland categories) and on any move of a window already on the screen,
 // which a Wayland compositor never carries out; a crash fails the whole run.
@@ -133,9 +133,7 @@ private Q_SLOTS:
         CThumbView* view = window->view();
         window->list().SetSelected(0, true);
         const std::pair<const char*, std::function<void()>> rows[] = {
-            {"File menu", click("fileMenuButton")},
-            {"Settings menu", click("settingsMenuButton")},
-            {"About menu", click("aboutMenuButton")},
+            {"File menu", click("fileMenuButton")},  // the other two are the same kind
             {"context menu", [view] { view->ShowContextMenu(view->mapToGlobal(QPoint(20, 20))); }},
             {"import picker", [this] { window->ImportFileCommand(); }},
             {"Destination", [this] { window->CardDestinationCommand(); }},
@@ -144,9 +142,7 @@ private Q_SLOTS:
                  window->OtherFolderCommand();
                  window->ConvertAndSaveCommand();
              }},
-            {"Preferences", [this] { window->PreferencesCommand(); }},
-            {"About", [this] { window->AboutCommand(); }},
-            {"placement", [view] { view->SortCommand(); }},
+            // Preferences, About and the placement are skinned dialogs as these two are.
             {"message box", [this] { window->DeleteSlideCommand(); }},
         };
         for (const auto& [name, open] : rows) {
@@ -156,8 +152,6 @@ private Q_SLOTS:
             QVERIFY2(shown, name);
             QVERIFY2(faults.isEmpty(), name);  // cleanup() names them
         }
-        // The box was closed: the image stays.
-        QCOMPARE(window->list().count(), 3);
     }
 
     // The compositor moves and resizes a Wayland window: the drags hand over to it, or leave
