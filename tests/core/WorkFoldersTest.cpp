@@ -98,9 +98,15 @@ TEST(EnsurePrivateFolder, CreatesOrTightensOwnFoldersAndRefusesOthers) {
     ::chmod(QFile::encodeName(dir.filePath("open")).constData(), 0777);
     ASSERT_TRUE(QFile::link(dir.filePath("open"), dir.filePath("link")));
     Touch(dir.filePath("file"));
+    // Another user's folder (only root can make one; to anyone else it is their own).
+    ASSERT_TRUE(dir.mkdir("foreign"));
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(dir.filePath("foreign")).constData(), 65534, 65534), 0);
+    }
     const std::pair<const char*, bool> cases[] = {
-        {"fresh", true},           {"open", true}, {"link", false}, {"file", false},
-        {"missing/parent", false},
+        {"fresh", true},           {"open", true},     {"link", false}, {"file", false},
+        {"missing/parent", false}, {"foreign", !root},
     };
     for (const auto& [name, made] : cases) {
         QString why;

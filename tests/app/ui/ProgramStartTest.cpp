@@ -1,5 +1,7 @@
 #include "app/ui/ProgramStart.h"
 
+#include <signal.h>
+
 #include <QProcess>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -14,6 +16,7 @@
 #include "skin/MessageIds.h"
 #include "skin/MessageTexts.h"
 #include "skin/ProfileStore.h"
+#include "skin/UiTexts.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TestImages.h"
 
@@ -206,6 +209,28 @@ private Q_SLOTS:
         QCOMPARE(ProfileEntry(), QString());
         SingleInstance next;
         QVERIFY2(next.Acquire(), "the lock is released at the end");
+    }
+
+    // A running window that does not answer (stopped here) is not taken for one that took the
+    // paths: the second start names them and ends with 1.
+    void aSecondStartToAWindowThatDoesNotAnswerSaysSo() {
+        QVERIFY2(!QFile::exists(SingleInstance::DefaultSocketPath()), "a closed window's is gone");
+        QProcess first;
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(VC_PROGRAM, {"--no-splash"});
+        QVERIFY(QTest::qWaitFor([] { return QFile::exists(SingleInstance::DefaultSocketPath()); },
+                                30000));
+        ::kill(pid_t(first.processId()), SIGSTOP);
+        ProgramOptions options;
+        options.paths = {"/photos/beach.jpg"};
+        const int status = RunWindowSession(options, prompter, [] { return false; });
+        ::kill(pid_t(first.processId()), SIGCONT);
+        first.terminate();
+        QVERIFY(first.waitForFinished(30000));
+        QCOMPARE(status, 1);
+        QCOMPARE(prompter.records.size(), 1);
+        QVERIFY(prompter.records[0].text.startsWith(UiTexts::Text("handover.no_answer")));
+        QVERIFY(prompter.records[0].text.contains("\n/photos/beach.jpg"));
     }
 
     void imagingThatCannotStartSays120AndFreesTheLock() {
