@@ -56,16 +56,10 @@ private:
     }
 
     TestWindow fixture;
-    QTemporaryDir profile;
     // Each test's own, on a drive with fixture.freeBytes free.
     std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
-    void initTestCase() {
-        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
-        Messages::SetLanguage(Messages::Language::English);
-    }
-
     void init() {
         window = fixture.Make();
         QVERIFY(window);

@@ -59,17 +59,11 @@ private:
     }
 
     TestWindow fixture;
-    QTemporaryDir profile;
     QWidget queueHost;
     // Each test's own, made in init().
     std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
-    void initTestCase() {
-        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
-        Messages::SetLanguage(Messages::Language::English);
-    }
-
     void init() {
         window = fixture.Make();
         QVERIFY(window);

@@ -49,16 +49,10 @@ private:
     // A card of its own for each test.
     std::unique_ptr<QTemporaryDir> card = std::make_unique<QTemporaryDir>();
     TestWindow fixture;
-    QTemporaryDir profile;
     std::unique_ptr<MainDialog> window;
 
 private Q_SLOTS:
     void init() { card = std::make_unique<QTemporaryDir>(); }
-
-    void initTestCase() {
-        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
-        Messages::SetLanguage(Messages::Language::English);
-    }
 
     // The card check's findings are the only messages: a card that is no FAT card (the test's
     // folder) is named, and what another computer left is removed after the yes.

@@ -2,13 +2,19 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
 
+#include "skin/MessageTexts.h"
 #include "skin/ui/WindowFront.h"
 
-TestWindow::TestWindow(quint64 freeBytes) : freeBytes(freeBytes) {}
+TestWindow::TestWindow(quint64 freeBytes) : freeBytes(freeBytes) {
+    // What the window keeps between starts goes into a profile of the test's own.
+    qputenv("XDG_CONFIG_HOME", QDir(temp.path()).filePath("profile").toUtf8());
+    Messages::SetLanguage(Messages::Language::English);
+}
 
 std::unique_ptr<MainDialog> TestWindow::Make() {
     ResetSettings(settings);

@@ -13,7 +13,8 @@
 #include "tests/support/ScriptedPrompter.h"
 
 // The main window as the program shows it, over a temporary folder of its own for its work
-// copies, with a scripted prompter and fresh settings: what the window tests share.
+// copies and its profile, with a scripted prompter, fresh settings and the texts in English:
+// what the window tests share.
 class TestWindow {
 public:
     // freeBytes: what the temporary folder's drive reports free.

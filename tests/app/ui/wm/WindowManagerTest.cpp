@@ -51,12 +51,10 @@ class WindowManagerTest : public QObject {
 
 private:
     TestWindow fixture;
-    QTemporaryDir profile;
 
 private Q_SLOTS:
     void initTestCase() {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-        qputenv("XDG_CONFIG_HOME", profile.path().toUtf8());
         NameProfileStore();
     }
 
