@@ -40,14 +40,6 @@ void ComputeArea(const vips::VImage& image, int top, int height) {
 
 }  // namespace
 
-void Start() {
-    static const bool started = [] {
-        if (!StartImaging("vimbrelcastor-fuzz")) std::abort();
-        return true;
-    }();
-    (void)started;
-}
-
 const QString& AsFile(const uint8_t* data, size_t size) {
     static const QString path = [] {
         std::atexit(RemoveScratch);
@@ -96,3 +88,9 @@ void ReadAs(const uint8_t* data, size_t size, ReadPicture (*read)(const ReadRequ
 }
 
 }  // namespace fuzzing
+
+// Every target starts libvips once, quietly, as the program starts it.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    if (!StartImaging("vimbrelcastor-fuzz")) std::abort();
+    return 0;
+}

@@ -7,12 +7,10 @@
 
 #include "imaging/readers/Reader.h"
 
-// What every fuzz target shares: the imaging library started once, the input as a file (every
-// reader takes a path), and the pixels computed as the pipeline would compute them.
+// What every fuzz target shares: the imaging library started once (its LLVMFuzzerInitialize),
+// the input as a file (every reader takes a path), and the pixels computed as the pipeline
+// would compute them.
 namespace fuzzing {
-
-// Starts libvips once, quietly, as the program starts it.
-void Start();
 
 // Writes the input to this process's scratch file (on the RAM disk where there is one) and
 // returns its path. The file is rewritten by the next call.

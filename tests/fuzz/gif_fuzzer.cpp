@@ -3,11 +3,6 @@
 #include "imaging/readers/Reader.h"
 #include "tests/fuzz/FuzzInput.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::Start();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::ReadAs(data, size, ReadGif, 0);
     return 0;

@@ -3,11 +3,6 @@
 #include "imaging/readers/Reader.h"
 #include "tests/fuzz/FuzzInput.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::Start();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::ReadAs(data, size, ReadJpeg, size % 4 == 0 ? 0 : 1 << (size % 4));
     return 0;

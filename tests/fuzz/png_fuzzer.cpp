@@ -3,11 +3,6 @@
 #include "imaging/readers/Reader.h"
 #include "tests/fuzz/FuzzInput.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::Start();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // For the 48 x 32 seeds: 1/8, 1/4 and 1/2 of the picture, and the whole picture.
     constexpr int kMinimumSides[] = {1, 4, 8, 0};

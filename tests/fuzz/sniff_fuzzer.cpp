@@ -2,11 +2,6 @@
 #include "imaging/FileFormat.h"
 #include "tests/fuzz/FuzzInput.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::Start();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SniffedFile sniffed;
     SniffImageFile(fuzzing::AsFile(data, size), &sniffed);
