@@ -112,7 +112,6 @@ TEST_F(ThumbnailRendererTest, AThumbnailHasTheScreensPixelsForItsPlaceInTheCell)
         QSize cell;    // in logical pixels
         QColor shown;  // red: the picture; blue: the stored thumbnail
     } rows[] = {
-        {"Landscape1x", {1600, 1200}, 1, false, {104, 78}, red},
         {"Landscape1.5x", {1600, 1200}, 1.5, false, {104, 78}, red},
         {"Landscape2x", {1600, 1200}, 2, false, {104, 78}, red},
         {"Portrait2x", {600, 800}, 2, false, {58, 78}, red},
