@@ -111,8 +111,8 @@ private Q_SLOTS:
         }
     }
 
-    // Ctrl+R reaches the grid from anywhere in the window (the grid's own keys are
-    // CThumbViewTest's), and a turn after a save makes closing ask again.
+    // Ctrl+R and Ctrl+Shift+R reach the grid from anywhere in the window (the grid's own keys
+    // are CThumbViewTest's), and a turn after a save makes closing ask again.
     void theTurnKeysWorkInTheWholeWindow() {
         DropPhoto("photo.jpg");
         auto* view = qobject_cast<CThumbView*>(window->thumbView());
@@ -121,6 +121,8 @@ private Q_SLOTS:
         QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(view->list().at(0).quarterTurns, 1);
         QVERIFY(window->unsavedChanges());
+        QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(view->list().at(0).quarterTurns, 0);
     }
 
     // F5 and the button rehearse the list full screen, and only when it has images.

@@ -182,7 +182,8 @@ private Q_SLOTS:
         QCOMPARE(SelectedCount(*list), 2);
     }
 
-    // Ctrl+R turns the selected thumbnails at once and their cells show them on their side.
+    // Ctrl+R turns the selected thumbnails at once and their cells show them on their side;
+    // Ctrl+Shift+R turns them back, and Undo brings back the turn.
     void ctrlRTurnsTheSelectedThumbnailsOnly() {
         auto view = MakeView("ABC", true);
         QVERIFY(view);
@@ -200,6 +201,7 @@ private Q_SLOTS:
             }
             return sizes.join(' ');
         };
+        const QString upright = shown();
         QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(shown(), QString("1:78x104 0:104x78 1:78x104"));
         // A's box shows the cell's colour at its left end, beside the picture; B's the picture.
@@ -210,6 +212,10 @@ private Q_SLOTS:
         };
         QCOMPARE(leftEnd(0), QColor(skin::kAccent));
         QVERIFY(leftEnd(1) != QColor(skin::kThumbCell));
+        QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(shown(), upright);
+        QTest::keyClick(view.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shown(), QString("1:78x104 0:104x78 1:78x104"));
     }
 
     void thePlacementDialogMovesTheBlock() {
