@@ -55,11 +55,7 @@ TEST(FitToOutputSize, LetterboxGeometry) {
         const QRect& p = c.picture;
         // The picture's edges (red), and the bar just outside each edge (black).
         for (const int in : {0, -1}) {
-            const QPoint edges[] = {{p.left() + in, p.center().y()},
-                                    {p.right() - in, p.center().y()},
-                                    {p.center().x(), p.top() + in},
-                                    {p.center().x(), p.bottom() - in}};
-            for (const QPoint& at : edges) {
+            for (const QPoint& at : EdgeMiddles(p, in)) {
                 if (!out.rect().contains(at)) continue;
                 const QColor colour = out.pixelColor(at);
                 EXPECT_TRUE(in == 0 ? IsRed(colour) : IsBlack(colour)) << at.x() << "," << at.y();

@@ -169,11 +169,7 @@ TEST(JpegOutput, ThumbnailIsLetterboxedForEveryOtherAspect) {
         // Two pixels inside each edge of the frame (white), and two outside where there is a
         // bar (black).
         for (const int in : {2, -2}) {
-            const QPoint edges[] = {{p.left() + in, p.center().y()},
-                                    {p.right() - in, p.center().y()},
-                                    {p.center().x(), p.top() + in},
-                                    {p.center().x(), p.bottom() - in}};
-            for (const QPoint& at : edges) {
+            for (const QPoint& at : EdgeMiddles(p, in)) {
                 if (!QRect(0, 0, 160, 120).contains(at)) continue;
                 const int lightness = PixelAt(thumb, at.x(), at.y()).lightness();
                 EXPECT_TRUE(in > 0 ? lightness > 225 : lightness < 30) << at.x() << "," << at.y();

@@ -211,6 +211,13 @@ QColor PixelAt(const VImage& image, int x, int y) {
     return QColor(int(p[0]), int(p[1]), int(p[2]));
 }
 
+QList<QPoint> EdgeMiddles(const QRect& r, int inset) {
+    return {{r.left() + inset, r.center().y()},
+            {r.right() - inset, r.center().y()},
+            {r.center().x(), r.top() + inset},
+            {r.center().x(), r.bottom() - inset}};
+}
+
 QColor PixelAt(const QString& path, int x, int y) {
     StartImaging();
     // The library reads bitmaps only through its ImageMagick loader, which the imaging setup

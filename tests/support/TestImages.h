@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <vips/vips8>
@@ -61,6 +62,9 @@ QByteArray ReadBytes(const QString& path);
 // The pixel at x, y of an encoded image (decoded by libvips, as sRGB).
 QColor PixelAt(const QString& path, int x, int y);
 QColor PixelAt(const vips::VImage& image, int x, int y);
+// The middles of a rectangle's four edges, moved inwards by inset pixels (outwards when
+// negative): where a picture's edge and the bar beside it are told apart.
+QList<QPoint> EdgeMiddles(const QRect& rect, int inset);
 
 // Runs a tool and returns its standard output; fails the test when it cannot run.
 QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
